@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+// Folder kinds. Kind 1 names a folder of the program (its plug-in folder);
+// kinds 0 and 2 name the user's working folders, each remembered in a setting.
+enum EFolderKind : int {
+    kFolderPictures = 0,  // the user's pictures folder, setting "UpathImg"
+    kFolderPlugins = 1,   // the program folder + "plugins/"
+    kFolderDocuments = 2, // the user's documents folder, setting "UpathProj"
+};
+
+// Builds the program folder of the kind into path (with a trailing '/') and
+// returns whether that folder exists. Returns false, leaving path empty, when the
+// kind is not a program folder or the program's own location cannot be found.
+bool GetAppFolder(int kind, std::string& path);
+
+// Builds the user's default folder of the kind: the XDG user directory
+// (~/.config/user-dirs.dirs), falling back to ~/Pictures or ~/Documents. With
+// useSetting, the remembered setting of that kind replaces it (the built folder
+// being the setting's default). Returns whether the resulting folder exists; it
+// is never created.
+bool GetUserFolder(int kind, std::string& path, bool useSetting);
+
+// Remembers a folder for the kind (writes its setting).
+void SetUserFolder(int kind, const std::string& path);
+
+// The folder of the running executable, with a trailing '/'; computed once.
+// Empty when it cannot be found.
+const std::string& GetProgramFolder();
+
+// Whether path names an existing directory.
+bool FolderExists(const std::string& path);
