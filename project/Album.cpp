@@ -1,0 +1,117 @@
+#include "project/Album.h"
+
+#include "app/Settings.h"
+#include "project/AlbumGrp.h"
+#include "project/Slide.h"
+
+#include <algorithm>
+
+const CRuntimeClass CAlbum::kRuntimeClass{"CAlbum", &CProjItem::kRuntimeClass, nullptr};
+
+CAlbum::CAlbum()
+    : m_transitionName(GetSetting(Settings::Effect)),
+      m_transitionLength(GetSetting(Settings::EffDelay)),
+      m_musicFadeOut(int(GetSetting(Settings::AudioFade))) {}
+
+// Slides go before the music list.
+CAlbum::~CAlbum() {
+    m_slides.clear();
+    m_music.clear();
+}
+
+CSlide* CAlbum::GetSlide(int index) const {
+    return index >= 0 && index < int(m_slides.size()) ? m_slides[std::size_t(index)].get()
+                                                     : nullptr;
+}
+
+double CAlbum::GetTransitionAfter(const CSlide* slide) const {
+    int index = IndexOfSlide(slide);
+    if (index >= 0 && index + 1 < int(m_slides.size()))
+        return m_slides[std::size_t(index) + 1]->m_transitionLength;
+    return m_transitionLength;
+}
+
+void CAlbum::GetSlides(std::vector<CSlide*>& slides) const {
+    for (const auto& slide : m_slides)
+        slides.push_back(slide.get());
+}
+
+int CAlbum::IndexOfSlide(const CSlide* slide) const {
+    for (std::size_t i = 0; i < m_slides.size(); ++i)
+        if (m_slides[i].get() == slide)
+            return int(i);
+    return -1;
+}
+
+double CAlbum::GetAlbumDuration() const {
+    if (m_slides.empty())
+        return 0.0;
+    double total = 0.0;
+    for (const auto& slide : m_slides)
+        total += slide->m_displayTime + slide->m_transitionLength;
+    return total + m_transitionLength;
+}
+
+void CAlbum::GetClosingTransition(std::string& name, double& length) const {
+    name = m_transitionName;
+    length = m_transitionLength;
+}
+
+CSlide* CAlbum::AddSlide(const CSlide& slide, int position) {
+    auto clone = slide.Clone();
+    clone->SetContainer(this);
+    clone->SetParent(this);
+    CSlide* raw = clone.get();
+    if (position < 0 || position >= int(m_slides.size()))
+        m_slides.push_back(std::move(clone));
+    else
+        m_slides.insert(m_slides.begin() + position, std::move(clone));
+    return raw;
+}
+
+void CAlbum::ClearSlides() { m_slides.clear(); }
+
+void CAlbum::CopyAlbumFrom(const CAlbum& other) {
+    // Copying an album onto itself would destroy the slides it is about to clone.
+    if (&other == this)
+        return;
+    m_name = other.m_name;
+    m_shortName = other.m_shortName;
+    m_customTitle = other.m_customTitle;
+    m_customTitleFlag = other.m_customTitleFlag;
+    m_transitionName = other.m_transitionName;
+    m_transitionLength = other.m_transitionLength;
+    m_group = other.m_group;
+    m_musicFlags = other.m_musicFlags;
+    m_musicFadeIn = other.m_musicFadeIn;
+    m_musicFadeOut = other.m_musicFadeOut;
+    m_musicVolume = other.m_musicVolume;
+    m_picture = other.m_picture;
+    m_extra = other.m_extra;
+    m_music = other.m_music;
+    ClearSlides();
+    for (const auto& slide : other.m_slides)
+        AddSlide(*slide);
+}
+
+void CAlbum::SetMusicVolume(int percent) { m_musicVolume = std::clamp(percent, 0, 100); }
+
+const std::string& CAlbum::GetShortName() {
+    m_shortName = CAlbumGrp::MakeShortName(m_name);
+    return m_shortName;
+}
+
+std::string CAlbum::GetAlbumPicture() const {
+    if (!m_picture.empty() || m_slides.empty())
+        return m_picture;
+    const CAlbumItem* main = m_slides.front()->GetMainItem();
+    return main ? main->m_file : std::string();
+}
+
+void CAlbum::WalkFiles(CFileWalk& walk) {
+    for (const auto& slide : m_slides)
+        slide->WalkFiles(walk);
+    for (CMusicFile& music : m_music)
+        walk.OnSound(music);
+    walk.OnPath(m_picture);
+}

@@ -1,0 +1,3 @@
+#include "project/BurnInfo.h"
+
+const CRuntimeClass CBurnInfo::kRuntimeClass{"CBurnInfo", &CProjItem::kRuntimeClass, nullptr};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "project/ProjItem.h"
+#include "project/ProjMenuPage.h"
+
+#include <memory>
+#include <vector>
+
+class CFileWalk;
+
+// The DVD menu data of a project: two lists of pages.
+class CProjMenu : public CProjItem {
+public:
+    static const CRuntimeClass kRuntimeClass;
+    [[nodiscard]] const CRuntimeClass* GetRuntimeClass() const override { return &kRuntimeClass; }
+
+    void Clear();
+    // Visits each page's picture and sound and its items' pictures.
+    void WalkFiles(CFileWalk& walk);
+
+    int m_value = 0;
+    int m_second = 1;
+    std::vector<std::unique_ptr<CProjMenuPage>> m_pages;
+    std::vector<std::unique_ptr<CProjMenuPage>> m_morePages;
+};
