@@ -179,6 +179,8 @@ char32_t FoldCase(char32_t c) {
     // Latin-1: À..Þ except the multiplication sign.
     if (c <= 0xDE)
         return c == 0xD7 ? c : c + 32;
+    if (c == 0x178) // Ÿ, whose small form is in Latin-1
+        return 0xFF;
     // Latin Extended-A: mostly upper/lower pairs on even/odd code points, with a
     // stretch 0x139-0x148 and 0x179-0x17E where the pairs start on odd points.
     if (c >= 0x100 && c <= 0x17F) {
@@ -188,8 +190,6 @@ char32_t FoldCase(char32_t c) {
         bool upper = oddPairs ? (c & 1) : !(c & 1);
         return upper ? c + 1 : c;
     }
-    if (c == 0x178) // Ÿ
-        return 0xFF;
     // Greek capitals and Cyrillic.
     if (c >= 0x391 && c <= 0x3AB && c != 0x3A2)
         return c + 32;
