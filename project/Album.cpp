@@ -1,6 +1,7 @@
 #include "project/Album.h"
 
 #include "app/Settings.h"
+#include "base/OwnedList.h"
 #include "project/AlbumGrp.h"
 #include "project/Slide.h"
 
@@ -61,12 +62,7 @@ CSlide* CAlbum::AddSlide(const CSlide& slide, int position) {
     auto clone = slide.Clone();
     clone->SetContainer(this);
     clone->SetParent(this);
-    CSlide* raw = clone.get();
-    if (position < 0 || position >= int(m_slides.size()))
-        m_slides.push_back(std::move(clone));
-    else
-        m_slides.insert(m_slides.begin() + position, std::move(clone));
-    return raw;
+    return InsertOwned(m_slides, std::move(clone), position);
 }
 
 void CAlbum::ClearSlides() { m_slides.clear(); }

@@ -1,6 +1,7 @@
 #include "project/Slide.h"
 
 #include "app/Settings.h"
+#include "base/OwnedList.h"
 #include "project/Project.h"
 #include "project/SlideContainer.h"
 
@@ -11,16 +12,6 @@
 namespace {
 
 CObject* CreateSlide() { return new CSlide; }
-
-template <class T>
-T* InsertAt(std::vector<std::unique_ptr<T>>& list, std::unique_ptr<T> element, int position) {
-    T* raw = element.get();
-    if (position < 0 || position >= int(list.size()))
-        list.push_back(std::move(element));
-    else
-        list.insert(list.begin() + position, std::move(element));
-    return raw;
-}
 
 template <class T>
 std::vector<std::unique_ptr<T>> CloneAll(const std::vector<std::unique_ptr<T>>& list) {
@@ -124,11 +115,11 @@ CSlide::SSound CSlide::GetSlideSound() const {
 CAlbumItem* CSlide::AddItem(const CAlbumItem& item, int position) {
     auto clone = item.Clone();
     clone->SetParent(this);
-    return InsertAt(m_items, std::move(clone), position);
+    return InsertOwned(m_items, std::move(clone), position);
 }
 
 CTextCaption* CSlide::AddCaption(const CTextCaption& caption, int position) {
-    return InsertAt(m_captions, caption.Clone(), position);
+    return InsertOwned(m_captions, caption.Clone(), position);
 }
 
 CAlbumItem* CSlide::GetItem(int index) const {

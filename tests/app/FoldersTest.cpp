@@ -32,13 +32,19 @@ private:
     std::optional<std::string> m_old;
 };
 
+// A private home folder with its own settings; the user-dirs file is looked for
+// under home/cfg.
+class FoldersInHome : public testing::Test {
+protected:
+    CScopedSettings m_settings;
+    CTempDir home;
+    CScopedEnv m_homeEnv{"HOME", home.Path()};
+    CScopedEnv m_configEnv{"XDG_CONFIG_HOME", home / "cfg"};
+};
+
 } // namespace
 
-TEST(Folders, UserFoldersComeFromTheXdgUserDirsFile) {
-    CScopedSettings settings;
-    CTempDir home;
-    CScopedEnv homeEnv("HOME", home.Path());
-    CScopedEnv configEnv("XDG_CONFIG_HOME", home / "cfg");
+TEST_F(FoldersInHome, UserFoldersComeFromTheXdgUserDirsFile) {
     home.WriteFile("cfg/user-dirs.dirs", "# written by xdg-user-dirs-update\n"
                                          "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n"
                                          "XDG_DOCUMENTS_DIR=\"/nowhere/Dokumente\"\n");
@@ -53,11 +59,7 @@ TEST(Folders, UserFoldersComeFromTheXdgUserDirsFile) {
     EXPECT_FALSE(std::filesystem::exists("/nowhere"));
 }
 
-TEST(Folders, WithoutUserDirsTheHomeSubfoldersAreUsed) {
-    CScopedSettings settings;
-    CTempDir home;
-    CScopedEnv homeEnv("HOME", home.Path());
-    CScopedEnv configEnv("XDG_CONFIG_HOME", home / "none");
+TEST_F(FoldersInHome, WithoutUserDirsTheHomeSubfoldersAreUsed) {
     std::filesystem::create_directory(home / "Documents");
     std::string path;
     EXPECT_FALSE(GetUserFolder(kFolderPictures, path, false));
@@ -66,11 +68,7 @@ TEST(Folders, WithoutUserDirsTheHomeSubfoldersAreUsed) {
     EXPECT_EQ(path, home / "Documents");
 }
 
-TEST(Folders, TheRememberedFolderReplacesTheDefault) {
-    CScopedSettings settings;
-    CTempDir home;
-    CScopedEnv homeEnv("HOME", home.Path());
-    CScopedEnv configEnv("XDG_CONFIG_HOME", home / "none");
+TEST_F(FoldersInHome, TheRememberedFolderReplacesTheDefault) {
     std::filesystem::create_directory(home / "Pictures");
     std::filesystem::create_directory(home / "picked");
 
