@@ -1,0 +1,30 @@
+// kelvclip-cli: the headless front end for batch use, scripting and tests.
+#include "cli/CliCommands.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <iostream>
+
+void CliFail(const std::string& message, int code) {
+    std::cerr << "kelvclip-cli: " << message << '\n';
+    throw CLI::RuntimeError(code);
+}
+
+int main(int argc, char** argv) {
+    CLI::App app{"kelvclip-cli: make videos from slide-show templates without the wizard",
+                 "kelvclip-cli"};
+    app.set_version_flag("--version", "kelvclip-cli 0.1.0");
+    app.require_subcommand(1);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::RuntimeError& e) {
+        return e.get_exit_code();
+    } catch (const CLI::ParseError& e) {
+        // Help and version print and exit 0; real usage errors exit 64.
+        int code = app.exit(e);
+        return code == 0 ? 0 : kExitUsage;
+    }
+    return kExitDone;
+}
