@@ -2,6 +2,8 @@
 
 #include <string>
 
+class CProjTmpl;
+
 namespace CLI {
 class App;
 }
@@ -18,3 +20,10 @@ enum ECliExit : int {
 
 // Prints "kelvclip-cli: <message>" on stderr and throws the exit status.
 [[noreturn]] void CliFail(const std::string& message, int code = kExitFailed);
+
+// Loads a template package or fails with the loader's message.
+void LoadTemplateOrFail(CProjTmpl& tmpl, const std::string& path);
+
+void AddInfoCommand(CLI::App& app);
+void AddPackCommand(CLI::App& app);
+void AddDumpCommand(CLI::App& app);

@@ -6,16 +6,14 @@
 #include <cstdio>
 #include <iostream>
 
-void CliFail(const std::string& message, int code) {
-    std::cerr << "kelvclip-cli: " << message << '\n';
-    throw CLI::RuntimeError(code);
-}
-
 int main(int argc, char** argv) {
     CLI::App app{"kelvclip-cli: make videos from slide-show templates without the wizard",
                  "kelvclip-cli"};
     app.set_version_flag("--version", "kelvclip-cli 0.1.0");
     app.require_subcommand(1);
+    AddInfoCommand(app);
+    AddPackCommand(app);
+    AddDumpCommand(app);
 
     try {
         app.parse(argc, argv);

@@ -5,6 +5,7 @@
 #include "project/MusicFile.h"
 #include "project/ProjItem.h"
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -64,6 +65,12 @@ public:
         int m_musicLevel = 100; // percent
         double m_restoreRamp = 0.0;
         double m_loweringRamp = 0.0;
+        // Crop rectangles (left, top, right, bottom in picture pixels) at the
+        // start and the end of the slide, from files before version 12. They are
+        // turned into keyframes once, after the whole project has been read.
+        bool m_hasOldCrop = false;
+        std::array<int, 4> m_oldCropStart{};
+        std::array<int, 4> m_oldCropEnd{};
     } m_legacy;
 
     // Keyframes sorted by time. A new item has two: at time 0 and time 1, both

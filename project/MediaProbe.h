@@ -28,6 +28,13 @@ public:
     virtual bool ProbeSound(const std::string& path, SSoundFacts& facts, std::string& error) = 0;
     // The duration of a video clip in seconds; 0 when it cannot be read.
     virtual double ProbeVideoDuration(const std::string& path) = 0;
+    // The number of frames of a video clip; 0 when it cannot be read.
+    virtual std::int64_t ProbeVideoFrameCount(const std::string&) { return 0; }
+    // The pixel size of a picture; false when it cannot be read.
+    virtual bool ProbePictureSize(const std::string&, int& width, int& height) {
+        width = height = 0;
+        return false;
+    }
 
     // The installed probe; safe to call from any thread.
     static IMediaProbe& Get();

@@ -9,10 +9,11 @@ void CProjMenu::Clear() {
     m_second = 1;
     m_pages.clear();
     m_morePages.clear();
+    m_linkedPages.clear();
 }
 
 void CProjMenu::WalkFiles(CFileWalk& walk) {
-    for (auto* list : {&m_pages, &m_morePages}) {
+    for (auto* list : {&m_pages, &m_morePages, &m_linkedPages}) {
         for (auto& page : *list) {
             walk.OnPath(page->m_picture);
             walk.OnSound(page->m_sound);

@@ -22,4 +22,7 @@ public:
     int m_second = 1;
     std::vector<std::unique_ptr<CProjMenuPage>> m_pages;
     std::vector<std::unique_ptr<CProjMenuPage>> m_morePages;
+    // Pages that a stream named first through an item's link rather than in one
+    // of the two lists; kept so every link points to a live page.
+    std::vector<std::unique_ptr<CProjMenuPage>> m_linkedPages;
 };

@@ -1,0 +1,130 @@
+// kelvclip-cli info: what a template holds.
+#include "cli/CliCommands.h"
+
+#include "project/Album.h"
+#include "project/ProjTmpl.h"
+#include "project/Slide.h"
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <iostream>
+#include <memory>
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+struct SInfoOptions {
+    std::string templatePath;
+    bool json = false;
+};
+
+// Every sound the album plays, with where it comes from.
+Json ListSounds(const CAlbum& album) {
+    Json sounds = Json::array();
+    for (const CMusicFile& music : album.m_music)
+        sounds.push_back(Json{{"source", "album music"}, {"file", music.GetPath()}});
+    for (int i = 0; i < album.GetSlideCount(); ++i) {
+        const CSlide& slide = *album.GetSlide(i);
+        CSlide::SSound sound = slide.GetSlideSound();
+        if (sound.m_file.GetPath().empty())
+            continue;
+        Json entry{{"source", "slide " + std::to_string(i + 1)},
+                   {"file", sound.m_file.GetPath()},
+                   {"volume", sound.m_volume}};
+        if (!slide.GetMainItem() && slide.m_soundToAlbumEnd)
+            entry["toAlbumEnd"] = true;
+        sounds.push_back(entry);
+    }
+    return sounds;
+}
+
+Json Describe(const CProjTmpl& tmpl) {
+    const CAlbum& album = *tmpl.GetTemplateAlbum();
+    Json pictures = Json::array();
+    for (const std::string& picture : tmpl.ListTemplatePictures(true))
+        pictures.push_back(picture);
+    Json slides = Json::array();
+    double start = 0;
+    for (int i = 0; i < album.GetSlideCount(); ++i) {
+        const CSlide& slide = *album.GetSlide(i);
+        Json captions = Json::array();
+        for (int c = 0; c < slide.GetCaptionCount(); ++c)
+            captions.push_back(Json{{"text", slide.GetCaption(c)->m_text.m_text},
+                                    {"effect", slide.GetCaption(c)->m_effect}});
+        Json items = Json::array();
+        for (int m = 0; m < slide.GetItemCount(); ++m)
+            items.push_back(slide.GetItem(m)->m_file);
+        slides.push_back(Json{{"start", start},
+                              {"displayTime", slide.m_displayTime},
+                              {"transition", slide.GetTransitionName()},
+                              {"transitionLength", slide.m_transitionLength},
+                              {"layout", slide.m_layoutName},
+                              {"items", items},
+                              {"captions", captions}});
+        start += slide.m_transitionLength + slide.m_displayTime;
+    }
+    std::string closingName;
+    double closingLength;
+    album.GetClosingTransition(closingName, closingLength);
+    return Json{{"template", tmpl.GetPackagePath()},
+                {"album", album.m_name},
+                {"duration", album.GetAlbumDuration()},
+                {"pictures", pictures},
+                {"slides", slides},
+                {"closingTransition", Json{{"name", closingName}, {"length", closingLength}}},
+                {"sounds", ListSounds(album)}};
+}
+
+void PrintText(const Json& info) {
+    std::printf("Template %s: album \"%s\", %.2f s\n", info["template"].get<std::string>().c_str(),
+                info["album"].get<std::string>().c_str(), info["duration"].get<double>());
+    std::printf("\nPictures (%zu):\n", info["pictures"].size());
+    int n = 1;
+    for (const auto& picture : info["pictures"])
+        std::printf("  %2d  %s\n", n++, picture.get<std::string>().c_str());
+    std::printf("\nSlides (%zu):\n", info["slides"].size());
+    n = 1;
+    for (const auto& slide : info["slides"]) {
+        std::printf("  %2d  at %7.2f s  show %5.2f s  transition %-20s %4.2f s", n++,
+                    slide["start"].get<double>(), slide["displayTime"].get<double>(),
+                    ("\"" + slide["transition"].get<std::string>() + "\"").c_str(),
+                    slide["transitionLength"].get<double>());
+        if (!slide["layout"].get<std::string>().empty())
+            std::printf("  layout \"%s\"", slide["layout"].get<std::string>().c_str());
+        std::printf("\n");
+        for (const auto& caption : slide["captions"])
+            std::printf("        caption \"%s\"%s\n", caption["text"].get<std::string>().c_str(),
+                        caption["effect"].get<std::string>().empty()
+                            ? ""
+                            : (" with \"" + caption["effect"].get<std::string>() + "\"").c_str());
+    }
+    const auto& closing = info["closingTransition"];
+    std::printf("  closing transition \"%s\" %.2f s\n", closing["name"].get<std::string>().c_str(),
+                closing["length"].get<double>());
+    std::printf("\nSounds (%zu):\n", info["sounds"].size());
+    for (const auto& sound : info["sounds"])
+        std::printf("  %-10s %s%s\n", sound["source"].get<std::string>().c_str(),
+                    sound["file"].get<std::string>().c_str(),
+                    sound.contains("toAlbumEnd") ? " (to the album's end)" : "");
+}
+
+} // namespace
+
+void AddInfoCommand(CLI::App& app) {
+    auto options = std::make_shared<SInfoOptions>();
+    CLI::App* info = app.add_subcommand("info", "Describe a template: pictures, slides, sounds");
+    info->add_option("TEMPLATE", options->templatePath, "Template package (.vez)")->required();
+    info->add_flag("--json", options->json, "Print a JSON object");
+    info->callback([options] {
+        CProjTmpl tmpl;
+        LoadTemplateOrFail(tmpl, options->templatePath);
+        Json description = Describe(tmpl);
+        if (options->json)
+            std::cout << description.dump(2) << '\n';
+        else
+            PrintText(description);
+    });
+}

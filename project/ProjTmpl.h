@@ -1,0 +1,97 @@
+#pragma once
+
+#include "project/AssetLoader.h"
+#include "project/Paths.h"
+#include "project/ProjectReader.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class CAlbum;
+class CZipReader;
+
+// An open template package: a ZIP file holding one project stream and, under
+// "Files/", every picture, sound and clip that the project uses.
+//
+// Loading keeps a copy of the project's first album whose packaged paths name
+// archive entries ("Files\a.jpg"). Pictures are handed to the renderer from the
+// archive (LoadAsset); sounds and clips, which decoders open as files, are
+// extracted into a private temporary folder that Unload removes. The user's
+// replacements map template paths to his own files.
+//
+// LoadAsset and ExtractToTemp may be called from rendering threads while the
+// other operations run on the user-interface thread; every access to the
+// archive is serialised by one lock.
+class CProjTmpl final : public IAssetLoader {
+public:
+    // The extensions of the files the wizard lists as pictures, and of the
+    // files that are extracted because decoders open them as files.
+    static constexpr const char* kPictureExtensions =
+        "jpg;jpeg;gif;bmp;png;tif;tiff;pcx;pgm;pct;pict;tga;wmf;eps";
+    static constexpr const char* kMediaExtensions = "mp3;wav;mpa;mp2;m2a;mp4;m4v;mov;mpg;3gp";
+
+    CProjTmpl();
+    CProjTmpl(const CProjTmpl&) = delete;
+    CProjTmpl& operator=(const CProjTmpl&) = delete;
+    ~CProjTmpl() override;
+
+    // Opens a package. On failure everything is unloaded and GetError says why.
+    bool Load(const std::string& packagePath, const CProjectReader::ConfirmOldVersion& confirm = {});
+    void Unload();
+    [[nodiscard]] bool IsLoaded() const;
+    [[nodiscard]] const std::string& GetError() const { return m_error; }
+    [[nodiscard]] const std::string& GetPackagePath() const { return m_packagePath; }
+
+    // The template's own album (null when nothing is loaded). Its paths name
+    // archive entries.
+    [[nodiscard]] const CAlbum* GetTemplateAlbum() const { return m_templateAlbum.get(); }
+    // The project's subtitle colours, which every slide's subtitle shows.
+    [[nodiscard]] int GetSubtitleColor() const { return m_subtitleColor; }
+    [[nodiscard]] int GetSubtitleEdgeColor() const { return m_subtitleEdgeColor; }
+
+    bool LoadAsset(const std::string& path, std::vector<std::uint8_t>& data) override;
+
+    // Extracts an entry into the template's temporary folder and returns the
+    // file's path; empty when the entry is missing or cannot be written. An
+    // entry is extracted once; later calls return the same path.
+    std::string ExtractToTemp(const std::string& entryName);
+
+    // Replaces a template file by the user's file; an empty path removes the
+    // replacement.
+    void SetReplacement(const std::string& templatePath, const std::string& userPath);
+    [[nodiscard]] std::string GetReplacement(const std::string& templatePath) const;
+
+    // The template album's distinct file paths in walk order; with
+    // applyReplacements each replaced path is listed as its replacement.
+    [[nodiscard]] std::vector<std::string> ListTemplateFiles(bool applyReplacements) const;
+    // The same list, pictures only: the template's pictures in the order the
+    // user numbers them.
+    [[nodiscard]] std::vector<std::string> ListTemplatePictures(bool applyReplacements) const;
+
+    // Makes target a copy of the template album (keeping target's group) with
+    // the replacements applied; with extractMedia the sounds and clips it still
+    // takes from the package are extracted and referenced as temporary files.
+    void ApplyTo(CAlbum& target, bool extractMedia);
+
+    // The folder holding extracted files; empty until something was extracted.
+    [[nodiscard]] std::string GetTempFolder() const;
+
+private:
+    void UnloadLocked();
+    std::string ExtractLocked(const std::string& entryName);
+    bool Fail(const std::string& error);
+
+    mutable std::mutex m_lock;
+    std::unique_ptr<CZipReader> m_archive;
+    std::string m_packagePath;
+    std::unique_ptr<CAlbum> m_templateAlbum;
+    Paths::PathMap m_replacements;
+    std::map<std::string, std::string> m_extracted; // entry key -> temporary file
+    std::string m_tempFolder;
+    std::string m_error;
+    int m_subtitleColor = 0xFFFFFF;
+    int m_subtitleEdgeColor = 0;
+};
