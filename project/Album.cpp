@@ -59,10 +59,13 @@ void CAlbum::GetClosingTransition(std::string& name, double& length) const {
 }
 
 CSlide* CAlbum::AddSlide(const CSlide& slide, int position) {
-    auto clone = slide.Clone();
-    clone->SetContainer(this);
-    clone->SetParent(this);
-    return InsertOwned(m_slides, std::move(clone), position);
+    return AddSlide(slide.Clone(), position);
+}
+
+CSlide* CAlbum::AddSlide(std::unique_ptr<CSlide> slide, int position) {
+    slide->SetContainer(this);
+    slide->SetParent(this);
+    return InsertOwned(m_slides, std::move(slide), position);
 }
 
 void CAlbum::ClearSlides() { m_slides.clear(); }

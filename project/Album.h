@@ -50,6 +50,8 @@ public:
     // Takes a clone of the slide and inserts it before the position (appends
     // when the position is negative or past the end). Returns the clone.
     CSlide* AddSlide(const CSlide& slide, int position = -1);
+    // The same with a slide the album takes over instead of a clone.
+    CSlide* AddSlide(std::unique_ptr<CSlide> slide, int position = -1);
     void ClearSlides();
 
     // Copies another album's settings, music and slides (the slides as clones).

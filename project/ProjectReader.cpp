@@ -260,10 +260,9 @@ private:
             int slides = m_ar.ReadCount(2);
             for (int i = 0; i < slides; ++i) {
                 if (m_v >= 15) {
-                    auto slide = ReadSlideObject(false);
-                    if (!slide)
-                        m_ar.Fail("Missing slide");
-                    album.AddSlide(*slide);
+                    // Objects read are adopted, never cloned: later references in
+                    // the stream may point to them.
+                    album.AddSlide(ReadSlideObject(false));
                 } else {
                     ReadOldSlide(album);
                 }
@@ -303,7 +302,8 @@ private:
         } else {
             item = ReadOldPictureRecord(extras);
         }
-        CSlide slide;
+        auto owned = std::make_unique<CSlide>();
+        CSlide& slide = *owned;
         const auto& legacy = item->m_legacy;
         if (legacy.m_displayTime >= 0)
             slide.m_displayTime = legacy.m_displayTime;
@@ -317,8 +317,8 @@ private:
         if (extras.hasBackground)
             slide.m_backgroundColor = extras.background;
         AddOldCaptions(slide, *item, extras.captions);
-        slide.AddItem(*item);
-        album.AddSlide(slide);
+        slide.AddItem(std::move(item));
+        album.AddSlide(std::move(owned));
     }
 
     // Captions of old pictures were placed in pixels of an 800 x 600 frame
@@ -452,7 +452,7 @@ private:
             auto item = ReadItemObject(nullptr);
             if (!item)
                 m_ar.Fail("Missing media item");
-            slide.AddItem(*item);
+            slide.AddItem(std::move(item));
         }
         int captions = m_ar.ReadCount(2);
         for (int i = 0; i < captions; ++i) {
@@ -460,7 +460,7 @@ private:
             if (!caption)
                 m_ar.Fail("Missing caption");
             ReadCaptionBody(*caption);
-            slide.AddCaption(*caption);
+            slide.AddCaption(std::move(caption));
         }
         slide.m_layoutName = m_ar.ReadString();
         slide.m_randomSeed = m_ar.ReadInt();
@@ -534,8 +534,9 @@ private:
 
     // Reads the two old slide times, stored as integers before version 4.
     // Before version 12 the values 0 and -1 had each other's meaning.
-    double ReadOldTime() {
-        double value = m_v >= 4 ? m_ar.ReadDouble() : double(m_ar.ReadInt());
+    double ReadOldTime() { return OldTime(m_v >= 4 ? m_ar.ReadDouble() : double(m_ar.ReadInt())); }
+
+    double OldTime(double value) const {
         if (m_v < 12) {
             if (value == 0)
                 value = -1;
@@ -637,8 +638,8 @@ private:
         item->m_legacy.m_hasOldCrop = true;
         item->m_legacy.m_oldCropStart = ReadRect();
         item->m_legacy.m_oldCropEnd = item->m_legacy.m_oldCropStart;
-        item->m_legacy.m_displayTime = m_ar.ReadInt();
-        item->m_legacy.m_transitionLength = m_ar.ReadInt();
+        item->m_legacy.m_displayTime = OldTime(m_ar.ReadInt());
+        item->m_legacy.m_transitionLength = OldTime(m_ar.ReadInt());
         ReadOldCaptions(extras);
         return item;
     }
@@ -688,9 +689,24 @@ private:
         for (auto* list : {&menu.m_pages, &menu.m_morePages}) {
             int pages = m_ar.ReadCount(2);
             for (int i = 0; i < pages; ++i) {
-                auto page = ReadOwned<CProjMenuPage>(CProjMenuPage::kRuntimeClass);
-                if (!page)
+                CArchiveReader::STag tag = m_ar.ReadTag(CProjMenuPage::kRuntimeClass);
+                if (tag.kind == CArchiveReader::STag::kNull)
                     m_ar.Fail("Missing menu page");
+                if (tag.kind == CArchiveReader::STag::kReference) {
+                    // A page met first through an item's link takes its place
+                    // in the list now; any other repeat would have two owners.
+                    auto& linked = menu.m_linkedPages;
+                    auto it = std::find_if(linked.begin(), linked.end(),
+                                           [&](const auto& p) { return p.get() == tag.object; });
+                    if (it == linked.end())
+                        m_ar.Fail("A second reference to a CProjMenuPage");
+                    list->push_back(std::move(*it));
+                    linked.erase(it);
+                    continue;
+                }
+                std::unique_ptr<CProjMenuPage> page(
+                    static_cast<CProjMenuPage*>(tag.cls->CreateObject()));
+                m_ar.RegisterObject(page.get());
                 CProjMenuPage* raw = page.get();
                 list->push_back(std::move(page));
                 ReadMenuPageBody(*raw);

@@ -113,13 +113,20 @@ CSlide::SSound CSlide::GetSlideSound() const {
 }
 
 CAlbumItem* CSlide::AddItem(const CAlbumItem& item, int position) {
-    auto clone = item.Clone();
-    clone->SetParent(this);
-    return InsertOwned(m_items, std::move(clone), position);
+    return AddItem(item.Clone(), position);
+}
+
+CAlbumItem* CSlide::AddItem(std::unique_ptr<CAlbumItem> item, int position) {
+    item->SetParent(this);
+    return InsertOwned(m_items, std::move(item), position);
 }
 
 CTextCaption* CSlide::AddCaption(const CTextCaption& caption, int position) {
-    return InsertOwned(m_captions, caption.Clone(), position);
+    return AddCaption(caption.Clone(), position);
+}
+
+CTextCaption* CSlide::AddCaption(std::unique_ptr<CTextCaption> caption, int position) {
+    return InsertOwned(m_captions, std::move(caption), position);
 }
 
 CAlbumItem* CSlide::GetItem(int index) const {

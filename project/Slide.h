@@ -86,8 +86,11 @@ public:
     // Takes a clone of the item and inserts it before the position (appends when
     // the position is negative or past the end). Returns the clone.
     CAlbumItem* AddItem(const CAlbumItem& item, int position = -1);
+    // The same with an item the slide takes over instead of a clone.
+    CAlbumItem* AddItem(std::unique_ptr<CAlbumItem> item, int position = -1);
     // The same for a caption; returns the copy.
     CTextCaption* AddCaption(const CTextCaption& caption, int position = -1);
+    CTextCaption* AddCaption(std::unique_ptr<CTextCaption> caption, int position = -1);
 
     [[nodiscard]] int GetItemCount() const { return int(m_items.size()); }
     [[nodiscard]] CAlbumItem* GetItem(int index) const;
