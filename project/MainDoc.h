@@ -8,7 +8,7 @@
 #include <string>
 
 // The document: one project plus the state of reading it from a stream.
-class CMainDoc : public IProjectListener {
+class CMainDoc final : public IProjectListener {
 public:
     CMainDoc();
     CMainDoc(const CMainDoc&) = delete;

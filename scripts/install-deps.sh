@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and the demo need.
 # Idempotent: when every package is present it installs nothing.
+#   --fuzz   also installs clang and its runtime for the libFuzzer targets
 set -euo pipefail
 
 packages=(
@@ -12,7 +13,11 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
   libsdl2-dev qt6-base-dev
   nlohmann-json3-dev libcli11-dev
+  unzip python3
 )
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

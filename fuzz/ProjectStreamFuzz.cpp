@@ -1,0 +1,12 @@
+// Feeds arbitrary bytes to the project stream reader.
+#include "project/MainDoc.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    CMainDoc doc;
+    std::string error;
+    doc.LoadFromMemory(data, size, error, [](double) { return true; });
+    return 0;
+}

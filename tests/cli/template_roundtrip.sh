@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# kelvclip-cli end to end: info on the demo template, then dump and pack again,
+# which must give back the same project stream; bad input gives clear errors.
+set -euo pipefail
+cli=$1
+demo=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+"$cli" info "$demo" > "$work/info.txt"
+grep -q "Pictures (10)" "$work/info.txt"
+grep -q '"Polygon Plugin"' "$work/info.txt"
+"$cli" info "$demo" --json > "$work/info.json"
+python3 - "$work/info.json" <<'PY'
+import json, sys
+info = json.load(open(sys.argv[1]))
+assert len(info["pictures"]) == 10, info["pictures"]
+assert abs(info["duration"] - 41.5) < 1e-9, info["duration"]
+assert len(info["slides"]) == 8 and info["slides"][1]["start"] == 5.0
+assert any(s["file"].endswith("music.wav") for s in info["sounds"])
+PY
+
+"$cli" dump "$demo" -o "$work/dump/album.json" 2> /dev/null
+"$cli" pack "$work/dump/album.json" -o "$work/again.vez" 2> /dev/null
+cmp <(unzip -p "$demo" project.kvs) <(unzip -p "$work/again.vez" project.kvs)
+
+# Bad input: a clear one-line message naming the file, and a failure status.
+expect_failure() {
+    local want=$1; shift
+    set +e
+    "$@" > /dev/null 2> "$work/err"
+    local rc=$?
+    set -e
+    [ "$rc" = "$want" ] || { echo "exit $rc, not $want: $*"; cat "$work/err"; exit 1; }
+    grep -q "kelvclip-cli\|required\|Run with --help" "$work/err"
+}
+echo "not a zip" > "$work/bad.vez"
+expect_failure 2 "$cli" info "$work/bad.vez"
+expect_failure 2 "$cli" info "$work/missing.vez"
+echo '{"slides": [{"items": [{"file": "nothere.jpg"}]}]}' > "$work/album.json"
+expect_failure 2 "$cli" pack "$work/album.json" -o "$work/x.vez"
+grep -q "nothere.jpg" "$work/err"
+[ ! -e "$work/x.vez" ]
+echo '{"slides": 3}' > "$work/album.json"
+expect_failure 2 "$cli" pack "$work/album.json" -o "$work/x.vez"
+grep -q "album.slides" "$work/err"
+expect_failure 64 "$cli" info
+expect_failure 64 "$cli" frobnicate
+echo "template round trip: ok"
