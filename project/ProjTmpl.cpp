@@ -84,7 +84,9 @@ bool CProjTmpl::Load(const std::string& packagePath,
         return Fail(packagePath + ": the package holds no project");
     std::vector<std::uint8_t> stream;
     std::string error;
-    if (!m_archive->Read(project->name, stream, error))
+    // Project streams are small; a huge one is not a template.
+    constexpr std::uint64_t kMaxProjectStream = 64ull << 20;
+    if (!m_archive->Read(project->name, stream, error, kMaxProjectStream))
         return Fail(packagePath + ": " + error);
 
     auto doc = std::make_unique<CMainDoc>();

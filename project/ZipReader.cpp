@@ -33,7 +33,10 @@ bool CZipReader::Open(const std::string& path) {
         std::string entryName(name, length);
         if (!(info.flag & (1u << 11)))
             entryName = TextCodec::FromCp1252(entryName);
-        m_entries.push_back({std::move(entryName), info.uncompressed_size});
+        unz64_file_pos position{};
+        unzGetFilePos64(zip, &position);
+        m_entries.push_back({std::move(entryName), info.uncompressed_size,
+                             position.pos_in_zip_directory, position.num_of_file});
     }
     return true;
 }
@@ -66,13 +69,9 @@ bool CZipReader::ReadTo(std::string_view name, std::uint64_t cap,
         error = "entry " + entry->name + " is too large";
         return false;
     }
-    // Position on the entry by walking the directory: entry names may repeat
-    // in different case, and the one found above is the first.
-    std::size_t index = std::size_t(entry - m_entries.data());
-    int rc = unzGoToFirstFile(zip);
-    for (std::size_t i = 0; i < index && rc == UNZ_OK; ++i)
-        rc = unzGoToNextFile(zip);
-    if (rc != UNZ_OK || unzOpenCurrentFile(zip) != UNZ_OK) {
+    // Position on the very entry found above: names may repeat in another case.
+    unz64_file_pos position{entry->directoryOffset, entry->index};
+    if (unzGoToFilePos64(zip, &position) != UNZ_OK || unzOpenCurrentFile(zip) != UNZ_OK) {
         error = "cannot open entry " + entry->name;
         return false;
     }
@@ -113,9 +112,10 @@ bool CZipReader::ReadTo(std::string_view name, std::uint64_t cap,
     return ok;
 }
 
-bool CZipReader::Read(std::string_view name, std::vector<std::uint8_t>& data, std::string& error) {
+bool CZipReader::Read(std::string_view name, std::vector<std::uint8_t>& data, std::string& error,
+                      std::uint64_t cap) {
     data.clear();
-    bool ok = ReadTo(name, kMaxMemoryEntry,
+    bool ok = ReadTo(name, cap,
                      [&](const std::uint8_t* bytes, std::size_t n) {
                          data.insert(data.end(), bytes, bytes + n);
                          return true;

@@ -18,6 +18,8 @@ public:
     struct SEntry {
         std::string name;
         std::uint64_t size = 0; // uncompressed size as declared
+        std::uint64_t directoryOffset = 0; // where the archive lists it
+        std::uint64_t index = 0;
     };
 
     // The largest entry read into memory, and the largest one extracted to a file.
@@ -38,8 +40,9 @@ public:
     // The entry of that name, or null.
     [[nodiscard]] const SEntry* Find(std::string_view name) const;
 
-    // Reads a whole entry into memory.
-    bool Read(std::string_view name, std::vector<std::uint8_t>& data, std::string& error);
+    // Reads a whole entry of at most cap bytes into memory.
+    bool Read(std::string_view name, std::vector<std::uint8_t>& data, std::string& error,
+              std::uint64_t cap = kMaxMemoryEntry);
     // Streams an entry to a sink in pieces; the sink returns false to stop.
     bool ReadTo(std::string_view name, std::uint64_t cap,
                 const std::function<bool(const std::uint8_t*, std::size_t)>& sink,
