@@ -51,6 +51,13 @@ bool HasExtension(std::string_view path, std::string_view list) {
     return false;
 }
 
+std::string NumberedName(const std::string& name, int number) {
+    std::size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos || dot == 0)
+        return name + "-" + std::to_string(number);
+    return name.substr(0, dot) + "-" + std::to_string(number) + name.substr(dot);
+}
+
 std::string ToEntryName(std::string_view path) {
     std::string name(path);
     for (char& c : name)

@@ -40,6 +40,9 @@ using PathSet = std::set<std::string, Less>;
 // ("mp3;wav;mpa").
 [[nodiscard]] bool HasExtension(std::string_view path, std::string_view list);
 
+// A file name with a number before its extension: ("a.mp3", 2) gives "a-2.mp3".
+[[nodiscard]] std::string NumberedName(const std::string& name, int number);
+
 // The name of a package path inside a ZIP archive: "\" becomes "/"
 // ("Files\a.jpg" names the entry "Files/a.jpg").
 [[nodiscard]] std::string ToEntryName(std::string_view path);

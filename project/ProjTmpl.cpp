@@ -22,14 +22,6 @@ std::string SafeFileName(std::string_view entryName) {
     return name;
 }
 
-// "a.mp3" -> "a-2.mp3".
-std::string NumberedName(const std::string& name, int number) {
-    std::size_t dot = name.find_last_of('.');
-    if (dot == std::string::npos || dot == 0)
-        return name + "-" + std::to_string(number);
-    return name.substr(0, dot) + "-" + std::to_string(number) + name.substr(dot);
-}
-
 bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
     while (size > 0) {
         ssize_t n = write(fd, data, size);
@@ -176,7 +168,7 @@ std::string CProjTmpl::ExtractLocked(const std::string& entryName) {
         taken.insert(std::string(Paths::FileName(file)));
     std::string name = SafeFileName(entry->name);
     for (int number = 2; taken.count(name); ++number)
-        name = NumberedName(SafeFileName(entry->name), number);
+        name = Paths::NumberedName(SafeFileName(entry->name), number);
     std::string path = m_tempFolder + "/" + name;
 
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);

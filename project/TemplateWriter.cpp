@@ -22,13 +22,6 @@ bool ReadFile(const std::string& path, std::string& bytes) {
     return !in.bad();
 }
 
-std::string NumberedName(const std::string& name, int number) {
-    std::size_t dot = name.find_last_of('.');
-    if (dot == std::string::npos || dot == 0)
-        return name + "-" + std::to_string(number);
-    return name.substr(0, dot) + "-" + std::to_string(number) + name.substr(dot);
-}
-
 } // namespace
 
 bool CTemplateWriter::Write(CMainDoc& doc, const std::string& packagePath, std::string& error) {
@@ -40,7 +33,7 @@ bool CTemplateWriter::Write(CMainDoc& doc, const std::string& packagePath, std::
         std::string base(Paths::FileName(file));
         std::string name = base;
         for (int number = 2; taken.count(TextCodec::FoldCase(name)); ++number)
-            name = NumberedName(base, number);
+            name = Paths::NumberedName(base, number);
         taken.insert(TextCodec::FoldCase(name));
         doc.m_packageNames.emplace(file, name);
     }
