@@ -3,7 +3,10 @@
 #include "project/MediaProbe.h"
 #include "project/Object.h"
 
+#include <memory>
 #include <string>
+
+class IAudioSrc;
 
 // One sound file reference with trimming and fades: an album's music entry, a
 // slide's sound or a media item's sound. Setting the file opens it through the
@@ -13,8 +16,17 @@ public:
     static const CRuntimeClass kRuntimeClass;
     [[nodiscard]] const CRuntimeClass* GetRuntimeClass() const override { return &kRuntimeClass; }
 
-    CMusicFile() = default;
-    explicit CMusicFile(const std::string& path) { SetFile(path); }
+    CMusicFile();
+    explicit CMusicFile(const std::string& path);
+    CMusicFile(const CMusicFile& other);
+    CMusicFile& operator=(const CMusicFile& other);
+    ~CMusicFile() override;
+
+    // The decoded sound of this entry, trimmed and faded, as an audio source.
+    // It is made on first use and belongs to this entry; copies of the entry
+    // get sources of their own.
+    class XAudioSrc;
+    IAudioSrc& GetAudioSrc();
 
     [[nodiscard]] const std::string& GetPath() const { return m_path; }
     // Stores the path and opens the file; returns whether it could be opened.
@@ -40,6 +52,7 @@ public:
     [[nodiscard]] double GetFileDuration() const { return m_facts.Duration(); }
 
 private:
+    std::unique_ptr<XAudioSrc> m_source;
     std::string m_path;
     double m_start = 0.0;
     double m_length = 0.0;

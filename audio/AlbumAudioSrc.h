@@ -1,0 +1,44 @@
+#pragma once
+
+#include "audio/AudioMix.h"
+
+#include <memory>
+#include <vector>
+
+class CAlbum;
+class CMusicFile;
+
+// The sound track of an album: its music, repeated or cut to the album's
+// length, faded and set to the album's volume; every slide's sound at its
+// slide's time, with the music lowered while it plays; and a closing silence
+// so the track lasts the whole album.
+class CAlbumAudioSrc final : public CAudioMix {
+public:
+    CAlbumAudioSrc(int rate = 44100, int channels = 2, int bits = 16);
+    ~CAlbumAudioSrc() override;
+
+    // Rebuilds the track from the album. Always true; a track of length 0
+    // means the album has no sound.
+    bool Build(const CAlbum& album);
+    // Removes every source and destroys what Build made.
+    virtual void Clear();
+
+    // A lowering of the music while a slide sound plays: four times on the
+    // album's time line and the music gain at each.
+    struct SEnvelope {
+        double t[4];
+        double g[4];
+        // The gain strictly between t[0] and t[3]; false outside.
+        bool ValueAt(double time, double& gain) const;
+    };
+    // Lowers each envelope's points to the others' values where they overlap,
+    // so overlapping sounds leave the music at the lower level.
+    static void MergeEnvelopes(std::vector<SEnvelope>& envelopes);
+
+private:
+    template <class T, class... Args>
+    T* Make(Args&&... args);
+
+    std::vector<std::unique_ptr<IAudioSrc>> m_owned;
+    std::vector<std::unique_ptr<CMusicFile>> m_music;
+};

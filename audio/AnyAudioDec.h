@@ -1,0 +1,39 @@
+#pragma once
+
+#include "audio/AudioDec.h"
+#include "audio/McAudioDec.h"
+#include "audio/MclAudioDec.h"
+#include "audio/QtAudioDec.h"
+
+// Picks a decoder by the file's extension and forwards every operation to it:
+// "mov;mp4;m4v;3gp" the movie reader, "mpg;mpeg" and "mpa;mp2;m2a" the MPEG
+// reader, every other extension the general reader.
+class CAnyAudioDec final : public CAudioDec {
+public:
+    enum EKind { kGeneral, kMpeg, kMovie };
+    static EKind KindOf(const std::string& path);
+
+    bool OpenFile(const std::string& path) override;
+    bool Open() override { return m_target->Open(); }
+    void Close() override { m_target->Close(); }
+    void SetFormat(int rate, int channels, int bits) override;
+    [[nodiscard]] int GetSampleRate() const override { return m_target->GetSampleRate(); }
+    [[nodiscard]] int GetChannels() const override { return m_target->GetChannels(); }
+    [[nodiscard]] int GetBitsPerSample() const override { return m_target->GetBitsPerSample(); }
+    [[nodiscard]] std::int64_t GetLength() override { return m_target->GetLength(); }
+    std::int64_t Seek(std::int64_t position, int origin) override {
+        return m_target->Seek(position, origin);
+    }
+    [[nodiscard]] std::int64_t Tell() override { return m_target->Tell(); }
+    const std::uint8_t* Read(int& count) override { return m_target->Read(count); }
+
+    [[nodiscard]] EKind GetKind() const { return m_kind; }
+    [[nodiscard]] const std::string& GetTargetError() const { return m_target->GetError(); }
+
+private:
+    CMclAudioDec m_general;
+    CMcAudioDec m_mpeg;
+    CQtAudioDec m_movie;
+    CAudioDec* m_target = &m_general;
+    EKind m_kind = kGeneral;
+};

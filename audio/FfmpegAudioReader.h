@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Decodes the sound of a file (a sound file or the sound track of a movie)
+// through FFmpeg into interleaved PCM held in memory, so every frame can be
+// reached exactly and the length is known at once.
+//
+// Files with more than two channels are mixed down to stereo. Unless a format
+// is asked for, the samples keep the file's rate and come as 8-bit unsigned
+// when the file holds 8-bit samples, else as 16-bit signed.
+class CFfmpegAudioReader {
+public:
+    // rate and bits of 0 keep the file's own; channels are never raised above
+    // the file's own.
+    bool Open(const std::string& path, std::string& error, int rate = 0, int bits = 0);
+    void Close();
+
+    [[nodiscard]] int GetSampleRate() const { return m_rate; }
+    [[nodiscard]] int GetChannels() const { return m_channels; }
+    [[nodiscard]] int GetBitsPerSample() const { return m_bits; }
+    [[nodiscard]] std::int64_t GetLength() const { return m_length; }
+    [[nodiscard]] int GetBlockAlign() const { return m_bits / 8 * m_channels; }
+    // The frame at a position (null past the end).
+    [[nodiscard]] std::uint8_t* FrameAt(std::int64_t position);
+
+    // The largest decoded size accepted (about 45 minutes of 48 kHz stereo).
+    static constexpr std::size_t kMaxBytes = std::size_t(512) << 20;
+
+private:
+    int m_rate = 0;
+    int m_channels = 0;
+    int m_bits = 0;
+    std::int64_t m_length = 0;
+    std::vector<std::uint8_t> m_data;
+};
