@@ -18,3 +18,6 @@ enum ECliExit : int {
 
 // Prints "kelvclip-cli: <message>" on stderr and throws the exit status.
 [[noreturn]] void CliFail(const std::string& message, int code = kExitFailed);
+
+// kelvclip-cli effects [--json]: the effect catalogue.
+void AddEffectsCommand(CLI::App& app);

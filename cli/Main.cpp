@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
     app.set_version_flag("--version", "kelvclip-cli 0.1.0");
     app.require_subcommand(1);
 
+    AddEffectsCommand(app);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::RuntimeError& e) {
