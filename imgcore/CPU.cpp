@@ -9,6 +9,10 @@
 #include <cstring>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 using imgcore::CheckPicture;
 using imgcore::CheckPictures;
 using imgcore::Row;
@@ -138,17 +142,51 @@ inline unsigned Composite(int rule, unsigned ca, unsigned cb, unsigned a, unsign
 }
 
 // Over with premultiplied colours, the host's composition of every frame:
-// d = s1 + s2·(255 − a1)/255 on all four bytes. Written per byte over whole
-// rows so that the compiler can keep the arithmetic in 16-bit lanes.
-void OverPremulRow(const Ipp8u* s1, const Ipp8u* s2, Ipp8u* d, int width) {
+// d = s1 + s2·(255 − a1)/255 on all four bytes, saturated. The plain version
+// is the reference; the SSE2 one (every x86-64 processor has SSE2) gives the
+// same bytes four pixels at a time.
+void OverPremulRowPlain(const Ipp8u* s1, const Ipp8u* s2, Ipp8u* d, int width) {
     for (int x = 0; x < width; ++x, s1 += 4, s2 += 4, d += 4) {
         const unsigned inv = 255u - s1[3];
+        Ipp8u out[4];
         for (int c = 0; c < 4; ++c) {
-            unsigned v = s1[c] + Mul255(s2[c], inv);
-            d[c] = Ipp8u(v > 255 ? 255 : v);
+            const unsigned v = s1[c] + Mul255(s2[c], inv);
+            out[c] = Ipp8u(v > 255 ? 255 : v);
         }
+        std::memcpy(d, out, 4);
     }
 }
+
+#if defined(__SSE2__)
+void OverPremulRow(const Ipp8u* s1, const Ipp8u* s2, Ipp8u* d, int width) {
+    if (imgcore::UseReference())
+        return OverPremulRowPlain(s1, s2, d, width);
+    const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128);
+    const __m128i full = _mm_set1_epi32(255);
+    int x = 0;
+    for (; x + 4 <= width; x += 4) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s1 + 4 * x));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s2 + 4 * x));
+        // 255 − alpha in both 16-bit halves of every pixel's 32 bits.
+        __m128i inv = _mm_sub_epi32(full, _mm_srli_epi32(a, 24));
+        inv = _mm_or_si128(inv, _mm_slli_epi32(inv, 16));
+        // (b·inv + 128 + ((b·inv + 128) >> 8)) >> 8: Mul255 on 16-bit lanes.
+        auto mul = [&](__m128i bytes, __m128i weights) {
+            __m128i t = _mm_add_epi16(_mm_mullo_epi16(bytes, weights), half);
+            return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
+        };
+        const __m128i lo = mul(_mm_unpacklo_epi8(b, zero), _mm_unpacklo_epi32(inv, inv));
+        const __m128i hi = mul(_mm_unpackhi_epi8(b, zero), _mm_unpackhi_epi32(inv, inv));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * x),
+                         _mm_adds_epu8(a, _mm_packus_epi16(lo, hi)));
+    }
+    OverPremulRowPlain(s1 + 4 * x, s2 + 4 * x, d + 4 * x, width - x);
+}
+#else
+void OverPremulRow(const Ipp8u* s1, const Ipp8u* s2, Ipp8u* d, int width) {
+    OverPremulRowPlain(s1, s2, d, width);
+}
+#endif
 
 // Plus with constant weights on the colour bytes, the cross-fade of
 // transitions: d = s1·a/255 + s2·b/255.

@@ -27,6 +27,16 @@ inline IppStatus CheckPictures(const void* a, int aStep, const void* b, int bSte
     return s != ippStsNoErr ? s : CheckPicture(b, bStep, roi, bytesPerPixel);
 }
 
+// Whether the plain reference versions of the primitives run instead of their
+// faster forms: set the environment variable IMGCORE_REFERENCE=1 to compare.
+inline bool UseReference() {
+    static const bool reference = [] {
+        const char* v = std::getenv("IMGCORE_REFERENCE");
+        return v && *v == '1';
+    }();
+    return reference;
+}
+
 template <class T>
 inline T* Row(T* base, int step, int y) {
     return base + static_cast<std::ptrdiff_t>(step) * y;

@@ -289,6 +289,19 @@ IppStatus CCPU::ippiWarpAffine_8u_C4R(const Ipp8u* pSrc, IppiSize srcSize, int s
                 std::memcpy(out, Row(pSrc, srcStep, int(nv)) + 4 * int(nu), 4);
                 continue;
             }
+            if (u >= rx0 && u < rx1 - 1 && v >= ry0 && v < ry1 - 1) {
+                // All four neighbours inside: the common case, without checks.
+                const int iu = int(u), iv = int(v);
+                const unsigned fx = unsigned((u - iu) * 256 + 0.5), fy = unsigned((v - iv) * 256 + 0.5);
+                const Ipp8u* p0 = Row(pSrc, srcStep, iv) + 4 * iu;
+                const Ipp8u* p1 = Row(pSrc, srcStep, iv + 1) + 4 * iu;
+                for (int c = 0; c < 4; ++c) {
+                    const unsigned top = p0[c] * (256 - fx) + p0[c + 4] * fx;
+                    const unsigned bottom = p1[c] * (256 - fx) + p1[c + 4] * fx;
+                    out[c] = Ipp8u((top * (256 - fy) + bottom * fy + 32768) >> 16);
+                }
+                continue;
+            }
             if (smooth ? !(u > ux0 && u < ux1 && v > vy0 && v < vy1)
                        : !(u >= ux0 && u <= ux1 && v >= vy0 && v <= vy1))
                 continue;

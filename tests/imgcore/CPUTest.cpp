@@ -131,6 +131,33 @@ TEST(CPU, AlphaCompositingRoundsEveryProductToNearest) {
     EXPECT_EQ(a.Pixel(0, 0), (Px{128, 64, 1, 128}));
 }
 
+TEST(CPU, OverPremultipliedMatchesItsFormulaAtEveryWidthAndOffset) {
+    // The fast path works four pixels at a time; widths and offsets around
+    // that grain check its tail and unaligned rows against the formula
+    // d = min(255, a + b·(255 − alpha)/255).
+    std::uint32_t seed = 12345;
+    auto next = [&] { return Ipp8u((seed = seed * 1103515245u + 12345u) >> 23); };
+    for (int width = 1; width <= 19; ++width) {
+        for (int offset = 0; offset < 3; ++offset) {
+            std::vector<Ipp8u> a(std::size_t(width + 3) * 4), b(a.size()), d(a.size(), 0);
+            for (auto& v : a)
+                v = next();
+            for (auto& v : b)
+                v = next();
+            Ipp8u* pa = a.data() + 4 * offset + 1; // rows not even four-byte aligned
+            Ipp8u* pb = b.data() + 4 * offset + 1;
+            Ipp8u* pd = d.data() + 1;
+            ASSERT_EQ(CCPU::ippiAlphaComp_8u_AC4R(pa, width * 4, pb, width * 4, pd, width * 4,
+                                                  {width, 1}, ippAlphaOverPremul),
+                      0);
+            for (int i = 0; i < width * 4; ++i) {
+                const unsigned expect = std::min(255u, pa[i] + Mul255(pb[i], 255u - pa[(i & ~3) + 3]));
+                ASSERT_EQ(pd[i], expect) << "width " << width << " byte " << i;
+            }
+        }
+    }
+}
+
 TEST(CPU, ResizeInterpolations) {
     // Two pixels 0 and 255 widened to four: sample points −0.25 (edge), 0.25,
     // 0.75, 1.25 (edge).
@@ -201,6 +228,21 @@ TEST(CPU, WarpAffineSamplesTheInverseMapAndSmoothsEdgesIntoTheDestination) {
     EXPECT_EQ(d.Pixel(0, 0), (Px{120, 0, 0, 128}));
     EXPECT_EQ(d.Pixel(1, 0), (Px{60, 0, 0, 255}));
     EXPECT_EQ(d.Pixel(3, 0), (Px{140, 0, 0, 255}));
+
+    // In two dimensions, half a pixel both ways averages four pixels:
+    // (10 + 20 + 30 + 41)/4 = 25.25 → 25.
+    SPicture q(3, 3), r(3, 3);
+    q.Fill({0, 0, 0, 255});
+    *q.At(0, 0) = 10, *q.At(1, 0) = 20, *q.At(0, 1) = 30, *q.At(1, 1) = 41;
+    const double back[2][3] = {{1, 0, -0.5}, {0, 1, -0.5}};
+    ASSERT_EQ(CCPU::ippiWarpAffine_8u_C4R(q.Data(), q.Size(), q.step, {0, 0, 3, 3}, r.Data(),
+                                          r.step, {0, 0, 3, 3}, back, IPPI_INTER_LINEAR),
+              0);
+    EXPECT_EQ(r.Pixel(0, 0), (Px{25, 0, 0, 255}));
+    const double identity[2][3] = {{1, 0, 0}, {0, 1, 0}};
+    CCPU::ippiWarpAffine_8u_C4R(q.Data(), q.Size(), q.step, {0, 0, 3, 3}, r.Data(), r.step,
+                                {0, 0, 3, 3}, identity, IPPI_INTER_LINEAR);
+    EXPECT_EQ(r.bytes, q.bytes);
 
     const double singular[2][3] = {{1, 2, 0}, {2, 4, 0}};
     EXPECT_EQ(CCPU::ippiWarpAffine_8u_C4R(s.Data(), s.Size(), s.step, {0, 0, 4, 1}, d.Data(),
