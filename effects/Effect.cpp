@@ -2,18 +2,10 @@
 
 #include <dlfcn.h>
 
-#include <mutex>
-
-namespace {
-
-// CreateEffect calls on a module must not overlap: modules build shared
-// tables the first time an effect needs them, without locking.
-std::mutex& CreateEffectLock() {
+std::mutex& CEffect::ModuleLock() {
     static std::mutex lock;
     return lock;
 }
-
-} // namespace
 
 CEffect::CEffect(IEffect* effect, void* module, int index, CEffect* previous)
     : m_effect(effect), m_module(module), m_index(index), m_previous(previous) {}
@@ -39,10 +31,13 @@ CEffect::~CEffect() {
     m_effect = nullptr;
 }
 
-IEffect* CEffect::CallCreateEffect(PFNCreateEffect create, int index) {
+IEffect* CEffect::CallCreateEffect(void* module, int index) {
+    if (!module)
+        return nullptr;
+    std::lock_guard guard(ModuleLock());
+    auto create = reinterpret_cast<PFNCreateEffect>(dlsym(module, kCreateEffectExport));
     if (!create)
         return nullptr;
-    std::lock_guard guard(CreateEffectLock());
     try {
         return create(index);
     } catch (...) {
@@ -52,10 +47,7 @@ IEffect* CEffect::CallCreateEffect(PFNCreateEffect create, int index) {
 }
 
 CEffect* CEffect::MakeInstance() {
-    if (!m_module)
-        return nullptr;
-    auto create = reinterpret_cast<PFNCreateEffect>(dlsym(m_module, kCreateEffectExport));
-    IEffect* effect = CallCreateEffect(create, m_index);
+    IEffect* effect = CallCreateEffect(m_module, m_index);
     if (!effect)
         return nullptr;
     CEffect* tail = this;

@@ -3,6 +3,7 @@
 #include "effects/EffectInterface.h"
 #include "project/EffectValue.h"
 
+#include <mutex>
 #include <string>
 
 // One catalogue entry (a prototype) or one working instance made from it: an
@@ -56,9 +57,13 @@ public:
     [[nodiscard]] CEffect* GetPrevious() const { return m_previous; }
     [[nodiscard]] bool IsPrototype() const { return m_previous == nullptr; }
 
-    // Calls a module's CreateEffect. Calls are serialised across the process,
-    // because modules build shared tables on first use without locking.
-    static IEffect* CallCreateEffect(PFNCreateEffect create, int index);
+    // Calls the CreateEffect of a loaded module under the module lock, because
+    // modules build shared tables on first use without locking; null when the
+    // export is missing, the module makes nothing or it throws.
+    static IEffect* CallCreateEffect(void* module, int index);
+    // The process-wide lock around loading, unloading and CreateEffect, so that
+    // catalogues of several threads may share modules.
+    static std::mutex& ModuleLock();
 
 private:
     IEffect* m_effect;

@@ -78,28 +78,36 @@ void CEffectMgr::Scan() {
 }
 
 void CEffectMgr::LoadModule(const std::string& path) {
-    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!module)
-        return;
-    auto count = reinterpret_cast<PFNGetNumEffects>(dlsym(module, kGetNumEffectsExport));
-    auto create = reinterpret_cast<PFNCreateEffect>(dlsym(module, kCreateEffectExport));
-    const int n = count && create ? count() : 0;
+    void* module = nullptr;
+    int n = 0;
+    {
+        std::lock_guard guard(CEffect::ModuleLock());
+        module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!module)
+            return;
+        auto count = reinterpret_cast<PFNGetNumEffects>(dlsym(module, kGetNumEffectsExport));
+        const bool creates = dlsym(module, kCreateEffectExport) != nullptr;
+        n = count && creates ? count() : 0;
+    }
     bool made = false;
     for (int i = 0; i < n; ++i) {
-        if (IEffect* effect = CEffect::CallCreateEffect(create, i)) {
+        if (IEffect* effect = CEffect::CallCreateEffect(module, i)) {
             m_entries.push_back(std::make_unique<CEffect>(effect, module, i));
             made = true;
         }
     }
-    if (made)
+    if (made) {
         m_modules.push_back({module, path});
-    else
+    } else {
+        std::lock_guard guard(CEffect::ModuleLock());
         dlclose(module);
+    }
 }
 
 void CEffectMgr::Teardown() {
     // Every object of a module goes before the module itself.
     m_entries.clear();
+    std::lock_guard guard(CEffect::ModuleLock());
     for (const SModule& module : m_modules)
         dlclose(module.handle);
     m_modules.clear();

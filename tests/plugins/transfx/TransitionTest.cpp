@@ -198,3 +198,22 @@ TEST(TransfxSineTable, CombinesCoarseAndFineSteps) {
     EXPECT_EQ(t.Sin(12345 * step), t.Sin(12345 * step + 2 * std::numbers::pi));
     EXPECT_EQ(t.Sin(-3 * step), t.Sin((1 << 20) * step - 3 * step));
 }
+
+TEST(TransfxThreads, InstancesOnTwoThreadsDrawTheSameFramesFromFreshGenerators) {
+    // Each new thread's generator starts at 1, so Speckle's scatter is the same
+    // on both; Polygon shares the sine table, built by whichever comes first.
+    const STestPicture a = PictureA(48, 32), b = PictureB(48, 32);
+    STestPicture results[2][2] = {{STestPicture(1, 1), STestPicture(1, 1)},
+                                  {STestPicture(1, 1), STestPicture(1, 1)}};
+    auto work = [&](int slot) {
+        CTransitionRun speckle(24, 48, 32, 12), polygon(19, 48, 32, 12);
+        results[slot][0] = speckle.Frame(2, a, b);
+        results[slot][1] = polygon.Frame(5, a, b);
+    };
+    std::thread t1(work, 0), t2(work, 1);
+    t1.join();
+    t2.join();
+    EXPECT_TRUE(results[0][0].SameColours(results[1][0]));
+    EXPECT_TRUE(results[0][1].SameColours(results[1][1]));
+    EXPECT_FALSE(results[0][0].SameColours(a)); // frame 2 is scattered
+}
