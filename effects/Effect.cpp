@@ -89,21 +89,17 @@ void CEffect::ApplyValues(const CEffectValues& values) {
 
 int CEffect::GetType() const { return m_effect ? m_effect->GetType() : -1; }
 
-std::string CEffect::GetName() const {
+std::string CEffect::ReadText(void (IEffect::*get)(char*, int)) const {
     char text[260] = {};
     if (m_effect)
-        m_effect->GetName(text, int(sizeof text));
+        (m_effect->*get)(text, int(sizeof text));
     text[sizeof text - 1] = '\0';
     return text;
 }
 
-std::string CEffect::GetDisplayName() const {
-    char text[260] = {};
-    if (m_effect)
-        m_effect->GetDisplayName(text, int(sizeof text));
-    text[sizeof text - 1] = '\0';
-    return text;
-}
+std::string CEffect::GetName() const { return ReadText(&IEffect::GetName); }
+
+std::string CEffect::GetDisplayName() const { return ReadText(&IEffect::GetDisplayName); }
 
 CEffectSetting* CEffect::GetParams(int* count) {
     int n = 0;

@@ -66,6 +66,9 @@ public:
     static std::mutex& ModuleLock();
 
 private:
+    // One of the effect's text slots read through a 260-byte buffer.
+    std::string ReadText(void (IEffect::*get)(char*, int)) const;
+
     IEffect* m_effect;
     void* m_module;
     int m_index;

@@ -57,6 +57,16 @@ std::size_t CEffectSetting::ValuesBytes() const {
     }
 }
 
+void CEffectSetting::Replace(int kind, const char* key, const char* label, void* values,
+                             int count) {
+    FreeValues();
+    CopyText(this->key, key);
+    CopyText(this->label, label);
+    this->kind = kind;
+    this->values = values;
+    this->count = count;
+}
+
 bool CEffectSetting::SetValue(int v) {
     bool ok = false;
     switch (kind) {
@@ -83,12 +93,7 @@ bool CEffectSetting::SetChoice(const char* key, const char* label, int defaultVa
             if (labels[i])
                 std::strncpy(list + std::size_t(i) * kTextSize, labels[i], kTextSize - 1);
     }
-    FreeValues();
-    CopyText(this->key, key);
-    CopyText(this->label, label);
-    kind = kChoice;
-    values = list;
-    this->count = count;
+    Replace(kChoice, key, label, list, count);
     this->defaultValue = value = defaultValue;
     return true;
 }
@@ -100,12 +105,7 @@ bool CEffectSetting::SetRange(const char* key, const char* label, int defaultVal
         return false;
     pair[0] = minimum;
     pair[1] = maximum;
-    FreeValues();
-    CopyText(this->key, key);
-    CopyText(this->label, label);
-    kind = kRange;
-    values = pair;
-    count = 2;
+    Replace(kRange, key, label, pair, 2);
     this->defaultValue = value = defaultValue;
     return true;
 }
@@ -121,12 +121,7 @@ bool CEffectSetting::SetLayouts(const char* key, const char* label,
             return false;
         std::memcpy(list, records, std::size_t(count) * sizeof(SKeyFrameRecord));
     }
-    FreeValues();
-    CopyText(this->key, key);
-    CopyText(this->label, label);
-    kind = kLayouts;
-    values = list;
-    this->count = count;
+    Replace(kLayouts, key, label, list, count);
     return true;
 }
 

@@ -67,6 +67,8 @@ private:
     // Bytes of `values` for the kind and count.
     [[nodiscard]] std::size_t ValuesBytes() const;
     void FreeValues();
+    // Takes a new kind, texts and list, freeing the old list.
+    void Replace(int kind, const char* key, const char* label, void* values, int count);
 };
 
 // The shared layout: host and plug-ins compiled from this header agree on it.

@@ -1,6 +1,6 @@
 #include "imgcore/CPU.h"
 
-#include "imgcore/CPUCheck.h"
+#include "imgcore/CPUInternal.h"
 #include "imgcore/PixelMath.h"
 
 #include <algorithm>
@@ -15,6 +15,8 @@
 
 using imgcore::CheckPicture;
 using imgcore::CheckPictures;
+using imgcore::CopyColour;
+using imgcore::ForPixels;
 using imgcore::Row;
 
 // ---- Copies and fills ------------------------------------------------------
@@ -33,15 +35,7 @@ IppStatus CCPU::ippiCopy_8u_AC4R(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, in
                                  IppiSize roiSize) {
     if (IppStatus s = CheckPictures(pSrc, srcStep, pDst, dstStep, roiSize, 4))
         return s;
-    for (int y = 0; y < roiSize.height; ++y) {
-        const Ipp8u* s = Row(pSrc, srcStep, y);
-        Ipp8u* d = Row(pDst, dstStep, y);
-        for (int x = 0; x < roiSize.width; ++x, s += 4, d += 4) {
-            d[0] = s[0];
-            d[1] = s[1];
-            d[2] = s[2];
-        }
-    }
+    ForPixels<4, 4>(pSrc, srcStep, pDst, dstStep, roiSize, CopyColour);
     return ippStsNoErr;
 }
 
@@ -51,12 +45,8 @@ IppStatus CCPU::ippiCopy_8u_C4CR(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, in
     // bytes before the full row would.
     if (IppStatus s = CheckPictures(pSrc, srcStep, pDst, dstStep, roiSize, 4))
         return s;
-    for (int y = 0; y < roiSize.height; ++y) {
-        const Ipp8u* s = Row(pSrc, srcStep, y);
-        Ipp8u* d = Row(pDst, dstStep, y);
-        for (int x = 0; x < roiSize.width; ++x)
-            d[4 * x] = s[4 * x];
-    }
+    ForPixels<4, 4>(pSrc, srcStep, pDst, dstStep, roiSize,
+                    [](const Ipp8u* s, Ipp8u* d) { *d = *s; });
     return ippStsNoErr;
 }
 
@@ -66,15 +56,7 @@ IppStatus CCPU::ippiCopy_8u_AC4C3R(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, 
         return s;
     if (IppStatus s = CheckPicture(pDst, dstStep, roiSize, 3))
         return s;
-    for (int y = 0; y < roiSize.height; ++y) {
-        const Ipp8u* s = Row(pSrc, srcStep, y);
-        Ipp8u* d = Row(pDst, dstStep, y);
-        for (int x = 0; x < roiSize.width; ++x, s += 4, d += 3) {
-            d[0] = s[0];
-            d[1] = s[1];
-            d[2] = s[2];
-        }
-    }
+    ForPixels<4, 3>(pSrc, srcStep, pDst, dstStep, roiSize, CopyColour);
     return ippStsNoErr;
 }
 
@@ -83,14 +65,7 @@ IppStatus CCPU::ippiSet_8u_AC4R(const Ipp8u value[3], Ipp8u* pDst, int dstStep, 
         return ippStsNullPtrErr;
     if (IppStatus s = CheckPicture(pDst, dstStep, roiSize, 4))
         return s;
-    for (int y = 0; y < roiSize.height; ++y) {
-        Ipp8u* d = Row(pDst, dstStep, y);
-        for (int x = 0; x < roiSize.width; ++x, d += 4) {
-            d[0] = value[0];
-            d[1] = value[1];
-            d[2] = value[2];
-        }
-    }
+    ForPixels(pDst, dstStep, roiSize, [value](Ipp8u* d) { CopyColour(value, d); });
     return ippStsNoErr;
 }
 
@@ -101,22 +76,14 @@ IppStatus CCPU::ippiSet_8u_C4R(const Ipp8u value[4], Ipp8u* pDst, int dstStep, I
         return s;
     std::uint32_t pixel;
     std::memcpy(&pixel, value, 4);
-    for (int y = 0; y < roiSize.height; ++y) {
-        Ipp8u* d = Row(pDst, dstStep, y);
-        for (int x = 0; x < roiSize.width; ++x)
-            std::memcpy(d + 4 * x, &pixel, 4);
-    }
+    ForPixels(pDst, dstStep, roiSize, [pixel](Ipp8u* d) { std::memcpy(d, &pixel, 4); });
     return ippStsNoErr;
 }
 
 IppStatus CCPU::ippiSet_8u_C4CR(Ipp8u value, Ipp8u* pDst, int dstStep, IppiSize roiSize) {
     if (IppStatus s = CheckPicture(pDst, dstStep, roiSize, 4))
         return s;
-    for (int y = 0; y < roiSize.height; ++y) {
-        Ipp8u* d = Row(pDst, dstStep, y);
-        for (int x = 0; x < roiSize.width; ++x)
-            d[4 * x] = value;
-    }
+    ForPixels(pDst, dstStep, roiSize, [value](Ipp8u* d) { *d = value; });
     return ippStsNoErr;
 }
 
@@ -128,7 +95,7 @@ bool IsAlphaType(int type) { return type >= ippAlphaOver && type <= ippAlphaPlus
 
 // One channel of the compositing table: ca, cb are the colours (or alphas)
 // already multiplied by their alpha, a and b the alphas.
-inline unsigned Composite(int rule, unsigned ca, unsigned cb, unsigned a, unsigned b) {
+inline unsigned CompositeChannel(int rule, unsigned ca, unsigned cb, unsigned a, unsigned b) {
     unsigned v;
     switch (rule) {
     case ippAlphaOver: v = ca + Mul255(cb, 255 - a); break;
@@ -201,10 +168,14 @@ void PlusConstRow(const Ipp8u* s1, unsigned a, const Ipp8u* s2, unsigned b, Ipp8
 
 } // namespace
 
-IppStatus CCPU::ippiAlphaCompC_8u_AC4R(const Ipp8u* pSrc1, int src1Step, Ipp8u alpha1,
-                                       const Ipp8u* pSrc2, int src2Step, Ipp8u alpha2,
-                                       Ipp8u* pDst, int dstStep, IppiSize roiSize,
-                                       IppiAlphaType alphaType) {
+namespace {
+
+// Both compositing functions: constant alphas when alphas is given (the
+// destination's fourth byte stays), else each pixel's fourth bytes (the fourth
+// byte receives the composite alpha).
+IppStatus Composite(const Ipp8u* pSrc1, int src1Step, const Ipp8u* pSrc2, int src2Step,
+                    Ipp8u* pDst, int dstStep, IppiSize roiSize, IppiAlphaType alphaType,
+                    const Ipp8u* alphas) {
     if (IppStatus s = CheckPictures(pSrc1, src1Step, pSrc2, src2Step, roiSize, 4))
         return s;
     if (IppStatus s = CheckPicture(pDst, dstStep, roiSize, 4))
@@ -217,67 +188,55 @@ IppStatus CCPU::ippiAlphaCompC_8u_AC4R(const Ipp8u* pSrc1, int src1Step, Ipp8u a
         const Ipp8u* a = Row(pSrc1, src1Step, y);
         const Ipp8u* b = Row(pSrc2, src2Step, y);
         Ipp8u* d = Row(pDst, dstStep, y);
-        if (rule == ippAlphaPlus) {
-            PlusConstRow(a, premul ? 255 : alpha1, b, premul ? 255 : alpha2, d, roiSize.width);
+        if (alphas && rule == ippAlphaPlus) {
+            PlusConstRow(a, premul ? 255 : alphas[0], b, premul ? 255 : alphas[1], d,
+                         roiSize.width);
             continue;
         }
-        for (int x = 0; x < roiSize.width; ++x, a += 4, b += 4, d += 4) {
-            for (int c = 0; c < 3; ++c) {
-                unsigned ca = premul ? a[c] : Mul255(a[c], alpha1);
-                unsigned cb = premul ? b[c] : Mul255(b[c], alpha2);
-                d[c] = Ipp8u(Composite(rule, ca, cb, alpha1, alpha2));
-            }
-        }
-    }
-    return ippStsNoErr;
-}
-
-IppStatus CCPU::ippiAlphaComp_8u_AC4R(const Ipp8u* pSrc1, int src1Step, const Ipp8u* pSrc2,
-                                      int src2Step, Ipp8u* pDst, int dstStep, IppiSize roiSize,
-                                      IppiAlphaType alphaType) {
-    if (IppStatus s = CheckPictures(pSrc1, src1Step, pSrc2, src2Step, roiSize, 4))
-        return s;
-    if (IppStatus s = CheckPicture(pDst, dstStep, roiSize, 4))
-        return s;
-    if (!IsAlphaType(alphaType))
-        return ippStsAlphaTypeErr;
-    const bool premul = alphaType >= ippAlphaOverPremul;
-    const int rule = premul ? alphaType - ippAlphaOverPremul : alphaType;
-    for (int y = 0; y < roiSize.height; ++y) {
-        const Ipp8u* a = Row(pSrc1, src1Step, y);
-        const Ipp8u* b = Row(pSrc2, src2Step, y);
-        Ipp8u* d = Row(pDst, dstStep, y);
-        if (alphaType == ippAlphaOverPremul) {
+        if (!alphas && alphaType == ippAlphaOverPremul) {
             OverPremulRow(a, b, d, roiSize.width);
             continue;
         }
         for (int x = 0; x < roiSize.width; ++x, a += 4, b += 4, d += 4) {
-            const unsigned aa = a[3], ab = b[3];
-            Ipp8u out[4];
+            const unsigned aa = alphas ? alphas[0] : a[3], ab = alphas ? alphas[1] : b[3];
+            Ipp8u out[4] = {0, 0, 0, d[3]};
             for (int c = 0; c < 3; ++c) {
-                unsigned ca = premul ? a[c] : Mul255(a[c], aa);
-                unsigned cb = premul ? b[c] : Mul255(b[c], ab);
-                out[c] = Ipp8u(Composite(rule, ca, cb, aa, ab));
+                const unsigned ca = premul ? a[c] : Mul255(a[c], aa);
+                const unsigned cb = premul ? b[c] : Mul255(b[c], ab);
+                out[c] = Ipp8u(CompositeChannel(rule, ca, cb, aa, ab));
             }
-            out[3] = Ipp8u(Composite(rule, aa, ab, aa, ab));
+            if (!alphas)
+                out[3] = Ipp8u(CompositeChannel(rule, aa, ab, aa, ab));
             std::memcpy(d, out, 4);
         }
     }
     return ippStsNoErr;
 }
 
+} // namespace
+
+IppStatus CCPU::ippiAlphaCompC_8u_AC4R(const Ipp8u* pSrc1, int src1Step, Ipp8u alpha1,
+                                       const Ipp8u* pSrc2, int src2Step, Ipp8u alpha2,
+                                       Ipp8u* pDst, int dstStep, IppiSize roiSize,
+                                       IppiAlphaType alphaType) {
+    const Ipp8u alphas[2] = {alpha1, alpha2};
+    return Composite(pSrc1, src1Step, pSrc2, src2Step, pDst, dstStep, roiSize, alphaType, alphas);
+}
+
+IppStatus CCPU::ippiAlphaComp_8u_AC4R(const Ipp8u* pSrc1, int src1Step, const Ipp8u* pSrc2,
+                                      int src2Step, Ipp8u* pDst, int dstStep, IppiSize roiSize,
+                                      IppiAlphaType alphaType) {
+    return Composite(pSrc1, src1Step, pSrc2, src2Step, pDst, dstStep, roiSize, alphaType,
+                     nullptr);
+}
+
 IppStatus CCPU::ippiAlphaPremul_8u_AC4IR(Ipp8u* pSrcDst, int srcDstStep, IppiSize roiSize) {
     if (IppStatus s = CheckPicture(pSrcDst, srcDstStep, roiSize, 4))
         return s;
-    for (int y = 0; y < roiSize.height; ++y) {
-        Ipp8u* d = Row(pSrcDst, srcDstStep, y);
-        for (int x = 0; x < roiSize.width; ++x, d += 4) {
-            const unsigned a = d[3];
-            d[0] = Ipp8u(Mul255(d[0], a));
-            d[1] = Ipp8u(Mul255(d[1], a));
-            d[2] = Ipp8u(Mul255(d[2], a));
-        }
-    }
+    ForPixels(pSrcDst, srcDstStep, roiSize, [](Ipp8u* d) {
+        for (int c = 0; c < 3; ++c)
+            d[c] = Ipp8u(Mul255(d[c], d[3]));
+    });
     return ippStsNoErr;
 }
 
@@ -306,12 +265,10 @@ IppStatus AddSubC(const Ipp8u* value, Ipp8u* pSrcDst, int step, IppiSize roi, in
         return ippStsNullPtrErr;
     if (IppStatus s = CheckPicture(pSrcDst, step, roi, 4))
         return s;
-    for (int y = 0; y < roi.height; ++y) {
-        Ipp8u* d = Row(pSrcDst, step, y);
-        for (int x = 0; x < roi.width; ++x, d += 4)
-            for (int c = 0; c < Channels; ++c)
-                d[c] = ScaleSaturate(int(d[c]) + Sign * int(value[c]), sf);
-    }
+    ForPixels(pSrcDst, step, roi, [&](Ipp8u* d) {
+        for (int c = 0; c < Channels; ++c)
+            d[c] = ScaleSaturate(int(d[c]) + Sign * int(value[c]), sf);
+    });
     return ippStsNoErr;
 }
 
@@ -323,12 +280,10 @@ IppStatus CCPU::ippiMulCScale_8u_C4IR(const Ipp8u value[4], Ipp8u* pSrcDst, int 
         return ippStsNullPtrErr;
     if (IppStatus s = CheckPicture(pSrcDst, srcDstStep, roiSize, 4))
         return s;
-    for (int y = 0; y < roiSize.height; ++y) {
-        Ipp8u* d = Row(pSrcDst, srcDstStep, y);
-        for (int x = 0; x < roiSize.width; ++x, d += 4)
-            for (int c = 0; c < 4; ++c)
-                d[c] = Ipp8u(Mul255(d[c], value[c]));
-    }
+    ForPixels(pSrcDst, srcDstStep, roiSize, [value](Ipp8u* d) {
+        for (int c = 0; c < 4; ++c)
+            d[c] = Ipp8u(Mul255(d[c], value[c]));
+    });
     return ippStsNoErr;
 }
 
@@ -410,26 +365,18 @@ IppStatus CCPU::ippiHLSToRGB_8u_AC4R(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst
                                      IppiSize roiSize) {
     if (IppStatus s = CheckPictures(pSrc, srcStep, pDst, dstStep, roiSize, 4))
         return s;
-    for (int y = 0; y < roiSize.height; ++y) {
-        const Ipp8u* s = Row(pSrc, srcStep, y);
-        Ipp8u* d = Row(pDst, dstStep, y);
-        for (int x = 0; x < roiSize.width; ++x, s += 4, d += 4) {
-            const double h = s[0] * 6.0 / 255.0, l = s[1] / 255.0, sat = s[2] / 255.0;
-            Ipp8u rgb[3];
-            if (s[2] == 0) {
-                rgb[0] = rgb[1] = rgb[2] = s[1];
-            } else {
-                const double m2 = l <= 0.5 ? l * (1 + sat) : l + sat - l * sat;
-                const double m1 = 2 * l - m2;
-                rgb[0] = UnitToByte(HlsChannel(m1, m2, h + 2));
-                rgb[1] = UnitToByte(HlsChannel(m1, m2, h));
-                rgb[2] = UnitToByte(HlsChannel(m1, m2, h - 2));
-            }
-            d[0] = rgb[0];
-            d[1] = rgb[1];
-            d[2] = rgb[2];
+    ForPixels<4, 4>(pSrc, srcStep, pDst, dstStep, roiSize, [](const Ipp8u* s, Ipp8u* d) {
+        const double h = s[0] * 6.0 / 255.0, l = s[1] / 255.0, sat = s[2] / 255.0;
+        Ipp8u rgb[3] = {s[1], s[1], s[1]};
+        if (s[2] != 0) {
+            const double m2 = l <= 0.5 ? l * (1 + sat) : l + sat - l * sat;
+            const double m1 = 2 * l - m2;
+            rgb[0] = UnitToByte(HlsChannel(m1, m2, h + 2));
+            rgb[1] = UnitToByte(HlsChannel(m1, m2, h));
+            rgb[2] = UnitToByte(HlsChannel(m1, m2, h - 2));
         }
-    }
+        CopyColour(rgb, d); // the source may be the destination
+    });
     return ippStsNoErr;
 }
 

@@ -1,7 +1,7 @@
 // The box filter and border replication.
 #include "imgcore/CPU.h"
 
-#include "imgcore/CPUCheck.h"
+#include "imgcore/CPUInternal.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -117,11 +117,7 @@ IppStatus CCPU::ippiCopyReplicateBorder_8u_AC4R(const Ipp8u* pSrc, int srcStep,
         dstRoiSize.height < srcRoiSize.height + topBorderHeight)
         return ippStsSizeErr;
     const int sw = srcRoiSize.width, sh = srcRoiSize.height;
-    auto put = [](Ipp8u* d, const Ipp8u* s) {
-        d[0] = s[0];
-        d[1] = s[1];
-        d[2] = s[2];
-    };
+    auto put = [](Ipp8u* d, const Ipp8u* s) { imgcore::CopyColour(s, d); };
     for (int y = 0; y < dstRoiSize.height; ++y) {
         const Ipp8u* s = Row(pSrc, srcStep, std::clamp(y - topBorderHeight, 0, sh - 1));
         Ipp8u* d = Row(pDst, dstStep, y);

@@ -1,7 +1,7 @@
 // Resizing, affine warping and mirroring.
 #include "imgcore/CPU.h"
 
-#include "imgcore/CPUCheck.h"
+#include "imgcore/CPUInternal.h"
 #include "imgcore/PixelMath.h"
 
 #include <algorithm>
