@@ -19,6 +19,8 @@
 //   ippStsSizeErr; nothing is written then.
 // - "x·a/255" means Mul255 of imgcore/PixelMath.h: the exact quotient rounded to
 //   the nearest integer, halves up.
+// - Faster forms (vector code, unchecked interior loops) give the same bytes as
+//   the plain ones; IMGCORE_REFERENCE=1 in the environment runs the plain ones.
 class CCPU {
 public:
     // ---- Copies and fills -------------------------------------------------

@@ -276,6 +276,7 @@ IppStatus CCPU::ippiWarpAffine_8u_C4R(const Ipp8u* pSrc, IppiSize srcSize, int s
     // one neighbour lies inside; plain linear keeps them within [rx0, rx1 − 1].
     const double lo = smooth ? -1.0 : 0.0;
     const double ux0 = rx0 + lo, ux1 = rx1 - 1.0 - lo, vy0 = ry0 + lo, vy1 = ry1 - 1.0 - lo;
+    const bool fast = !imgcore::UseReference();
     for (int y = dstRoi.y; y < dstRoi.y + dstRoi.height; ++y) {
         Ipp8u* d = Row(pDst, dstStep, y);
         const double ub = i01 * y + i02, vb = i11 * y + i12;
@@ -289,7 +290,7 @@ IppStatus CCPU::ippiWarpAffine_8u_C4R(const Ipp8u* pSrc, IppiSize srcSize, int s
                 std::memcpy(out, Row(pSrc, srcStep, int(nv)) + 4 * int(nu), 4);
                 continue;
             }
-            if (u >= rx0 && u < rx1 - 1 && v >= ry0 && v < ry1 - 1) {
+            if (fast && u >= rx0 && u < rx1 - 1 && v >= ry0 && v < ry1 - 1) {
                 // All four neighbours inside: the common case, without checks.
                 const int iu = int(u), iv = int(v);
                 const unsigned fx = unsigned((u - iu) * 256 + 0.5), fy = unsigned((v - iv) * 256 + 0.5);
