@@ -372,6 +372,35 @@ TEST(CPU, BoxFilterAveragesTheWindowAtTheAnchorAndBordersRepeatTheEdge) {
               ippStsSizeErr);
 }
 
+TEST(CPU, BoxFilterMatchesTheWindowMeanForAnyMask) {
+    // Running sums against the plain mean of each window, on random pixels,
+    // for masks from 1 × 1 to wider than tall and back, anchors anywhere.
+    std::uint32_t seed = 99;
+    auto next = [&] { return Ipp8u((seed = seed * 1103515245u + 12345u) >> 23); };
+    for (auto [mw, mh, ax, ay] : {std::array{1, 1, 0, 0}, {3, 2, 2, 0}, {7, 5, 3, 2}, {2, 9, 0, 8}}) {
+        const int w = 11, h = 8;
+        SPicture p(w + mw - 1, h + mh - 1);
+        for (auto& v : p.bytes)
+            v = next();
+        SPicture original = p;
+        ASSERT_EQ(CCPU::ippiFilterBox_8u_AC4IR(p.At(ax, ay), p.step, {w, h}, {mw, mh}, {ax, ay}), 0);
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                for (int c = 0; c < 4; ++c) {
+                    int sum = 0;
+                    for (int j = 0; j < mh; ++j)
+                        for (int i = 0; i < mw; ++i)
+                            sum += original.At(x + i, y + j)[c];
+                    const int n = mw * mh;
+                    const int expect = c == 3 ? original.At(x + ax, y + ay)[3] : (2 * sum + n) / (2 * n);
+                    ASSERT_EQ(p.At(x + ax, y + ay)[c], expect)
+                        << mw << "x" << mh << " at " << x << "," << y << " channel " << c;
+                }
+            }
+        }
+    }
+}
+
 TEST(CPU, MallocAlignsBuffersAndSteps) {
     int step = 0;
     Ipp8u* p = CCPU::ippiMalloc_8u_C4(17, 3, &step);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <thread>
 
 namespace {
 
@@ -102,6 +103,24 @@ static void ExpectStartsAtAEndsAtB(int index) {
 TEST(Blur, FirstFrameIsAAndLastIsBUnchanged) { ExpectStartsAtAEndsAtB(kBlur); }
 
 TEST(Speckle, StartsAtAEndsAtB) { ExpectStartsAtAEndsAtB(kSpeckle); }
+
+TEST(Speckle, ScattersWithTheThreadsGeneratorFromItsFirstNumber) {
+    // W = 400: grain 40; n = 12: t1 = 8, t0 = 3; frame 2 scatters A with
+    // d = 2·40/7 = 11. On a fresh thread the numbers are 41, 18467, …
+    //   (0, 0): v = 41: sx = 41 mod 22 − 11 = 8, sy = ⌊22·41/32767⌋ − 11 → 0
+    //   (1, 0): v = 18467: sx = 1 + 9 − 11 → 0, sy = ⌊22·18467/32767⌋ − 11 = 1
+    const STestPicture a = PictureA(400, 20), b = PictureB(400, 20);
+    STestPicture d(1, 1);
+    std::thread([&] {
+        CTransitionRun run(kSpeckle, 400, 20, 12);
+        d = run.Frame(2, a, b);
+    }).join();
+    EXPECT_EQ(d.Colour(0, 0), a.Colour(8, 0));
+    EXPECT_EQ(d.Colour(399, 0), a.Colour(391, 0));
+    EXPECT_EQ(d.Colour(0, 19), a.Colour(8, 19));
+    EXPECT_EQ(d.Colour(399, 19), a.Colour(391, 19));
+    EXPECT_EQ(d.Colour(1, 0), a.Colour(0, 1));
+}
 
 TEST(Zoom, BlendsWithTheWeightOfTheFrame) {
     const STestPicture a = PictureA(16, 12), b = PictureB(16, 12);
