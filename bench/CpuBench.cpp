@@ -1,6 +1,7 @@
 // Every CCPU function on 720 × 576 frames, one thread. The "fps" counter is
-// calls per second; BM_Baseline_FrameCopy (a plain memcpy of one frame) is the
-// yardstick for the others.
+// calls per second, "xCopy" the time of a call against BM_Baseline_FrameCopy
+// (a plain memcpy of one frame).
+#include "bench/BenchReport.h"
 #include "imgcore/CPU.h"
 
 #include <benchmark/benchmark.h>
@@ -29,28 +30,25 @@ struct SFrame {
     IppiSize Size() const { return {w, h}; }
 };
 
-void Fps(benchmark::State& state) {
-    state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
-}
-
 void BM_Baseline_FrameCopy(benchmark::State& state) {
     SFrame a, d;
+    CBenchReport report(state);
+    report.AsBaseline();
     for (auto _ : state) {
         std::memcpy(d.p, a.p, std::size_t(a.step) * a.h);
         benchmark::ClobberMemory();
     }
-    Fps(state);
 }
 BENCHMARK(BM_Baseline_FrameCopy);
 
 #define KV_BENCH(name, ...)                                                                        \
     void BM_##name(benchmark::State& state) {                                                      \
         SFrame a, b, d;                                                                            \
+        CBenchReport report(state);                                                                \
         for (auto _ : state) {                                                                     \
             benchmark::DoNotOptimize(__VA_ARGS__);                                                 \
             benchmark::ClobberMemory();                                                            \
         }                                                                                          \
-        Fps(state);                                                                                \
     }                                                                                              \
     BENCHMARK(BM_##name)
 
@@ -115,9 +113,9 @@ void BM_ippiHistogramEven_8u_AC4R(benchmark::State& state) {
     }
     const int n[3] = {256, 256, 256};
     const Ipp32s lo[3] = {0, 0, 0}, hi[3] = {256, 256, 256};
+    CBenchReport report(state);
     for (auto _ : state)
         benchmark::DoNotOptimize(CCPU::ippiHistogramEven_8u_AC4R(a.p, a.step, a.Size(), ph, pl, n, lo, hi));
-    Fps(state);
 }
 BENCHMARK(BM_ippiHistogramEven_8u_AC4R);
 
@@ -131,13 +129,13 @@ void BM_ippiWarpAffine_8u_C4R(benchmark::State& state) {
     CCPU::ippiGetAffineBound({0, 0, kW, kH}, bound, c);
     c[0][2] = kW / 2.0 - (bound[0][0] + bound[1][0]) / 2;
     c[1][2] = kH / 2.0 - (bound[0][1] + bound[1][1]) / 2;
+    CBenchReport report(state);
     for (auto _ : state) {
         benchmark::DoNotOptimize(CCPU::ippiWarpAffine_8u_C4R(a.p, a.Size(), a.step, {0, 0, kW, kH}, d.p, d.step,
                                                              {0, 0, kW, kH}, c,
                                                              IPPI_INTER_LINEAR | IPPI_SMOOTH_EDGE));
         benchmark::ClobberMemory();
     }
-    Fps(state);
 }
 BENCHMARK(BM_ippiWarpAffine_8u_C4R);
 
@@ -156,25 +154,25 @@ void BM_ippiFilterBox_8u_AC4IR(benchmark::State& state) {
     const int pct = int(state.range(0));
     const int bw = std::max(1, pct * kW / 100), bh = std::max(1, pct * kH / 100);
     Ipp8u* interior = d.p + std::ptrdiff_t((bh - 1) / 2) * d.step + 4 * ((bw - 1) / 2);
+    CBenchReport report(state);
     for (auto _ : state) {
         benchmark::DoNotOptimize(CCPU::ippiFilterBox_8u_AC4IR(interior, d.step, {kW - bw, kH - bh},
                                                               {bw, bh}, {(bw - 1) / 2, (bh - 1) / 2}));
         benchmark::ClobberMemory();
     }
-    Fps(state);
 }
 BENCHMARK(BM_ippiFilterBox_8u_AC4IR)->Arg(1)->Arg(5)->Arg(20);
 
 // The host's picture load: a 3000 × 2000 photograph supersampled to 720 × 480.
 void BM_ippiResize_8u_C4R_Super_3000x2000_to_720x480(benchmark::State& state) {
     SFrame big(3000, 2000), d;
+    CBenchReport report(state);
     for (auto _ : state) {
         benchmark::DoNotOptimize(CCPU::ippiResize_8u_C4R(big.p, big.Size(), big.step, {0, 0, 3000, 2000}, d.p,
                                                          d.step, {720, 480}, 720.0 / 3000, 480.0 / 2000,
                                                          IPPI_INTER_SUPER));
         benchmark::ClobberMemory();
     }
-    Fps(state);
 }
 BENCHMARK(BM_ippiResize_8u_C4R_Super_3000x2000_to_720x480)->Unit(benchmark::kMillisecond);
 
