@@ -99,6 +99,8 @@ void AddEffectsCommand(CLI::App& app) {
         nlohmann::json list = nlohmann::json::array();
         for (const auto& entry : mgr.GetEntries())
             list.push_back(Describe(mgr, *entry));
+        if (list.empty()) // an empty catalogue is a valid answer, but say where we looked
+            std::cerr << "kelvclip-cli: no effects in " << mgr.GetFolder() << '\n';
         if (*json)
             std::cout << list.dump(2) << '\n';
         else
