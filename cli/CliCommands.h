@@ -27,3 +27,6 @@ void LoadTemplateOrFail(CProjTmpl& tmpl, const std::string& path);
 void AddInfoCommand(CLI::App& app);
 void AddPackCommand(CLI::App& app);
 void AddDumpCommand(CLI::App& app);
+
+// kelvclip-cli effects [--json]: the effect catalogue.
+void AddEffectsCommand(CLI::App& app);

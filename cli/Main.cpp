@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
     AddInfoCommand(app);
     AddPackCommand(app);
     AddDumpCommand(app);
+    AddEffectsCommand(app);
 
     try {
         app.parse(argc, argv);

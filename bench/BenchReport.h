@@ -1,0 +1,46 @@
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+
+// Frames per second and the ratio of a benchmark's time per call to that of
+// the baseline (a plain copy of one frame), which runs first in each program,
+// so figures from loaded and idle machines can be compared.
+class CBenchReport {
+public:
+    explicit CBenchReport(benchmark::State& state)
+        : m_state(state), m_start(std::chrono::steady_clock::now()) {}
+    CBenchReport(const CBenchReport&) = delete;
+    CBenchReport& operator=(const CBenchReport&) = delete;
+
+    ~CBenchReport() {
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+        const double iterations = double(m_state.iterations());
+        m_state.counters["fps"] = benchmark::Counter(iterations, benchmark::Counter::kIsRate);
+        if (iterations <= 0)
+            return;
+        const double perCall = seconds / iterations;
+        if (m_baseline)
+            Baseline() = perCall;
+        if (Baseline() > 0)
+            m_state.counters["xCopy"] = perCall / Baseline();
+    }
+
+    // Marks this benchmark as the baseline of the program.
+    CBenchReport& AsBaseline() {
+        m_baseline = true;
+        return *this;
+    }
+
+private:
+    static double& Baseline() {
+        static double seconds = 0;
+        return seconds;
+    }
+
+    benchmark::State& m_state;
+    std::chrono::steady_clock::time_point m_start;
+    bool m_baseline = false;
+};

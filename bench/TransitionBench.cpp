@@ -1,0 +1,89 @@
+// Every transition of transfx on 720 × 576 frames, one thread, 50 frames per
+// transition, cycling through them; the "fps" counter is frames per second,
+// "xCopy" the time of a frame against clearing and copying one frame.
+#include "bench/BenchReport.h"
+#include "plugins/transfx/Catalogue.h"
+#include "plugins/transfx/Transition.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr int kW = 720, kH = 576, kFrames = 50;
+
+class CFrameSrc : public ItransfxSrc {
+public:
+    explicit CFrameSrc(int seed) : m_pixels(std::size_t(kW) * kH * 4) {
+        for (std::size_t i = 0; i < m_pixels.size(); ++i)
+            m_pixels[i] = std::uint8_t((i * 2654435761u + std::size_t(seed) * 97) >> 13);
+    }
+    int GetFrame(std::uint8_t** bits, int* stride) override {
+        // Bottom-up, as the host hands frames over.
+        *bits = m_pixels.data();
+        *stride = -kW * 4;
+        return 1;
+    }
+
+private:
+    std::vector<std::uint8_t> m_pixels;
+};
+
+void RunTransition(benchmark::State& state, int index, int fixedFrame) {
+    CTransition* t = transfx::CreateTransition(index);
+    if (!t) {
+        state.SkipWithError("not offered");
+        return;
+    }
+    CFrameSrc a(1), b(2);
+    std::vector<std::uint8_t> dst(std::size_t(kW) * kH * 4);
+    t->SetSize(kW, kH);
+    t->SetFrameCount(kFrames);
+    t->SetSources(&a, &b);
+    t->Prepare();
+    int frame = 0;
+    CBenchReport report(state);
+    for (auto _ : state) {
+        std::memset(dst.data(), 0, dst.size()); // the host clears before each frame
+        benchmark::DoNotOptimize(t->Render(fixedFrame >= 0 ? fixedFrame : frame, dst.data(), -kW * 4));
+        benchmark::ClobberMemory();
+        frame = (frame + 1) % kFrames;
+    }
+    t->Destroy();
+}
+
+} // namespace
+
+// What the host does for a frame without a transition: clear and copy.
+void Baseline(benchmark::State& state) {
+    std::vector<std::uint8_t> src(std::size_t(kW) * kH * 4, 7), dst(src.size());
+    CBenchReport report(state);
+    report.AsBaseline();
+    for (auto _ : state) {
+        std::memset(dst.data(), 0, dst.size());
+        std::memcpy(dst.data(), src.data(), dst.size());
+        benchmark::ClobberMemory();
+    }
+}
+
+int main(int argc, char** argv) {
+    benchmark::RegisterBenchmark("Baseline: clear and copy a frame", Baseline)
+        ->Unit(benchmark::kMillisecond);
+    for (int i = 0; i < transfx::kTransitionCount; ++i) {
+        const transfx::STransitionInfo* info = transfx::TransitionInfo(i);
+        if (!info || !info->make)
+            continue;
+        benchmark::RegisterBenchmark(info->name, [i](benchmark::State& state) { RunTransition(state, i, -1); })
+            ->Unit(benchmark::kMillisecond);
+    }
+    // Blur at its largest box: the middle-phase frame whose outgoing amount is 20.
+    benchmark::RegisterBenchmark("Blur Plugin, largest box", [](benchmark::State& state) {
+        RunTransition(state, 3, 2 * kFrames / 3 - 1);
+    })->Unit(benchmark::kMillisecond);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,363 @@
+// Resizing, affine warping and mirroring.
+#include "imgcore/CPU.h"
+
+#include "imgcore/CPUInternal.h"
+#include "imgcore/PixelMath.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+using imgcore::CheckPicture;
+using imgcore::Row;
+
+namespace {
+
+// Channels a resize reads and writes, out of the pixel's bytes.
+struct SLayout {
+    int bytes;    // bytes per pixel
+    int channels; // leading channels written
+};
+
+// Source index and 8-bit weight of the right (lower) neighbour, per destination
+// column or row, for linear interpolation; the sample point never leaves
+// [0, n − 1].
+struct STap {
+    int index;
+    int weight;
+};
+
+std::vector<STap> LinearTaps(int dstCount, int srcCount, double factor) {
+    std::vector<STap> taps(static_cast<std::size_t>(dstCount));
+    for (int i = 0; i < dstCount; ++i) {
+        const double u = std::clamp((i + 0.5) / factor - 0.5, 0.0, double(srcCount - 1));
+        int index = int(u);
+        int weight = int(std::lround((u - index) * 256));
+        if (weight == 256) {
+            ++index;
+            weight = 0;
+        }
+        if (index >= srcCount - 1) {
+            index = srcCount - 1;
+            weight = 0;
+        }
+        taps[std::size_t(i)] = {index, weight};
+    }
+    return taps;
+}
+
+std::vector<int> NearestTaps(int dstCount, int srcCount, double factor) {
+    std::vector<int> taps(static_cast<std::size_t>(dstCount));
+    for (int i = 0; i < dstCount; ++i)
+        taps[std::size_t(i)] = std::clamp(int(std::floor((i + 0.5) / factor)), 0, srcCount - 1);
+    return taps;
+}
+
+// Area weights for supersampling: destination i covers source [i/f, (i + 1)/f).
+struct SArea {
+    int first;
+    int count;
+    int offset; // into the shared weight array
+};
+
+void AreaTaps(int dstCount, int srcCount, double factor, std::vector<SArea>& areas,
+              std::vector<float>& weights) {
+    areas.resize(std::size_t(dstCount));
+    weights.clear();
+    for (int i = 0; i < dstCount; ++i) {
+        double l = i / factor, r = (i + 1) / factor;
+        l = std::min(l, double(srcCount) - 1e-9);
+        r = std::clamp(r, l + 1e-9, double(srcCount));
+        int first = int(std::floor(l));
+        int last = std::min(int(std::ceil(r)) - 1, srcCount - 1);
+        SArea a{first, last - first + 1, int(weights.size())};
+        const double norm = 1.0 / (r - l);
+        for (int k = first; k <= last; ++k) {
+            double w = std::min(r, double(k + 1)) - std::max(l, double(k));
+            weights.push_back(float(std::max(w, 0.0) * norm));
+        }
+        areas[std::size_t(i)] = a;
+    }
+}
+
+void ResizeNearest(const Ipp8u* src, int srcStep, int sw, int sh, Ipp8u* dst, int dstStep,
+                   IppiSize dstSize, double xf, double yf, SLayout lay) {
+    auto xs = NearestTaps(dstSize.width, sw, xf);
+    auto ys = NearestTaps(dstSize.height, sh, yf);
+    for (int y = 0; y < dstSize.height; ++y) {
+        const Ipp8u* s = Row(src, srcStep, ys[std::size_t(y)]);
+        Ipp8u* d = Row(dst, dstStep, y);
+        for (int x = 0; x < dstSize.width; ++x)
+            std::memcpy(d + x * lay.bytes, s + xs[std::size_t(x)] * lay.bytes, std::size_t(lay.channels));
+    }
+}
+
+void ResizeLinear(const Ipp8u* src, int srcStep, int sw, int sh, Ipp8u* dst, int dstStep,
+                  IppiSize dstSize, double xf, double yf, SLayout lay) {
+    auto xs = LinearTaps(dstSize.width, sw, xf);
+    auto ys = LinearTaps(dstSize.height, sh, yf);
+    const int b = lay.bytes;
+    for (int y = 0; y < dstSize.height; ++y) {
+        const STap ty = ys[std::size_t(y)];
+        const Ipp8u* r0 = Row(src, srcStep, ty.index);
+        const Ipp8u* r1 = Row(src, srcStep, std::min(ty.index + 1, sh - 1));
+        Ipp8u* d = Row(dst, dstStep, y);
+        for (int x = 0; x < dstSize.width; ++x, d += b) {
+            const STap tx = xs[std::size_t(x)];
+            const int x1 = std::min(tx.index + 1, sw - 1) * b, x0 = tx.index * b;
+            const unsigned wx = unsigned(tx.weight), wy = unsigned(ty.weight);
+            for (int c = 0; c < lay.channels; ++c) {
+                unsigned top = r0[x0 + c] * (256 - wx) + r0[x1 + c] * wx;
+                unsigned bottom = r1[x0 + c] * (256 - wx) + r1[x1 + c] * wx;
+                d[c] = Ipp8u((top * (256 - wy) + bottom * wy + 32768) >> 16);
+            }
+        }
+    }
+}
+
+// Separable area averaging: each source row is reduced horizontally once and
+// added into the destination rows it covers.
+void ResizeSuper(const Ipp8u* src, int srcStep, int sw, int sh, Ipp8u* dst, int dstStep,
+                 IppiSize dstSize, double xf, double yf, SLayout lay) {
+    std::vector<SArea> xa, ya;
+    std::vector<float> xw, yw;
+    AreaTaps(dstSize.width, sw, xf, xa, xw);
+    AreaTaps(dstSize.height, sh, yf, ya, yw);
+    const int ch = lay.channels, b = lay.bytes;
+    const std::size_t rowLen = std::size_t(dstSize.width) * 4;
+    std::vector<float> reduced(rowLen), acc(rowLen);
+    int reducedRow = -1;
+    for (int y = 0; y < dstSize.height; ++y) {
+        const SArea ay = ya[std::size_t(y)];
+        std::fill(acc.begin(), acc.end(), 0.0f);
+        for (int k = 0; k < ay.count; ++k) {
+            const int sy = ay.first + k;
+            if (sy != reducedRow) {
+                const Ipp8u* s = Row(src, srcStep, sy);
+                for (int x = 0; x < dstSize.width; ++x) {
+                    const SArea ax = xa[std::size_t(x)];
+                    const float* w = xw.data() + ax.offset;
+                    const Ipp8u* p = s + ax.first * b;
+                    float sum[4] = {0, 0, 0, 0};
+                    for (int j = 0; j < ax.count; ++j, p += b)
+                        for (int c = 0; c < 4; ++c)
+                            sum[c] += w[j] * p[c < ch ? c : 0];
+                    std::memcpy(&reduced[std::size_t(x) * 4], sum, sizeof sum);
+                }
+                reducedRow = sy;
+            }
+            const float w = yw[std::size_t(ay.offset + k)];
+            for (std::size_t i = 0; i < rowLen; ++i)
+                acc[i] += w * reduced[i];
+        }
+        Ipp8u* d = Row(dst, dstStep, y);
+        for (int x = 0; x < dstSize.width; ++x)
+            for (int c = 0; c < ch; ++c)
+                d[x * b + c] = ClampByte(int(acc[std::size_t(x) * 4 + std::size_t(c)] + 0.5f));
+    }
+}
+
+IppStatus Resize(const Ipp8u* pSrc, IppiSize srcSize, int srcStep, IppiRect srcRoi, Ipp8u* pDst,
+                 int dstStep, IppiSize dstRoiSize, double xFactor, double yFactor,
+                 int interpolation, SLayout lay) {
+    if (!pSrc || !pDst)
+        return ippStsNullPtrErr;
+    if (srcSize.width < 1 || srcSize.height < 1)
+        return ippStsSizeErr;
+    if (IppStatus s = CheckPicture(pDst, dstStep, dstRoiSize, lay.bytes))
+        return s;
+    if (IppStatus s = CheckPicture(pSrc, srcStep, srcSize, lay.bytes))
+        return s;
+    if (!(xFactor > 0) || !(yFactor > 0))
+        return ippStsResizeFactorErr;
+    if (interpolation != IPPI_INTER_NN && interpolation != IPPI_INTER_LINEAR &&
+        interpolation != IPPI_INTER_SUPER)
+        return ippStsInterpolationErr;
+    if (interpolation == IPPI_INTER_SUPER && (xFactor > 1 || yFactor > 1))
+        return ippStsResizeFactorErr;
+    const int x0 = std::max(srcRoi.x, 0), y0 = std::max(srcRoi.y, 0);
+    const int x1 = std::min(srcRoi.x + srcRoi.width, srcSize.width);
+    const int y1 = std::min(srcRoi.y + srcRoi.height, srcSize.height);
+    if (x1 <= x0 || y1 <= y0)
+        return ippStsNoOperation;
+    const Ipp8u* origin = Row(pSrc, srcStep, y0) + x0 * lay.bytes;
+    const int sw = x1 - x0, sh = y1 - y0;
+    switch (interpolation) {
+    case IPPI_INTER_NN:
+        ResizeNearest(origin, srcStep, sw, sh, pDst, dstStep, dstRoiSize, xFactor, yFactor, lay);
+        break;
+    case IPPI_INTER_LINEAR:
+        ResizeLinear(origin, srcStep, sw, sh, pDst, dstStep, dstRoiSize, xFactor, yFactor, lay);
+        break;
+    default:
+        ResizeSuper(origin, srcStep, sw, sh, pDst, dstStep, dstRoiSize, xFactor, yFactor, lay);
+        break;
+    }
+    return ippStsNoErr;
+}
+
+} // namespace
+
+IppStatus CCPU::ippiResize_8u_C4R(const Ipp8u* pSrc, IppiSize srcSize, int srcStep,
+                                  IppiRect srcRoi, Ipp8u* pDst, int dstStep, IppiSize dstRoiSize,
+                                  double xFactor, double yFactor, int interpolation) {
+    return Resize(pSrc, srcSize, srcStep, srcRoi, pDst, dstStep, dstRoiSize, xFactor, yFactor,
+                  interpolation, {4, 4});
+}
+
+IppStatus CCPU::ippiResize_8u_AC4R(const Ipp8u* pSrc, IppiSize srcSize, int srcStep,
+                                   IppiRect srcRoi, Ipp8u* pDst, int dstStep, IppiSize dstRoiSize,
+                                   double xFactor, double yFactor, int interpolation) {
+    return Resize(pSrc, srcSize, srcStep, srcRoi, pDst, dstStep, dstRoiSize, xFactor, yFactor,
+                  interpolation, {4, 3});
+}
+
+IppStatus CCPU::ippiResize_8u_C1R(const Ipp8u* pSrc, IppiSize srcSize, int srcStep,
+                                  IppiRect srcRoi, Ipp8u* pDst, int dstStep, IppiSize dstRoiSize,
+                                  double xFactor, double yFactor, int interpolation) {
+    return Resize(pSrc, srcSize, srcStep, srcRoi, pDst, dstStep, dstRoiSize, xFactor, yFactor,
+                  interpolation, {1, 1});
+}
+
+IppStatus CCPU::ippiGetAffineBound(IppiRect srcRoi, double bound[2][2],
+                                   const double coeffs[2][3]) {
+    if (!bound || !coeffs)
+        return ippStsNullPtrErr;
+    if (srcRoi.width < 1 || srcRoi.height < 1)
+        return ippStsSizeErr;
+    const double xs[2] = {double(srcRoi.x), double(srcRoi.x + srcRoi.width - 1)};
+    const double ys[2] = {double(srcRoi.y), double(srcRoi.y + srcRoi.height - 1)};
+    bound[0][0] = bound[0][1] = HUGE_VAL;
+    bound[1][0] = bound[1][1] = -HUGE_VAL;
+    for (double x : xs)
+        for (double y : ys) {
+            const double u = coeffs[0][0] * x + coeffs[0][1] * y + coeffs[0][2];
+            const double v = coeffs[1][0] * x + coeffs[1][1] * y + coeffs[1][2];
+            bound[0][0] = std::min(bound[0][0], u);
+            bound[0][1] = std::min(bound[0][1], v);
+            bound[1][0] = std::max(bound[1][0], u);
+            bound[1][1] = std::max(bound[1][1], v);
+        }
+    return ippStsNoErr;
+}
+
+IppStatus CCPU::ippiWarpAffine_8u_C4R(const Ipp8u* pSrc, IppiSize srcSize, int srcStep,
+                                      IppiRect srcRoi, Ipp8u* pDst, int dstStep, IppiRect dstRoi,
+                                      const double coeffs[2][3], int interpolation) {
+    if (!pSrc || !pDst || !coeffs)
+        return ippStsNullPtrErr;
+    if (IppStatus s = CheckPicture(pSrc, srcStep, srcSize, 4))
+        return s;
+    if (dstRoi.width < 1 || dstRoi.height < 1 || dstRoi.x < 0 || dstRoi.y < 0)
+        return ippStsSizeErr;
+    if (IppStatus s = CheckPicture(pDst, dstStep, {dstRoi.x + dstRoi.width, dstRoi.height}, 4))
+        return s;
+    const bool smooth = (interpolation & IPPI_SMOOTH_EDGE) != 0;
+    const int mode = interpolation & ~IPPI_SMOOTH_EDGE;
+    if (mode != IPPI_INTER_NN && mode != IPPI_INTER_LINEAR)
+        return ippStsInterpolationErr;
+    const double det = coeffs[0][0] * coeffs[1][1] - coeffs[0][1] * coeffs[1][0];
+    if (!std::isfinite(det) || std::fabs(det) < 1e-12)
+        return ippStsCoeffErr;
+    const int rx0 = std::max(srcRoi.x, 0), ry0 = std::max(srcRoi.y, 0);
+    const int rx1 = std::min(srcRoi.x + srcRoi.width, srcSize.width);
+    const int ry1 = std::min(srcRoi.y + srcRoi.height, srcSize.height);
+    if (rx1 <= rx0 || ry1 <= ry0)
+        return ippStsNoOperation;
+
+    // The inverse map, destination to source.
+    const double i00 = coeffs[1][1] / det, i01 = -coeffs[0][1] / det;
+    const double i10 = -coeffs[1][0] / det, i11 = coeffs[0][0] / det;
+    const double i02 = -(i00 * coeffs[0][2] + i01 * coeffs[1][2]);
+    const double i12 = -(i10 * coeffs[0][2] + i11 * coeffs[1][2]);
+
+    // Interpolated sample points are kept within (rx0 − 1, rx1) so that at least
+    // one neighbour lies inside; plain linear keeps them within [rx0, rx1 − 1].
+    const double lo = smooth ? -1.0 : 0.0;
+    const double ux0 = rx0 + lo, ux1 = rx1 - 1.0 - lo, vy0 = ry0 + lo, vy1 = ry1 - 1.0 - lo;
+    const bool fast = !imgcore::UseReference();
+    for (int y = dstRoi.y; y < dstRoi.y + dstRoi.height; ++y) {
+        Ipp8u* d = Row(pDst, dstStep, y);
+        const double ub = i01 * y + i02, vb = i11 * y + i12;
+        for (int x = dstRoi.x; x < dstRoi.x + dstRoi.width; ++x) {
+            const double u = i00 * x + ub, v = i10 * x + vb;
+            Ipp8u* out = d + 4 * x;
+            if (mode == IPPI_INTER_NN) {
+                const double nu = std::floor(u + 0.5), nv = std::floor(v + 0.5);
+                if (nu < rx0 || nu >= rx1 || nv < ry0 || nv >= ry1)
+                    continue;
+                std::memcpy(out, Row(pSrc, srcStep, int(nv)) + 4 * int(nu), 4);
+                continue;
+            }
+            if (fast && u >= rx0 && u < rx1 - 1 && v >= ry0 && v < ry1 - 1) {
+                // All four neighbours inside: the common case, without checks.
+                const int iu = int(u), iv = int(v);
+                const unsigned fx = unsigned((u - iu) * 256 + 0.5), fy = unsigned((v - iv) * 256 + 0.5);
+                const Ipp8u* p0 = Row(pSrc, srcStep, iv) + 4 * iu;
+                const Ipp8u* p1 = Row(pSrc, srcStep, iv + 1) + 4 * iu;
+                for (int c = 0; c < 4; ++c) {
+                    const unsigned top = p0[c] * (256 - fx) + p0[c + 4] * fx;
+                    const unsigned bottom = p1[c] * (256 - fx) + p1[c + 4] * fx;
+                    out[c] = Ipp8u((top * (256 - fy) + bottom * fy + 32768) >> 16);
+                }
+                continue;
+            }
+            if (smooth ? !(u > ux0 && u < ux1 && v > vy0 && v < vy1)
+                       : !(u >= ux0 && u <= ux1 && v >= vy0 && v <= vy1))
+                continue;
+            const int iu = int(std::floor(u)), iv = int(std::floor(v));
+            const int fx = int((u - iu) * 256 + 0.5), fy = int((v - iv) * 256 + 0.5);
+            const int w[4] = {(256 - fx) * (256 - fy), fx * (256 - fy), (256 - fx) * fy, fx * fy};
+            const Ipp8u* px[4];
+            for (int k = 0; k < 4; ++k) {
+                const int cu = iu + (k & 1), cv = iv + (k >> 1);
+                const bool inside = cu >= rx0 && cu < rx1 && cv >= ry0 && cv < ry1;
+                // Outside neighbours: the edge pixel (plain) or what the
+                // destination holds (smooth edge). A zero weight reads nothing.
+                if (inside)
+                    px[k] = Row(pSrc, srcStep, cv) + 4 * cu;
+                else if (smooth)
+                    px[k] = out;
+                else
+                    px[k] = Row(pSrc, srcStep, std::clamp(cv, ry0, ry1 - 1)) +
+                            4 * std::clamp(cu, rx0, rx1 - 1);
+            }
+            Ipp8u result[4];
+            for (int c = 0; c < 4; ++c)
+                result[c] = Ipp8u((px[0][c] * w[0] + px[1][c] * w[1] + px[2][c] * w[2] +
+                                   px[3][c] * w[3] + 32768) >> 16);
+            std::memcpy(out, result, 4);
+        }
+    }
+    return ippStsNoErr;
+}
+
+IppStatus CCPU::ippiMirror_8u_AC4IR(Ipp8u* pSrcDst, int srcDstStep, IppiSize roiSize,
+                                    IppiAxis flip) {
+    if (IppStatus s = CheckPicture(pSrcDst, srcDstStep, roiSize, 4))
+        return s;
+    if (flip != ippAxsHorizontal && flip != ippAxsVertical && flip != ippAxsBoth)
+        return ippStsBadArgErr;
+    auto swapColour = [](Ipp8u* a, Ipp8u* b) {
+        for (int c = 0; c < 3; ++c)
+            std::swap(a[c], b[c]);
+    };
+    const int w = roiSize.width, h = roiSize.height;
+    if (flip != ippAxsVertical) {
+        for (int y = 0; y < h / 2; ++y) {
+            Ipp8u* a = Row(pSrcDst, srcDstStep, y);
+            Ipp8u* b = Row(pSrcDst, srcDstStep, h - 1 - y);
+            for (int x = 0; x < w; ++x)
+                swapColour(a + 4 * x, b + 4 * x);
+        }
+    }
+    if (flip != ippAxsHorizontal) {
+        for (int y = 0; y < h; ++y) {
+            Ipp8u* a = Row(pSrcDst, srcDstStep, y);
+            for (int x = 0; x < w / 2; ++x)
+                swapColour(a + 4 * x, a + 4 * (w - 1 - x));
+        }
+    }
+    return ippStsNoErr;
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+class CTransition;
+
+namespace transfx {
+
+// One parameter as the catalogue describes it.
+struct SParamInfo {
+    const char* key;
+    int labelId;       // string number of the label
+    int kind;          // CEffectSetting::kChoice or kRange
+    int defaultValue;
+    int minimum;       // range bounds
+    int maximum;
+    int choiceIds[4];  // string numbers of the choice labels, in value order
+    int choiceCount;
+};
+
+// One transition of the module. make is null for transitions this build does
+// not offer yet; CreateEffect then returns null for its index.
+struct STransitionInfo {
+    const char* name;  // internal name, stored in projects
+    int displayId;     // string number of the display name
+    int bitmapId;      // number of the icon
+    SParamInfo params[4];
+    int paramCount;
+    CTransition* (*make)(const STransitionInfo& info);
+};
+
+inline constexpr int kTransitionCount = 35;
+
+// The catalogue entry of index, or null outside 0 … 34.
+const STransitionInfo* TransitionInfo(int index);
+
+// A new transition of index, or null when the index is unknown, the transition
+// is not offered or memory runs out. Never throws.
+CTransition* CreateTransition(int index);
+
+// Makers of the transitions, one per file.
+CTransition* MakeFade(const STransitionInfo& info);
+CTransition* MakeContrast(const STransitionInfo& info);
+CTransition* MakeBlur(const STransitionInfo& info);
+CTransition* MakeSpeckle(const STransitionInfo& info);
+CTransition* MakeZoom(const STransitionInfo& info);
+CTransition* MakeCircle(const STransitionInfo& info);
+CTransition* MakeWipe(const STransitionInfo& info);
+CTransition* MakeShutter(const STransitionInfo& info);
+CTransition* MakePolygon(const STransitionInfo& info);
+
+} // namespace transfx

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "effects/EffectInterface.h"
+#include "plugins/transfx/Catalogue.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+
+// The base of every transition of the module: the common slots of a kind-0
+// effect, the parameter descriptors built from the catalogue entry, and Render,
+// which fetches both pictures and hands them to RenderFrame with positive
+// strides.
+//
+// Notation in the transitions: W, H the frame size, n the frame count, i the
+// frame number, A the outgoing picture, B the incoming one, D the destination.
+// D is all zero bytes when RenderFrame starts (the host clears it), so pixels
+// left unwritten are black. The fourth byte of a pixel means nothing here.
+class CTransition : public ITransitionEffect {
+public:
+    explicit CTransition(const transfx::STransitionInfo& info);
+    ~CTransition() override = default;
+
+    int GetType() override { return kEffectTransition; }
+    void GetName(char* text, int length) override;
+    void GetDisplayName(char* text, int length) override;
+    CEffectSetting* GetParams(int* count) override;
+    int Render(int frame, std::uint8_t* dst, int stride) override;
+    const SEffectIcon* GetIcon() override;
+    void GetSize(int* width, int* height) override;
+    int GetFrameCount() override { return m_frameCount; }
+    void SetSize(int width, int height) override;
+    void SetFrameCount(int count) override { m_frameCount = count; }
+    void Reset() override;
+    void SetSources(ItransfxSrc* outgoing, ItransfxSrc* incoming) override;
+    void Prepare() override {}
+    void Destroy() override { delete this; }
+
+    // False when building the object ran out of memory.
+    [[nodiscard]] bool IsValid() const { return m_valid; }
+
+protected:
+    // Called by SetSize when the size changed, for per-size working memory.
+    // Returns false when memory runs out.
+    virtual bool OnSizeChanged() { return true; }
+
+    // Fills descriptor `param` as a choice or a range, labels from the string table.
+    bool SetChoice(int param, const char* key, int labelId, int defaultValue,
+                   const int* labelIds, int count);
+    bool SetRange(int param, const char* key, int labelId, int defaultValue, int minimum,
+                  int maximum);
+    [[nodiscard]] int Param(int i) const { return m_params[i].value; }
+
+    // Row y of a buffer walked with a positive stride.
+    static std::uint8_t* RowOf(std::uint8_t* base, int stride, int y) {
+        return base + std::ptrdiff_t(stride) * y;
+    }
+    // Runs time backwards and swaps the pictures, so that one drawing serves
+    // both directions of a transition.
+    void Reverse(int& frame, std::uint8_t*& a, int& as, std::uint8_t*& b, int& bs) const {
+        frame = m_frameCount - 1 - frame;
+        std::swap(a, b);
+        std::swap(as, bs);
+    }
+
+    int m_width = 0;
+    int m_height = 0;
+    int m_frameCount = 0;
+    ItransfxSrc* m_srcA = nullptr;
+    ItransfxSrc* m_srcB = nullptr;
+    char m_name[256] = {};
+    int m_nameId = 0;
+    int m_bitmapId = 0;
+    const SEffectIcon* m_icon = nullptr;
+
+private:
+    CEffectSetting m_params[4];
+    int m_paramCount = 0;
+    bool m_valid = true;
+    bool m_sized = false; // SetSize has working memory for m_width × m_height
+};
+
+namespace transfx {
+
+// Copies text into a caller's buffer: at most length − 1 bytes and a NUL.
+void CopyName(const char* text, char* out, int length);
+
+// The icon of a bitmap number, drawn once per process; null for an unknown number.
+const SEffectIcon* LoadIcon(int bitmapId);
+
+} // namespace transfx

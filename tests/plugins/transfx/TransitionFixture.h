@@ -1,0 +1,69 @@
+#pragma once
+
+#include "effects/EffectInterface.h"
+#include "plugins/transfx/Transition.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+// A top-down picture of four-byte pixels.
+struct STestPicture {
+    int w = 0, h = 0;
+    std::vector<std::uint8_t> bytes;
+
+    STestPicture(int width, int height) : w(width), h(height), bytes(std::size_t(width) * height * 4) {}
+    // Fills every pixel from f(x, y).
+    STestPicture(int width, int height,
+                 const std::function<std::array<std::uint8_t, 4>(int, int)>& f);
+
+    std::uint8_t* At(int x, int y) { return bytes.data() + (std::size_t(y) * w + x) * 4; }
+    const std::uint8_t* At(int x, int y) const {
+        return bytes.data() + (std::size_t(y) * w + x) * 4;
+    }
+    // The three colour bytes of a pixel.
+    [[nodiscard]] std::array<int, 3> Colour(int x, int y) const {
+        const std::uint8_t* p = At(x, y);
+        return {p[0], p[1], p[2]};
+    }
+    // Whether the colour bytes equal those of other everywhere.
+    [[nodiscard]] bool SameColours(const STestPicture& other) const;
+};
+
+// Two distinct test pictures: A varies across, B down.
+STestPicture PictureA(int w, int h);
+STestPicture PictureB(int w, int h);
+// A picture of one colour.
+STestPicture Solid(int w, int h, std::uint8_t b, std::uint8_t g, std::uint8_t r);
+
+// Hands the transition a picture, stored top-down or bottom-up as the host
+// would pass it: the lowest row in memory with a negative stride when bottom-up.
+class CPictureSrc : public ItransfxSrc {
+public:
+    CPictureSrc(STestPicture& picture, bool bottomUp, bool available = true)
+        : m_picture(picture), m_bottomUp(bottomUp), m_available(available) {}
+    int GetFrame(std::uint8_t** bits, int* stride) override;
+
+private:
+    STestPicture& m_picture;
+    bool m_bottomUp;
+    bool m_available;
+};
+
+// One transition of transfx set up as the host sets it up, rendering frames of
+// a given size and count from copies of two pictures (transitions may
+// overwrite their sources).
+class CTransitionRun {
+public:
+    CTransitionRun(int index, int w, int h, int frames);
+    ~CTransitionRun();
+
+    // Sets parameter `key` through the validation; fails the test if rejected.
+    void Set(const char* key, int value);
+    // Frame i drawn into a cleared destination, both pictures fresh copies.
+    STestPicture Frame(int i, const STestPicture& a, const STestPicture& b);
+
+    CTransition* effect = nullptr;
+    int w, h, frames;
+};
