@@ -4,12 +4,24 @@
 
 extern "C" {
 #include <libavutil/channel_layout.h>
-#include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 }
 
 #include <algorithm>
 #include <cstring>
+
+namespace {
+
+// Maps channels as the 16-bit path does: output channel c takes input channel
+// c, or the first one when the input has fewer; nothing is mixed or attenuated.
+bool SetChannelMap(SwrContext* swr, int inChannels, int outChannels) {
+    std::vector<double> matrix(std::size_t(inChannels * outChannels), 0.0);
+    for (int c = 0; c < outChannels; ++c)
+        matrix[std::size_t(c * inChannels + (c < inChannels ? c : 0))] = 1.0;
+    return swr_set_matrix(swr, matrix.data(), inChannels) >= 0;
+}
+
+} // namespace
 
 CAudioConvert::CAudioConvert() = default;
 
@@ -100,8 +112,7 @@ void CAudioConvert::ResetConversion() {
     auto format = [](int bits) { return bits == 8 ? AV_SAMPLE_FMT_U8 : AV_SAMPLE_FMT_S16; };
     if (swr_alloc_set_opts2(&m_swr, &out, format(m_bits), m_rate, &in, format(inBits), inRate, 0,
                             nullptr) < 0 ||
-        // A mono input feeds both output channels at full level.
-        av_opt_set_double(m_swr, "center_mix_level", 1.0, 0) < 0 || swr_init(m_swr) < 0) {
+        !SetChannelMap(m_swr, inChannels, m_channels) || swr_init(m_swr) < 0) {
         swr_free(&m_swr);
         m_failed = true;
     }

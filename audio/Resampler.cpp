@@ -13,7 +13,7 @@ constexpr int kGuardShift = 2;
 constexpr int kScaleShift = 13;
 constexpr int kScale = 12471;
 constexpr double kCutoff = 0.75;
-constexpr double kBeta = 6.0;
+constexpr double kBeta = 8.0;
 
 double BesselI0(double x) {
     double sum = 1.0, term = 1.0;
@@ -114,10 +114,8 @@ std::int16_t CResampler::FilterUp(std::size_t at) const {
     std::uint32_t right = ((phase ^ kTimeMask) + 1) & kTimeMask;
     x = at + 1;
     std::size_t h = right >> kPhaseShift;
-    if (right == 0) {
+    if (right == 0) // the sample at distance 0 belongs to the left wing
         h += kPerZeroCrossing;
-        ++x;
-    }
     for (; h < std::size_t(kWing - 1); h += kPerZeroCrossing, ++x)
         sum += Product(table[h], m_input[x]);
     return Finish(sum, m_scale);

@@ -19,7 +19,7 @@
 //
 // The filter table: h(i) = C * r * sinc(r * i / 256) * kaiser(i / 1536, beta)
 // for i = 0 ... 1535, with cutoff r = 0.75 (of the lower rate's Nyquist
-// frequency), Kaiser window beta = 6, and C chosen so that the products above
+// frequency), Kaiser window beta = 8, and C chosen so that the products above
 // give unity gain (C = 2^29 / 12471). The coefficients of each phase (i mod
 // 256) are then scaled so that the taps one phase uses sum to exactly C, which
 // keeps the gain equal across phases, and rounded to 16 bits.

@@ -1,12 +1,15 @@
 // kelvclip-cli: the headless front end for batch use, scripting and tests.
 #include "cli/CliCommands.h"
 
+#include "app/DecoderProbe.h"
+
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
 #include <iostream>
 
 int main(int argc, char** argv) {
+    CDecoderProbe::Install();
     CLI::App app{"kelvclip-cli: make videos from slide-show templates without the wizard",
                  "kelvclip-cli"};
     app.set_version_flag("--version", "kelvclip-cli 0.1.0");

@@ -1,0 +1,25 @@
+#include "app/DecoderProbe.h"
+
+#include "audio/AnyAudioDec.h"
+
+bool CDecoderProbe::ProbeSound(const std::string& path, SSoundFacts& facts, std::string& error) {
+    CAnyAudioDec decoder;
+    if (!decoder.OpenFile(path)) {
+        error = decoder.GetTargetError().empty() ? path + ": cannot be decoded"
+                                                 : decoder.GetTargetError();
+        facts = {};
+        return false;
+    }
+    facts.sampleRate = decoder.GetSampleRate();
+    facts.channels = decoder.GetChannels();
+    facts.bitsPerSample = decoder.GetBitsPerSample();
+    facts.length = decoder.GetLength();
+    return true;
+}
+
+double CDecoderProbe::ProbeVideoDuration(const std::string&) { return 0.0; }
+
+void CDecoderProbe::Install() {
+    static CDecoderProbe probe;
+    IMediaProbe::Install(&probe);
+}

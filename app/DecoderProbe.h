@@ -1,0 +1,15 @@
+#pragma once
+
+#include "project/MediaProbe.h"
+
+// Answers the model's media questions from the real decoders. Front ends
+// install it at start-up (Install), after which a sound entry knows whether
+// its file plays and a clip knows its duration.
+class CDecoderProbe final : public IMediaProbe {
+public:
+    bool ProbeSound(const std::string& path, SSoundFacts& facts, std::string& error) override;
+    double ProbeVideoDuration(const std::string& path) override;
+
+    // Installs the process-wide instance.
+    static void Install();
+};

@@ -1,0 +1,158 @@
+#include "app/DecoderProbe.h"
+#include "audio/AnyAudioDec.h"
+#include "audio/MusicFileSrc.h"
+#include "tests/support/SoundWriter.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Mono 16-bit samples whose value tells their frame: frame / 8, wrapping at 4000.
+std::vector<std::int16_t> Ramp(int rate, double seconds) {
+    std::vector<std::int16_t> samples(std::size_t(rate * seconds));
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = std::int16_t((i / 8) % 4000);
+    return samples;
+}
+
+int SampleAt(IAudioSrc& src, std::int64_t frame) {
+    src.Seek(frame, IAudioSrc::kFromStart);
+    int count = 1;
+    const std::uint8_t* data = src.Read(count);
+    return data ? *reinterpret_cast<const std::int16_t*>(data) : -99999;
+}
+
+} // namespace
+
+TEST(AudioDecoders, TheExtensionPicksTheDecoder) {
+    EXPECT_EQ(CAnyAudioDec::KindOf("a.MP2"), CAnyAudioDec::kMpeg);
+    EXPECT_EQ(CAnyAudioDec::KindOf("clip.mpeg"), CAnyAudioDec::kMpeg);
+    EXPECT_EQ(CAnyAudioDec::KindOf("a.wav"), CAnyAudioDec::kGeneral);
+    EXPECT_EQ(CAnyAudioDec::KindOf("a.mp3"), CAnyAudioDec::kGeneral);
+    EXPECT_EQ(CAnyAudioDec::KindOf("movie.mp4"), CAnyAudioDec::kMovie);
+    EXPECT_EQ(CAnyAudioDec::KindOf("movie.3GP"), CAnyAudioDec::kMovie);
+    EXPECT_EQ(CAnyAudioDec::KindOf("noext"), CAnyAudioDec::kGeneral);
+}
+
+TEST(AudioDecoders, FilesDeliverTheirOwnFormat) {
+    CTempDir dir;
+    struct Case {
+        const char* name;
+        const char* encoder;
+        int rate, channels, bits, channelsOut;
+    } cases[] = {
+        {"eight.wav", "pcm_u8", 8000, 1, 8, 1},
+        {"high.wav", "pcm_s16le", 96000, 2, 16, 2},
+        {"surround.wav", "pcm_s16le", 48000, 6, 16, 2},
+        {"layer2.MP2", "mp2", 44100, 2, 16, 2},
+    };
+    for (const auto& c : cases) {
+        std::string path = dir / c.name;
+        ASSERT_TRUE(SoundWriter::Write(path, c.encoder, c.rate, c.channels,
+                                       SoundWriter::Sine(440, 0.5, c.rate, c.channels)))
+            << c.name;
+        CAnyAudioDec decoder;
+        ASSERT_TRUE(decoder.OpenFile(path)) << c.name << ": " << decoder.GetTargetError();
+        EXPECT_EQ(decoder.GetSampleRate(), c.rate) << c.name;
+        EXPECT_EQ(decoder.GetChannels(), c.channelsOut) << c.name;
+        EXPECT_EQ(decoder.GetBitsPerSample(), c.bits) << c.name;
+        EXPECT_NEAR(double(decoder.GetLength()), c.rate * 0.5, c.rate * 0.06) << c.name;
+    }
+    // PCM comes back sample for sample.
+    std::string ramp = dir / "ramp.wav";
+    ASSERT_TRUE(SoundWriter::Write(ramp, "pcm_s16le", 8000, 1, Ramp(8000, 2)));
+    CAnyAudioDec decoder;
+    ASSERT_TRUE(decoder.OpenFile(ramp));
+    EXPECT_EQ(decoder.GetLength(), 16000);
+    EXPECT_EQ(SampleAt(decoder, 8000), 1000);
+    EXPECT_EQ(decoder.Seek(5, IAudioSrc::kFromEnd), 15999);
+}
+
+TEST(AudioDecoders, CompressedFormatsDecodeTo16Bits) {
+    CTempDir dir;
+    if (SoundWriter::HasEncoder("libmp3lame")) {
+        std::string mp3 = dir / "a.mp3";
+        ASSERT_TRUE(SoundWriter::Write(mp3, "libmp3lame", 44100, 2, SoundWriter::Sine(440, 1, 44100, 2)));
+        CAnyAudioDec decoder;
+        ASSERT_TRUE(decoder.OpenFile(mp3));
+        EXPECT_EQ(decoder.GetBitsPerSample(), 16);
+        EXPECT_NEAR(double(decoder.GetLength()), 44100, 4000);
+    }
+    // The movie decoder delivers the requested rate and width.
+    std::string mp4 = dir / "a.mp4";
+    ASSERT_TRUE(SoundWriter::Write(mp4, "aac", 48000, 2, SoundWriter::Sine(440, 1, 48000, 2)));
+    CAnyAudioDec movie;
+    movie.SetFormat(22050, 2, 16);
+    ASSERT_TRUE(movie.OpenFile(mp4)) << movie.GetTargetError();
+    EXPECT_EQ(movie.GetKind(), CAnyAudioDec::kMovie);
+    EXPECT_EQ(movie.GetSampleRate(), 22050);
+    EXPECT_NEAR(double(movie.GetLength()), 22050, 2500);
+}
+
+TEST(AudioDecoders, BrokenOrSoundlessFilesFailToOpen) {
+    CTempDir dir;
+    std::string wav = dir / "good.wav";
+    ASSERT_TRUE(SoundWriter::Write(wav, "pcm_s16le", 8000, 1, Ramp(8000, 1)));
+    std::string bytes = ReadWholeFile(wav);
+    std::string video = dir / "silent.mpg";
+    ASSERT_TRUE(SoundWriter::WriteSilentVideo(video, 1.0));
+    std::vector<std::string> paths = {
+        dir / "missing.wav", dir.WriteFile("empty.wav", ""), dir.WriteFile("header.wav", bytes.substr(0, 44)),
+        dir.WriteFile("noise.mp3", std::string(5000, '\x5a')), video,
+        dir.WriteFile("silent.mp4", ReadWholeFile(video)), dir.WriteFile("silent.mov", ReadWholeFile(video)),
+        "",
+    };
+    for (const std::string& path : paths) {
+        CAnyAudioDec decoder;
+        EXPECT_FALSE(decoder.OpenFile(path)) << path;
+        EXPECT_EQ(decoder.GetLength(), 0) << path;
+        int count = 10;
+        EXPECT_EQ(decoder.Read(count), nullptr);
+    }
+    // A truncated file plays what it holds.
+    CAnyAudioDec truncated;
+    ASSERT_TRUE(truncated.OpenFile(dir.WriteFile("cut.wav", bytes.substr(0, 44 + 2000))));
+    EXPECT_NEAR(double(truncated.GetLength()), 1000, 40); // less what the header took
+}
+
+TEST(AudioDecoders, MusicEntriesTrimAndFade) {
+    CDecoderProbe::Install();
+    CTempDir dir;
+    std::string path = dir / "ramp.wav";
+    ASSERT_TRUE(SoundWriter::Write(path, "pcm_s16le", 8000, 1, Ramp(8000, 35)));
+
+    CMusicFile late(path);
+    ASSERT_TRUE(late.IsOpened()) << late.GetError();
+    late.SetStartAndLength(30, 0);
+    IAudioSrc& src = late.GetAudioSrc();
+    ASSERT_TRUE(src.Open());
+    EXPECT_EQ(src.GetLength(), 5 * 8000); // from 30 s to the end
+    EXPECT_EQ(SampleAt(src, 0), (30 * 8000 / 8) % 4000);
+    EXPECT_EQ(src.Seek(0, IAudioSrc::kFromEnd), 5 * 8000 - 1);
+
+    // A 10 s fade-in on a 12 s stretch is cut to 6 s.
+    std::string loud = dir / "loud.wav";
+    ASSERT_TRUE(SoundWriter::Write(loud, "pcm_s16le", 8000, 1,
+                                   std::vector<std::int16_t>(8000 * 20, 20000)));
+    CMusicFile faded(loud);
+    faded.SetStartAndLength(1, 12);
+    faded.m_fadeIn = 10;
+    IAudioSrc& fsrc = faded.GetAudioSrc();
+    ASSERT_TRUE(fsrc.Open());
+    EXPECT_EQ(fsrc.GetLength(), 12 * 8000);
+    EXPECT_EQ(SampleAt(fsrc, 0), 0);
+    EXPECT_EQ(SampleAt(fsrc, 3 * 8000), 10000);
+    EXPECT_EQ(SampleAt(fsrc, 6 * 8000), 20000);
+    // Reading the same frames twice fades them once.
+    EXPECT_EQ(SampleAt(fsrc, 3 * 8000), 10000);
+
+    // No file: silence of the play length.
+    CMusicFile empty;
+    empty.SetStartAndLength(0, 2);
+    IAudioSrc& esrc = empty.GetAudioSrc();
+    esrc.SetFormat(1000, 2, 16);
+    ASSERT_TRUE(esrc.Open());
+    EXPECT_EQ(esrc.GetLength(), 2000);
+    IMediaProbe::Install(nullptr);
+}
