@@ -1,0 +1,65 @@
+#pragma once
+
+#include "render/ImageView.h"
+
+#include <cstdint>
+
+class CFrameSrc;
+
+// One placed clip: fits its source to the output frame, warps it into a
+// full-frame layer with one affine transform (position, scale, angle,
+// opacity) and composes the layer onto a frame. The warp is skipped when
+// neither the transform nor the source changed.
+class CClipPipeline {
+public:
+    enum EFit : int { kFitInside = 1, kFill = 2, kStretch = 3, kNaturalSize = 4 };
+
+    // Output frame of width x height pixels whose pixel aspect (width over
+    // height) is aspect; bottomUp gives the layer's row order.
+    CClipPipeline(int width, int height, double aspect, bool bottomUp);
+    CClipPipeline(const CClipPipeline&) = delete;
+    CClipPipeline& operator=(const CClipPipeline&) = delete;
+    ~CClipPipeline();
+
+    void SetSource(CFrameSrc* source) { m_source = source; m_dirtyCache = true; }
+    // anchor 1 aligns offsets of +-0.5 with the frame's corners.
+    void SetFit(int mode, int referenceHeight = 0, int anchor = 0);
+    void Refit();
+
+    // Warps the source into the layer: position in pixels from the frame
+    // centre (memory-row coordinates), scale relative to the fit, angle in
+    // radians, opacity 0..255.
+    bool Place(double x, double y, double scaleX, double scaleY, double angle, double opacity);
+    // Composes the layer over lower (or over the target itself) into target.
+    bool Compose(const CImageView& target, const CImageView* lower, bool additive);
+    void Clear();
+
+    [[nodiscard]] double FitX() const { return m_sx; }
+    [[nodiscard]] double FitY() const { return m_sy; }
+    [[nodiscard]] double UnitX() const { return m_ux; }
+    [[nodiscard]] double UnitY() const { return m_uy; }
+    [[nodiscard]] double BaseRotation() const { return m_baseRotation; }
+    [[nodiscard]] const SRect& Dirty() const { return m_dirty; }
+    [[nodiscard]] const CImageView& Layer() const { return m_view; }
+    // How many warps ran (the cache skips the others).
+    [[nodiscard]] int WarpCount() const { return m_warps; }
+
+private:
+    int m_width, m_height;
+    double m_aspect;
+    bool m_bottomUp;
+    std::uint8_t* m_layer = nullptr;
+    int m_stride = 0;
+    CImageView m_view;
+    SRect m_dirty{0, 0, 0, 0};
+
+    CFrameSrc* m_source = nullptr;
+    int m_mode = kFitInside;
+    int m_referenceHeight = 0;
+    int m_anchor = 0;
+    double m_sx = 1, m_sy = 1, m_ux = 0, m_uy = 0, m_baseRotation = 0;
+
+    bool m_dirtyCache = true;
+    double m_last[6] = {};
+    int m_warps = 0;
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "render/FrameSrc.h"
+
+#include <cstdint>
+
+// A still picture as a clip source. The picture is kept premultiplied, reduced
+// to the maximum decode size; the prepared view is a margin buffer holding the
+// adjusted crop at (40, 40) inside a 40-pixel transparent border, so the
+// warp's smooth edge fades the picture's own edges out.
+class CFrameSrcImage final : public CFrameSrc {
+public:
+    static constexpr int kMargin = 40;
+
+    CFrameSrcImage() = default;
+    CFrameSrcImage(const CFrameSrcImage&) = delete;
+    CFrameSrcImage& operator=(const CFrameSrcImage&) = delete;
+    ~CFrameSrcImage() override;
+
+    // Takes decoded 32-bit pixels (top-down rows, not premultiplied), reduced
+    // to fit maxWidth x maxHeight when larger (0 for no limit), with an
+    // adjustment; the crop starts as the whole picture.
+    bool LoadPixels(const std::uint8_t* bgra, int width, int height, int stride, int maxWidth,
+                    int maxHeight, bool autoLevel = false, double brightness = 0,
+                    double contrast = 0);
+    // A new adjustment: brightness and contrast in [-1, 1], or automatic levels.
+    bool SetAdjust(bool autoLevel, double brightness, double contrast);
+    bool SetCropRect(const SRect& rect) override;
+
+private:
+    bool Prepare();
+    bool AutoLevel(std::uint8_t* first, int stride, int width, int height);
+    void ContrastLight(std::uint8_t* first, int stride, int width, int height);
+
+    std::uint8_t* m_picture = nullptr;
+    int m_pictureStride = 0;
+    std::uint8_t* m_margin = nullptr;
+    int m_marginStride = 0;
+    int m_marginWidth = 0;
+    int m_marginHeight = 0;
+    bool m_autoLevel = false;
+    double m_brightness = 0;
+    double m_contrast = 0;
+};
