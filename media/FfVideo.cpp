@@ -1,0 +1,288 @@
+#include "media/FfVideo.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/imgutils.h>
+#include <libavutil/pixdesc.h>
+#include <libswscale/swscale.h>
+}
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// Opens a file's container and finds its best video stream; −1 when none.
+int OpenContainer(const std::string& path, AVFormatContext*& fmt) {
+    fmt = nullptr;
+    if (avformat_open_input(&fmt, path.c_str(), nullptr, nullptr) < 0)
+        return -1;
+    if (avformat_find_stream_info(fmt, nullptr) < 0)
+        return -1;
+    return av_find_best_stream(fmt, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+}
+
+} // namespace
+
+CFfVideo::CFfVideo() = default;
+CFfVideo::~CFfVideo() { Close(); }
+
+void CFfVideo::Close() {
+    sws_freeContext(m_sws);
+    m_sws = nullptr;
+    av_packet_free(&m_packet);
+    av_frame_free(&m_frame);
+    avcodec_free_context(&m_codec);
+    avformat_close_input(&m_fmt);
+    m_stream = -1;
+    m_eof = m_synced = false;
+    m_outWidth = m_outHeight = 0;
+    m_rate = m_timeBase = 0;
+    m_count = m_startPts = 0;
+    m_hasAudio = m_mpeg2 = m_isMpeg = false;
+    m_aspectCode = m_sarNum = m_sarDen = 0;
+    m_current = m_lastIndex = -1;
+    m_converted = false;
+    m_seeks = 0;
+    m_pixels.clear();
+}
+
+bool CFfVideo::ProbeSize(const std::string& path, int& width, int& height) {
+    AVFormatContext* fmt = nullptr;
+    int stream = OpenContainer(path, fmt);
+    bool ok = stream >= 0;
+    if (ok) {
+        width = fmt->streams[stream]->codecpar->width;
+        height = fmt->streams[stream]->codecpar->height;
+    }
+    avformat_close_input(&fmt);
+    return ok;
+}
+
+bool CFfVideo::Open(const std::string& path, bool halfSize) {
+    Close();
+    m_stream = OpenContainer(path, m_fmt);
+    if (m_stream < 0) {
+        Close();
+        return false;
+    }
+    AVStream* vs = m_fmt->streams[m_stream];
+    const AVCodec* codec = avcodec_find_decoder(vs->codecpar->codec_id);
+    m_codec = codec ? avcodec_alloc_context3(codec) : nullptr;
+    if (!m_codec || avcodec_parameters_to_context(m_codec, vs->codecpar) < 0) {
+        Close();
+        return false;
+    }
+    int width = vs->codecpar->width, height = vs->codecpar->height;
+    if (width <= 0 || height <= 0 || width > 16384 || height > 16384) {
+        Close();
+        return false;
+    }
+    // One thread per decoder: several clips decode side by side already.
+    m_codec->thread_count = 1;
+    if (halfSize && codec->max_lowres >= 1)
+        m_codec->lowres = 1;
+    if (avcodec_open2(m_codec, codec, nullptr) < 0) {
+        Close();
+        return false;
+    }
+    m_outWidth = halfSize ? width / 2 : width;
+    m_outHeight = halfSize ? height / 2 : height;
+    m_isMpeg = vs->codecpar->codec_id == AV_CODEC_ID_MPEG1VIDEO ||
+               vs->codecpar->codec_id == AV_CODEC_ID_MPEG2VIDEO;
+    m_mpeg2 = vs->codecpar->codec_id == AV_CODEC_ID_MPEG2VIDEO;
+    m_sarNum = vs->codecpar->sample_aspect_ratio.num;
+    m_sarDen = vs->codecpar->sample_aspect_ratio.den;
+    AVRational rate = vs->avg_frame_rate.num > 0 && vs->avg_frame_rate.den > 0 ? vs->avg_frame_rate
+                                                                               : vs->r_frame_rate;
+    m_rate = rate.den > 0 ? av_q2d(rate) : 0.0;
+    m_timeBase = av_q2d(vs->time_base);
+    for (unsigned k = 0; k < m_fmt->nb_streams; ++k)
+        if (m_fmt->streams[k]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
+            m_hasAudio = true;
+    m_frame = av_frame_alloc();
+    m_packet = av_packet_alloc();
+    if (!m_frame || !m_packet || m_rate <= 0) {
+        Close();
+        return false;
+    }
+
+    // The frame count: the container's when it keeps one, else the number of
+    // video packets (one picture each after FFmpeg's parser), counted in one
+    // pass over the file without decoding.
+    m_count = vs->nb_frames;
+    if (m_count <= 0 || m_isMpeg) {
+        std::int64_t packets = 0;
+        while (av_read_frame(m_fmt, m_packet) >= 0) {
+            if (m_packet->stream_index == m_stream) {
+                ++packets;
+                ScanPacket(m_packet);
+            }
+            av_packet_unref(m_packet);
+        }
+        if (m_count <= 0)
+            m_count = packets;
+        av_seek_frame(m_fmt, -1, 0, AVSEEK_FLAG_BYTE);
+        avformat_flush(m_fmt);
+    }
+
+    // Frame 0 fixes the time origin.
+    m_synced = true;
+    if (m_count <= 0 || !ReceiveFrame()) {
+        Close();
+        return false;
+    }
+    m_startPts = m_frame->best_effort_timestamp != AV_NOPTS_VALUE ? m_frame->best_effort_timestamp
+                                                                   : 0;
+    m_current = m_lastIndex = 0;
+    m_converted = false;
+    m_seeks = 0;
+    return true;
+}
+
+void CFfVideo::ScanPacket(const AVPacket* packet) {
+    if (!m_isMpeg || m_aspectCode)
+        return;
+    // The sequence header: 00 00 01 B3, 12 bits width, 12 bits height, then
+    // the 4-bit aspect code.
+    const std::uint8_t* d = packet->data;
+    for (int k = 0; k + 8 <= packet->size; ++k)
+        if (d[k] == 0 && d[k + 1] == 0 && d[k + 2] == 1 && d[k + 3] == 0xB3) {
+            m_aspectCode = d[k + 7] >> 4;
+            return;
+        }
+}
+
+bool CFfVideo::GetDisplayAspect(int& num, int& den) const {
+    if (m_sarNum <= 0 || m_sarDen <= 0 || !m_fmt)
+        return false;
+    const AVCodecParameters* p = m_fmt->streams[m_stream]->codecpar;
+    AVRational dar{};
+    av_reduce(&dar.num, &dar.den, std::int64_t(p->width) * m_sarNum,
+              std::int64_t(p->height) * m_sarDen, 1 << 20);
+    num = dar.num;
+    den = dar.den;
+    return num > 0 && den > 0;
+}
+
+bool CFfVideo::ReceiveFrame() {
+    for (;;) {
+        int r = avcodec_receive_frame(m_codec, m_frame);
+        if (r == 0) {
+            // After a seek, frames before the first key frame may lean on
+            // pictures the decoder never saw: they are dropped.
+            if (!m_synced && !m_frame->key_frame && m_frame->pict_type != AV_PICTURE_TYPE_I)
+                continue;
+            m_synced = true;
+            return true;
+        }
+        if (r != AVERROR(EAGAIN) || m_eof)
+            return false;
+        r = av_read_frame(m_fmt, m_packet);
+        if (r < 0) {
+            m_eof = true;
+            avcodec_send_packet(m_codec, nullptr);
+            continue;
+        }
+        if (m_packet->stream_index == m_stream)
+            avcodec_send_packet(m_codec, m_packet);
+        av_packet_unref(m_packet);
+    }
+}
+
+std::int64_t CFfVideo::IndexOf(const AVFrame* frame) const {
+    std::int64_t ts = frame->best_effort_timestamp;
+    if (ts == AV_NOPTS_VALUE)
+        return m_lastIndex + 1;
+    return std::llround(double(ts - m_startPts) * m_timeBase * m_rate);
+}
+
+bool CFfVideo::SeekBefore(std::int64_t index, double backSeconds) {
+    ++m_seeks;
+    double seconds = double(index) / m_rate - backSeconds;
+    int r;
+    if (seconds <= 0) {
+        r = av_seek_frame(m_fmt, -1, 0, AVSEEK_FLAG_BYTE);
+        if (r < 0)
+            r = av_seek_frame(m_fmt, m_stream, m_startPts, AVSEEK_FLAG_BACKWARD);
+    } else {
+        std::int64_t ts = m_startPts + std::int64_t(seconds / m_timeBase);
+        r = av_seek_frame(m_fmt, m_stream, ts, AVSEEK_FLAG_BACKWARD);
+    }
+    avcodec_flush_buffers(m_codec);
+    m_eof = false;
+    m_synced = false;
+    m_current = m_lastIndex = -1;
+    m_converted = false;
+    return r >= 0;
+}
+
+// Decodes forward until the frame of that index is the current one. False
+// when the stream ends first or a frame past it comes before it.
+bool CFfVideo::DecodeUpTo(std::int64_t index) {
+    while (m_current < index) {
+        if (!ReceiveFrame())
+            return false;
+        m_lastIndex = m_current = IndexOf(m_frame);
+        m_converted = false;
+    }
+    return m_current == index;
+}
+
+const std::uint8_t* CFfVideo::GetFrame(std::int64_t index, bool bottomUp, int& stride) {
+    stride = 0;
+    if (!m_fmt || index < 0 || index >= m_count)
+        return nullptr;
+    bool ok = index == m_current;
+    if (!ok && m_current >= 0 && index > m_current && index - m_current <= kForwardFrames)
+        ok = DecodeUpTo(index);
+    // Seek to a key frame at or before the target: the nearest first, then
+    // further back when the stream's first key frame after the seek point
+    // lies past the target, finally from the start.
+    static const double kBack[] = {0.0, 1.0, 4.0, 15.0, 1e30};
+    for (double back : kBack) {
+        if (ok)
+            break;
+        if (!SeekBefore(index, back))
+            continue;
+        if (!ReceiveFrame())
+            continue;
+        m_lastIndex = m_current = IndexOf(m_frame);
+        if (m_current > index)
+            continue;
+        ok = DecodeUpTo(index);
+    }
+    if (!ok) {
+        m_current = m_lastIndex = -1;
+        return nullptr;
+    }
+    Convert(bottomUp);
+    std::size_t pitch = std::size_t(m_outWidth) * 4;
+    stride = bottomUp ? -int(pitch) : int(pitch);
+    return m_pixels.data();
+}
+
+void CFfVideo::Convert(bool bottomUp) {
+    if (m_converted && m_convertedBottomUp == bottomUp)
+        return;
+    std::size_t pitch = std::size_t(m_outWidth) * 4;
+    m_pixels.resize(pitch * std::size_t(m_outHeight));
+    m_sws = sws_getCachedContext(m_sws, m_frame->width, m_frame->height,
+                                 AVPixelFormat(m_frame->format), m_outWidth, m_outHeight,
+                                 AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    if (!m_sws) {
+        std::memset(m_pixels.data(), 0, m_pixels.size());
+    } else {
+        std::uint8_t* dst[4] = {bottomUp ? m_pixels.data() + pitch * (m_outHeight - 1)
+                                         : m_pixels.data(),
+                                nullptr, nullptr, nullptr};
+        int dstStride[4] = {bottomUp ? -int(pitch) : int(pitch), 0, 0, 0};
+        sws_scale(m_sws, m_frame->data, m_frame->linesize, 0, m_frame->height, dst, dstStride);
+    }
+    // Frames are opaque whatever the clip stores.
+    for (std::size_t k = 3; k < m_pixels.size(); k += 4)
+        m_pixels[k] = 255;
+    m_converted = true;
+    m_convertedBottomUp = bottomUp;
+}
