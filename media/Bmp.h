@@ -46,6 +46,7 @@ public:
     [[nodiscard]] std::uint8_t* GetTopDown(int& step);
 
 protected:
+    PLBmp(PLBmp&&) = default;
     // Makes memory for the rows and fills m_rows; width_bytes is the row pitch.
     virtual void AllocPixels(int widthBytes, int height) = 0;
     virtual void FreePixels() = 0;
@@ -58,6 +59,9 @@ protected:
 // Plain memory, rows top-down.
 class PLAnyBmp : public PLBmp {
 public:
+    PLAnyBmp() = default;
+    // Moving keeps the row pointers valid: the pixel memory itself moves along.
+    PLAnyBmp(PLAnyBmp&&) = default;
     ~PLAnyBmp() override = default;
 
 protected:

@@ -40,8 +40,12 @@ void CFfVideo::Close() {
     m_outWidth = m_outHeight = 0;
     m_rate = m_timeBase = 0;
     m_count = m_startPts = 0;
-    m_hasAudio = m_mpeg2 = m_isMpeg = false;
+    m_hasAudio = m_mpeg2 = m_isMpeg = m_stamped = false;
     m_aspectCode = m_sarNum = m_sarDen = 0;
+    m_gopStart = m_gopCode = 0;
+    m_gopPending = false;
+    m_timeCodesUsable = true;
+    m_keyIndex.clear();
     m_current = m_lastIndex = -1;
     m_converted = false;
     m_seeks = 0;
@@ -81,8 +85,9 @@ bool CFfVideo::Open(const std::string& path, bool halfSize) {
     }
     // One thread per decoder: several clips decode side by side already.
     m_codec->thread_count = 1;
-    if (halfSize && codec->max_lowres >= 1)
-        m_codec->lowres = 1;
+    // Half size is made by scaling full decoded frames. The codec's reduced
+    // resolution decoding ("lowres") would be cheaper, but FFmpeg's MPEG-2
+    // path for it corrupts the heap on some streams.
     if (avcodec_open2(m_codec, codec, nullptr) < 0) {
         Close();
         return false;
@@ -92,11 +97,21 @@ bool CFfVideo::Open(const std::string& path, bool halfSize) {
     m_isMpeg = vs->codecpar->codec_id == AV_CODEC_ID_MPEG1VIDEO ||
                vs->codecpar->codec_id == AV_CODEC_ID_MPEG2VIDEO;
     m_mpeg2 = vs->codecpar->codec_id == AV_CODEC_ID_MPEG2VIDEO;
+    std::string format = m_fmt->iformat->name ? m_fmt->iformat->name : "";
+    m_stamped = format.find("mov") != std::string::npos ||
+                format.find("matroska") != std::string::npos;
     m_sarNum = vs->codecpar->sample_aspect_ratio.num;
     m_sarDen = vs->codecpar->sample_aspect_ratio.den;
-    AVRational rate = vs->avg_frame_rate.num > 0 && vs->avg_frame_rate.den > 0 ? vs->avg_frame_rate
-                                                                               : vs->r_frame_rate;
-    m_rate = rate.den > 0 ? av_q2d(rate) : 0.0;
+    // The rate that maps frame numbers to times. The container's average can
+    // be skewed by its own length (B-frame delays, the last frame's length);
+    // the stream's base rate is exact for constant-rate clips and wins when
+    // the two nearly agree.
+    double average = vs->avg_frame_rate.num > 0 && vs->avg_frame_rate.den > 0
+                         ? av_q2d(vs->avg_frame_rate) : 0.0;
+    double base = vs->r_frame_rate.num > 0 && vs->r_frame_rate.den > 0
+                      ? av_q2d(vs->r_frame_rate) : 0.0;
+    m_rate = base > 0 && (average <= 0 || std::fabs(average - base) <= 0.05 * base) ? base
+                                                                                     : average;
     m_timeBase = av_q2d(vs->time_base);
     for (unsigned k = 0; k < m_fmt->nb_streams; ++k)
         if (m_fmt->streams[k]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
@@ -115,10 +130,8 @@ bool CFfVideo::Open(const std::string& path, bool halfSize) {
     if (m_count <= 0 || m_isMpeg) {
         std::int64_t packets = 0;
         while (av_read_frame(m_fmt, m_packet) >= 0) {
-            if (m_packet->stream_index == m_stream) {
-                ++packets;
-                ScanPacket(m_packet);
-            }
+            if (m_packet->stream_index == m_stream)
+                ScanPacket(m_packet, packets++);
             av_packet_unref(m_packet);
         }
         if (m_count <= 0)
@@ -141,17 +154,37 @@ bool CFfVideo::Open(const std::string& path, bool halfSize) {
     return true;
 }
 
-void CFfVideo::ScanPacket(const AVPacket* packet) {
-    if (!m_isMpeg || m_aspectCode)
+// Each packet of an MPEG video stream holds one picture (FFmpeg's parser
+// splits them). Program streams do not stamp every picture, so after a seek a
+// key frame's time stamp may be a guess; its place in display order is taken
+// from the headers instead. A group of pictures starts with a GOP header
+// whose time code the decoder hands on with the group's key frame; the key
+// frame's temporal reference counts its display position in the group, which
+// starts at the number of pictures before it. Streams whose time codes repeat
+// fall back to time stamps.
+void CFfVideo::ScanPacket(const AVPacket* packet, std::int64_t decodeIndex) {
+    if (!m_isMpeg)
         return;
-    // The sequence header: 00 00 01 B3, 12 bits width, 12 bits height, then
-    // the 4-bit aspect code.
     const std::uint8_t* d = packet->data;
-    for (int k = 0; k + 8 <= packet->size; ++k)
-        if (d[k] == 0 && d[k + 1] == 0 && d[k + 2] == 1 && d[k + 3] == 0xB3) {
+    for (int k = 0; k + 8 <= packet->size; ++k) {
+        if (d[k] != 0 || d[k + 1] != 0 || d[k + 2] != 1)
+            continue;
+        int code = d[k + 3];
+        if (code == 0xB3 && !m_aspectCode) {
+            // Sequence header: 12 bits width, 12 bits height, 4 bits aspect code.
             m_aspectCode = d[k + 7] >> 4;
+        } else if (code == 0xB8) {
+            m_gopStart = decodeIndex;
+            m_gopCode = std::int64_t(d[k + 4]) << 17 | d[k + 5] << 9 | d[k + 6] << 1 | d[k + 7] >> 7;
+            m_gopPending = true;
+        } else if (code == 0x00) {
+            int temporal = d[k + 4] << 2 | d[k + 5] >> 6;
+            if (m_gopPending && !m_keyIndex.emplace(m_gopCode, m_gopStart + temporal).second)
+                m_timeCodesUsable = false;
+            m_gopPending = false;
             return;
         }
+    }
 }
 
 bool CFfVideo::GetDisplayAspect(int& num, int& den) const {
@@ -191,6 +224,20 @@ bool CFfVideo::ReceiveFrame() {
     }
 }
 
+std::int64_t CFfVideo::KeyFrameIndex() const {
+    if (m_timeCodesUsable && !m_keyIndex.empty()) {
+        const AVFrameSideData* side = av_frame_get_side_data(m_frame, AV_FRAME_DATA_GOP_TIMECODE);
+        if (side && side->size >= int(sizeof(std::int64_t))) {
+            std::int64_t code = 0;
+            std::memcpy(&code, side->data, sizeof code);
+            auto it = m_keyIndex.find(code);
+            if (it != m_keyIndex.end())
+                return it->second;
+        }
+    }
+    return IndexOf(m_frame);
+}
+
 std::int64_t CFfVideo::IndexOf(const AVFrame* frame) const {
     std::int64_t ts = frame->best_effort_timestamp;
     if (ts == AV_NOPTS_VALUE)
@@ -200,16 +247,14 @@ std::int64_t CFfVideo::IndexOf(const AVFrame* frame) const {
 
 bool CFfVideo::SeekBefore(std::int64_t index, double backSeconds) {
     ++m_seeks;
-    double seconds = double(index) / m_rate - backSeconds;
-    int r;
-    if (seconds <= 0) {
+    // The latest key frame stamped at or before the target time (the start
+    // for targets in the first moments); a byte seek to the start only when
+    // the container cannot seek by time.
+    double seconds = std::max(0.0, double(index) / m_rate - backSeconds);
+    std::int64_t ts = m_startPts + std::int64_t(seconds / m_timeBase);
+    int r = avformat_seek_file(m_fmt, m_stream, INT64_MIN, ts, ts, 0);
+    if (r < 0 && seconds == 0)
         r = av_seek_frame(m_fmt, -1, 0, AVSEEK_FLAG_BYTE);
-        if (r < 0)
-            r = av_seek_frame(m_fmt, m_stream, m_startPts, AVSEEK_FLAG_BACKWARD);
-    } else {
-        std::int64_t ts = m_startPts + std::int64_t(seconds / m_timeBase);
-        r = av_seek_frame(m_fmt, m_stream, ts, AVSEEK_FLAG_BACKWARD);
-    }
     avcodec_flush_buffers(m_codec);
     m_eof = false;
     m_synced = false;
@@ -224,7 +269,17 @@ bool CFfVideo::DecodeUpTo(std::int64_t index) {
     while (m_current < index) {
         if (!ReceiveFrame())
             return false;
-        m_lastIndex = m_current = IndexOf(m_frame);
+        // Frames come out in display order. Containers that stamp every frame
+        // with its presentation time place frames by their stamps; in the
+        // others (program streams, AVI) frames are counted one by one from
+        // the key frame, since the stamps FFmpeg guesses can be a frame off.
+        if (m_current < 0)
+            m_current = KeyFrameIndex();
+        else if (m_stamped && m_frame->best_effort_timestamp != AV_NOPTS_VALUE)
+            m_current = IndexOf(m_frame);
+        else
+            ++m_current;
+        m_lastIndex = m_current;
         m_converted = false;
     }
     return m_current == index;
@@ -248,7 +303,7 @@ const std::uint8_t* CFfVideo::GetFrame(std::int64_t index, bool bottomUp, int& s
             continue;
         if (!ReceiveFrame())
             continue;
-        m_lastIndex = m_current = IndexOf(m_frame);
+        m_lastIndex = m_current = KeyFrameIndex();
         if (m_current > index)
             continue;
         ok = DecodeUpTo(index);
@@ -270,7 +325,8 @@ void CFfVideo::Convert(bool bottomUp) {
     m_pixels.resize(pitch * std::size_t(m_outHeight));
     m_sws = sws_getCachedContext(m_sws, m_frame->width, m_frame->height,
                                  AVPixelFormat(m_frame->format), m_outWidth, m_outHeight,
-                                 AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
+                                 AV_PIX_FMT_BGRA, m_outWidth < m_frame->width ? SWS_AREA : SWS_BILINEAR,
+                                 nullptr, nullptr, nullptr);
     if (!m_sws) {
         std::memset(m_pixels.data(), 0, m_pixels.size());
     } else {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct AVFormatContext;
@@ -26,8 +27,7 @@ public:
     ~CFfVideo();
 
     // Opens a clip and decodes its first frame. With halfSize the frames are
-    // delivered at half the clip's width and height (decoded at reduced
-    // resolution where the codec can). False when the file cannot be opened,
+    // delivered at half the clip's width and height. False when the file cannot be opened,
     // has no video stream or no decodable frame.
     bool Open(const std::string& path, bool halfSize = false);
     void Close();
@@ -62,10 +62,12 @@ public:
 private:
     bool ReceiveFrame();
     std::int64_t IndexOf(const AVFrame* frame) const;
+    // The display index of the key frame just decoded after a seek.
+    std::int64_t KeyFrameIndex() const;
     bool SeekBefore(std::int64_t index, double backSeconds);
     bool DecodeUpTo(std::int64_t index);
     void Convert(bool bottomUp);
-    void ScanPacket(const AVPacket* packet);
+    void ScanPacket(const AVPacket* packet, std::int64_t decodeIndex);
 
     AVFormatContext* m_fmt = nullptr;
     AVCodecContext* m_codec = nullptr;
@@ -86,8 +88,15 @@ private:
     int m_aspectCode = 0;
     bool m_mpeg2 = false;
     bool m_isMpeg = false;
+    bool m_stamped = false; // every frame carries its presentation time
     int m_sarNum = 0;
     int m_sarDen = 0;
+    std::int64_t m_gopStart = 0;
+    std::int64_t m_gopCode = 0;
+    bool m_gopPending = false;
+    bool m_timeCodesUsable = true;
+    // MPEG key frames: the time code of their group → their display index.
+    std::unordered_map<std::int64_t, std::int64_t> m_keyIndex;
 
     std::int64_t m_current = -1;
     std::int64_t m_lastIndex = -1;

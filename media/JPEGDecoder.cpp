@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <jpeglib.h>
+#include <jerror.h>
 
 // libjpeg reports fatal errors through error_exit, which must not return; ours
 // jumps back to the setjmp of the decoder operation that called the library,
@@ -20,6 +21,7 @@ struct PLJPEGDecoder::SState {
     bool created = false;
     bool started = false;
     bool finished = false;
+    bool truncated = false;
 
     SState() {
         info.err = jpeg_std_error(&err);
@@ -29,8 +31,16 @@ struct PLJPEGDecoder::SState {
             (*cinfo->err->format_message)(cinfo, self->message);
             std::longjmp(self->jump, 1);
         };
-        // Warnings (corrupt but recoverable data) are dropped, not printed.
+        // Warnings are not printed. Data that ends early is only a warning to
+        // the library (it pads the picture with grey); for us it is an error.
         err.output_message = [](j_common_ptr) {};
+        err.emit_message = [](j_common_ptr cinfo, int level) {
+            if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) {
+                auto* self = reinterpret_cast<SState*>(reinterpret_cast<char*>(cinfo) -
+                                                       offsetof(SState, info));
+                self->truncated = true;
+            }
+        };
     }
     void Destroy() {
         if (created)
@@ -205,6 +215,8 @@ void PLJPEGDecoder::ReadImage(PLBmp& bmp) {
     jpeg_finish_decompress(&s->info);
     s->started = false;
     s->finished = true;
+    if (s->truncated)
+        throw PLTextException(PL_ERREND_OF_FILE, kTextEndOfFile);
     if (channels == 3)
         for (int y = 0; y < oh; ++y)
             for (int x = 0; x < ow; ++x)

@@ -40,8 +40,8 @@ struct SPngReader {
             std::memcpy(out, self->data + self->pos, n);
             self->pos += n;
         });
-        // Our own size limit applies; libpng's default user limits stay below it.
-        png_set_user_limits(png, 20000, 20000);
+        // Our own size limit applies (code 10), not libpng's.
+        png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);
     }
     ~SPngReader() { png_destroy_read_struct(&png, &info, nullptr); }
     [[noreturn]] void Raise(int jumped) const {
@@ -57,6 +57,11 @@ void PLPNGDecoder::Open(PLDataSource* source) {
     Close();
     PLPicDecoder::Open(source);
     std::size_t size = source->GetBytesLeft();
+    // The header chunk comes first: its size is checked before libpng reads on.
+    if (size >= 24 && std::memcmp(source->GetBufferPtr(16) + 12, "IHDR", 4) == 0) {
+        const std::uint8_t* p = source->GetBufferPtr(24);
+        PLCheckPictureSize(png_get_uint_32(p + 16), png_get_uint_32(p + 20));
+    }
     SPngReader r(source->GetBufferPtr(size), size);
     png_uint_32 w = 0, h = 0;
     int depth = 0, colour = 0;

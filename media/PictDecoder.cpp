@@ -64,8 +64,8 @@ void PLPictDecoder::ReadPixmapHeader(bool direct) {
     } else {
         const std::uint8_t* p = src.ReadNBytes(36);
         m_packType = GetBE16(p + 2);
-        m_pixelSize = GetBE16(p + 16);
-        m_cmpCount = GetBE16(p + 18);
+        m_pixelSize = GetBE16(p + 18);
+        m_cmpCount = GetBE16(p + 20);
         if (!direct) {
             const std::uint8_t* t = src.ReadNBytes(8);
             int flags = GetBE16(t + 4);

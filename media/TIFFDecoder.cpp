@@ -2,6 +2,7 @@
 
 #include "media/TextException.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -138,6 +139,11 @@ void PLTIFFDecoder::ReadImage(PLBmp& bmp) {
             d[4 * x + 1] = std::uint8_t(TIFFGetG(p));
             d[4 * x + 2] = std::uint8_t(TIFFGetR(p));
             d[4 * x + 3] = m_bAlphaChannel ? std::uint8_t(TIFFGetA(p)) : 255;
+            // libtiff hands out premultiplied colours; pictures carry straight ones.
+            int a = d[4 * x + 3];
+            if (a > 0 && a < 255)
+                for (int c = 0; c < 3; ++c)
+                    d[4 * x + c] = std::uint8_t(std::min(255, (d[4 * x + c] * 255 + a / 2) / a));
         }
     }
 }
