@@ -42,10 +42,9 @@ void CFfVideo::Close() {
     m_count = m_startPts = 0;
     m_hasAudio = m_mpeg2 = m_isMpeg = m_stamped = false;
     m_aspectCode = m_sarNum = m_sarDen = 0;
-    m_gopStart = m_gopCode = 0;
-    m_gopPending = false;
-    m_timeCodesUsable = true;
-    m_keyIndex.clear();
+    m_numbered = false;
+    m_feedGop = -1;
+    m_gopStarts.clear();
     m_current = m_lastIndex = -1;
     m_converted = false;
     m_seeks = 0;
@@ -66,6 +65,7 @@ bool CFfVideo::ProbeSize(const std::string& path, int& width, int& height) {
 
 bool CFfVideo::Open(const std::string& path, bool halfSize) {
     Close();
+    m_path = path;
     m_stream = OpenContainer(path, m_fmt);
     if (m_stream < 0) {
         Close();
@@ -127,6 +127,7 @@ bool CFfVideo::Open(const std::string& path, bool halfSize) {
     // video packets (one picture each after FFmpeg's parser), counted in one
     // pass over the file without decoding.
     m_count = vs->nb_frames;
+    m_numbered = m_isMpeg;
     if (m_count <= 0 || m_isMpeg) {
         std::int64_t packets = 0;
         while (av_read_frame(m_fmt, m_packet) >= 0) {
@@ -136,18 +137,27 @@ bool CFfVideo::Open(const std::string& path, bool halfSize) {
         }
         if (m_count <= 0)
             m_count = packets;
-        av_seek_frame(m_fmt, -1, 0, AVSEEK_FLAG_BYTE);
-        avformat_flush(m_fmt);
+        // Back to the start for frame 0, with a fresh container.
+        avformat_close_input(&m_fmt);
+        if (OpenContainer(m_path, m_fmt) != m_stream) {
+            Close();
+            return false;
+        }
     }
 
-    // Frame 0 fixes the time origin.
+    if (m_gopStarts.empty())
+        m_numbered = false;
+    // Frame 0 fixes the time origin (numbered streams: the stream's own start).
     m_synced = true;
     if (m_count <= 0 || !ReceiveFrame()) {
         Close();
         return false;
     }
-    m_startPts = m_frame->best_effort_timestamp != AV_NOPTS_VALUE ? m_frame->best_effort_timestamp
-                                                                   : 0;
+    if (m_numbered)
+        m_startPts = vs->start_time != AV_NOPTS_VALUE ? vs->start_time : 0;
+    else
+        m_startPts = m_frame->best_effort_timestamp != AV_NOPTS_VALUE
+                         ? m_frame->best_effort_timestamp : 0;
     m_current = m_lastIndex = 0;
     m_converted = false;
     m_seeks = 0;
@@ -155,13 +165,15 @@ bool CFfVideo::Open(const std::string& path, bool halfSize) {
 }
 
 // Each packet of an MPEG video stream holds one picture (FFmpeg's parser
-// splits them). Program streams do not stamp every picture, so after a seek a
-// key frame's time stamp may be a guess; its place in display order is taken
-// from the headers instead. A group of pictures starts with a GOP header
-// whose time code the decoder hands on with the group's key frame; the key
-// frame's temporal reference counts its display position in the group, which
-// starts at the number of pictures before it. Streams whose time codes repeat
-// fall back to time stamps.
+// splits them). Program streams do not stamp every picture, and the stamps
+// guessed for the others can be a frame off, so pictures are numbered from
+// their headers instead: a group of pictures starts with a GOP header, whose
+// first displayed picture has the number of pictures before the header, and a
+// picture's temporal reference counts its display position in its group. The
+// scan files each group's start under the GOP header's time code; while
+// decoding, every packet's picture number goes to the decoder as the packet's
+// time stamp and comes back on the frame. Streams whose time codes repeat
+// fall back to the stamps.
 void CFfVideo::ScanPacket(const AVPacket* packet, std::int64_t decodeIndex) {
     if (!m_isMpeg)
         return;
@@ -174,14 +186,9 @@ void CFfVideo::ScanPacket(const AVPacket* packet, std::int64_t decodeIndex) {
             // Sequence header: 12 bits width, 12 bits height, 4 bits aspect code.
             m_aspectCode = d[k + 7] >> 4;
         } else if (code == 0xB8) {
-            m_gopStart = decodeIndex;
-            m_gopCode = std::int64_t(d[k + 4]) << 17 | d[k + 5] << 9 | d[k + 6] << 1 | d[k + 7] >> 7;
-            m_gopPending = true;
+            if (!m_gopStarts.emplace(GopCode(d + k), decodeIndex).second)
+                m_numbered = false;
         } else if (code == 0x00) {
-            int temporal = d[k + 4] << 2 | d[k + 5] >> 6;
-            if (m_gopPending && !m_keyIndex.emplace(m_gopCode, m_gopStart + temporal).second)
-                m_timeCodesUsable = false;
-            m_gopPending = false;
             return;
         }
     }
@@ -204,8 +211,11 @@ bool CFfVideo::ReceiveFrame() {
         int r = avcodec_receive_frame(m_codec, m_frame);
         if (r == 0) {
             // After a seek, frames before the first key frame may lean on
-            // pictures the decoder never saw: they are dropped.
+            // pictures the decoder never saw: they are dropped, as are
+            // numbered streams' pictures from before the first GOP header.
             if (!m_synced && !m_frame->key_frame && m_frame->pict_type != AV_PICTURE_TYPE_I)
+                continue;
+            if (m_numbered && m_frame->pts == AV_NOPTS_VALUE)
                 continue;
             m_synced = true;
             return true;
@@ -218,27 +228,42 @@ bool CFfVideo::ReceiveFrame() {
             avcodec_send_packet(m_codec, nullptr);
             continue;
         }
-        if (m_packet->stream_index == m_stream)
+        if (m_packet->stream_index == m_stream) {
+            if (m_numbered)
+                NumberPacket(m_packet);
             avcodec_send_packet(m_codec, m_packet);
+        }
         av_packet_unref(m_packet);
     }
 }
 
-std::int64_t CFfVideo::KeyFrameIndex() const {
-    if (m_timeCodesUsable && !m_keyIndex.empty()) {
-        const AVFrameSideData* side = av_frame_get_side_data(m_frame, AV_FRAME_DATA_GOP_TIMECODE);
-        if (side && side->size >= int(sizeof(std::int64_t))) {
-            std::int64_t code = 0;
-            std::memcpy(&code, side->data, sizeof code);
-            auto it = m_keyIndex.find(code);
-            if (it != m_keyIndex.end())
-                return it->second;
+std::int64_t CFfVideo::GopCode(const std::uint8_t* header) {
+    // After 00 00 01 B8: the 25-bit time code.
+    return std::int64_t(header[4]) << 17 | header[5] << 9 | header[6] << 1 | header[7] >> 7;
+}
+
+void CFfVideo::NumberPacket(AVPacket* packet) {
+    const std::uint8_t* d = packet->data;
+    std::int64_t number = AV_NOPTS_VALUE;
+    for (int k = 0; k + 8 <= packet->size; ++k) {
+        if (d[k] != 0 || d[k + 1] != 0 || d[k + 2] != 1)
+            continue;
+        if (d[k + 3] == 0xB8) {
+            auto it = m_gopStarts.find(GopCode(d + k));
+            m_feedGop = it != m_gopStarts.end() ? it->second : -1;
+        } else if (d[k + 3] == 0x00) {
+            if (m_feedGop >= 0)
+                number = m_feedGop + (d[k + 4] << 2 | d[k + 5] >> 6);
+            break;
         }
     }
-    return IndexOf(m_frame);
+    packet->pts = number;
+    packet->dts = AV_NOPTS_VALUE;
 }
 
 std::int64_t CFfVideo::IndexOf(const AVFrame* frame) const {
+    if (m_numbered)
+        return frame->pts;
     std::int64_t ts = frame->best_effort_timestamp;
     if (ts == AV_NOPTS_VALUE)
         return m_lastIndex + 1;
@@ -246,18 +271,31 @@ std::int64_t CFfVideo::IndexOf(const AVFrame* frame) const {
 }
 
 bool CFfVideo::SeekBefore(std::int64_t index, double backSeconds) {
+    if (!m_fmt)
+        return false;
     ++m_seeks;
-    // The latest key frame stamped at or before the target time (the start
-    // for targets in the first moments); a byte seek to the start only when
-    // the container cannot seek by time.
+    // The latest key frame stamped at or before the target time. Targets in
+    // the first moments start from the beginning: the container is opened
+    // afresh, since seeking to the very start by time misses the first key
+    // frame in some containers (program streams) and by bytes is not
+    // honoured by others (AVI).
     double seconds = std::max(0.0, double(index) / m_rate - backSeconds);
-    std::int64_t ts = m_startPts + std::int64_t(seconds / m_timeBase);
-    int r = avformat_seek_file(m_fmt, m_stream, INT64_MIN, ts, ts, 0);
-    if (r < 0 && seconds == 0)
-        r = av_seek_frame(m_fmt, -1, 0, AVSEEK_FLAG_BYTE);
+    int r = 0;
+    if (seconds > 0) {
+        std::int64_t ts = m_startPts + std::int64_t(seconds / m_timeBase);
+        r = avformat_seek_file(m_fmt, m_stream, INT64_MIN, ts, ts, 0);
+    } else {
+        avformat_close_input(&m_fmt);
+        if (OpenContainer(m_path, m_fmt) != m_stream) {
+            // The file changed under us: nothing more can be read.
+            avformat_close_input(&m_fmt);
+            return false;
+        }
+    }
     avcodec_flush_buffers(m_codec);
     m_eof = false;
     m_synced = false;
+    m_feedGop = -1;
     m_current = m_lastIndex = -1;
     m_converted = false;
     return r >= 0;
@@ -273,9 +311,8 @@ bool CFfVideo::DecodeUpTo(std::int64_t index) {
         // with its presentation time place frames by their stamps; in the
         // others (program streams, AVI) frames are counted one by one from
         // the key frame, since the stamps FFmpeg guesses can be a frame off.
-        if (m_current < 0)
-            m_current = KeyFrameIndex();
-        else if (m_stamped && m_frame->best_effort_timestamp != AV_NOPTS_VALUE)
+        if (m_current < 0 || m_numbered ||
+            (m_stamped && m_frame->best_effort_timestamp != AV_NOPTS_VALUE))
             m_current = IndexOf(m_frame);
         else
             ++m_current;
@@ -287,7 +324,7 @@ bool CFfVideo::DecodeUpTo(std::int64_t index) {
 
 const std::uint8_t* CFfVideo::GetFrame(std::int64_t index, bool bottomUp, int& stride) {
     stride = 0;
-    if (!m_fmt || index < 0 || index >= m_count)
+    if (!m_fmt || !m_codec || index < 0 || index >= m_count)
         return nullptr;
     bool ok = index == m_current;
     if (!ok && m_current >= 0 && index > m_current && index - m_current <= kForwardFrames)
@@ -295,7 +332,7 @@ const std::uint8_t* CFfVideo::GetFrame(std::int64_t index, bool bottomUp, int& s
     // Seek to a key frame at or before the target: the nearest first, then
     // further back when the stream's first key frame after the seek point
     // lies past the target, finally from the start.
-    static const double kBack[] = {0.0, 1.0, 4.0, 15.0, 1e30};
+    static const double kBack[] = {0.5, 2.0, 6.0, 20.0, 1e30};
     for (double back : kBack) {
         if (ok)
             break;
@@ -303,7 +340,7 @@ const std::uint8_t* CFfVideo::GetFrame(std::int64_t index, bool bottomUp, int& s
             continue;
         if (!ReceiveFrame())
             continue;
-        m_lastIndex = m_current = KeyFrameIndex();
+        m_lastIndex = m_current = IndexOf(m_frame);
         if (m_current > index)
             continue;
         ok = DecodeUpTo(index);

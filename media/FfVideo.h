@@ -62,13 +62,15 @@ public:
 private:
     bool ReceiveFrame();
     std::int64_t IndexOf(const AVFrame* frame) const;
-    // The display index of the key frame just decoded after a seek.
-    std::int64_t KeyFrameIndex() const;
+    static std::int64_t GopCode(const std::uint8_t* header);
+    // Gives a packet its picture number as time stamp (none when unknown).
+    void NumberPacket(AVPacket* packet);
     bool SeekBefore(std::int64_t index, double backSeconds);
     bool DecodeUpTo(std::int64_t index);
     void Convert(bool bottomUp);
     void ScanPacket(const AVPacket* packet, std::int64_t decodeIndex);
 
+    std::string m_path;
     AVFormatContext* m_fmt = nullptr;
     AVCodecContext* m_codec = nullptr;
     AVFrame* m_frame = nullptr;
@@ -91,12 +93,11 @@ private:
     bool m_stamped = false; // every frame carries its presentation time
     int m_sarNum = 0;
     int m_sarDen = 0;
-    std::int64_t m_gopStart = 0;
-    std::int64_t m_gopCode = 0;
-    bool m_gopPending = false;
-    bool m_timeCodesUsable = true;
-    // MPEG key frames: the time code of their group → their display index.
-    std::unordered_map<std::int64_t, std::int64_t> m_keyIndex;
+    // MPEG-1/2 pictures numbered from their headers (see ScanPacket): the
+    // time code of each group → the number of its first displayed picture.
+    bool m_numbered = false;
+    std::int64_t m_feedGop = -1; // the group being fed to the decoder; −1 unknown
+    std::unordered_map<std::int64_t, std::int64_t> m_gopStarts;
 
     std::int64_t m_current = -1;
     std::int64_t m_lastIndex = -1;
