@@ -2,6 +2,7 @@
 
 #include "media/TextException.h"
 
+#include <algorithm>
 #include <cstring>
 
 void PLCheckPictureSize(long long width, long long height) {
@@ -51,11 +52,7 @@ void PLBmp::CreateCopy(const PLBmp& src, int bpp) {
             continue;
         }
         for (int x = 0; x < m_Width; ++x) {
-            const PLPixel32& p = src.m_palette[s[x]];
-            d[4 * x] = p.b;
-            d[4 * x + 1] = p.g;
-            d[4 * x + 2] = p.r;
-            d[4 * x + 3] = p.a;
+            PutPixel(d + 4 * x, src.m_palette[s[x]]);
         }
     }
 }
@@ -93,15 +90,8 @@ void PLAnyBmp::FreePixels() {
 }
 
 void PLWinBmp::AllocPixels(int widthBytes, int height) {
-    m_pixels.assign(std::size_t(widthBytes) * std::size_t(height), 0);
-    m_rows.resize(std::size_t(height));
-    for (int y = 0; y < height; ++y)
-        m_rows[y] = m_pixels.data() + std::size_t(height - 1 - y) * std::size_t(widthBytes);
-}
-
-void PLWinBmp::FreePixels() {
-    m_pixels.clear();
-    m_pixels.shrink_to_fit();
+    PLAnyBmp::AllocPixels(widthBytes, height);
+    std::reverse(m_rows.begin(), m_rows.end());
 }
 
 PLSubBmp::PLSubBmp(PLBmp& parent, int x, int y, int width, int height) {

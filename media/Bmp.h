@@ -11,6 +11,14 @@ struct PLPixel32 {
     std::uint8_t b = 0, g = 0, r = 0, a = 255;
 };
 
+// Writes a pixel as blue, green, red, alpha bytes.
+inline void PutPixel(std::uint8_t* d, const PLPixel32& p) {
+    d[0] = p.b;
+    d[1] = p.g;
+    d[2] = p.r;
+    d[3] = p.a;
+}
+
 // A bitmap: its information, a table of row pointers (row 0 is the top picture
 // row), the bytes of one row and, for 8-bit pictures, a palette of 256 entries.
 class PLBmp : public PLBmpInfo {
@@ -72,17 +80,13 @@ private:
     std::vector<std::uint8_t> m_pixels;
 };
 
-// A device-independent bitmap: rows bottom-up in memory.
-class PLWinBmp : public PLBmp {
+// A device-independent bitmap: the same memory, rows bottom-up.
+class PLWinBmp : public PLAnyBmp {
 public:
     ~PLWinBmp() override = default;
 
 protected:
     void AllocPixels(int widthBytes, int height) override;
-    void FreePixels() override;
-
-private:
-    std::vector<std::uint8_t> m_pixels;
 };
 
 // A window of given origin and size into another bitmap, sharing its pixels.

@@ -118,10 +118,7 @@ void PLBmpDecoder::Open(PLDataSource* source) {
 }
 
 void PLBmpDecoder::ReadImage(PLBmp& bmp) {
-    if (!m_pDataSrc)
-        throw PLTextException(PL_ERRINTERNAL, kTextNullDecoder);
-    if (bmp.GetWidth() != m_Width || bmp.GetHeight() != m_Height || bmp.GetBitsPerPixel() != 32)
-        throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, kTextDepthMismatch);
+    CheckTarget(bmp);
     PLDataSource& src = *m_pDataSrc;
     std::vector<PLPixel32> palette(256);
     if (m_srcBpp <= 8) {
@@ -175,7 +172,7 @@ void PLBmpDecoder::ReadImage(PLBmp& bmp) {
             std::uint8_t* d = rowOf(r);
             for (int c = 0; c < m_Width; ++c) {
                 const PLPixel32& p = palette[index[std::size_t(r) * std::size_t(m_Width) + c]];
-                d[4 * c] = p.b; d[4 * c + 1] = p.g; d[4 * c + 2] = p.r; d[4 * c + 3] = 255;
+                PutPixel(d + 4 * c, p);
             }
         }
         return;
@@ -205,7 +202,7 @@ void PLBmpDecoder::ReadImage(PLBmp& bmp) {
                 p.b = Field(v, m_masks[2]);
                 p.a = m_bAlphaChannel ? Field(v, m_masks[3]) : 255;
             }
-            d[4 * c] = p.b; d[4 * c + 1] = p.g; d[4 * c + 2] = p.r; d[4 * c + 3] = p.a;
+            PutPixel(d + 4 * c, p);
         }
     }
 }

@@ -36,9 +36,10 @@ bool CExifRecord::ReadBlock(const std::uint8_t* data, std::size_t size) {
     ExifData* ed = exif_data_new();
     if (!ed)
         return false;
-    // Keep the tags as stored: no fixing up, no maker notes (which are the
-    // least checked part of the reader).
-    exif_data_unset_option(ed, EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+    // Keep the tags as stored. By default libexif "fixes" a block on loading
+    // by adding every tag it deems mandatory, with made-up values (a
+    // modification date of today among them); its option bit 1 does that.
+    exif_data_unset_option(ed, ExifDataOption(1 << 1));
     exif_data_set_option(ed, EXIF_DATA_OPTION_IGNORE_UNKNOWN_TAGS);
     exif_data_load_data(ed, data, unsigned(size));
     ExifByteOrder order = exif_data_get_byte_order(ed);

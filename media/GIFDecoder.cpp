@@ -140,10 +140,7 @@ void PLGIFDecoder::Open(PLDataSource* source) {
 }
 
 void PLGIFDecoder::ReadImage(PLBmp& bmp) {
-    if (m_pixels.empty())
-        throw PLTextException(PL_ERRINTERNAL, kTextNullDecoder);
-    if (bmp.GetWidth() != m_Width || bmp.GetHeight() != m_Height || bmp.GetBitsPerPixel() != 8)
-        throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, kTextDepthMismatch);
+    CheckTarget(bmp, 8);
     std::memcpy(bmp.GetPalette(), m_palette.data(), 256 * sizeof(PLPixel32));
     for (int y = 0; y < m_Height; ++y)
         std::memcpy(bmp.GetLineArray()[y], m_pixels.data() + std::size_t(y) * std::size_t(m_Width),

@@ -174,8 +174,7 @@ void ExpandLine(const std::uint8_t* in, std::uint8_t* out, int width, int channe
 void PLJPEGDecoder::ReadImage(PLBmp& bmp) {
     if (!m_state || !m_state->created)
         throw PLTextException(PL_ERRINTERNAL, kTextNullDecoder);
-    if (bmp.GetWidth() != m_Width || bmp.GetHeight() != m_Height || bmp.GetBitsPerPixel() != 32)
-        throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, kTextDepthMismatch);
+    CheckTarget(bmp);
     if (m_state->finished) {
         // A second read starts the library over on the same bytes.
         auto owned = std::move(m_ownedSrc);

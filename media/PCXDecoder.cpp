@@ -32,10 +32,7 @@ void PLPCXDecoder::Open(PLDataSource* source) {
 }
 
 void PLPCXDecoder::ReadImage(PLBmp& bmp) {
-    if (!m_pDataSrc)
-        throw PLTextException(PL_ERRINTERNAL, kTextNullDecoder);
-    if (bmp.GetWidth() != m_Width || bmp.GetHeight() != m_Height || bmp.GetBitsPerPixel() != 32)
-        throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, kTextDepthMismatch);
+    CheckTarget(bmp);
     PLDataSource& src = *m_pDataSrc;
     const std::uint8_t* h = m_header;
     int bits = h[3], planes = h[65];
@@ -93,7 +90,7 @@ void PLPCXDecoder::ReadImage(PLBmp& bmp) {
                     v |= ((line[k * lineBytes + x / 8] >> (7 - x % 8)) & 1) << k;
                 p = palette[v];
             }
-            d[4 * x] = p.b; d[4 * x + 1] = p.g; d[4 * x + 2] = p.r; d[4 * x + 3] = p.a;
+            PutPixel(d + 4 * x, p);
         }
     }
 }

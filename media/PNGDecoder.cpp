@@ -89,10 +89,7 @@ void PLPNGDecoder::Open(PLDataSource* source) {
 }
 
 void PLPNGDecoder::ReadImage(PLBmp& bmp) {
-    if (!m_pDataSrc)
-        throw PLTextException(PL_ERRINTERNAL, kTextNullDecoder);
-    if (bmp.GetWidth() != m_Width || bmp.GetHeight() != m_Height || bmp.GetBitsPerPixel() != 32)
-        throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, kTextDepthMismatch);
+    CheckTarget(bmp);
     // The header is read again: a second libpng reader is cheaper to reason
     // about than keeping one alive between Open and ReadImage.
     std::size_t size = m_pDataSrc->GetBytesLeft();

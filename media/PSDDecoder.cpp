@@ -43,10 +43,7 @@ void PLPSDDecoder::Open(PLDataSource* source) {
 }
 
 void PLPSDDecoder::ReadImage(PLBmp& bmp) {
-    if (!m_pDataSrc)
-        throw PLTextException(PL_ERRINTERNAL, kTextNullDecoder);
-    if (bmp.GetWidth() != m_Width || bmp.GetHeight() != m_Height || bmp.GetBitsPerPixel() != 32)
-        throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, kTextDepthMismatch);
+    CheckTarget(bmp);
     PLDataSource& src = *m_pDataSrc;
     src.Seek(m_dataPos);
     int compression = GetBE16(src.ReadNBytes(2));
@@ -124,7 +121,7 @@ void PLPSDDecoder::ReadImage(PLBmp& bmp) {
                 g = std::uint8_t(at(1) * k / 255);
                 b = std::uint8_t(at(2) * k / 255);
             }
-            d[4 * x] = b; d[4 * x + 1] = g; d[4 * x + 2] = r; d[4 * x + 3] = a;
+            PutPixel(d + 4 * x, PLPixel32{b, g, r, a});
         }
     }
 }

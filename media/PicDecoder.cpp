@@ -13,12 +13,8 @@ void PLPicDecoder::OpenOwned(std::unique_ptr<PLDataSource> source) {
     m_ownedSrc = std::move(source);
 }
 
-void PLPicDecoder::DecodeFile(const std::string& path, PLBmp* bmp, int bpp,
-                              IPLProgressNotification* progress) {
+void PLPicDecoder::DecodeOwned(std::unique_ptr<PLDataSource> source, PLBmp* bmp, int bpp) {
     try {
-        auto source = std::make_unique<PLFileSource>();
-        source->Open(path);
-        source->SetProgressNotification(progress);
         OpenOwned(std::move(source));
         DecodeTo(bmp, bpp);
     } catch (...) {
@@ -26,33 +22,34 @@ void PLPicDecoder::DecodeFile(const std::string& path, PLBmp* bmp, int bpp,
         throw;
     }
     Close();
+}
+
+void PLPicDecoder::DecodeFile(const std::string& path, PLBmp* bmp, int bpp,
+                              IPLProgressNotification* progress) {
+    auto source = std::make_unique<PLFileSource>();
+    source->Open(path);
+    source->SetProgressNotification(progress);
+    DecodeOwned(std::move(source), bmp, bpp);
 }
 
 void PLPicDecoder::DecodeResource(const void* module, int id, PLBmp* bmp, int bpp,
                                   const char* type) {
-    try {
-        auto source = std::make_unique<PLResourceSource>();
-        source->Open(module, id, type);
-        OpenOwned(std::move(source));
-        DecodeTo(bmp, bpp);
-    } catch (...) {
-        Close();
-        throw;
-    }
-    Close();
+    auto source = std::make_unique<PLResourceSource>();
+    source->Open(module, id, type);
+    DecodeOwned(std::move(source), bmp, bpp);
 }
 
 void PLPicDecoder::DecodeMemory(const std::uint8_t* data, std::size_t size, PLBmp* bmp, int bpp) {
-    try {
-        auto source = std::make_unique<PLMemSource>();
-        source->Open(data, size);
-        OpenOwned(std::move(source));
-        DecodeTo(bmp, bpp);
-    } catch (...) {
-        Close();
-        throw;
-    }
-    Close();
+    auto source = std::make_unique<PLMemSource>();
+    source->Open(data, size);
+    DecodeOwned(std::move(source), bmp, bpp);
+}
+
+void PLPicDecoder::CheckTarget(const PLBmp& bmp, int bpp) const {
+    if (!m_pDataSrc)
+        throw PLTextException(PL_ERRINTERNAL, kTextNullDecoder);
+    if (bmp.GetWidth() != m_Width || bmp.GetHeight() != m_Height || bmp.GetBitsPerPixel() != bpp)
+        throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, kTextDepthMismatch);
 }
 
 void PLPicDecoder::DecodeTo(PLBmp* bmp, int bpp) {

@@ -43,6 +43,15 @@ public:
 protected:
     // Opens a source the decoder owns until Close.
     void OpenOwned(std::unique_ptr<PLDataSource> source);
+    // Raises code 7 when nothing is open and code 6 when bmp does not have the
+    // open picture's size and the given depth: the checks of every ReadImage.
+    void CheckTarget(const PLBmp& bmp, int bpp = 32) const;
+
+private:
+    // Open on a source the decoder then owns, DecodeTo, Close (also on errors).
+    void DecodeOwned(std::unique_ptr<PLDataSource> source, PLBmp* bmp, int bpp);
+
+protected:
 
     PLDataSource* m_pDataSrc = nullptr;
     std::unique_ptr<PLDataSource> m_ownedSrc;

@@ -141,10 +141,7 @@ void PLPictDecoder::Open(PLDataSource* source) {
 }
 
 void PLPictDecoder::ReadImage(PLBmp& bmp) {
-    if (!m_pDataSrc)
-        throw PLTextException(PL_ERRINTERNAL, kTextNullDecoder);
-    if (bmp.GetWidth() != m_Width || bmp.GetHeight() != m_Height || bmp.GetBitsPerPixel() != 32)
-        throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, kTextDepthMismatch);
+    CheckTarget(bmp);
     PLDataSource& src = *m_pDataSrc;
     src.Seek(m_dataPos);
     // 32-bit pixmaps packed with type 4 store each row as planes (alpha when
@@ -188,7 +185,7 @@ void PLPictDecoder::ReadImage(PLBmp& bmp) {
             } else {
                 p = PLPixel32{row[4 * x + 3], row[4 * x + 2], row[4 * x + 1], 255};
             }
-            d[4 * x] = p.b; d[4 * x + 1] = p.g; d[4 * x + 2] = p.r; d[4 * x + 3] = 255;
+            PutPixel(d + 4 * x, p);
         }
     }
 }

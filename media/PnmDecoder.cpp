@@ -53,10 +53,7 @@ void PLPnmDecoder::Open(PLDataSource* source) {
 }
 
 void PLPnmDecoder::ReadImage(PLBmp& bmp) {
-    if (!m_pDataSrc)
-        throw PLTextException(PL_ERRINTERNAL, kTextNullDecoder);
-    if (bmp.GetWidth() != m_Width || bmp.GetHeight() != m_Height || bmp.GetBitsPerPixel() != 32)
-        throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, kTextDepthMismatch);
+    CheckTarget(bmp);
     m_pDataSrc->Seek(m_dataPos);
     int channels = m_bIsGreyscale ? 1 : 3;
     bool raw = m_kind == m_raw;
@@ -81,7 +78,7 @@ void PLPnmDecoder::ReadImage(PLBmp& bmp) {
             }
             if (channels == 1)
                 c[1] = c[2] = c[0];
-            d[4 * x] = c[2]; d[4 * x + 1] = c[1]; d[4 * x + 2] = c[0]; d[4 * x + 3] = 255;
+            PutPixel(d + 4 * x, PLPixel32{c[2], c[1], c[0], 255});
         }
     }
 }

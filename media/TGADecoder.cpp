@@ -53,10 +53,7 @@ void PLTGADecoder::Open(PLDataSource* source) {
 }
 
 void PLTGADecoder::ReadImage(PLBmp& bmp) {
-    if (!m_pDataSrc)
-        throw PLTextException(PL_ERRINTERNAL, kTextNullDecoder);
-    if (bmp.GetWidth() != m_Width || bmp.GetHeight() != m_Height || bmp.GetBitsPerPixel() != 32)
-        throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, kTextDepthMismatch);
+    CheckTarget(bmp);
     PLDataSource& src = *m_pDataSrc;
     const std::uint8_t* h = m_header;
     int type = h[2];

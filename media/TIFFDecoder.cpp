@@ -118,10 +118,7 @@ void PLTIFFDecoder::Open(PLDataSource* source) {
 }
 
 void PLTIFFDecoder::ReadImage(PLBmp& bmp) {
-    if (!m_data)
-        throw PLTextException(PL_ERRINTERNAL, kTextNullDecoder);
-    if (bmp.GetWidth() != m_Width || bmp.GetHeight() != m_Height || bmp.GetBitsPerPixel() != 32)
-        throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, kTextDepthMismatch);
+    CheckTarget(bmp);
     SMemFile file{m_data, m_size, 0};
     STiffCloser t{OpenTiff(file)};
     if (!t.tif)
