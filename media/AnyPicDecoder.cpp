@@ -41,7 +41,8 @@ PLAnyPicDecoder::EPicType PLAnyPicDecoder::DetermineType(const PLDataSource& sou
     std::uint8_t b[540] = {};
     std::size_t have = 0;
     const std::uint8_t* p = source.Peek(sizeof b, have);
-    std::memcpy(b, p, have);
+    if (have)
+        std::memcpy(b, p, have);
     std::size_t size = source.GetBytesLeft();
     auto starts = [&](const char* s, std::size_t n) { return have >= n && !std::memcmp(b, s, n); };
 

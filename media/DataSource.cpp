@@ -2,6 +2,7 @@
 
 #include "media/TextException.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <map>
@@ -20,12 +21,12 @@ const std::uint8_t* PLDataSource::ReadNBytes(std::size_t n) {
 const std::uint8_t* PLDataSource::GetBufferPtr(std::size_t n) const {
     if (n > m_size - m_pos)
         throw PLTextException(PL_ERREND_OF_FILE, kTextEndOfFile);
-    return m_data + m_pos;
+    return m_data ? m_data + m_pos : nullptr; // an empty file has no mapping
 }
 
 const std::uint8_t* PLDataSource::Peek(std::size_t n, std::size_t& count) const {
     count = std::min(n, m_size - m_pos);
-    return m_data + m_pos;
+    return m_data ? m_data + m_pos : nullptr;
 }
 
 void PLDataSource::Seek(std::size_t pos) {

@@ -153,6 +153,8 @@ bool CFfVideo::Open(const std::string& path, bool halfSize) {
         Close();
         return false;
     }
+    // The container may have been opened afresh since: its stream anew.
+    vs = m_fmt->streams[m_stream];
     if (m_numbered)
         m_startPts = vs->start_time != AV_NOPTS_VALUE ? vs->start_time : 0;
     else
