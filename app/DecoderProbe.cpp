@@ -1,6 +1,7 @@
 #include "app/DecoderProbe.h"
 
 #include "audio/AnyAudioDec.h"
+#include "media/MediaFacts.h"
 
 bool CDecoderProbe::ProbeSound(const std::string& path, SSoundFacts& facts, std::string& error) {
     CAnyAudioDec decoder;
@@ -17,7 +18,17 @@ bool CDecoderProbe::ProbeSound(const std::string& path, SSoundFacts& facts, std:
     return true;
 }
 
-double CDecoderProbe::ProbeVideoDuration(const std::string&) { return 0.0; }
+double CDecoderProbe::ProbeVideoDuration(const std::string& path) {
+    return CMediaFacts::VideoDuration(path);
+}
+
+std::int64_t CDecoderProbe::ProbeVideoFrameCount(const std::string& path) {
+    return CMediaFacts::VideoFrameCount(path);
+}
+
+bool CDecoderProbe::ProbePictureSize(const std::string& path, int& width, int& height) {
+    return CMediaFacts::PictureSize(path, width, height);
+}
 
 void CDecoderProbe::Install() {
     static CDecoderProbe probe;

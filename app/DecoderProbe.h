@@ -9,6 +9,8 @@ class CDecoderProbe final : public IMediaProbe {
 public:
     bool ProbeSound(const std::string& path, SSoundFacts& facts, std::string& error) override;
     double ProbeVideoDuration(const std::string& path) override;
+    std::int64_t ProbeVideoFrameCount(const std::string& path) override;
+    bool ProbePictureSize(const std::string& path, int& width, int& height) override;
 
     // Installs the process-wide instance.
     static void Install();

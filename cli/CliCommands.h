@@ -30,3 +30,6 @@ void AddDumpCommand(CLI::App& app);
 
 // kelvclip-cli effects [--json]: the effect catalogue.
 void AddEffectsCommand(CLI::App& app);
+
+// kelvclip-cli transition NAME A B --frames N [--size WxH] [--set KEY=VALUE]... -o DIR.
+void AddTransitionCommand(CLI::App& app);

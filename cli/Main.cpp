@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     AddPackCommand(app);
     AddDumpCommand(app);
     AddEffectsCommand(app);
+    AddTransitionCommand(app);
 
     try {
         app.parse(argc, argv);

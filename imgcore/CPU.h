@@ -124,6 +124,11 @@ public:
     // bound[0] = {minimum x', minimum y'}, bound[1] = {maximum x', maximum y'}.
     static IppStatus ippiGetAffineBound(IppiRect srcRoi, double bound[2][2],
                                         const double coeffs[2][3]);
+    // Transposes four-byte pixels: destination (x, y) = source (y, x). roiSize
+    // is the source's; the destination is roiSize.height wide and
+    // roiSize.width high. The pictures must not overlap.
+    static IppStatus ippiTranspose_8u_C4R(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst,
+                                          int dstStep, IppiSize roiSize);
     // Mirrors the colour bytes in place about the axis; the fourth byte stays.
     static IppStatus ippiMirror_8u_AC4IR(Ipp8u* pSrcDst, int srcDstStep, IppiSize roiSize,
                                          IppiAxis flip);

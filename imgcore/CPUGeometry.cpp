@@ -361,3 +361,24 @@ IppStatus CCPU::ippiMirror_8u_AC4IR(Ipp8u* pSrcDst, int srcDstStep, IppiSize roi
     }
     return ippStsNoErr;
 }
+
+IppStatus CCPU::ippiTranspose_8u_C4R(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep,
+                                     IppiSize roiSize) {
+    if (IppStatus s = CheckPicture(pSrc, srcStep, roiSize, 4))
+        return s;
+    if (IppStatus s = CheckPicture(pDst, dstStep, IppiSize{roiSize.height, roiSize.width}, 4))
+        return s;
+    // Blocks of 16 × 16 pixels keep both pictures' rows in the cache.
+    constexpr int kBlock = 16;
+    for (int y0 = 0; y0 < roiSize.height; y0 += kBlock)
+        for (int x0 = 0; x0 < roiSize.width; x0 += kBlock) {
+            int y1 = std::min(y0 + kBlock, roiSize.height);
+            int x1 = std::min(x0 + kBlock, roiSize.width);
+            for (int y = y0; y < y1; ++y) {
+                const Ipp8u* s = Row(pSrc, srcStep, y);
+                for (int x = x0; x < x1; ++x)
+                    std::memcpy(Row(pDst, dstStep, x) + 4 * y, s + 4 * x, 4);
+            }
+        }
+    return ippStsNoErr;
+}

@@ -1,0 +1,67 @@
+#include "media/AnyVidDecoder.h"
+
+#include "media/DxVidDecoder.h"
+#include "media/MediaFacts.h"
+#include "media/MpgVidDecoder.h"
+#include "media/QtVidDecoder.h"
+#include "media/TextException.h"
+
+void PLAnyVidDecoder::Close() {
+    m_dec.reset();
+    PLVidDecoder::Close();
+}
+
+void PLAnyVidDecoder::OpenPath(const std::string& path) {
+    m_dec.reset();
+    if (path.empty())
+        throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, "Empty Filename");
+    if (CMediaFacts::ExtensionIn(path, "mov;mp4;m4v;3gp")) {
+        if (PLQtVidDecoder::GetVersion() >= 0x06008000)
+            m_dec = std::make_unique<PLQtVidDecoder>();
+    } else if (CMediaFacts::ExtensionIn(path, "mpg;mpeg")) {
+        m_dec = std::make_unique<PLMpgVidDecoder>();
+    } else {
+        m_dec = std::make_unique<PLDxVidDecoder>();
+    }
+    if (!m_dec)
+        throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED,
+                              "Cannot load QuickTime or DirectX decoder.");
+    m_dec->SetRequestedSize(m_RequestedWidth, m_RequestedHeight);
+    try {
+        m_dec->OpenByName(path);
+    } catch (...) {
+        m_dec.reset();
+        throw;
+    }
+    SetBmpInfo(m_dec->GetBmpInfo());
+}
+
+void PLAnyVidDecoder::ReadImage(PLBmp& bmp) {
+    if (!m_dec)
+        throw PLTextException(PL_ERRINTERNAL, kTextNullDecoder);
+    m_dec->ReadImage(bmp);
+}
+
+void PLAnyVidDecoder::SetRequestedSize(int width, int height) {
+    PLVidDecoder::SetRequestedSize(width, height);
+    if (m_dec)
+        m_dec->SetRequestedSize(width, height);
+}
+
+const std::uint8_t* PLAnyVidDecoder::GetFrameAtTime(double seconds, int& stride) {
+    stride = 0;
+    return m_dec ? m_dec->GetFrameAtTime(seconds, stride) : nullptr;
+}
+
+const std::uint8_t* PLAnyVidDecoder::GetFrame(std::int64_t index, int& stride) {
+    stride = 0;
+    return m_dec ? m_dec->GetFrame(index, stride) : nullptr;
+}
+
+double PLAnyVidDecoder::GetFrameRate() { return m_dec ? m_dec->GetFrameRate() : 0.0; }
+double PLAnyVidDecoder::GetDuration() { return m_dec ? m_dec->GetDuration() : 0.0; }
+bool PLAnyVidDecoder::HasAudio() { return m_dec && m_dec->HasAudio(); }
+std::int64_t PLAnyVidDecoder::GetFrameCount() { return m_dec ? m_dec->GetFrameCount() : 0; }
+bool PLAnyVidDecoder::GetAspectRatio(double& width, double& height) {
+    return m_dec && m_dec->GetAspectRatio(width, height);
+}

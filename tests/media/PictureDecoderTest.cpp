@@ -1,0 +1,264 @@
+// The library-backed formats through PLAnyPicDecoder: recognition, the depth
+// rule, reduced JPEG sizes, EXIF orientation, transparency and bad input.
+#include "media/AnyPicDecoder.h"
+#include "media/JPEGDecoder.h"
+#include "tests/media/MediaTestUtil.h"
+#include "tests/support/MediaMaker.h"
+#include "tests/support/TempDir.h"
+
+#include <zlib.h>
+
+namespace {
+
+void DecodeBytes(const std::string& bytes, PLBmp& bmp, int bpp = 32, int rw = 0, int rh = 0) {
+    PLAnyPicDecoder dec;
+    dec.SetRequestedSize(rw, rh);
+    dec.DecodeMemory(Bytes(bytes), bytes.size(), &bmp, bpp);
+}
+
+// Where upright pixel (x, y) lies in the stored picture (w × h stored) for an
+// EXIF orientation.
+std::pair<int, int> StoredOf(int o, int x, int y, int w, int h) {
+    switch (o) {
+    case 2: return {w - 1 - x, y};
+    case 3: return {w - 1 - x, h - 1 - y};
+    case 4: return {x, h - 1 - y};
+    case 5: return {y, x};
+    case 6: return {y, h - 1 - x};
+    case 7: return {w - 1 - y, h - 1 - x};
+    case 8: return {w - 1 - y, x};
+    default: return {x, y};
+    }
+}
+
+// A PNG holding only a signature and a header chunk of the given size.
+std::string PngHeaderOnly(std::uint32_t w, std::uint32_t h) {
+    std::string ihdr = "IHDR";
+    for (std::uint32_t v : {w, h})
+        for (int s = 24; s >= 0; s -= 8)
+            ihdr += char((v >> s) & 0xFF);
+    ihdr += std::string("\x08\x06\x00\x00\x00", 5);
+    std::uint32_t crc = std::uint32_t(crc32(0, Bytes(ihdr), uInt(ihdr.size())));
+    std::string png = "\x89PNG\r\n\x1a\n";
+    png += std::string("\x00\x00\x00\x0d", 4) + ihdr;
+    for (int s = 24; s >= 0; s -= 8)
+        png += char((crc >> s) & 0xFF);
+    return png;
+}
+
+} // namespace
+
+TEST(JPEGDecoder, ReducedSizesFollowTheRequest) {
+    std::string jpeg = JpegBytes(QuadrantImage(3000, 2000), {.quality = 50});
+    struct SCase {
+        int rw, rh, w, h;
+    } cases[] = {{96, 96, 375, 250}, {1000, 1000, 1500, 1000}, {0, 0, 3000, 2000},
+                 {750, 0, 3000, 2000}, {2999, 1, 3000, 2000}, {400, 400, 750, 500}};
+    for (const SCase& c : cases) {
+        PLAnyPicDecoder dec;
+        PLMemSource src;
+        src.Open(Bytes(jpeg), jpeg.size());
+        dec.SetRequestedSize(c.rw, c.rh);
+        dec.Open(&src);
+        EXPECT_EQ(dec.GetWidth(), c.w) << c.rw << "x" << c.rh;
+        EXPECT_EQ(dec.GetHeight(), c.h) << c.rw << "x" << c.rh;
+        EXPECT_EQ(dec.GetBitsPerPixel(), 32);
+        EXPECT_TRUE(dec.HasAlpha());
+    }
+    PLAnyBmp bmp;
+    DecodeBytes(jpeg, bmp, 32, 96, 96);
+    ASSERT_EQ(bmp.GetWidth(), 375);
+    EXPECT_TRUE(Near(PixelAt(bmp, 10, 10), 255, 0, 0));
+    EXPECT_TRUE(Near(PixelAt(bmp, 370, 10), 0, 255, 0));
+    EXPECT_TRUE(Near(PixelAt(bmp, 370, 245), 0, 0, 255));
+    EXPECT_EQ(PixelAt(bmp, 100, 100)[3], 255);
+}
+
+TEST(JPEGDecoder, GreyPicturesArriveGrey) {
+    STestImage image(16, 8, [](int x, int) -> std::array<std::uint8_t, 4> {
+        auto v = std::uint8_t(x < 8 ? 40 : 200);
+        return {v, v, v, 255};
+    });
+    PLAnyBmp bmp;
+    DecodeBytes(JpegBytes(image, {.grey = true}), bmp);
+    EXPECT_TRUE(bmp.IsGreyscale());
+    EXPECT_TRUE(Near(PixelAt(bmp, 2, 4), 40, 40, 40, 6));
+    EXPECT_TRUE(Near(PixelAt(bmp, 13, 4), 200, 200, 200, 6));
+    EXPECT_EQ(PixelAt(bmp, 13, 4)[3], 255);
+}
+
+TEST(JPEGDecoder, EveryExifOrientationArrivesUpright) {
+    const int w = 48, h = 32;
+    STestImage stored = QuadrantImage(w, h);
+    for (int o = 1; o <= 8; ++o) {
+        SCOPED_TRACE(o);
+        std::string jpeg = JpegBytes(stored, {.orientation = o});
+        PLAnyBmp bmp;
+        DecodeBytes(jpeg, bmp);
+        int uw = o >= 5 ? h : w, uh = o >= 5 ? w : h;
+        ASSERT_EQ(bmp.GetWidth(), uw);
+        ASSERT_EQ(bmp.GetHeight(), uh);
+        // The middle of each upright quadrant shows the stored colour it maps to.
+        for (int qy = 0; qy < 2; ++qy)
+            for (int qx = 0; qx < 2; ++qx) {
+                int x = uw / 4 + qx * uw / 2, y = uh / 4 + qy * uh / 2;
+                auto [sx, sy] = StoredOf(o, x, y, w, h);
+                const std::uint8_t* e = stored.At(sx, sy);
+                EXPECT_TRUE(Near(PixelAt(bmp, x, y), e[0], e[1], e[2])) << x << "," << y;
+            }
+    }
+    // Reduction is judged on the upright size: 32 × 48 asked for 8 × 24 is a half.
+    PLJPEGDecoder dec;
+    PLMemSource src;
+    std::string turned = JpegBytes(stored, {.orientation = 6});
+    src.Open(Bytes(turned), turned.size());
+    dec.SetRequestedSize(8, 24);
+    dec.Open(&src);
+    EXPECT_EQ(dec.GetScale(), 2);
+    EXPECT_EQ(dec.GetWidth(), 16);
+    EXPECT_EQ(dec.GetHeight(), 24);
+}
+
+TEST(PictureRecognition, ContentDecidesNotTheName) {
+    CTempDir dir;
+    STestImage image = QuadrantImage(20, 10);
+    std::string path = dir.WriteFile("photo.jpg", PngBytes(image, false));
+    PLAnyPicDecoder dec;
+    PLAnyBmp bmp;
+    dec.DecodeFile(path, &bmp, 32);
+    EXPECT_EQ(bmp.GetWidth(), 20);
+    EXPECT_TRUE(Near(PixelAt(bmp, 15, 8), 0, 0, 255, 0)); // lossless: PNG, not JPEG
+
+    std::string junk = "This is no picture at all, just some words.";
+    EXPECT_PL_ERROR(DecodeBytes(junk, bmp), PL_ERRUNKNOWN_FILE_TYPE, "Unknown file type.");
+    EXPECT_PL_ERROR(DecodeBytes("", bmp), PL_ERRUNKNOWN_FILE_TYPE, "Unknown file type.");
+    EXPECT_PL_ERROR(dec.DecodeFile(dir / "missing.png", &bmp, 32), PL_ERRFILE_NOT_FOUND,
+                    ("Opening " + (dir / "missing.png") + " failed").c_str());
+}
+
+TEST(PictureRecognition, MetafilesOnlyByName) {
+    CTempDir dir;
+    // A placeable metafile header: matches no content test.
+    std::string wmf("\xD7\xCD\xC6\x9A\x00\x00\x00\x00\x00\x00\x40\x01\xF0\x00", 14);
+    wmf += std::string(40, '\0');
+    PLAnyPicDecoder dec;
+    PLAnyBmp bmp;
+    EXPECT_PL_ERROR(dec.DecodeFile(dir.WriteFile("drawing.WMF", wmf), &bmp, 32),
+                    PL_ERRFORMAT_NOT_COMPILED, "Library not compiled for this file type.");
+    EXPECT_PL_ERROR(dec.DecodeFile(dir.WriteFile("a.emf.bak", wmf), &bmp, 32),
+                    PL_ERRFORMAT_NOT_COMPILED, "Library not compiled for this file type.");
+    EXPECT_PL_ERROR(DecodeBytes(wmf, bmp), PL_ERRUNKNOWN_FILE_TYPE, "Unknown file type.");
+}
+
+TEST(PictureRecognition, EpsPreviewIsThePicture) {
+    std::string tiff = TiffBytes(QuadrantImage(12, 6), false);
+    auto le32 = [](std::uint32_t v) {
+        return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+    };
+    std::string postscript = "%!PS-Adobe-3.0 EPSF-3.0\n";
+    // Header: magic, PostScript offset and length, metafile offset and length,
+    // TIFF offset and length, checksum.
+    std::string eps = std::string("\xC5\xD0\xD3\xC6", 4) + le32(32) + le32(postscript.size()) +
+                      le32(0) + le32(0) + le32(32 + postscript.size()) + le32(tiff.size()) +
+                      std::string("\xFF\xFF", 2);
+    eps += std::string(2, '\0') + postscript + tiff;
+    PLAnyBmp bmp;
+    DecodeBytes(eps, bmp);
+    EXPECT_EQ(bmp.GetWidth(), 12);
+    EXPECT_TRUE(Near(PixelAt(bmp, 9, 1), 0, 255, 0, 0));
+
+    std::string noPreview = eps;
+    noPreview.replace(20, 8, std::string(8, '\0'));
+    EXPECT_PL_ERROR(DecodeBytes(noPreview, bmp), PL_ERRUNKNOWN_FILE_TYPE, "Unknown file type.");
+}
+
+TEST(PictureDepth, PalettedGifExpandsAndDeeperRequestsFail) {
+    // 4 × 2 with a transparent index 2.
+    std::vector<std::uint8_t> idx{0, 1, 2, 3, 3, 2, 1, 0};
+    std::vector<std::array<std::uint8_t, 3>> pal{{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {9, 8, 7}};
+    std::string gif = GifBytes(4, 2, idx, pal, 2);
+    PLAnyBmp own;
+    DecodeBytes(gif, own, 0);
+    EXPECT_EQ(own.GetBitsPerPixel(), 8);
+    EXPECT_EQ(own.GetLineArray()[1][0], 3);
+
+    PLAnyBmp bmp;
+    DecodeBytes(gif, bmp, 32);
+    ASSERT_EQ(bmp.GetBitsPerPixel(), 32);
+    EXPECT_TRUE(bmp.HasAlpha());
+    const std::uint8_t* p = PixelAt(bmp, 0, 0); // red, opaque
+    EXPECT_EQ(p[0], 0); EXPECT_EQ(p[2], 255); EXPECT_EQ(p[3], 255);
+    EXPECT_EQ(PixelAt(bmp, 2, 0)[3], 0);        // transparent
+    p = PixelAt(bmp, 0, 1);
+    EXPECT_EQ(p[0], 7); EXPECT_EQ(p[1], 8); EXPECT_EQ(p[2], 9);
+
+    // Interlaced rows land where they belong.
+    std::vector<std::uint8_t> tall(4 * 9);
+    for (int y = 0; y < 9; ++y)
+        std::fill(tall.begin() + 4 * y, tall.begin() + 4 * y + 4, std::uint8_t(y % 4));
+    PLAnyBmp inter;
+    DecodeBytes(GifBytes(4, 9, tall, pal, -1, true), inter, 0);
+    for (int y = 0; y < 9; ++y)
+        EXPECT_EQ(inter.GetLineArray()[y][1], y % 4) << y;
+
+    std::string png = PngBytes(QuadrantImage(4, 4), false);
+    EXPECT_PL_ERROR(DecodeBytes(png, bmp, 24), PL_ERRFORMAT_NOT_SUPPORTED,
+                    "Image bit depth doesn't match request.");
+    EXPECT_PL_ERROR(DecodeBytes(png, bmp, 8), PL_ERRFORMAT_NOT_SUPPORTED,
+                    "Image bit depth doesn't match request.");
+}
+
+TEST(PictureTransparency, PngAndTiffAlphaMapsToAlpha) {
+    STestImage image(6, 4, [](int x, int y) -> std::array<std::uint8_t, 4> {
+        return {std::uint8_t(x * 40), std::uint8_t(y * 60), 90, std::uint8_t(x * 50)};
+    });
+    for (const std::string& bytes : {PngBytes(image, true), TiffBytes(image, true)}) {
+        PLAnyBmp bmp;
+        DecodeBytes(bytes, bmp);
+        EXPECT_TRUE(bmp.HasAlpha());
+        // libtiff premultiplies on the way; faint pixels come back within rounding.
+        for (int x = 1; x < 6; ++x) {
+            EXPECT_EQ(PixelAt(bmp, x, 3)[3], x * 50);
+            EXPECT_TRUE(Near(PixelAt(bmp, x, 3), x * 40, 180, 90, 5));
+        }
+    }
+    PLAnyBmp opaque;
+    DecodeBytes(TiffBytes(image, false), opaque);
+    EXPECT_FALSE(opaque.HasAlpha());
+    EXPECT_EQ(PixelAt(opaque, 2, 2)[3], 255);
+}
+
+TEST(PictureBadInput, TruncatedFilesOfEveryLibraryFormatRaise) {
+    STestImage image = QuadrantImage(64, 48);
+    std::vector<std::uint8_t> idx(64 * 48);
+    for (std::size_t k = 0; k < idx.size(); ++k)
+        idx[k] = std::uint8_t(k * 7 % 4);
+    std::vector<std::array<std::uint8_t, 3>> pal{{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}};
+    const std::string files[] = {JpegBytes(image), PngBytes(image, true),
+                                 GifBytes(64, 48, idx, pal, -1), TiffBytes(image, false)};
+    for (const std::string& whole : files) {
+        for (std::size_t cut : {std::size_t(4), whole.size() / 4, whole.size() / 2,
+                                whole.size() * 3 / 4}) {
+            std::string part = whole.substr(0, cut);
+            PLAnyBmp bmp;
+            try {
+                DecodeBytes(part, bmp);
+                ADD_FAILURE() << "decoded " << cut << " of " << whole.size() << " bytes";
+            } catch (const PLTextException& e) {
+                EXPECT_GE(e.GetCode(), 6) << e.what();
+            }
+        }
+    }
+}
+
+TEST(PictureBadInput, ImpossibleSizesFailWithCode10BeforeAllocating) {
+    PLAnyBmp bmp;
+    EXPECT_PL_ERROR(DecodeBytes(PngHeaderOnly(30000, 10), bmp), PL_ERRNO_MEMORY,
+                    "Out of memory during strdup.");
+    EXPECT_PL_ERROR(DecodeBytes(PngHeaderOnly(19000, 19000), bmp), PL_ERRNO_MEMORY, "");
+    // A bitmap file header and info header claiming 40000 × 2 pixels.
+    std::string bmpFile("BM\0\0\0\0\0\0\0\0\x36\0\0\0" "\x28\0\0\0" "\x40\x9c\0\0" "\x02\0\0\0"
+                        "\x01\0\x18\0" "\0\0\0\0" "\0\0\0\0" "\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0",
+                        54);
+    EXPECT_PL_ERROR(DecodeBytes(bmpFile, bmp), PL_ERRNO_MEMORY, "");
+}

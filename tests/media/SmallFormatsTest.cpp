@@ -1,0 +1,180 @@
+// The decoders of our own, on hand-made files.
+#include "media/AnyPicDecoder.h"
+#include "tests/media/MediaTestUtil.h"
+
+#include <initializer_list>
+
+namespace {
+
+std::string B(std::initializer_list<int> bytes) {
+    std::string s;
+    for (int b : bytes)
+        s += char(b);
+    return s;
+}
+std::string Le16(int v) { return B({v & 255, (v >> 8) & 255}); }
+std::string Le32(std::uint32_t v) { return Le16(int(v & 0xFFFF)) + Le16(int(v >> 16)); }
+std::string Be16(int v) { return B({(v >> 8) & 255, v & 255}); }
+std::string Be32(std::uint32_t v) { return Be16(int(v >> 16)) + Be16(int(v & 0xFFFF)); }
+
+PLAnyBmp Decode(const std::string& bytes) {
+    PLAnyBmp bmp;
+    PLAnyPicDecoder dec;
+    dec.DecodeMemory(Bytes(bytes), bytes.size(), &bmp, 32);
+    return bmp;
+}
+
+void ExpectPixel(const PLBmp& bmp, int x, int y, int b, int g, int r, int a = 255) {
+    const std::uint8_t* p = PixelAt(bmp, x, y);
+    EXPECT_EQ(p[0], b) << x << "," << y;
+    EXPECT_EQ(p[1], g) << x << "," << y;
+    EXPECT_EQ(p[2], r) << x << "," << y;
+    EXPECT_EQ(p[3], a) << x << "," << y;
+}
+
+// A BITMAPINFOHEADER-style file: header, info header of 40 bytes, palette, bits.
+std::string BmpFile(int w, int h, int bpp, int compression, const std::string& palette,
+                    const std::string& bits) {
+    std::uint32_t offset = 14 + 40 + std::uint32_t(palette.size());
+    return "BM" + Le32(offset + std::uint32_t(bits.size())) + Le32(0) + Le32(offset) + Le32(40) +
+           Le32(std::uint32_t(w)) + Le32(std::uint32_t(h)) + Le16(1) + Le16(bpp) +
+           Le32(std::uint32_t(compression)) + Le32(std::uint32_t(bits.size())) + Le32(2835) +
+           Le32(2835) + Le32(std::uint32_t(palette.size() / 4)) + Le32(0) + palette + bits;
+}
+
+} // namespace
+
+TEST(BmpDecoder, TwentyFourBitRowsBottomUpWithPadding) {
+    // Rows of two pixels (6 bytes) padded to 8; the bottom row comes first.
+    std::string bits = B({1, 2, 3, 4, 5, 6, 0, 0, /* top: */ 7, 8, 9, 10, 11, 12, 0, 0});
+    PLAnyBmp bmp = Decode(BmpFile(2, 2, 24, 0, "", bits));
+    ExpectPixel(bmp, 0, 0, 7, 8, 9);
+    ExpectPixel(bmp, 1, 1, 4, 5, 6);
+    EXPECT_EQ(bmp.m_XRes, 72);
+    // Negative height: top-down.
+    PLAnyBmp down = Decode(BmpFile(2, -2, 24, 0, "", bits));
+    ExpectPixel(down, 0, 0, 1, 2, 3);
+}
+
+TEST(BmpDecoder, PalettedRunLengthAndBitFields) {
+    std::string palette = B({10, 20, 30, 0, 40, 50, 60, 0});
+    // RLE8 3 × 2: bottom row a run of three 1s; top row literal 0 1 0, then end.
+    std::string rle = B({3, 1, 0, 0, 0, 3, 0, 1, 0, 0, 0, 1});
+    PLAnyBmp bmp = Decode(BmpFile(3, 2, 8, 1, palette, rle));
+    ExpectPixel(bmp, 2, 1, 40, 50, 60);
+    ExpectPixel(bmp, 0, 0, 10, 20, 30);
+    ExpectPixel(bmp, 1, 0, 40, 50, 60);
+    // A literal run that points past the data ends with code 11.
+    std::string cut = rle.substr(0, 7);
+    try {
+        Decode(BmpFile(3, 2, 8, 1, palette, cut));
+        ADD_FAILURE();
+    } catch (const PLTextException& e) {
+        EXPECT_EQ(e.GetCode(), PL_ERREND_OF_FILE);
+    }
+    // 1 bit per pixel: 0b10 → colours 1, 0.
+    PLAnyBmp mono = Decode(BmpFile(2, 1, 1, 0, palette, B({0x80, 0, 0, 0})));
+    ExpectPixel(mono, 0, 0, 40, 50, 60);
+    ExpectPixel(mono, 1, 0, 10, 20, 30);
+}
+
+TEST(BmpDecoder, OffsetsPastTheEndRaise) {
+    std::string file = BmpFile(2, 2, 24, 0, "", std::string(16, '\0'));
+    file.replace(10, 4, Le32(100000));
+    EXPECT_PL_ERROR(Decode(file), PL_ERREND_OF_FILE, "End of file reached while decoding.\n");
+    EXPECT_PL_ERROR(Decode(file.substr(0, 20)), PL_ERREND_OF_FILE, "");
+}
+
+TEST(TGADecoder, RunLengthTrueColourWithAlphaTopDown) {
+    // Type 10, 32 bits, descriptor 0x28: top-left origin, 8 alpha bits.
+    std::string h = B({0, 0, 10}) + std::string(5, '\0') + Le16(0) + Le16(0) + Le16(3) + Le16(2) +
+                    B({32, 0x28});
+    std::string data = B({0x82, 1, 2, 3, 4,                         // three of one pixel
+                          0x02, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}); // three literals
+    PLAnyBmp bmp = Decode(h + data);
+    EXPECT_TRUE(bmp.HasAlpha());
+    ExpectPixel(bmp, 2, 0, 1, 2, 3, 4);
+    ExpectPixel(bmp, 0, 1, 5, 6, 7, 8);
+    ExpectPixel(bmp, 2, 1, 13, 14, 15, 16);
+    // Bottom-up (descriptor bit 5 clear): the first row read is the bottom one.
+    std::string up = h;
+    up[17] = 0x08;
+    PLAnyBmp flipped = Decode(up + data);
+    ExpectPixel(flipped, 0, 0, 5, 6, 7, 8);
+    EXPECT_PL_ERROR(Decode(h + data.substr(0, 9)), PL_ERREND_OF_FILE, "");
+}
+
+TEST(PCXDecoder, EightBitPaletteWithRuns) {
+    std::string h(128, '\0');
+    h[0] = 0x0A; h[1] = 5; h[2] = 1; h[3] = 8;
+    h.replace(8, 2, Le16(2)); // xmax: 3 pixels wide
+    h.replace(10, 2, Le16(0)); // ymax: 1 row
+    h[65] = 1;
+    h.replace(66, 2, Le16(4)); // bytes per line (even)
+    std::string data = B({0xC3, 2, 7});   // three of index 2, then one byte of padding
+    std::string palette = B({0x0C}) + std::string(768, '\0');
+    palette[1 + 2 * 3] = char(200); palette[1 + 2 * 3 + 2] = char(100); // colour 2: r 200, b 100
+    PLAnyBmp bmp = Decode(h + data + palette);
+    ASSERT_EQ(bmp.GetWidth(), 3);
+    ExpectPixel(bmp, 2, 0, 100, 0, 200);
+}
+
+TEST(PnmDecoders, PlainAndRawGreyAndColourMaps) {
+    PLAnyBmp raw = Decode("P5\n# comment\n2 1\n255\n" + B({0, 200}));
+    EXPECT_TRUE(raw.IsGreyscale());
+    ExpectPixel(raw, 1, 0, 200, 200, 200);
+    PLAnyBmp plain = Decode("P2 2 1 10\n5 10");
+    ExpectPixel(plain, 0, 0, 127, 127, 127);
+    ExpectPixel(plain, 1, 0, 255, 255, 255);
+    PLAnyBmp deep = Decode("P6 1 1 65535\n" + B({0xFF, 0xFF, 0x80, 0x00, 0x00, 0x00}));
+    ExpectPixel(deep, 0, 0, 0, 127, 255);
+    PLAnyBmp colour = Decode("P3 1 1 255 1 2 3");
+    ExpectPixel(colour, 0, 0, 3, 2, 1);
+    EXPECT_PL_ERROR(Decode("P6 4 4 255\n" + B({1, 2, 3})), PL_ERREND_OF_FILE, "");
+    EXPECT_PL_ERROR(Decode("P5 x 1 255\n"), PL_ERRINTERNAL, "");
+}
+
+TEST(PSDDecoder, CompositeRawAndPackBits) {
+    auto header = [](int channels, int mode) {
+        return "8BPS" + Be16(1) + std::string(6, '\0') + Be16(channels) + Be32(1) + Be32(2) +
+               Be16(8) + Be16(mode) + Be32(0) + Be32(0) + Be32(0);
+    };
+    // Raw RGBA, 2 × 1: planes R, G, B, A.
+    PLAnyBmp rgba = Decode(header(4, 3) + Be16(0) + B({10, 11, 20, 21, 30, 31, 0, 255}));
+    EXPECT_TRUE(rgba.HasAlpha());
+    ExpectPixel(rgba, 0, 0, 30, 20, 10, 0);
+    ExpectPixel(rgba, 1, 0, 31, 21, 11, 255);
+    // PackBits RGB: each plane's row is one repeat of two bytes (code −1).
+    std::string rle = header(3, 3) + Be16(1) + Be16(2) + Be16(2) + Be16(2) +
+                      B({0xFF, 50, 0xFF, 60, 0xFF, 70});
+    PLAnyBmp rgb = Decode(rle);
+    ExpectPixel(rgb, 1, 0, 70, 60, 50);
+    std::string bad = rle;
+    bad[bad.size() - 2] = char(0xF0); // a run longer than the row
+    EXPECT_PL_ERROR(Decode(bad), PL_ERRINTERNAL, "");
+}
+
+TEST(PictDecoder, PixmapAndUnsupportedOpcodes) {
+    std::string pixmap = Be16(0x0098) + Be16(0x8002) + Be16(0) + Be16(0) + Be16(2) + Be16(2) +
+                         Be16(0) + Be16(0) + Be32(0) + Be32(0x480000) + Be32(0x480000) +
+                         Be16(0) + Be16(8) + Be16(1) + Be16(8) + Be32(0) + Be32(0) + Be32(0) +
+                         // colour table: seed, flags, size − 1, two entries
+                         Be32(0) + Be16(0) + Be16(1) + Be16(0) + Be16(0xFFFF) + Be16(0) +
+                         Be16(0) + Be16(1) + Be16(0) + Be16(0) + Be16(0xFFFF) +
+                         // source and destination rectangles, mode
+                         std::string(16, '\0') + Be16(0) +
+                         // two unpacked rows of two indices
+                         B({0, 1, 1, 0});
+    auto pict = [&](int firstOpcode) {
+        return std::string(512, '\0') + Be16(0) + std::string(8, '\0') + Be16(0x0011) +
+               Be16(0x02FF) + Be16(0x0C00) + std::string(24, '\0') + Be16(firstOpcode) + pixmap +
+               Be16(0x00FF);
+    };
+    PLAnyBmp bmp = Decode(pict(0x001E));
+    ASSERT_EQ(bmp.GetWidth(), 2);
+    ExpectPixel(bmp, 0, 0, 0, 0, 255);
+    ExpectPixel(bmp, 1, 0, 255, 0, 0);
+    ExpectPixel(bmp, 0, 1, 255, 0, 0);
+    EXPECT_PL_ERROR(Decode(pict(0x0030)), PL_ERRFORMAT_NOT_COMPILED,
+                    "Library not compiled for this file type.");
+}

@@ -1,0 +1,369 @@
+#include "tests/support/MediaMaker.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <gif_lib.h>
+#include <jpeglib.h>
+#include <libexif/exif-data.h>
+#include <png.h>
+#include <tiffio.h>
+#include <unistd.h>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+}
+
+STestImage::STestImage(int w, int h,
+                       const std::function<std::array<std::uint8_t, 4>(int, int)>& f)
+    : width(w), height(h), bgra(std::size_t(w) * std::size_t(h) * 4) {
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            auto p = f(x, y);
+            std::memcpy(bgra.data() + (std::size_t(y) * w + x) * 4, p.data(), 4);
+        }
+}
+
+STestImage QuadrantImage(int width, int height) {
+    return STestImage(width, height, [=](int x, int y) -> std::array<std::uint8_t, 4> {
+        bool right = x >= width / 2, bottom = y >= height / 2;
+        if (!right && !bottom)
+            return {255, 0, 0, 255}; // blue
+        if (right && !bottom)
+            return {0, 255, 0, 255}; // green
+        if (right && bottom)
+            return {0, 0, 255, 255}; // red
+        return {255, 255, 255, 255}; // white
+    });
+}
+
+namespace {
+
+std::string ExifBlock(const SJpegOptions& o) {
+    ExifData* ed = exif_data_new();
+    exif_data_set_byte_order(ed, EXIF_BYTE_ORDER_INTEL);
+    auto addAscii = [&](ExifTag tag, const std::string& text) {
+        ExifEntry* e = exif_entry_new();
+        exif_content_add_entry(ed->ifd[EXIF_IFD_0], e);
+        e->tag = tag;
+        e->format = EXIF_FORMAT_ASCII;
+        e->components = text.size() + 1;
+        e->size = unsigned(text.size() + 1);
+        e->data = static_cast<unsigned char*>(calloc(1, e->size));
+        std::memcpy(e->data, text.c_str(), text.size() + 1);
+        exif_entry_unref(e);
+    };
+    if (o.orientation) {
+        ExifEntry* e = exif_entry_new();
+        exif_content_add_entry(ed->ifd[EXIF_IFD_0], e);
+        exif_entry_initialize(e, EXIF_TAG_ORIENTATION);
+        exif_set_short(e->data, EXIF_BYTE_ORDER_INTEL, ExifShort(o.orientation));
+        exif_entry_unref(e);
+    }
+    if (!o.modTime.empty())
+        addAscii(EXIF_TAG_DATE_TIME, o.modTime);
+    if (!o.description.empty())
+        addAscii(EXIF_TAG_IMAGE_DESCRIPTION, o.description);
+    unsigned char* data = nullptr;
+    unsigned int size = 0;
+    exif_data_save_data(ed, &data, &size);
+    std::string block(reinterpret_cast<char*>(data), size);
+    free(data);
+    exif_data_unref(ed);
+    return block;
+}
+
+} // namespace
+
+std::string JpegBytes(const STestImage& image, const SJpegOptions& o) {
+    jpeg_compress_struct c{};
+    jpeg_error_mgr err{};
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* out = nullptr;
+    unsigned long outSize = 0;
+    jpeg_mem_dest(&c, &out, &outSize);
+    c.image_width = JDIMENSION(image.width);
+    c.image_height = JDIMENSION(image.height);
+    c.input_components = o.grey ? 1 : 4;
+    c.in_color_space = o.grey ? JCS_GRAYSCALE : JCS_EXT_BGRA;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, o.quality, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    if (o.orientation || !o.modTime.empty() || !o.description.empty()) {
+        std::string exif = ExifBlock(o);
+        jpeg_write_marker(&c, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(exif.data()),
+                          unsigned(exif.size()));
+    }
+    std::vector<std::uint8_t> grey(std::size_t(image.width));
+    while (c.next_scanline < c.image_height) {
+        const std::uint8_t* row = image.At(0, int(c.next_scanline));
+        JSAMPROW r = const_cast<JSAMPROW>(row);
+        if (o.grey) {
+            for (int x = 0; x < image.width; ++x)
+                grey[x] = row[4 * x + 1];
+            r = grey.data();
+        }
+        jpeg_write_scanlines(&c, &r, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    std::string bytes(reinterpret_cast<char*>(out), outSize);
+    free(out);
+    return bytes;
+}
+
+std::string PngBytes(const STestImage& image, bool keepAlpha) {
+    std::string bytes;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_set_write_fn(
+        png, &bytes,
+        [](png_structp p, png_bytep data, png_size_t n) {
+            static_cast<std::string*>(png_get_io_ptr(p))->append(reinterpret_cast<char*>(data), n);
+        },
+        nullptr);
+    png_set_IHDR(png, info, png_uint_32(image.width), png_uint_32(image.height), 8,
+                 keepAlpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    png_set_bgr(png);
+    if (!keepAlpha)
+        png_set_filler(png, 0, PNG_FILLER_AFTER);
+    for (int y = 0; y < image.height; ++y)
+        png_write_row(png, const_cast<png_bytep>(image.At(0, y)));
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return bytes;
+}
+
+std::string GifBytes(int width, int height, const std::vector<std::uint8_t>& indices,
+                     const std::vector<std::array<std::uint8_t, 3>>& palette, int transparent,
+                     bool interlaced) {
+    std::string bytes;
+    int error = 0;
+    GifFileType* gif = EGifOpen(
+        &bytes,
+        [](GifFileType* g, const GifByteType* data, int n) {
+            static_cast<std::string*>(g->UserData)->append(reinterpret_cast<const char*>(data),
+                                                           std::size_t(n));
+            return n;
+        },
+        &error);
+    int size = 2;
+    while (size < int(palette.size()))
+        size *= 2;
+    std::vector<GifColorType> colours(static_cast<std::size_t>(size));
+    for (std::size_t k = 0; k < palette.size(); ++k)
+        colours[k] = GifColorType{palette[k][0], palette[k][1], palette[k][2]};
+    ColorMapObject* map = GifMakeMapObject(size, colours.data());
+    EGifSetGifVersion(gif, true);
+    EGifPutScreenDesc(gif, width, height, 8, 0, map);
+    if (transparent >= 0) {
+        GraphicsControlBlock gcb{};
+        gcb.TransparentColor = transparent;
+        GifByteType ext[4];
+        EGifGCBToExtension(&gcb, ext);
+        EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, ext);
+    }
+    EGifPutImageDesc(gif, 0, 0, width, height, interlaced, nullptr);
+    if (interlaced) {
+        static const int start[4] = {0, 4, 2, 1}, step[4] = {8, 8, 4, 2};
+        for (int pass = 0; pass < 4; ++pass)
+            for (int y = start[pass]; y < height; y += step[pass])
+                EGifPutLine(gif, const_cast<GifPixelType*>(indices.data() + y * width), width);
+    } else {
+        for (int y = 0; y < height; ++y)
+            EGifPutLine(gif, const_cast<GifPixelType*>(indices.data() + y * width), width);
+    }
+    EGifCloseFile(gif, &error);
+    GifFreeMapObject(map);
+    return bytes;
+}
+
+std::string TiffBytes(const STestImage& image, bool keepAlpha) {
+    char name[] = "/tmp/kvtiffXXXXXX";
+    int fd = mkstemp(name);
+    close(fd);
+    TIFF* tif = TIFFOpen(name, "w");
+    int spp = keepAlpha ? 4 : 3;
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, std::uint32_t(image.width));
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, std::uint32_t(image.height));
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, spp);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 8);
+    if (keepAlpha) {
+        std::uint16_t extra = EXTRASAMPLE_UNASSALPHA;
+        TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
+    }
+    std::vector<std::uint8_t> row(std::size_t(image.width) * spp);
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const std::uint8_t* p = image.At(x, y);
+            row[x * spp] = p[2];
+            row[x * spp + 1] = p[1];
+            row[x * spp + 2] = p[0];
+            if (keepAlpha)
+                row[x * spp + 3] = p[3];
+        }
+        TIFFWriteScanline(tif, row.data(), std::uint32_t(y), 0);
+    }
+    TIFFClose(tif);
+    std::string bytes;
+    if (std::FILE* f = std::fopen(name, "rb")) {
+        char buf[4096];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+            bytes.append(buf, n);
+        std::fclose(f);
+    }
+    unlink(name);
+    return bytes;
+}
+
+namespace {
+
+constexpr int kBars = 12;
+
+void DrawNumber(AVFrame* f, int number) {
+    for (int y = 0; y < f->height; ++y)
+        for (int x = 0; x < f->width; ++x) {
+            int bar = x * kBars / f->width;
+            bool one = (number >> (kBars - 1 - bar)) & 1;
+            f->data[0][y * f->linesize[0] + x] = one ? 235 : 16;
+        }
+    for (int p = 1; p < 3; ++p)
+        for (int y = 0; y < (f->height + 1) / 2; ++y)
+            std::memset(f->data[p] + y * f->linesize[p], 128, std::size_t((f->width + 1) / 2));
+}
+
+bool Drain(AVCodecContext* c, AVStream* s, AVFormatContext* fmt, AVFrame* frame) {
+    if (avcodec_send_frame(c, frame) < 0)
+        return false;
+    AVPacket* pkt = av_packet_alloc();
+    while (avcodec_receive_packet(c, pkt) == 0) {
+        // Each picture lasts one frame (the container's edit list counts on it).
+        if (c->codec_type == AVMEDIA_TYPE_VIDEO)
+            pkt->duration = 1;
+        av_packet_rescale_ts(pkt, c->time_base, s->time_base);
+        pkt->stream_index = s->index;
+        av_interleaved_write_frame(fmt, pkt);
+    }
+    av_packet_free(&pkt);
+    return true;
+}
+
+} // namespace
+
+bool WriteClip(const std::string& path, const SClipOptions& o) {
+    AVFormatContext* fmt = nullptr;
+    if (avformat_alloc_output_context2(&fmt, nullptr, o.container.c_str(), path.c_str()) < 0)
+        return false;
+    const AVCodec* vcodec = avcodec_find_encoder_by_name(o.codec.c_str());
+    AVStream* vs = avformat_new_stream(fmt, nullptr);
+    AVCodecContext* vc = avcodec_alloc_context3(vcodec);
+    vc->width = o.width;
+    vc->height = o.height;
+    vc->time_base = AVRational{1, o.fps};
+    vc->framerate = AVRational{o.fps, 1};
+    vc->pix_fmt = AV_PIX_FMT_YUV420P;
+    vc->gop_size = o.gop;
+    vc->max_b_frames = 2;
+    if (o.bitrate) {
+        vc->bit_rate = o.bitrate;
+        vc->rc_max_rate = o.bitrate * 2;
+        vc->rc_buffer_size = o.bitrate;
+    } else {
+        vc->flags |= AV_CODEC_FLAG_QSCALE;
+        vc->global_quality = FF_QP2LAMBDA * 3;
+    }
+    if (o.aspectNum > 0)
+        av_reduce(&vc->sample_aspect_ratio.num, &vc->sample_aspect_ratio.den,
+                  std::int64_t(o.aspectNum) * o.height, std::int64_t(o.aspectDen) * o.width,
+                  255);
+    if (fmt->oformat->flags & AVFMT_GLOBALHEADER)
+        vc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (avcodec_open2(vc, vcodec, nullptr) < 0)
+        return false;
+    avcodec_parameters_from_context(vs->codecpar, vc);
+    vs->time_base = vc->time_base;
+    vs->sample_aspect_ratio = vc->sample_aspect_ratio;
+
+    AVCodecContext* ac = nullptr;
+    AVStream* as = nullptr;
+    if (o.audio) {
+        const AVCodec* acodec = avcodec_find_encoder(AV_CODEC_ID_MP2);
+        as = avformat_new_stream(fmt, nullptr);
+        ac = avcodec_alloc_context3(acodec);
+        ac->sample_rate = 44100;
+        ac->sample_fmt = AV_SAMPLE_FMT_S16;
+        av_channel_layout_default(&ac->ch_layout, 2);
+        ac->bit_rate = 128000;
+        ac->time_base = AVRational{1, 44100};
+        if (avcodec_open2(ac, acodec, nullptr) < 0)
+            return false;
+        avcodec_parameters_from_context(as->codecpar, ac);
+        as->time_base = ac->time_base;
+    }
+    if (!(fmt->oformat->flags & AVFMT_NOFILE) &&
+        avio_open(&fmt->pb, path.c_str(), AVIO_FLAG_WRITE) < 0)
+        return false;
+    if (avformat_write_header(fmt, nullptr) < 0)
+        return false;
+    AVFrame* frame = av_frame_alloc();
+    frame->format = AV_PIX_FMT_YUV420P;
+    frame->width = o.width;
+    frame->height = o.height;
+    av_frame_get_buffer(frame, 0);
+    AVFrame* sound = nullptr;
+    std::int64_t samples = 0;
+    if (ac) {
+        sound = av_frame_alloc();
+        sound->format = AV_SAMPLE_FMT_S16;
+        sound->nb_samples = ac->frame_size;
+        av_channel_layout_copy(&sound->ch_layout, &ac->ch_layout);
+        sound->sample_rate = 44100;
+        av_frame_get_buffer(sound, 0);
+        std::memset(sound->data[0], 0, std::size_t(ac->frame_size) * 4);
+    }
+    for (int i = 0; i < o.frames; ++i) {
+        av_frame_make_writable(frame);
+        DrawNumber(frame, i);
+        frame->pts = i;
+        Drain(vc, vs, fmt, frame);
+        while (ac && samples * o.fps < std::int64_t(i + 1) * 44100) {
+            sound->pts = samples;
+            Drain(ac, as, fmt, sound);
+            samples += ac->frame_size;
+        }
+    }
+    Drain(vc, vs, fmt, nullptr);
+    if (ac)
+        Drain(ac, as, fmt, nullptr);
+    av_write_trailer(fmt);
+    av_frame_free(&frame);
+    av_frame_free(&sound);
+    avcodec_free_context(&vc);
+    avcodec_free_context(&ac);
+    if (!(fmt->oformat->flags & AVFMT_NOFILE))
+        avio_closep(&fmt->pb);
+    avformat_free_context(fmt);
+    return true;
+}
+
+int ReadClipNumber(const std::uint8_t* topRow, int stride, int width, int height) {
+    int number = 0;
+    const std::uint8_t* row = topRow + std::ptrdiff_t(height / 2) * stride;
+    for (int bar = 0; bar < kBars; ++bar) {
+        int x = (2 * bar + 1) * width / (2 * kBars);
+        int g = row[4 * x + 1];
+        if (g > 90 && g < 165)
+            return -1;
+        number = number << 1 | (g >= 128 ? 1 : 0);
+    }
+    return number;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Test pictures and clips written with the real libraries.
+
+// A test picture: top-down 32-bit blue, green, red, alpha.
+struct STestImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> bgra;
+
+    STestImage() = default;
+    STestImage(int w, int h, const std::function<std::array<std::uint8_t, 4>(int, int)>& f);
+    [[nodiscard]] const std::uint8_t* At(int x, int y) const {
+        return bgra.data() + (std::size_t(y) * std::size_t(width) + std::size_t(x)) * 4;
+    }
+};
+
+// Four flat quadrants (blue, green, red, white from top left, clockwise),
+// easy to tell apart after lossy coding and any turn or mirror.
+STestImage QuadrantImage(int width, int height);
+
+struct SJpegOptions {
+    int orientation = 0;    // EXIF orientation tag; 0 writes none
+    std::string modTime = {}; // EXIF DateTime of the main directory; empty writes none
+    std::string description = {};
+    bool grey = false;
+    int quality = 95;
+};
+// JPEG through libjpeg, EXIF through libexif.
+std::string JpegBytes(const STestImage& image, const SJpegOptions& options = {});
+// PNG through libpng; keepAlpha writes RGBA, else RGB.
+std::string PngBytes(const STestImage& image, bool keepAlpha);
+// GIF through giflib: indices into a palette of up to 256 colours (RGB
+// triplets); transparent < 0 for none.
+std::string GifBytes(int width, int height, const std::vector<std::uint8_t>& indices,
+                     const std::vector<std::array<std::uint8_t, 3>>& palette, int transparent,
+                     bool interlaced = false);
+// TIFF through libtiff (RGBA with associated-free alpha when keepAlpha).
+std::string TiffBytes(const STestImage& image, bool keepAlpha);
+
+struct SClipOptions {
+    int width = 64;
+    int height = 48;
+    int frames = 30;
+    int fps = 25;
+    std::string container = "mpeg"; // an FFmpeg muxer: mpeg, mp4, avi
+    std::string codec = "mpeg2video";
+    int aspectNum = 0; // display aspect; 0 leaves square pixels
+    int aspectDen = 0;
+    bool audio = false;
+    int gop = 12;
+    int bitrate = 0; // 0: constant quality
+};
+// A clip whose frame i shows i in binary as 12 vertical bars (bit 11 at the
+// left, white = 1), encoded with FFmpeg's libraries.
+bool WriteClip(const std::string& path, const SClipOptions& options);
+// Reads the number back from a decoded frame (any size, rows from the top
+// through the signed stride; pointer at the top row). −1 when unreadable.
+int ReadClipNumber(const std::uint8_t* topRow, int stride, int width, int height);
