@@ -59,6 +59,18 @@ bool CAudioConvert::OpenOrSilence(std::unique_ptr<CAudioSilence>& substitute) {
     return false;
 }
 
+bool CAudioConvert::OpenMembers(std::vector<std::unique_ptr<CAudioConvert>>& members,
+                                std::vector<std::unique_ptr<CAudioSilence>>& silences) {
+    bool any = false;
+    for (auto& member : members) {
+        std::unique_ptr<CAudioSilence> silence;
+        any = member->OpenOrSilence(silence) || any;
+        if (silence)
+            silences.push_back(std::move(silence));
+    }
+    return any;
+}
+
 void CAudioConvert::Close() {
     IAudioFilter::Close();
     swr_free(&m_swr);

@@ -39,6 +39,10 @@ public:
     // replaced by silence of the input's length (kept in substitute) and the
     // result is false.
     bool OpenOrSilence(std::unique_ptr<CAudioSilence>& substitute);
+    // Opens every member of a container, keeping the silences substituted for
+    // members that cannot be opened; true when at least one member opened.
+    static bool OpenMembers(std::vector<std::unique_ptr<CAudioConvert>>& members,
+                            std::vector<std::unique_ptr<CAudioSilence>>& silences);
 
     // Whether the last conversion set-up failed (the resampler cannot reach
     // that factor): the converter then delivers silence.

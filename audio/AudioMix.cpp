@@ -78,13 +78,7 @@ std::vector<CAudioMix::SSpan> CAudioMix::Spans() const {
 }
 
 bool CAudioMix::Open() {
-    bool any = false;
-    for (auto& member : m_members) {
-        std::unique_ptr<CAudioSilence> silence;
-        any = member->OpenOrSilence(silence) || any;
-        if (silence)
-            m_silences.push_back(std::move(silence));
-    }
+    bool any = CAudioConvert::OpenMembers(m_members, m_silences);
     if (any)
         Seek(0, kFromStart);
     return any;
