@@ -23,7 +23,7 @@ bool SetChannelMap(SwrContext* swr, int inChannels, int outChannels) {
 
 } // namespace
 
-CAudioConvert::CAudioConvert() = default;
+CAudioConvert::CAudioConvert() : IAudioFilter(true) {}
 
 CAudioConvert::~CAudioConvert() { swr_free(&m_swr); }
 

@@ -25,9 +25,15 @@ void IAudioFilter::SetFormat(int rate, int channels, int bits) {
         OnRateChange(before, after);
 }
 
-int IAudioFilter::GetSampleRate() const { return m_input ? m_input->GetSampleRate() : m_rate; }
-int IAudioFilter::GetChannels() const { return m_input ? m_input->GetChannels() : m_channels; }
-int IAudioFilter::GetBitsPerSample() const { return m_input ? m_input->GetBitsPerSample() : m_bits; }
+int IAudioFilter::GetSampleRate() const {
+    return m_input && !m_ownFormat ? m_input->GetSampleRate() : m_rate;
+}
+int IAudioFilter::GetChannels() const {
+    return m_input && !m_ownFormat ? m_input->GetChannels() : m_channels;
+}
+int IAudioFilter::GetBitsPerSample() const {
+    return m_input && !m_ownFormat ? m_input->GetBitsPerSample() : m_bits;
+}
 std::int64_t IAudioFilter::GetLength() { return m_input ? m_input->GetLength() : 0; }
 
 std::int64_t IAudioFilter::Seek(std::int64_t position, int origin) {

@@ -9,6 +9,11 @@
 // input's format. Filters do not own their inputs.
 class IAudioFilter : public IAudioSrc {
 public:
+    // Converters and containers deliver the requested format themselves
+    // instead of their input's.
+    explicit IAudioFilter(bool deliversRequestedFormat = false)
+        : m_ownFormat(deliversRequestedFormat) {}
+
     bool Open() override;
     void Close() override;
     // Stores the format, passes it on to the current input and, when the rate
@@ -31,6 +36,9 @@ protected:
     [[nodiscard]] IAudioSrc* Input() const { return m_input; }
     std::vector<IAudioSrc*> m_inputs;
     IAudioSrc* m_input = nullptr;
+
+private:
+    const bool m_ownFormat;
 };
 
 // Rescales a frame position from one rate to another, rounded.

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-CAudioMix::CAudioMix() = default;
+CAudioMix::CAudioMix() : IAudioFilter(true) {}
 CAudioMix::~CAudioMix() = default;
 
 void CAudioMix::RemoveInputs() {

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-CAudioSeq::CAudioSeq() = default;
+CAudioSeq::CAudioSeq() : IAudioFilter(true) {}
 CAudioSeq::~CAudioSeq() = default;
 
 void CAudioSeq::AddInput(IAudioSrc* source) {

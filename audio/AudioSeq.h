@@ -18,9 +18,6 @@ public:
     bool Open() override;
     void Close() override;
     void SetFormat(int rate, int channels, int bits) override;
-    [[nodiscard]] int GetSampleRate() const override { return m_rate; }
-    [[nodiscard]] int GetChannels() const override { return m_channels; }
-    [[nodiscard]] int GetBitsPerSample() const override { return m_bits; }
     [[nodiscard]] std::int64_t GetLength() override;
     std::int64_t Seek(std::int64_t position, int origin) override;
     [[nodiscard]] std::int64_t Tell() override { return m_position; }
