@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 class CProjTmpl;
@@ -24,6 +26,14 @@ enum ECliExit : int {
 // Loads a template package or fails with the loader's message.
 void LoadTemplateOrFail(CProjTmpl& tmpl, const std::string& path);
 
+// Parses WxH (1 to 8192 each) or fails with usage.
+void ParseSize(const std::string& text, int& width, int& height);
+
+// Writes an opaque RGB PNG from rows of blue, green, red and an ignored byte
+// (row(y) gives picture row y from the top), or fails naming the file.
+void WritePng(const std::string& path, int width, int height,
+              const std::function<const std::uint8_t*(int)>& row);
+
 void AddInfoCommand(CLI::App& app);
 void AddPackCommand(CLI::App& app);
 void AddDumpCommand(CLI::App& app);
@@ -33,3 +43,6 @@ void AddEffectsCommand(CLI::App& app);
 
 // kelvclip-cli transition NAME A B --frames N [--size WxH] [--set KEY=VALUE]... -o DIR.
 void AddTransitionCommand(CLI::App& app);
+
+// kelvclip-cli frame TEMPLATE --at S|--frame N -o PNG and frames TEMPLATE -o DIR.
+void AddFrameCommands(CLI::App& app);

@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
     AddDumpCommand(app);
     AddEffectsCommand(app);
     AddTransitionCommand(app);
+    AddFrameCommands(app);
 
     try {
         app.parse(argc, argv);

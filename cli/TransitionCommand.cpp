@@ -10,7 +10,6 @@
 #include "media/AnyDecoder.h"
 
 #include <CLI/CLI.hpp>
-#include <png.h>
 
 #include <cstdio>
 #include <cstring>
@@ -105,32 +104,6 @@ std::unique_ptr<CFrameBuffer> LoadPicture(const std::string& path, int& width, i
     return frame;
 }
 
-void WritePng(const std::string& path, const CFrameBuffer& frame, int width, int height) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        CliFail(path + ": cannot be written");
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        CliFail(path + ": cannot be written");
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    // Blue, green, red and an ignored fourth byte: the PNG is opaque.
-    png_set_bgr(png);
-    png_set_filler(png, 0, PNG_FILLER_AFTER);
-    for (int y = 0; y < height; ++y)
-        png_write_row(png, frame.Row(y));
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    if (std::fclose(file) != 0)
-        CliFail(path + ": cannot be written");
-}
-
 struct STransitionArgs {
     std::string name, pictureA, pictureB, size, outDir;
     int frames = 0;
@@ -139,12 +112,8 @@ struct STransitionArgs {
 
 void Run(const STransitionArgs& args) {
     int width = 0, height = 0;
-    if (!args.size.empty()) {
-        char x = 0;
-        if (std::sscanf(args.size.c_str(), "%d%c%d", &width, &x, &height) != 3 || x != 'x' ||
-            width < 1 || height < 1 || width > 8192 || height > 8192)
-            CliFail("--size wants WxH, for example 720x576", kExitUsage);
-    }
+    if (!args.size.empty())
+        ParseSize(args.size, width, height);
     if (args.frames < 2)
         CliFail("--frames must be at least 2", kExitUsage);
     CEffectValues values;
@@ -191,7 +160,8 @@ void Run(const STransitionArgs& args) {
         // The engine's frames are opaque whatever a transition leaves there.
         char name[32];
         std::snprintf(name, sizeof name, "frame_%04d.png", i);
-        WritePng((std::filesystem::path(args.outDir) / name).string(), dst, width, height);
+        WritePng((std::filesystem::path(args.outDir) / name).string(), width, height,
+                 [&dst](int y) -> const std::uint8_t* { return dst.Row(y); });
     }
     effect->Release();
     if (failed)

@@ -12,6 +12,8 @@ public:
 
     // Prepares the view for a crop rectangle of the source picture.
     virtual bool SetCropRect(const SRect& rect) = 0;
+    // Brings the source to a clip frame; pictures have one frame only.
+    virtual bool MoveTo(int /*clipFrame*/) { return true; }
 
     // A crop in fractions of the picture: width and height, centred at the
     // picture centre plus (x, y) picture sizes; truncated and kept inside.

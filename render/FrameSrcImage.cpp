@@ -1,10 +1,14 @@
 #include "render/FrameSrcImage.h"
 
 #include "imgcore/CPU.h"
+#include "media/AnyPicDecoder.h"
+#include "media/TextException.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
+#include <vector>
 
 CFrameSrcImage::~CFrameSrcImage() {
     CCPU::ippiFree(m_picture);
@@ -52,6 +56,64 @@ bool CFrameSrcImage::LoadPixels(const std::uint8_t* bgra, int width, int height,
     m_brightness = brightness;
     m_contrast = contrast;
     return SetCropRect(m_source.Bounds());
+}
+
+bool CFrameSrcImage::LoadBitmap(PLBmp& bmp, int maxWidth, int maxHeight, bool autoLevel,
+                                double brightness, double contrast) {
+    int step = 0;
+    const std::uint8_t* rows = bmp.GetTopDown(step);
+    return LoadPixels(rows, bmp.GetWidth(), bmp.GetHeight(), step, maxWidth, maxHeight, autoLevel,
+                      brightness, contrast);
+}
+
+bool CFrameSrcImage::Load(const std::string& path, int maxWidth, int maxHeight, bool autoLevel,
+                          double brightness, double contrast) {
+    try {
+        PLAnyPicDecoder decoder;
+        decoder.SetRequestedSize(maxWidth, maxHeight);
+        PLAnyBmp bmp;
+        decoder.DecodeFile(path, &bmp, 32);
+        return LoadBitmap(bmp, maxWidth, maxHeight, autoLevel, brightness, contrast);
+    } catch (const PLTextException&) {
+        return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+bool CFrameSrcImage::LoadFromMemory(const std::uint8_t* bytes, std::size_t length, int maxWidth,
+                                    int maxHeight, bool autoLevel, double brightness,
+                                    double contrast) {
+    if (!bytes || length == 0)
+        return false;
+    try {
+        PLAnyPicDecoder decoder;
+        decoder.SetRequestedSize(maxWidth, maxHeight);
+        PLAnyBmp bmp;
+        decoder.DecodeMemory(bytes, length, &bmp, 32);
+        return LoadBitmap(bmp, maxWidth, maxHeight, autoLevel, brightness, contrast);
+    } catch (const PLTextException&) {
+        return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+// The sample picture: a calm opaque grey gradient with a lighter frame, in
+// 4:3, that reads as a place for a picture of one's own.
+bool CFrameSrcImage::LoadSample(int /*id*/) {
+    constexpr int kW = 640, kH = 480, kBorder = 12;
+    std::vector<std::uint8_t> pixels(std::size_t(kW) * kH * 4);
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            std::uint8_t* p = &pixels[(std::size_t(y) * kW + std::size_t(x)) * 4];
+            bool frame = x < kBorder || y < kBorder || x >= kW - kBorder || y >= kH - kBorder;
+            auto v = std::uint8_t(frame ? 200 : 80 + 60 * y / kH);
+            p[0] = std::uint8_t(v + 8);
+            p[1] = p[2] = v;
+            p[3] = 255;
+        }
+    return LoadPixels(pixels.data(), kW, kH, kW * 4, 0, 0);
 }
 
 bool CFrameSrcImage::SetAdjust(bool autoLevel, double brightness, double contrast) {

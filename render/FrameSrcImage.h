@@ -3,6 +3,10 @@
 #include "render/FrameSrc.h"
 
 #include <cstdint>
+#include <string>
+
+class PLPicDecoder;
+class PLBmp;
 
 // A still picture as a clip source. The picture is kept premultiplied, reduced
 // to the maximum decode size; the prepared view is a margin buffer holding the
@@ -23,11 +27,25 @@ public:
     bool LoadPixels(const std::uint8_t* bgra, int width, int height, int stride, int maxWidth,
                     int maxHeight, bool autoLevel = false, double brightness = 0,
                     double contrast = 0);
+    // Decodes a picture file (any format the picture decoders read); the
+    // decoder is asked for no more than the maximum size where the format can
+    // reduce while decoding. False when it cannot be decoded.
+    bool Load(const std::string& path, int maxWidth, int maxHeight, bool autoLevel = false,
+              double brightness = 0, double contrast = 0);
+    // The same from a picture file's bytes.
+    bool LoadFromMemory(const std::uint8_t* bytes, std::size_t length, int maxWidth, int maxHeight,
+                        bool autoLevel = false, double brightness = 0, double contrast = 0);
+    // A built-in sample picture (opaque, no adjustment). The program has one:
+    // every id draws it.
+    bool LoadSample(int id);
+
     // A new adjustment: brightness and contrast in [-1, 1], or automatic levels.
     bool SetAdjust(bool autoLevel, double brightness, double contrast);
     bool SetCropRect(const SRect& rect) override;
 
 private:
+    bool LoadBitmap(PLBmp& bmp, int maxWidth, int maxHeight, bool autoLevel, double brightness,
+                    double contrast);
     bool Prepare();
     bool AutoLevel(std::uint8_t* first, int stride, int width, int height);
     void ContrastLight(std::uint8_t* first, int stride, int width, int height);

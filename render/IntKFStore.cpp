@@ -74,7 +74,7 @@ bool CIntKFStore::Apply() {
 }
 
 bool CIntKFStore::Evaluate(int frame, STransform& transform) {
-    if (!m_valid || frame < RangeBegin() || frame >= RangeEnd())
+    if (!m_valid)
         return false;
     CKeyFrameTrack::Value p = m_position.Evaluate(frame), s = m_scale.Evaluate(frame);
     transform = {p[0], p[1], s[0], s[1], m_rotation.Evaluate(frame)[0], m_opacity.Evaluate(frame)[0]};

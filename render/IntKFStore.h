@@ -27,7 +27,8 @@ public:
     bool SetFrameSize(int width, int height);
     bool SetFit(double fitX, double fitY, double baseRotation);
 
-    // The transform at clip frame f; false when f lies outside the clip's range.
+    // The transform at clip frame f; outside the key-frames' range the tracks
+    // give the values they gave last. False without valid key-frames.
     bool Evaluate(int frame, STransform& transform);
     [[nodiscard]] int RangeBegin() const { return m_position.RangeBegin(); }
     [[nodiscard]] int RangeEnd() const { return m_position.RangeEnd(); }

@@ -30,7 +30,9 @@ TEST(IntKFStore, RecordsBecomeTracksInWarpUnits) {
     EXPECT_DOUBLE_EQ(t.x, 180);  // half of 0.5 x 720
     EXPECT_DOUBLE_EQ(t.scaleX, 1.44);
     EXPECT_DOUBLE_EQ(t.opacity, 255);
-    EXPECT_FALSE(store.Evaluate(101, t));
+    // Outside the key-frames' range the tracks keep what they gave last.
+    ASSERT_TRUE(store.Evaluate(101, t));
+    EXPECT_DOUBLE_EQ(t.x, 180);
 
     // A new frame count puts the key-frames on new frames.
     ASSERT_TRUE(store.SetFrameCount(11));

@@ -1,0 +1,169 @@
+// kelvclip-cli frame and frames: rendered album frames as PNG files.
+#include "cli/CliCommands.h"
+
+#include "project/Album.h"
+#include "project/ProjTmpl.h"
+#include "render/AlbumFrameSrc.h"
+
+#include <CLI/CLI.hpp>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <system_error>
+
+namespace {
+
+struct SFrameArgs {
+    std::string templatePath;
+    std::string output;
+    std::string size = "720x576";
+    double at = -1;
+    int frame = -1;
+    int every = 1;
+    double rate = 25;
+    bool wide = false;
+    std::vector<std::string> replace;
+};
+
+// --replace N=PATH: picture N as the template lists them (from 1).
+void ApplyReplacements(CProjTmpl& tmpl, const std::vector<std::string>& replace) {
+    std::vector<std::string> pictures = tmpl.ListTemplatePictures(false);
+    for (const std::string& item : replace) {
+        std::size_t eq = item.find('=');
+        int number = 0;
+        char extra = 0;
+        if (eq == std::string::npos ||
+            std::sscanf(item.substr(0, eq).c_str(), "%d%c", &number, &extra) != 1)
+            CliFail("--replace wants N=PATH, for example 1=photo.jpg", kExitUsage);
+        if (number < 1 || number > int(pictures.size()))
+            CliFail("--replace " + item + ": the template has pictures 1 to " +
+                        std::to_string(pictures.size()),
+                    kExitUsage);
+        std::string path = item.substr(eq + 1);
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(path, error) || access(path.c_str(), R_OK) != 0)
+            CliFail(path + ": cannot be read");
+        tmpl.SetReplacement(pictures[std::size_t(number - 1)],
+                            std::filesystem::absolute(path, error).string());
+    }
+}
+
+// The template's album with the replacements, ready to render at the size.
+class CFrameJob {
+public:
+    explicit CFrameJob(const SFrameArgs& args) : m_source(true) {
+        ParseSize(args.size, m_width, m_height);
+        if (!(args.rate > 0) || args.rate > 240)
+            CliFail("--rate wants frames per second between 0 and 240", kExitUsage);
+        LoadTemplateOrFail(m_tmpl, args.templatePath);
+        ApplyReplacements(m_tmpl, args.replace);
+        m_tmpl.ApplyTo(m_album, true);
+        m_source.SetAlbum(&m_album, &m_tmpl);
+        // Square display pixels of a 4:3 or 16:9 picture at this size.
+        double pixelAspect = (args.wide ? 16.0 / 9.0 : 4.0 / 3.0) * m_height / m_width;
+        const int size[2] = {m_width, m_height};
+        if (!m_source.SetOutputFormat(size, pixelAspect, args.rate, 1, nullptr))
+            CliFail(args.templatePath + ": the album has no slides to render");
+    }
+
+    [[nodiscard]] int FrameCount() { return int(m_source.GetFrameCount()); }
+
+    void Write(int frame, const std::string& path) {
+        int stride = 0;
+        const std::uint8_t* lowest = m_source.GetFrame(frame, &stride);
+        if (!lowest)
+            CliFail("frame " + std::to_string(frame) + " cannot be rendered");
+        const int h = m_height;
+        // Premultiplied pixels over black are the colour bytes themselves.
+        WritePng(path, m_width, m_height, [lowest, stride, h](int y) {
+            return stride < 0 ? lowest + std::ptrdiff_t(h - 1 - y) * -stride
+                              : lowest + std::ptrdiff_t(y) * stride;
+        });
+    }
+
+private:
+    int m_width = 0, m_height = 0;
+    CProjTmpl m_tmpl;
+    CAlbum m_album;
+    CAlbumFrameSrc m_source;
+};
+
+void AddCommon(CLI::App* command, SFrameArgs& args) {
+    command->add_option("template", args.templatePath, "Template package (.vez)")
+        ->required()
+        ->check(CLI::ExistingFile);
+    command->add_option("--size", args.size, "Frame size WxH")->capture_default_str();
+    command->add_option("--rate", args.rate, "Frames per second")->capture_default_str();
+    command->add_flag("--wide", args.wide, "16:9 display instead of 4:3");
+    command->add_option("--replace", args.replace,
+                        "Put a picture in place of template picture N (N=PATH, repeatable)");
+}
+
+void RunFrame(const SFrameArgs& args) {
+    CFrameJob job(args);
+    int frame = args.frame;
+    if (args.at >= 0)
+        frame = int(args.at * args.rate + 0.5);
+    if (frame < 0 || frame >= job.FrameCount())
+        CliFail("the album has frames 0 to " + std::to_string(job.FrameCount() - 1) +
+                    "; frame " + std::to_string(frame) + " is outside",
+                kExitUsage);
+    job.Write(frame, args.output);
+    std::cout << args.output << '\n';
+}
+
+void RunFrames(const SFrameArgs& args) {
+    if (args.every < 1)
+        CliFail("--every wants a positive step", kExitUsage);
+    std::error_code error;
+    std::filesystem::create_directories(args.output, error);
+    if (error)
+        CliFail(args.output + ": cannot be created: " + error.message());
+    CFrameJob job(args);
+    const int count = job.FrameCount();
+    const bool terminal = isatty(STDERR_FILENO) != 0;
+    int written = 0;
+    for (int frame = 0; frame < count; frame += args.every) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame_%05d.png", frame);
+        job.Write(frame, (std::filesystem::path(args.output) / name).string());
+        ++written;
+        if (terminal)
+            std::cerr << "\rframe " << frame + 1 << " of " << count << std::flush;
+    }
+    if (terminal)
+        std::cerr << '\n';
+    std::cout << written << " frames in " << args.output << '\n';
+}
+
+} // namespace
+
+void AddFrameCommands(CLI::App& app) {
+    auto args = std::make_shared<SFrameArgs>();
+    CLI::App* frame = app.add_subcommand("frame", "Render one frame of a template as a PNG file");
+    AddCommon(frame, *args);
+    auto* at = frame->add_option("--at", args->at, "Time in seconds")->check(CLI::NonNegativeNumber);
+    auto* number = frame->add_option("--frame", args->frame, "Frame number")
+                       ->check(CLI::NonNegativeNumber);
+    at->excludes(number);
+    frame->add_option("-o,--output", args->output, "PNG file")->required();
+    frame->callback([args, at, number] {
+        if (at->count() == 0 && number->count() == 0)
+            CliFail("frame wants --at SECONDS or --frame N", kExitUsage);
+        RunFrame(*args);
+    });
+
+    auto frames_args = std::make_shared<SFrameArgs>();
+    CLI::App* frames =
+        app.add_subcommand("frames", "Render the frames of a template as PNG files in a folder");
+    AddCommon(frames, *frames_args);
+    frames->add_option("--every", frames_args->every, "Write every N-th frame")
+        ->capture_default_str();
+    frames->add_option("-o,--output", frames_args->output, "Folder for frame_NNNNN.png")
+        ->required();
+    frames->callback([frames_args] { RunFrames(*frames_args); });
+}

@@ -1,0 +1,345 @@
+#include "render/AlbumDirector.h"
+
+#include "app/Settings.h"
+#include "effects/Effect.h"
+#include "effects/EffectMgr.h"
+#include "imgcore/CPU.h"
+#include "media/AnyDecoder.h"
+#include "media/MediaFacts.h"
+#include "project/Album.h"
+#include "project/Slide.h"
+#include "render/BufferedFrame.h"
+#include "render/ClipPipeline.h"
+#include "render/FrameSrcImage.h"
+#include "render/FrameSrcVideo.h"
+#include "render/RenderModelBuilder.h"
+#include "render/TimerBase.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr const char* kOverlayPictures = "jpg;jpeg;gif;bmp;png;tif;tiff;pcx;pgm;pct;pict;tga;wmf;eps";
+
+// A full-frame buffer cleared to transparent black, viewed bottom-up.
+std::uint8_t* AllocateFrame(int width, int height, CImageView& view) {
+    int stride = 0;
+    std::uint8_t* bits = CCPU::ippiMalloc_8u_C4(width, height, &stride);
+    if (bits) {
+        std::memset(bits, 0, std::size_t(stride) * std::size_t(height));
+        view.Attach(bits, width, height, -stride);
+    }
+    return bits;
+}
+
+// The first row in memory of a view, the form the image primitives walk.
+std::uint8_t* Lowest(const CImageView& view) { return view.PixelAt(view.Bounds()); }
+
+} // namespace
+
+int CAlbumDirector::CEffectSrc::GetFrame(std::uint8_t** bits, int* stride) {
+    if (!m_frame.Acquire())
+        return 0;
+    const CImageView& view = m_frame.FrontView();
+    *bits = Lowest(view);
+    *stride = view.IsBottomUp() ? -view.Stride() : view.Stride();
+    return 1;
+}
+
+CAlbumDirector::CAlbumDirector(SSize size, double pixelAspect, CTimerBase& clock,
+                               bool withCaptions, const SRect* outputRect, CEffectMgr* effects)
+    : m_size(size), m_pixelAspect(pixelAspect > 0 ? pixelAspect : 1.0), m_clock(clock),
+      m_withCaptions(withCaptions), m_output{0, 0, size.width, size.height}, m_effects(effects) {
+    if (outputRect && !IsEmpty(Intersect(*outputRect, m_output)))
+        m_output = Intersect(*outputRect, m_output);
+    if (!m_effects) {
+        m_ownEffects = std::make_unique<CEffectMgr>();
+        m_effects = m_ownEffects.get();
+    }
+    for (SSlot& slot : m_slots) {
+        slot.frame = std::make_unique<CBufferedFrame>(size.width, size.height, true, m_output);
+        slot.builder = std::make_unique<CRenderModelBuilder>(*slot.frame, m_pixelAspect, clock);
+        slot.source = std::make_unique<CEffectSrc>(*slot.frame);
+        slot.transitionBits = AllocateFrame(size.width, size.height, slot.transitionView);
+    }
+    m_compose = AllocateFrame(size.width, size.height, m_composeView);
+}
+
+CAlbumDirector::~CAlbumDirector() {
+    Clear();
+    for (SSlot& slot : m_slots) {
+        slot.builder.reset();
+        CCPU::ippiFree(slot.transitionBits);
+    }
+    CCPU::ippiFree(m_compose);
+    CCPU::ippiFree(m_overlay);
+}
+
+void CAlbumDirector::Clear() {
+    for (SSlot& slot : m_slots) {
+        slot.builder->Stop(true);
+        slot.builder->ClearFrame();
+        slot.transitionView.Fill(0);
+        DropTransition(slot);
+    }
+    m_timeline.Clear();
+}
+
+bool CAlbumDirector::LoadAlbum(CAlbum* album, IAssetLoader* assets) {
+    Clear();
+    m_album = album;
+    m_assets = assets;
+    SetupOverlay();
+    if (!album || !m_timeline.Build(*album, m_clock.GetFrameRate()))
+        return false;
+    Reset();
+    return true;
+}
+
+// --- the ring ------------------------------------------------------------------
+
+void CAlbumDirector::DropTransition(SSlot& slot) {
+    if (slot.transition)
+        slot.transition->Release();
+    slot.transition = nullptr;
+}
+
+void CAlbumDirector::SetupTransition(int slot, const CTimelineSegment* segment, int from, int to) {
+    SSlot& target = m_slots[std::size_t(slot)];
+    DropTransition(target);
+    if (!segment || segment->endFrame - segment->startFrame <= 1)
+        return;
+    m_effects->Scan();
+    CEffect* prototype = m_effects->Find(kEffectTransition, segment->effectName);
+    if (!prototype)
+        prototype = m_effects->First(kEffectTransition);
+    CEffect* effect = prototype ? prototype->MakeInstance() : nullptr;
+    if (!effect)
+        return;
+    if (segment->slide)
+        effect->ApplyValues(segment->slide->m_transitionValues);
+    effect->SetSize(m_output.right - m_output.left, m_output.bottom - m_output.top);
+    effect->SetFrameCount(segment->endFrame - segment->startFrame);
+    effect->SetSources(m_slots[std::size_t(from)].source.get(), m_slots[std::size_t(to)].source.get());
+    effect->Prepare();
+    target.transition = effect;
+}
+
+void CAlbumDirector::LoadSlot(int slot, const CTimelineSegment* segment, bool sync) {
+    ++m_loads;
+    CRenderModelBuilder& builder = *m_slots[std::size_t(slot)].builder;
+    const CSlide* slide = segment ? segment->slide : nullptr;
+    int start = segment ? segment->clipStart : 0;
+    // A slide with one composite picture for several items shows just that.
+    bool layouts = !(slide && slide->GetItemCount() > 1 && slide->GetMainVideo());
+    if (!sync) {
+        builder.RequestLoad(slide, m_assets, layouts, start);
+        return;
+    }
+    if (!(builder.Load(slide, m_assets, layouts, true) && slide && builder.Start(start))) {
+        builder.Stop(false);
+        builder.ClearFrame();
+    }
+}
+
+void CAlbumDirector::LoadCurrent(bool sync) { LoadSlot(m_ring, m_timeline.CurrentSlide(), sync); }
+
+void CAlbumDirector::LoadNext(bool sync) {
+    const CTimelineSegment* transition = m_timeline.CurrentSlide()->next;
+    SetupTransition(Next(), transition, m_ring, Next());
+    LoadSlot(Next(), transition && transition->slide ? transition->next : nullptr, sync);
+}
+
+void CAlbumDirector::LoadPrevious(bool sync) {
+    const CTimelineSegment* transition = m_timeline.CurrentSlide()->prev;
+    SetupTransition(m_ring, transition, Prev(), m_ring);
+    LoadSlot(Prev(), transition ? transition->prev : nullptr, sync);
+}
+
+void CAlbumDirector::Reset() {
+    m_ring = 0;
+    CTimelineSegment* s = m_timeline.Current();
+    CTimelineSegment* slide = s->kind == CTimelineSegment::SegSlide ? s
+                              : s->next && s->next->kind == CTimelineSegment::SegSlide ? s->next
+                                                                                        : s->prev;
+    m_timeline.SetCurrentSlide(slide);
+    DropTransition(m_slots[std::size_t(Prev())]);
+    LoadCurrent(true);
+    LoadNext(true);
+    LoadPrevious(true);
+}
+
+void CAlbumDirector::ShiftRing(int n, bool sync) {
+    if (n == 0)
+        return;
+    const auto& slides = m_timeline.Slides();
+    auto it = std::find(slides.begin(), slides.end(), m_timeline.CurrentSlide());
+    long index = long(it - slides.begin()) + n;
+    if (n < -2 || n > 2 || it == slides.end() || index < 0 || index >= long(slides.size())) {
+        Reset();
+        return;
+    }
+    // Steps keep loading on the slot loaders: a slot is waited for only when
+    // a frame shows it (see RenderCurrent), so the loads run ahead.
+    (void)sync;
+    m_timeline.SetCurrentSlide(slides[std::size_t(index)]);
+    switch (n) {
+    case 1:
+        m_ring = (m_ring + 1) % 3;
+        LoadNext(false);
+        break;
+    case 2:
+        m_ring = (m_ring + 2) % 3;
+        SetupTransition(m_ring, m_timeline.CurrentSlide()->prev, Prev(), m_ring);
+        LoadCurrent(false);
+        LoadNext(false);
+        break;
+    case -1:
+        m_ring = (m_ring + 2) % 3;
+        LoadPrevious(false);
+        break;
+    case -2:
+        m_ring = (m_ring + 1) % 3;
+        SetupTransition(Next(), m_timeline.CurrentSlide()->next, m_ring, Next());
+        LoadCurrent(false);
+        LoadPrevious(false);
+        break;
+    }
+}
+
+// --- frames --------------------------------------------------------------------
+
+const CImageView* CAlbumDirector::WholeFrame(const CImageView& view) {
+    if (view.Width() == m_size.width && view.Height() == m_size.height)
+        return &view;
+    // A slide drawn into part of the frame: the rest is transparent black.
+    m_composeView.Fill(0);
+    if (CCPU::ippiCopy_8u_C4R(Lowest(view), view.Stride(), m_composeView.PixelAt(m_output),
+                              m_composeView.Stride(), {view.Width(), view.Height()}) != ippStsNoErr)
+        return nullptr;
+    return &m_composeView;
+}
+
+bool CAlbumDirector::Compose(const CImageView& top, const CImageView*& view) {
+    if (CCPU::ippiAlphaComp_8u_AC4R(Lowest(top), top.Stride(), Lowest(*view), view->Stride(),
+                                    Lowest(m_composeView), m_composeView.Stride(),
+                                    {m_size.width, m_size.height},
+                                    ippAlphaOverPremul) != ippStsNoErr)
+        return false;
+    view = &m_composeView;
+    return true;
+}
+
+const CImageView* CAlbumDirector::RenderCurrent(bool sync) {
+    if (m_timeline.IsEmpty())
+        return nullptr;
+    int frame = m_clock.GetCurrentFrame();
+    int shift = 0;
+    bool found = m_timeline.Seek(frame, shift);
+    ShiftRing(shift, sync);
+    if (!found)
+        return nullptr;
+    const CTimelineSegment* segment = m_timeline.Current();
+    const CTimelineSegment* slide = m_timeline.CurrentSlide();
+    const CImageView* view = nullptr;
+    if (segment->kind == CTimelineSegment::SegSlide) {
+        SSlot& slot = m_slots[std::size_t(m_ring)];
+        if (sync)
+            slot.builder->WaitForLoader();
+        slot.frame->Acquire();
+        view = WholeFrame(slot.frame->FrontView());
+    } else {
+        bool after = segment == slide->next;
+        int index = after ? Next() : m_ring;
+        if (!after && segment != slide->prev)
+            return nullptr;
+        if (sync) {
+            m_slots[std::size_t(index)].builder->WaitForLoader();
+            m_slots[std::size_t(after ? m_ring : Prev())].builder->WaitForLoader();
+        }
+        SSlot& slot = m_slots[std::size_t(index)];
+        slot.transitionView.Fill(0);
+        if (slot.transition) {
+            int stride = -slot.transitionView.Stride();
+            slot.transition->Render(frame - segment->startFrame,
+                                    slot.transitionView.PixelAt(m_output), stride);
+        }
+        view = &slot.transitionView;
+    }
+    if (view && m_overlayActive && !Compose(m_overlayView, view))
+        return nullptr;
+    return view;
+}
+
+// --- edits ---------------------------------------------------------------------
+
+int CAlbumDirector::ReplacePicture(int slideIndex, int pictureIndex, const std::string& path) {
+    if (!m_album || slideIndex < 0 || slideIndex >= m_album->GetSlideCount())
+        return 0;
+    CAlbumItem* item = m_album->GetSlide(slideIndex)->GetItem(pictureIndex);
+    if (!item)
+        return 0;
+    // No loader may read the slide while it changes.
+    for (SSlot& slot : m_slots)
+        slot.builder->WaitForLoader();
+    item->m_file = path;
+    if (!m_timeline.IsEmpty())
+        Reset();
+    return 1;
+}
+
+int CAlbumDirector::SetBackgroundPicture(int slideIndex, const std::string& path) {
+    if (!m_album || slideIndex < 0 || slideIndex >= m_album->GetSlideCount())
+        return 0;
+    for (SSlot& slot : m_slots)
+        slot.builder->WaitForLoader();
+    m_album->GetSlide(slideIndex)->m_backgroundPicture = path;
+    if (!m_timeline.IsEmpty())
+        Reset();
+    return 1;
+}
+
+// --- overlay -------------------------------------------------------------------
+
+void CAlbumDirector::SetupOverlay() {
+    bool wide = GetSetting(Settings::AspRatio) == 1;
+    std::string name = GetSetting(wide ? Settings::WmWide : Settings::WmStd);
+    int position = GetSetting(wide ? Settings::WmWidePos : Settings::WmStdPos);
+    if (m_overlay && m_overlayActive && name == m_overlayName)
+        return;
+    m_overlayName = name;
+    m_overlayActive = false;
+    if (!m_overlay)
+        m_overlay = AllocateFrame(m_size.width, m_size.height, m_overlayView);
+    if (!m_overlay)
+        return;
+    m_overlayView.Fill(0);
+    if (name.empty())
+        return;
+    std::unique_ptr<CFrameSrc> source;
+    if (CMediaFacts::ExtensionIn(name, PLAnyDecoder::kVideoExtensions)) {
+        auto video = std::make_unique<CFrameSrcVideo>();
+        if (video->Open(name, 0, -1, m_clock.GetFrameRate()))
+            source = std::move(video);
+    } else if (CMediaFacts::ExtensionIn(name, kOverlayPictures)) {
+        auto picture = std::make_unique<CFrameSrcImage>();
+        if (picture->Load(name, 0, 0))
+            source = std::move(picture);
+    }
+    if (!source || !source->SetCrop(0, 0, 1, 1))
+        return;
+    CClipPipeline clip(m_size.width, m_size.height, m_pixelAspect, true);
+    clip.SetSource(source.get());
+    clip.SetFit(CClipPipeline::kNaturalSize, 576, 1);
+    // x right, y up: 1 is the top-left corner.
+    static constexpr double kCorners[5][2] = {{0, 0}, {-0.5, 0.5}, {0.5, 0.5}, {-0.5, -0.5}, {0.5, -0.5}};
+    const double* at = kCorners[position >= 1 && position <= 4 ? position : 0];
+    if (!clip.Place(at[0] * clip.UnitX(), at[1] * clip.UnitY(), clip.FitX(), clip.FitY(),
+                    clip.BaseRotation(), 255))
+        return;
+    const CImageView& layer = clip.Layer();
+    m_overlayActive = CCPU::ippiCopy_8u_C4R(Lowest(layer), layer.Stride(), Lowest(m_overlayView),
+                                            m_overlayView.Stride(),
+                                            {m_size.width, m_size.height}) == ippStsNoErr;
+}

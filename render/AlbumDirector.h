@@ -1,0 +1,119 @@
+#pragma once
+
+#include "effects/TransfxSrc.h"
+#include "render/ImageView.h"
+#include "render/Timeline.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class CAlbum;
+class CBufferedFrame;
+class CClipPipeline;
+class CEffect;
+class CEffectMgr;
+class CRenderModelBuilder;
+class CTimerBase;
+class IAssetLoader;
+
+// Plays an album: its timeline of transitions and slides in clock frames,
+// the slides around the current position loaded in a ring of three slots
+// (previous, current, next), the transitions between neighbouring slots, and
+// for any clock frame one composed picture. The slot renderers draw on their
+// own clock workers; RenderCurrent only picks up what they published.
+class CAlbumDirector {
+public:
+    struct SSize {
+        int width, height;
+    };
+
+    // Output size, pixel aspect (width over height of a pixel), the clock,
+    // captions on or off, and the part of the frame drawn into (null: all).
+    // effects: the transition catalogue (null: the program's plug-in folder).
+    CAlbumDirector(SSize size, double pixelAspect, CTimerBase& clock, bool withCaptions,
+                   const SRect* outputRect = nullptr, CEffectMgr* effects = nullptr);
+    CAlbumDirector(const CAlbumDirector&) = delete;
+    CAlbumDirector& operator=(const CAlbumDirector&) = delete;
+    ~CAlbumDirector();
+
+    // Builds the timeline and fills the ring; false for an album without slides.
+    bool LoadAlbum(CAlbum* album, IAssetLoader* assets);
+    void Clear();
+
+    // The picture of the clock's current frame, or null outside the timeline.
+    // With sync the slots it shows are waited for, so the picture is complete.
+    const CImageView* RenderCurrent(bool sync);
+
+    // A new file for a picture or background of a slide; the ring reloads.
+    // 0 for a slide index out of range.
+    int ReplacePicture(int slideIndex, int pictureIndex, const std::string& path);
+    int SetBackgroundPicture(int slideIndex, const std::string& path);
+
+    [[nodiscard]] SSize GetSize() const { return m_size; }
+    [[nodiscard]] int GetFrameCount() const { return m_timeline.GetLength(); }
+    [[nodiscard]] const CTimeline& Timeline() const { return m_timeline; }
+    [[nodiscard]] int RingIndex() const { return m_ring; }
+    // Slot loads so far (tests and benchmarks watch the ring work).
+    [[nodiscard]] int LoadCount() const { return m_loads; }
+    [[nodiscard]] bool OverlayActive() const { return m_overlayActive; }
+    [[nodiscard]] bool HasCaptions() const { return m_withCaptions; }
+
+private:
+    // A transition's view of one slot: the slot's newest published frame.
+    class CEffectSrc final : public ItransfxSrc {
+    public:
+        explicit CEffectSrc(CBufferedFrame& frame) : m_frame(frame) {}
+        int GetFrame(std::uint8_t** bits, int* stride) override;
+
+    private:
+        CBufferedFrame& m_frame;
+    };
+
+    struct SSlot {
+        std::unique_ptr<CBufferedFrame> frame;
+        std::unique_ptr<CRenderModelBuilder> builder;
+        std::unique_ptr<CEffectSrc> source;
+        CEffect* transition = nullptr; // the one that ends in this slot
+        std::uint8_t* transitionBits = nullptr;
+        CImageView transitionView;
+    };
+
+    [[nodiscard]] int Next() const { return (m_ring + 1) % 3; }
+    [[nodiscard]] int Prev() const { return (m_ring + 2) % 3; }
+    void ShiftRing(int n, bool sync);
+    void LoadSlot(int slot, const CTimelineSegment* slide, bool sync);
+    void LoadCurrent(bool sync);
+    void LoadNext(bool sync);
+    void LoadPrevious(bool sync);
+    void SetupTransition(int slot, const CTimelineSegment* segment, int from, int to);
+    void DropTransition(SSlot& slot);
+    void SetupOverlay();
+    bool Compose(const CImageView& top, const CImageView*& view);
+    const CImageView* WholeFrame(const CImageView& view);
+    void Reset();
+
+    SSize m_size;
+    double m_pixelAspect;
+    CTimerBase& m_clock;
+    bool m_withCaptions;
+    SRect m_output;
+    std::unique_ptr<CEffectMgr> m_ownEffects;
+    CEffectMgr* m_effects;
+
+    CAlbum* m_album = nullptr;
+    IAssetLoader* m_assets = nullptr;
+    CTimeline m_timeline;
+    int m_ring = 0;
+    int m_loads = 0;
+    std::array<SSlot, 3> m_slots;
+
+    std::uint8_t* m_compose = nullptr;
+    CImageView m_composeView;
+
+    std::string m_overlayName;
+    std::uint8_t* m_overlay = nullptr;
+    CImageView m_overlayView;
+    bool m_overlayActive = false;
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "render/TimerBase.h"
+#include "render/TimerProcs.h"
+
+#include <mutex>
+
+class CRenderModelBuilder;
+class CSlide;
+class IAssetLoader;
+
+// Loads a slot's slide on a worker of its own, so the preview never waits
+// for a picture to decode. A newer request replaces one not yet taken.
+class CAsyncSlideLoader final : public CTimerBase, private ITimerEventProc {
+public:
+    explicit CAsyncSlideLoader(CRenderModelBuilder& builder);
+    ~CAsyncSlideLoader() override;
+
+    void Request(const CSlide* slide, IAssetLoader* assets, bool layoutsAllowed, int startOffset);
+    // Waits until no request is pending or being loaded.
+    void WaitIdle();
+    [[nodiscard]] bool IsBusy();
+
+private:
+    void OnEvent() override;
+
+    CRenderModelBuilder& m_builder;
+    CTimerEvent* m_event;
+    std::mutex m_mutex;
+    struct SRequest {
+        const CSlide* slide = nullptr;
+        IAssetLoader* assets = nullptr;
+        bool layoutsAllowed = true;
+        int startOffset = 0;
+    } m_request;
+    bool m_pending = false;
+};

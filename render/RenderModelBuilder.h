@@ -1,0 +1,56 @@
+#pragma once
+
+#include "render/AsyncSlideLoader.h"
+#include "render/SlideClipsAdj.h"
+#include "render/SlideClipsPZ.h"
+
+#include <memory>
+
+class CAlbumItem;
+class CBufferedFrame;
+class CSlide;
+class IAssetLoader;
+
+// Loads one slide into the renderer that suits it: pan and zoom, or the
+// live-layout renderer when the slide names a multi-picture layout that
+// draws itself. One builder serves one slot of the album director; both
+// renderers draw into the slot's frames.
+class CRenderModelBuilder {
+public:
+    CRenderModelBuilder(CBufferedFrame& target, double pixelAspect, CTimerBase& clock);
+    CRenderModelBuilder(const CRenderModelBuilder&) = delete;
+    CRenderModelBuilder& operator=(const CRenderModelBuilder&) = delete;
+    ~CRenderModelBuilder();
+
+    // Builds the slide (null: nothing, which succeeds). Nothing is drawn
+    // before Start. False when a picture cannot be opened or key-frames are
+    // refused.
+    bool Load(const CSlide* slide, IAssetLoader* assets, bool layoutsAllowed, bool waitForLoader);
+    // Attaches the active renderer to the clock at an offset and draws once.
+    bool Start(int startOffset);
+    void Stop(bool waitForLoader);
+    // Loads and starts on the slot's loader worker.
+    void RequestLoad(const CSlide* slide, IAssetLoader* assets, bool layoutsAllowed,
+                     int startOffset);
+    void WaitForLoader() { m_loader.WaitIdle(); }
+    [[nodiscard]] bool IsLoading() { return m_loader.IsBusy(); }
+    // Transparent black, published: what an empty or failed slot shows.
+    void ClearFrame();
+
+    [[nodiscard]] CSlideClipsBase& Active() const { return *m_active; }
+    [[nodiscard]] const CSlide* Slide() const { return m_slide; }
+    [[nodiscard]] bool UsesLayout() const { return m_active == &m_adj; }
+
+private:
+    bool AddItem(const CAlbumItem& item, IAssetLoader* assets, double minZoom, double maxZoom);
+
+    CBufferedFrame& m_target;
+    CTimerBase& m_clock;
+    CSlideClipsPZ m_pz;
+    CSlideClipsAdj m_adj;
+    CSlideClipsBase* m_active;
+    const CSlide* m_slide = nullptr;
+    bool m_layoutsAllowed = true;
+    // Declared last: its worker uses the members above and ends first.
+    CAsyncSlideLoader m_loader;
+};
