@@ -1,0 +1,204 @@
+#include "app/Settings.h"
+#include "render/AlbumDirector.h"
+#include "render/AlbumFrameSrc.h"
+#include "render/TimerGenerate.h"
+#include "tests/render/AlbumTestKit.h"
+
+#include <gtest/gtest.h>
+
+using namespace AlbumTestKit;
+
+namespace {
+
+constexpr BGRA kRed{0, 0, 200, 255};
+constexpr BGRA kGreen{0, 180, 0, 255};
+constexpr BGRA kBlue{190, 0, 0, 255};
+
+// An 80 x 64 director on a clock that waits for its renderers, as encoders use.
+struct SDirectorRig {
+    CTimerGenerate clock;
+    std::unique_ptr<CAlbumDirector> director;
+
+    explicit SDirectorRig(double fps, int width = 80, int height = 64) {
+        clock.SetFrameRate(fps);
+        director = std::make_unique<CAlbumDirector>(CAlbumDirector::SSize{width, height}, 1.0,
+                                                    clock, false);
+    }
+    bool Load(CAlbum& album) {
+        if (!director->LoadAlbum(&album, nullptr))
+            return false;
+        clock.SetFrameCount(director->GetFrameCount());
+        return true;
+    }
+    const CImageView* At(int frame) {
+        clock.SetFrame(frame, 1);
+        return director->RenderCurrent(true);
+    }
+};
+
+} // namespace
+
+TEST(AlbumDirector, OneSlideOpensFromAndClosesIntoTransparentBlack) {
+    CTempDir dir;
+    CAlbum album;
+    AddSlide(album, {FlatPicture(dir, "red.png", 80, 60, {0, 0, 200})}, 2, 2);
+    album.m_transitionName = "Fade Plugin";
+    album.m_transitionLength = 2;
+    SDirectorRig rig(25);
+    ASSERT_TRUE(rig.Load(album));
+    EXPECT_EQ(rig.director->GetFrameCount(), 150);
+
+    const CImageView* view = rig.At(0);
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(AllZero(*view)); // the fade starts wholly from the empty frame
+
+    // The 4:3 picture fits the width exactly: rows 2 to 61, black bars above
+    // and below (the slide's background colour).
+    view = rig.At(75);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(Pixel(*view, 40, 32), kRed);
+    EXPECT_EQ(Pixel(*view, 40, 0), (BGRA{0, 0, 0, 255}));
+    EXPECT_EQ(Pixel(*view, 40, 63), (BGRA{0, 0, 0, 255}));
+
+    // Half-way through the opening fade both pictures weigh about the same.
+    view = rig.At(25);
+    ASSERT_NE(view, nullptr);
+    EXPECT_NEAR(Pixel(*view, 40, 32)[2], 100, 3);
+
+    view = rig.At(149);
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(AllZero(*view)); // the closing fade ends wholly in the empty frame
+
+    rig.clock.SetFrame(150, 1);
+    EXPECT_EQ(rig.clock.GetCurrentFrame(), 149); // the clock clamps
+}
+
+TEST(AlbumDirector, ShortTransitionsAndUnloadableSlidesShowEmptyFrames) {
+    CTempDir dir;
+    CAlbum album;
+    std::string red = FlatPicture(dir, "red.png", 80, 60, {0, 0, 200});
+    AddSlide(album, {red}, 1, 0.04);                        // a one-frame opening
+    AddSlide(album, {dir / "missing.png"}, 1, 0);           // cannot be loaded
+    AddSlide(album, {red}, 1, 0.2, "No Such Transition");   // falls back to the first
+    album.m_transitionLength = 0;
+    SDirectorRig rig(25);
+    ASSERT_TRUE(rig.Load(album));
+    // 1 + 25, 0 + 25, 5 + 25, closing 0: the unloadable slide keeps its time.
+    EXPECT_EQ(rig.director->GetFrameCount(), 81);
+
+    EXPECT_TRUE(AllZero(*rig.At(0)));        // one frame: no transition instance
+    EXPECT_EQ(Pixel(*rig.At(10), 40, 32), kRed);
+    EXPECT_TRUE(AllZero(*rig.At(30)));       // the slide that failed to load
+    const CImageView* view = rig.At(53);     // inside the fallback transition
+    ASSERT_NE(view, nullptr);
+    EXPECT_GT(Pixel(*view, 40, 32)[2], 0);
+    EXPECT_LT(Pixel(*view, 40, 32)[2], 200);
+    EXPECT_EQ(Pixel(*rig.At(70), 40, 32), kRed);
+}
+
+TEST(AlbumDirector, SteppingShiftsTheRingAndJumpsReset) {
+    CTempDir dir;
+    CAlbum album;
+    std::string red = FlatPicture(dir, "red.png", 80, 60, {0, 0, 200});
+    std::string blue = FlatPicture(dir, "blue.png", 80, 60, {190, 0, 0});
+    for (int i = 0; i < 6; ++i)
+        AddSlide(album, {i % 2 ? blue : red}, 1, 0.5);
+    album.m_transitionLength = 0.5;
+    SDirectorRig rig(10);
+    ASSERT_TRUE(rig.Load(album));
+    ASSERT_EQ(rig.director->GetFrameCount(), 95);
+    EXPECT_EQ(rig.director->LoadCount(), 3); // current, next, previous
+
+    // Frame by frame the ring moves one slide at a time, one load per slide.
+    for (int frame = 0; frame < 95; ++frame) {
+        const CImageView* view = rig.At(frame);
+        ASSERT_NE(view, nullptr) << frame;
+        int slide = (frame - 5) / 15, inSlide = (frame - 5) % 15;
+        if (frame >= 5 && inSlide < 10 && slide < 6) {
+            EXPECT_EQ(Pixel(*view, 40, 32), slide % 2 ? kBlue : kRed) << frame;
+        }
+    }
+    EXPECT_EQ(rig.director->LoadCount(), 3 + 5);
+
+    // A jump back over five slides reloads all three slots.
+    EXPECT_EQ(Pixel(*rig.At(7), 40, 32), kRed);
+    EXPECT_EQ(rig.director->LoadCount(), 3 + 5 + 3);
+    // One step back over a slide boundary is a shift: one load.
+    EXPECT_EQ(Pixel(*rig.At(22), 40, 32), kBlue);
+    EXPECT_EQ(Pixel(*rig.At(7), 40, 32), kRed);
+    EXPECT_EQ(rig.director->LoadCount(), 3 + 5 + 3 + 2);
+}
+
+TEST(AlbumDirector, ReplacedPicturesShowAtOnce) {
+    CTempDir dir;
+    CAlbum album;
+    AddSlide(album, {FlatPicture(dir, "red.png", 80, 60, {0, 0, 200})}, 1, 0);
+    AddSlide(album, {dir / "red.png"}, 1, 0);
+    SDirectorRig rig(10);
+    ASSERT_TRUE(rig.Load(album));
+    EXPECT_EQ(rig.director->ReplacePicture(2, 0, "x.png"), 0);
+    EXPECT_EQ(rig.director->ReplacePicture(-1, 0, "x.png"), 0);
+    ASSERT_EQ(rig.director->ReplacePicture(1, 0, FlatPicture(dir, "green.png", 80, 60, {0, 180, 0})), 1);
+    EXPECT_EQ(album.GetSlide(1)->GetItem(0)->m_file, dir / "green.png");
+    EXPECT_EQ(Pixel(*rig.At(5), 40, 32), kRed);
+    EXPECT_EQ(Pixel(*rig.At(15), 40, 32), kGreen);
+
+    // A background picture fills the bars around the picture.
+    album.GetSlide(0)->m_backgroundMode = CSlide::kBackgroundStretch;
+    ASSERT_EQ(rig.director->SetBackgroundPicture(0, dir / "green.png"), 1);
+    EXPECT_EQ(Pixel(*rig.At(5), 40, 0), kGreen);
+    EXPECT_EQ(Pixel(*rig.At(5), 40, 32), kRed);
+}
+
+TEST(AlbumDirector, OverlayPictureSitsInItsCorner) {
+    CScopedSettings settings;
+    CTempDir dir;
+    CAlbum album;
+    AddSlide(album, {FlatPicture(dir, "red.png", 80, 60, {0, 0, 200})}, 1, 0);
+    SetSettingString("WmStd", FlatPicture(dir, "logo.png", 20, 10, {0, 180, 0}));
+    SetSettingInt("WmStdPos", 1);
+    // At the reference height of 576 the logo keeps its own size.
+    SDirectorRig rig(10, 720, 576);
+    ASSERT_TRUE(rig.Load(album));
+    ASSERT_TRUE(rig.director->OverlayActive());
+    const CImageView* view = rig.At(5);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(Pixel(*view, 10, 5), kGreen);
+    EXPECT_EQ(Pixel(*view, 1, 1), kGreen);
+    EXPECT_NE(Pixel(*view, 25, 5), kGreen);
+    EXPECT_NE(Pixel(*view, 10, 14), kGreen);
+
+    SetSettingString("WmStd", dir / "logo.xyz");
+    ASSERT_TRUE(rig.Load(album));
+    EXPECT_FALSE(rig.director->OverlayActive());
+}
+
+TEST(AlbumFrameSrc, ServesFramesOfTheFormatItWasGiven) {
+    CTempDir dir;
+    CAlbum album;
+    AddSlide(album, {FlatPicture(dir, "red.png", 80, 60, {0, 0, 200})}, 2, 2);
+    album.m_transitionLength = 2;
+    CAlbumFrameSrc source(false);
+    EXPECT_TRUE(source.SetAlbum(&album, nullptr));
+    const int bad[2] = {0, 64};
+    EXPECT_EQ(source.SetOutputFormat(bad, 1.0, 25, 1, nullptr), 0);
+    EXPECT_EQ(source.GetFrame(0, nullptr), nullptr);
+
+    const int size[2] = {80, 64};
+    ASSERT_EQ(source.SetOutputFormat(size, 1.0, 25, 1, nullptr), 1);
+    EXPECT_EQ(source.GetFrameCount(), 150u);
+    EXPECT_DOUBLE_EQ(source.GetDuration(), 6.0);
+    int stride = 0;
+    const std::uint8_t* lowest = source.GetFrame(75, &stride);
+    ASSERT_NE(lowest, nullptr);
+    ASSERT_LT(stride, 0);
+    // Bottom-up: the lowest row is the bottom picture row (background black).
+    EXPECT_EQ(lowest[40 * 4 + 3], 255);
+    EXPECT_EQ(lowest[40 * 4 + 2], 0);
+    EXPECT_EQ((lowest + 32 * -stride)[40 * 4 + 2], 200);
+    EXPECT_EQ(source.GetFrame(150, &stride), nullptr);
+    EXPECT_NE(source.GetFrame(149, &stride), nullptr);
+
+    CAlbum empty;
+    EXPECT_FALSE(source.SetAlbum(&empty, nullptr));
+}

@@ -1,0 +1,219 @@
+#include "project/ImageSamp.h"
+#include "project/Video.h"
+#include "render/BufferedFrame.h"
+#include "render/FrameSrcImage.h"
+#include "render/FrameSrcVideo.h"
+#include "render/RenderModelBuilder.h"
+#include "render/TimerGenerate.h"
+#include "tests/render/AlbumTestKit.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace AlbumTestKit;
+
+namespace {
+
+constexpr BGRA kRed{0, 0, 200, 255};
+constexpr BGRA kBlue{190, 0, 0, 255};
+
+// One slot: an 80 x 64 bottom-up frame set and its builder on a waiting clock.
+struct SSlotRig {
+    CTimerGenerate clock;
+    CBufferedFrame frame{80, 64, true};
+    std::unique_ptr<CRenderModelBuilder> builder;
+
+    explicit SSlotRig(double fps = 10) {
+        clock.SetFrameRate(fps);
+        clock.SetFrameCount(1000);
+        builder = std::make_unique<CRenderModelBuilder>(frame, 1.0, clock);
+    }
+    const CImageView& At(int frame) {
+        clock.SetFrame(frame, 1);
+        this->frame.Acquire();
+        return this->frame.FrontView();
+    }
+};
+
+// A slide of two pictures, red and blue, with a layout.
+CSlide* TwoPictureSlide(CAlbum& album, const CTempDir& dir, const std::string& layout) {
+    CSlide* slide = AddSlide(album,
+                             {FlatPicture(dir, "red.png", 80, 60, {0, 0, 200}),
+                              FlatPicture(dir, "blue.png", 80, 60, {190, 0, 0})},
+                             1, 0);
+    slide->m_layoutName = layout;
+    slide->m_backgroundColor = 0x00FFFFFF;
+    return slide;
+}
+
+} // namespace
+
+TEST(RenderModelBuilder, LayoutsPlaceThePicturesLiveOrThroughKeyFrames) {
+    CTempDir dir;
+    for (const char* layout : {"Test Halves", "Test Keys"}) {
+        CAlbum album;
+        CSlide* slide = TwoPictureSlide(album, dir, layout);
+        SSlotRig rig;
+        ASSERT_TRUE(rig.builder->Load(slide, nullptr, true, true)) << layout;
+        EXPECT_EQ(rig.builder->UsesLayout(), std::string(layout) == "Test Halves");
+        ASSERT_TRUE(rig.builder->Start(0));
+        const CImageView& view = rig.At(3);
+        // Each picture at half its fitted size, centred on its half of the frame.
+        EXPECT_EQ(Pixel(view, 20, 32), kRed) << layout;
+        EXPECT_EQ(Pixel(view, 60, 32), kBlue) << layout;
+        EXPECT_EQ(Pixel(view, 40, 5), (BGRA{255, 255, 255, 255})) << layout;
+
+        // Without layouts a slide of several pictures shows its composite only.
+        ASSERT_TRUE(rig.builder->Load(slide, nullptr, false, true));
+        EXPECT_EQ(rig.builder->Active().ClipCount(), 0);
+    }
+}
+
+TEST(RenderModelBuilder, TwoSlotsWithOneLiveLayoutKeepTheirPicturesApart) {
+    CTempDir dir;
+    CAlbum album;
+    CSlide* first = TwoPictureSlide(album, dir, "Test Halves");
+    CSlide* second = AddSlide(album,
+                              {FlatPicture(dir, "green.png", 80, 60, {0, 180, 0}), dir / "red.png"},
+                              1, 0);
+    second->m_layoutName = "Test Halves";
+    CTimerGenerate clock;
+    clock.SetFrameRate(10);
+    clock.SetFrameCount(100);
+    CBufferedFrame frameA(80, 64, true), frameB(80, 64, true);
+    CRenderModelBuilder a(frameA, 1.0, clock), b(frameB, 1.0, clock);
+    a.RequestLoad(first, nullptr, true, 0);
+    b.RequestLoad(second, nullptr, true, 0);
+    a.WaitForLoader();
+    b.WaitForLoader();
+    for (int f = 0; f < 8; ++f) {
+        clock.SetFrame(f, 1);
+        frameA.Acquire();
+        frameB.Acquire();
+        ASSERT_EQ(Pixel(frameA.FrontView(), 20, 32), kRed) << f;
+        ASSERT_EQ(Pixel(frameA.FrontView(), 60, 32), kBlue) << f;
+        ASSERT_EQ(Pixel(frameB.FrontView(), 20, 32), (BGRA{0, 180, 0, 255})) << f;
+        ASSERT_EQ(Pixel(frameB.FrontView(), 60, 32), kRed) << f;
+    }
+}
+
+TEST(RenderModelBuilder, KeyFramesAndPicturesThatCannotBeUsedFailTheLoad) {
+    CTempDir dir;
+    CAlbum album;
+    std::string red = FlatPicture(dir, "red.png", 80, 60, {0, 0, 200});
+    CSlide* slide = AddSlide(album, {red}, 1, 0);
+    album.m_transitionLength = 0;
+    SSlotRig rig;
+
+    // Times 0, 0.5 and 0.5: the second 0.5 cannot be inserted.
+    CAlbumItem* item = slide->GetItem(0);
+    item->ClearKeyFrames();
+    for (double t : {0.0, 0.5, 0.5}) {
+        CKeyFrame key;
+        key.m_time = t;
+        item->AddKeyFrame(key);
+    }
+    EXPECT_FALSE(rig.builder->Load(slide, nullptr, true, true));
+
+    // A slide of one frame puts both key-frames on frame 0.
+    item->ResetKeyFrames();
+    slide->m_displayTime = 0.1;
+    EXPECT_FALSE(rig.builder->Load(slide, nullptr, true, true));
+    slide->m_displayTime = 1;
+    EXPECT_TRUE(rig.builder->Load(slide, nullptr, true, true));
+
+    item->m_file = dir.WriteFile("cut.png", ReadWholeFile(red).substr(0, 60));
+    EXPECT_FALSE(rig.builder->Load(slide, nullptr, true, true));
+    item->m_file = dir / "nothing-here.png";
+    EXPECT_FALSE(rig.builder->Load(slide, nullptr, true, true));
+}
+
+TEST(RenderModelBuilder, PanAndZoomFollowTheKeyFrames) {
+    CTempDir dir;
+    CAlbum album;
+    CSlide* slide = AddSlide(album, {FlatPicture(dir, "red.png", 80, 60, {0, 0, 200})}, 1, 0);
+    slide->m_backgroundColor = 0x00FFFFFF;
+    album.m_transitionLength = 0;
+    CAlbumItem* item = slide->GetItem(0);
+    item->ClearKeyFrames();
+    CKeyFrame start, end;
+    start.m_scale = 0.5;
+    end.m_time = 1;
+    end.m_scale = 0.5;
+    end.m_x = 0.25; // a quarter of the frame to the right
+    item->AddKeyFrame(start);
+    item->AddKeyFrame(end);
+    SSlotRig rig;
+    ASSERT_TRUE(rig.builder->Load(slide, nullptr, true, true));
+    ASSERT_TRUE(rig.builder->Start(0));
+    // N = 10 frames: the picture (40 x 30) moves from the centre by 20 pixels,
+    // warped anew on every frame.
+    for (int f = 1; f < 9; ++f)
+        rig.At(f);
+    EXPECT_EQ(rig.builder->Active().Selected()->Pipeline().WarpCount(), 8);
+    EXPECT_EQ(Pixel(rig.At(0), 40, 32), kRed);
+    EXPECT_EQ(Pixel(rig.At(0), 10, 32), (BGRA{255, 255, 255, 255}));
+    EXPECT_EQ(Pixel(rig.At(9), 60, 32), kRed);
+    EXPECT_EQ(Pixel(rig.At(9), 30, 32), (BGRA{255, 255, 255, 255}));
+    // Outside the slide's frames no clip is drawn: the background alone.
+    EXPECT_EQ(Pixel(rig.At(12), 60, 32), (BGRA{255, 255, 255, 255}));
+
+    // A still slide warps once and composes on every frame after.
+    item->ClearKeyFrames();
+    item->ResetKeyFrames();
+    ASSERT_TRUE(rig.builder->Load(slide, nullptr, true, true));
+    ASSERT_TRUE(rig.builder->Start(0));
+    for (int f = 0; f < 9; ++f)
+        rig.At(f);
+    EXPECT_EQ(rig.builder->Active().Selected()->Pipeline().WarpCount(), 1);
+}
+
+TEST(RenderModelBuilder, SamplePicturesAndVideoClips) {
+    CTempDir dir;
+    CAlbum album;
+    CSlide* slide = AddSlide(album, {}, 3, 0);
+    album.m_transitionLength = 0;
+    slide->AddItem(CImageSamp());
+    SSlotRig rig(25);
+    ASSERT_TRUE(rig.builder->Load(slide, nullptr, true, true));
+    ASSERT_TRUE(rig.builder->Start(0));
+    EXPECT_EQ(Pixel(rig.At(1), 40, 32)[3], 255);
+
+    SClipOptions options;
+    options.width = 320;
+    options.height = 240;
+    std::string clip = dir / "clip.mpg";
+    ASSERT_TRUE(WriteClip(clip, options));
+    slide->RemoveItems();
+    CVideo video(clip);
+    video.m_startOffset = 0.2; // five frames in
+    slide->AddItem(video);
+    ASSERT_TRUE(rig.builder->Load(slide, nullptr, true, true));
+    ASSERT_TRUE(rig.builder->Start(0));
+    for (int f : {0, 7, 3, 20, 60}) {
+        const CImageView& view = rig.At(f);
+        // The clip's numbered frames, fitted to the whole 80 x 64 frame set.
+        int expected = f < 25 ? 5 + f : 29; // past its end the last frame stays
+        EXPECT_EQ(ReadClipNumber(view.Row(2), view.IsBottomUp() ? -view.Stride() : view.Stride(),
+                                 80, 60),
+                  expected)
+            << f;
+    }
+}
+
+TEST(FrameSrcImage, DecodesFilesAndBytesWithinTheMaximumSize) {
+    CTempDir dir;
+    std::string jpeg = dir.WriteFile("q.jpg", JpegBytes(QuadrantImage(800, 600)));
+    CFrameSrcImage image;
+    ASSERT_TRUE(image.Load(jpeg, 200, 200));
+    EXPECT_EQ(image.Source().Width(), 200);
+    EXPECT_EQ(image.Source().Height(), 150);
+    std::string bytes = ReadWholeFile(jpeg);
+    ASSERT_TRUE(image.LoadFromMemory(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                     bytes.size(), 0, 0));
+    EXPECT_EQ(image.Source().Width(), 800);
+    EXPECT_EQ(image.Prepared().Width(), 880); // the 40-pixel margin on both sides
+    EXPECT_FALSE(image.LoadFromMemory(reinterpret_cast<const std::uint8_t*>(bytes.data()), 100, 0, 0));
+    EXPECT_FALSE(image.Load(dir / "absent.jpg", 0, 0));
+}
