@@ -231,6 +231,14 @@ bool CAlbumDirector::Compose(const CImageView& top, const CImageView*& view) {
     return true;
 }
 
+void CAlbumDirector::WaitForSlot(int slot) {
+    CRenderModelBuilder& builder = *m_slots[std::size_t(slot)].builder;
+    if (!builder.IsLoading())
+        return;
+    ++m_loadWaits;
+    builder.WaitForLoader();
+}
+
 const CImageView* CAlbumDirector::RenderCurrent(bool sync) {
     if (m_timeline.IsEmpty())
         return nullptr;
@@ -246,7 +254,7 @@ const CImageView* CAlbumDirector::RenderCurrent(bool sync) {
     if (segment->kind == CTimelineSegment::SegSlide) {
         SSlot& slot = m_slots[std::size_t(m_ring)];
         if (sync)
-            slot.builder->WaitForLoader();
+            WaitForSlot(m_ring);
         slot.frame->Acquire();
         view = WholeFrame(slot.frame->FrontView());
     } else {
@@ -255,8 +263,8 @@ const CImageView* CAlbumDirector::RenderCurrent(bool sync) {
         if (!after && segment != slide->prev)
             return nullptr;
         if (sync) {
-            m_slots[std::size_t(index)].builder->WaitForLoader();
-            m_slots[std::size_t(after ? m_ring : Prev())].builder->WaitForLoader();
+            WaitForSlot(index);
+            WaitForSlot(after ? m_ring : Prev());
         }
         SSlot& slot = m_slots[std::size_t(index)];
         slot.transitionView.Fill(0);

@@ -57,6 +57,8 @@ public:
     [[nodiscard]] int RingIndex() const { return m_ring; }
     // Slot loads so far (tests and benchmarks watch the ring work).
     [[nodiscard]] int LoadCount() const { return m_loads; }
+    // Frames that had to wait for a slot still loading.
+    [[nodiscard]] int LoadWaits() const { return m_loadWaits; }
     [[nodiscard]] bool OverlayActive() const { return m_overlayActive; }
     [[nodiscard]] bool HasCaptions() const { return m_withCaptions; }
 
@@ -89,6 +91,7 @@ private:
     void LoadPrevious(bool sync);
     void SetupTransition(int slot, const CTimelineSegment* segment, int from, int to);
     void DropTransition(SSlot& slot);
+    void WaitForSlot(int slot);
     void SetupOverlay();
     bool Compose(const CImageView& top, const CImageView*& view);
     const CImageView* WholeFrame(const CImageView& view);
@@ -107,6 +110,7 @@ private:
     CTimeline m_timeline;
     int m_ring = 0;
     int m_loads = 0;
+    int m_loadWaits = 0;
     std::array<SSlot, 3> m_slots;
 
     std::uint8_t* m_compose = nullptr;

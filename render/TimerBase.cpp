@@ -55,6 +55,9 @@ void CTimerBase::CTimerEvent::Trigger(bool quit) {
     if (!m_active)
         return;
     std::lock_guard lock(m_mutex);
+    // A worker told to quit stays done, so nobody waits for it.
+    if (m_quit)
+        return;
     m_done.Reset();
     if (quit)
         m_quit = true;
@@ -156,20 +159,29 @@ int CTimerBase::Next() {
     return SignalAll(m_wait) ? 1 : 0;
 }
 
+// The events are taken under the list lock and signalled and waited for
+// outside it, so a worker may be added or removed while a frame renders; the
+// copies keep removed events alive until the wait is over.
 bool CTimerBase::SignalAll(bool wait) {
-    std::lock_guard lock(m_listMutex);
-    for (auto& event : m_events)
+    SSnapshot snapshot = TakeSnapshot();
+    for (auto& event : snapshot.events)
         if (event->IsActive())
             event->Trigger(false);
-    return !wait || WaitForWorkers();
+    return !wait || WaitFor(snapshot);
 }
 
-bool CTimerBase::WaitForWorkers() {
+bool CTimerBase::WaitForWorkers() { return WaitFor(TakeSnapshot()); }
+
+CTimerBase::SSnapshot CTimerBase::TakeSnapshot() {
     std::lock_guard lock(m_listMutex);
-    if (m_doneHandles.empty())
+    return {m_events, m_doneHandles};
+}
+
+bool CTimerBase::WaitFor(const SSnapshot& snapshot) {
+    if (snapshot.handles.empty())
         return true;
     for (;;) {
-        if (CEvent::WaitAll(m_doneHandles, CEvent::Clock::now() + std::chrono::milliseconds(100)))
+        if (CEvent::WaitAll(snapshot.handles, CEvent::Clock::now() + std::chrono::milliseconds(100)))
             return true;
         if (m_stop)
             return false;
@@ -186,14 +198,14 @@ void CTimerBase::RebuildHandles() {
 
 CTimerBase::CTimerEvent* CTimerBase::AddEvent() {
     std::lock_guard lock(m_listMutex);
-    m_events.push_back(std::make_unique<CTimerEvent>(*this));
+    m_events.push_back(std::make_shared<CTimerEvent>(*this));
     CTimerEvent* event = m_events.back().get();
     RebuildHandles();
     return event;
 }
 
 void CTimerBase::RemoveEvent(CTimerEvent* event) {
-    std::unique_ptr<CTimerEvent> removed;
+    std::shared_ptr<CTimerEvent> removed;
     {
         std::lock_guard lock(m_listMutex);
         auto it = std::find_if(m_events.begin(), m_events.end(),
@@ -204,11 +216,13 @@ void CTimerBase::RemoveEvent(CTimerEvent* event) {
         m_events.erase(it);
         RebuildHandles();
     }
-    // The worker ends outside the list lock: it may be waiting to signal.
+    // The worker ends outside the list lock, before this returns, even while a
+    // signaller still holds the event: nothing runs its procedure afterwards.
+    removed->StopWorker();
 }
 
 void CTimerBase::Shutdown() {
-    std::vector<std::unique_ptr<CTimerEvent>> events;
+    std::vector<std::shared_ptr<CTimerEvent>> events;
     {
         m_stop = true;
         std::lock_guard lock(m_listMutex);
@@ -220,6 +234,7 @@ void CTimerBase::Shutdown() {
         m_doneHandles.clear();
         AddExtraHandles(m_doneHandles);
     }
-    // Each event's destructor joins its thread.
+    for (auto& event : events)
+        event->StopWorker();
     events.clear();
 }

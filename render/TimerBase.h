@@ -18,8 +18,8 @@ class ITimerEventProc;
 // worker has finished it.
 //
 // Locks: the frame lock guards the frame fields and is never held while
-// signalling or waiting; the event-list lock is held while signalling and
-// waiting; each event has its own lock, always taken after the list lock.
+// signalling or waiting; the event-list lock guards the list only (signalling
+// and waiting work on a copy); each event has its own lock.
 class CTimerBase {
 public:
     // One worker: runs its procedure once per signal on its own thread;
@@ -89,6 +89,12 @@ protected:
     bool SignalAll(bool wait);
     // Waits until every worker is done (true) or the stop flag is set (false).
     bool WaitForWorkers();
+    struct SSnapshot {
+        std::vector<std::shared_ptr<CTimerEvent>> events;
+        std::vector<CEvent*> handles;
+    };
+    SSnapshot TakeSnapshot();
+    bool WaitFor(const SSnapshot& snapshot);
     // Events the clock waits for besides the workers' done events.
     virtual void AddExtraHandles(std::vector<CEvent*>&) {}
 
@@ -100,7 +106,7 @@ protected:
     int m_frameCount = 0;
 
     std::recursive_mutex m_listMutex;
-    std::vector<std::unique_ptr<CTimerEvent>> m_events;
+    std::vector<std::shared_ptr<CTimerEvent>> m_events;
     std::vector<CEvent*> m_doneHandles;
     std::atomic<bool> m_stop{false};
 };
