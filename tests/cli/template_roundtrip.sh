@@ -24,6 +24,22 @@ PY
 "$cli" pack "$work/dump/album.json" -o "$work/again.vez" 2> /dev/null
 cmp <(unzip -p "$demo" project.kvs) <(unzip -p "$work/again.vez" project.kvs)
 
+# Frames: slide 1 at 2.5 s, then with picture 1 replaced by another picture
+# of the package; both PNGs have the asked size and differ.
+"$cli" frame "$demo" --at 2.5 --size 360x288 -o "$work/a.png" > /dev/null
+unzip -p "$demo" 'Files/02-wide.png' > "$work/wide.png"
+"$cli" frame "$demo" --frame 62 --size 360x288 --replace "1=$work/wide.png" -o "$work/b.png" > /dev/null
+python3 - "$work/a.png" "$work/b.png" <<'PY'
+import struct, sys
+for name in sys.argv[1:]:
+    head = open(name, "rb").read(24)
+    assert head[:8] == b"\x89PNG\r\n\x1a\n", name
+    assert struct.unpack(">II", head[16:24]) == (360, 288), name
+PY
+! cmp -s "$work/a.png" "$work/b.png"
+"$cli" frames "$demo" --size 96x72 --every 100 -o "$work/frames" > /dev/null
+[ "$(ls "$work/frames" | wc -l)" = 11 ]
+
 # Bad input: a clear one-line message naming the file, and a failure status.
 expect_failure() {
     local want=$1; shift
@@ -45,5 +61,9 @@ echo '{"slides": 3}' > "$work/album.json"
 expect_failure 2 "$cli" pack "$work/album.json" -o "$work/x.vez"
 grep -q "album.slides" "$work/err"
 expect_failure 64 "$cli" info
+expect_failure 64 "$cli" frame "$demo" --frame 99999 -o "$work/c.png"
+expect_failure 64 "$cli" frame "$demo" --at 1 --replace "11=$work/wide.png" -o "$work/c.png"
+expect_failure 2 "$cli" frame "$demo" --at 1 --replace "1=$work/none.png" -o "$work/c.png"
+expect_failure 64 "$cli" frame "$demo" -o "$work/c.png"
 expect_failure 64 "$cli" frobnicate
 echo "template round trip: ok"
