@@ -92,8 +92,8 @@ void CClipPipeline::Refit() {
 
 void CClipPipeline::Clear() {
     if (m_layer)
-        std::memset(m_layer, 0, std::size_t(m_stride) * std::size_t(m_height));
-    m_dirty = {0, 0, 0, 0};
+        m_view.Fill(0, m_written);
+    m_dirty = m_written = {0, 0, 0, 0};
     m_dirtyCache = true;
 }
 
@@ -132,17 +132,24 @@ bool CClipPipeline::Place(double x, double y, double scaleX, double scaleY, doub
                 std::max(0, m_bottomUp ? m_height - memBottom : memTop),
                 std::min(m_width, int(x1 + coeffs[0][2] + 1)),
                 std::min(m_height, m_bottomUp ? m_height - memTop : memBottom)};
-    const Ipp8u zero[4] = {0, 0, 0, 0};
     ++m_warps;
+    // Only what the last warp wrote needs clearing: the rest of the layer is
+    // still transparent.
+    m_view.Fill(0, m_written);
+    // The smooth edge reaches up to one source pixel beyond the bound.
+    int pad = int(std::ceil(std::max(std::fabs(scaleX), std::fabs(scaleY)))) + 2;
+    m_written = Intersect({dirty.left - pad, dirty.top - pad, dirty.right + pad, dirty.bottom + pad},
+                          m_view.Bounds());
     // The source's first memory row with a positive step; the layer likewise.
     const std::uint8_t* srcFirst = src.PixelAt(src.Bounds());
-    bool ok = CCPU::ippiSet_8u_C4R(zero, m_layer, m_stride, {m_width, m_height}) == ippStsNoErr &&
-              CCPU::ippiWarpAffine_8u_C4R(srcFirst, {src.Width(), src.Height()}, src.Stride(),
+    bool ok = CCPU::ippiWarpAffine_8u_C4R(srcFirst, {src.Width(), src.Height()}, src.Stride(),
                                           srcRoi, m_layer, m_stride, {0, 0, m_width, m_height},
                                           coeffs, IPPI_INTER_LINEAR | IPPI_SMOOTH_EDGE) == ippStsNoErr;
-    if (ok && a != 255) {
+    if (ok && a != 255 && !IsEmpty(m_written)) {
         const Ipp8u value[4] = {Ipp8u(a), Ipp8u(a), Ipp8u(a), Ipp8u(a)};
-        ok = CCPU::ippiMulCScale_8u_C4IR(value, m_layer, m_stride, {m_width, m_height}) == ippStsNoErr;
+        ok = CCPU::ippiMulCScale_8u_C4IR(value, m_view.PixelAt(m_written), m_stride,
+                                         {m_written.right - m_written.left,
+                                          m_written.bottom - m_written.top}) == ippStsNoErr;
     }
     m_dirty = ok ? dirty : SRect{0, 0, 0, 0};
     if (IsEmpty(m_dirty))

@@ -52,6 +52,7 @@ private:
     int m_stride = 0;
     CImageView m_view;
     SRect m_dirty{0, 0, 0, 0};
+    SRect m_written{0, 0, 0, 0}; // may hold non-zero pixels
 
     CFrameSrc* m_source = nullptr;
     int m_mode = kFitInside;
