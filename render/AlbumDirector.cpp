@@ -8,6 +8,7 @@
 #include "media/MediaFacts.h"
 #include "project/Album.h"
 #include "project/Slide.h"
+#include "render/AlbumTextBuilder.h"
 #include "render/BufferedFrame.h"
 #include "render/ClipPipeline.h"
 #include "render/FrameSrcImage.h"
@@ -64,10 +65,15 @@ CAlbumDirector::CAlbumDirector(SSize size, double pixelAspect, CTimerBase& clock
         slot.transitionBits = AllocateFrame(size.width, size.height, slot.transitionView);
     }
     m_compose = AllocateFrame(size.width, size.height, m_composeView);
+    if (m_withCaptions) {
+        m_captionFrame = std::make_unique<CBufferedFrame>(size.width, size.height, true);
+        m_text = std::make_unique<CAlbumTextBuilder>(*m_captionFrame, m_pixelAspect, clock, effects);
+    }
 }
 
 CAlbumDirector::~CAlbumDirector() {
     Clear();
+    m_text.reset();
     for (SSlot& slot : m_slots) {
         slot.builder.reset();
         CCPU::ippiFree(slot.transitionBits);
@@ -83,6 +89,8 @@ void CAlbumDirector::Clear() {
         slot.transitionView.Fill(0);
         DropTransition(slot);
     }
+    if (m_text)
+        m_text->Clear();
     m_timeline.Clear();
 }
 
@@ -91,8 +99,18 @@ bool CAlbumDirector::LoadAlbum(CAlbum* album, IAssetLoader* assets) {
     m_album = album;
     m_assets = assets;
     SetupOverlay();
-    if (!album || !m_timeline.Build(*album, m_clock.GetFrameRate()))
+    if (!album)
         return false;
+    int number = 0;
+    const int count = album->GetSlideCount();
+    auto captions = [this, &number, count](const CSlide& slide, double start) {
+        if (m_text)
+            m_text->AddSlideCaptions(slide, start, ++number, count);
+    };
+    if (!m_timeline.Build(*album, m_clock.GetFrameRate(), captions))
+        return false;
+    if (m_text)
+        m_text->Start(0);
     Reset();
     return true;
 }
@@ -274,6 +292,12 @@ const CImageView* CAlbumDirector::RenderCurrent(bool sync) {
                                     slot.transitionView.PixelAt(m_output), stride);
         }
         view = &slot.transitionView;
+    }
+    if (view && m_captionFrame && m_captionFrame->Acquire()) {
+        SRect drawn{};
+        const CImageView& captions = m_captionFrame->FrontView(&drawn);
+        if (!IsEmpty(drawn) && !Compose(captions, view))
+            return nullptr;
     }
     if (view && m_overlayActive && !Compose(m_overlayView, view))
         return nullptr;

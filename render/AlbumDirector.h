@@ -10,6 +10,7 @@
 #include <string>
 
 class CAlbum;
+class CAlbumTextBuilder;
 class CBufferedFrame;
 class CClipPipeline;
 class CEffect;
@@ -61,6 +62,7 @@ public:
     [[nodiscard]] int LoadWaits() const { return m_loadWaits; }
     [[nodiscard]] bool OverlayActive() const { return m_overlayActive; }
     [[nodiscard]] bool HasCaptions() const { return m_withCaptions; }
+    [[nodiscard]] CAlbumTextBuilder* TextBuilder() const { return m_text.get(); }
 
 private:
     // A transition's view of one slot: the slot's newest published frame.
@@ -112,6 +114,10 @@ private:
     int m_loads = 0;
     int m_loadWaits = 0;
     std::array<SSlot, 3> m_slots;
+
+    // The caption layer and what fills it (with captions on).
+    std::unique_ptr<CBufferedFrame> m_captionFrame;
+    std::unique_ptr<CAlbumTextBuilder> m_text;
 
     std::uint8_t* m_compose = nullptr;
     CImageView m_composeView;
