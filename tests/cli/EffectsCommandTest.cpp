@@ -29,11 +29,19 @@ TEST(EffectsCommand, ListsTheBlendTransitionsWithTheirParameters) {
     ASSERT_EQ(status, 0) << out;
     const auto list = nlohmann::json::parse(out);
     std::set<std::string> names;
+    int texts = 0;
     for (const auto& e : list) {
+        if (e["module"] == "titlefx.so") {
+            EXPECT_EQ(e["kind"], "text");
+            EXPECT_TRUE(e["parameters"].empty());
+            ++texts;
+            continue;
+        }
         EXPECT_EQ(e["module"], "transfx.so");
         EXPECT_EQ(e["kind"], "transition");
         names.insert(e["name"].get<std::string>());
     }
+    EXPECT_EQ(texts, 27);
     EXPECT_EQ(names, (std::set<std::string>{"Fade Plugin", "Contrast Plugin", "Blur Plugin",
                                             "Speckle Plugin", "Zoom Plugin", "Circle Plugin",
                                             "Wipe Plugin", "Shutter Plugin", "Polygon Plugin"}));

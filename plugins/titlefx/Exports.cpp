@@ -1,0 +1,8 @@
+// The two functions the host looks up in the module.
+#include "effects/EffectInterface.h"
+#include "plugins/titlefx/Catalogue.h"
+#include "plugins/titlefx/TextEffect.h"
+
+KV_EFFECT_EXPORT int GetNumEffects() { return titlefx::kTextEffectCount; }
+
+KV_EFFECT_EXPORT IEffect* CreateEffect(int index) { return titlefx::CreateTextEffect(index); }
