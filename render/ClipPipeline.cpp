@@ -142,9 +142,18 @@ bool CClipPipeline::Place(double x, double y, double scaleX, double scaleY, doub
                           m_view.Bounds());
     // The source's first memory row with a positive step; the layer likewise.
     const std::uint8_t* srcFirst = src.PixelAt(src.Bounds());
+    // The warp visits only the rows and columns it can reach (memory rows
+    // count upwards in a bottom-up layer).
+    if (IsEmpty(m_written)) {
+        m_dirty = {0, 0, 0, 0};
+        return true;
+    }
+    const int memRow = m_bottomUp ? m_height - m_written.bottom : m_written.top;
+    const IppiRect reach{m_written.left, memRow, m_written.right - m_written.left,
+                         m_written.bottom - m_written.top};
     bool ok = CCPU::ippiWarpAffine_8u_C4R(srcFirst, {src.Width(), src.Height()}, src.Stride(),
-                                          srcRoi, m_layer, m_stride, {0, 0, m_width, m_height},
-                                          coeffs, IPPI_INTER_LINEAR | IPPI_SMOOTH_EDGE) == ippStsNoErr;
+                                          srcRoi, m_layer, m_stride, reach, coeffs,
+                                          IPPI_INTER_LINEAR | IPPI_SMOOTH_EDGE) == ippStsNoErr;
     if (ok && a != 255 && !IsEmpty(m_written)) {
         const Ipp8u value[4] = {Ipp8u(a), Ipp8u(a), Ipp8u(a), Ipp8u(a)};
         ok = CCPU::ippiMulCScale_8u_C4IR(value, m_view.PixelAt(m_written), m_stride,
