@@ -6,7 +6,6 @@
 // sample point with the same double arithmetic, and every kernel sums the same
 // integer products.
 #include "imgcore/CPU.h"
-
 #include "imgcore/CPUInternal.h"
 
 #include <algorithm>
@@ -48,8 +47,7 @@ struct SSource {
 // point needs one neighbour inside, (x0 − 1, x1) × (y0 − 1, y1); plain linear
 // keeps points on the pixels, [x0, x1 − 1] × [y0, y1 − 1].
 inline bool InBand(const SSource& s, bool smooth, double u, double v) {
-    if (smooth)
-        return u > s.x0 - 1.0 && u < s.x1 && v > s.y0 - 1.0 && v < s.y1;
+    if (smooth) return u > s.x0 - 1.0 && u < s.x1 && v > s.y0 - 1.0 && v < s.y1;
     return u >= s.x0 && u <= s.x1 - 1.0 && v >= s.y0 && v <= s.y1 - 1.0;
 }
 
@@ -60,7 +58,9 @@ inline bool Inside(const SSource& s, double u, double v) {
 
 // The 8-bit weight of the right (or lower) neighbour, 0..256, of a coordinate
 // whose integer part is i.
-inline int Fraction(double t, int i) { return int((t - i) * 256 + 0.5); }
+inline int Fraction(double t, int i) {
+    return int((t - i) * 256 + 0.5);
+}
 
 // A linear sample at (u, v) anywhere in the band. Outside neighbours are the
 // edge pixel (plain) or what the destination holds (smooth edge); a zero
@@ -83,8 +83,8 @@ inline void EdgePixel(const SSource& s, bool smooth, double u, double v, Ipp8u* 
     }
     Ipp8u result[4];
     for (int c = 0; c < 4; ++c)
-        result[c] = Ipp8u((px[0][c] * w[0] + px[1][c] * w[1] + px[2][c] * w[2] + px[3][c] * w[3] +
-                           32768) >> 16);
+        result[c] = Ipp8u(
+            (px[0][c] * w[0] + px[1][c] * w[1] + px[2][c] * w[2] + px[3][c] * w[3] + 32768) >> 16);
     std::memcpy(out, result, 4);
 }
 
@@ -99,13 +99,11 @@ void WarpPlain(const SSource& s, Ipp8u* pDst, int dstStep, IppiRect dstRoi, cons
             Ipp8u* out = d + 4 * x;
             if (mode == IPPI_INTER_NN) {
                 const double nu = std::floor(u + 0.5), nv = std::floor(v + 0.5);
-                if (nu < s.x0 || nu >= s.x1 || nv < s.y0 || nv >= s.y1)
-                    continue;
+                if (nu < s.x0 || nu >= s.x1 || nv < s.y0 || nv >= s.y1) continue;
                 std::memcpy(out, Row(s.pixels, s.step, int(nv)) + 4 * int(nu), 4);
                 continue;
             }
-            if (InBand(s, smooth, u, v))
-                EdgePixel(s, smooth, u, v, out);
+            if (InBand(s, smooth, u, v)) EdgePixel(s, smooth, u, v, out);
         }
     }
 }
@@ -117,19 +115,16 @@ void WarpPlain(const SSource& s, Ipp8u* pDst, int dstStep, IppiRect dstRoi, cons
 // than the rounding of that arithmetic. The caller then trims the ends with
 // exact tests. Non-finite input leaves nothing.
 void NarrowSpan(double a, double b, double lo, double hi, int& first, int& last) {
-    if (first >= last)
-        return;
+    if (first >= last) return;
     const double reach = std::max(std::fabs(double(first)), std::fabs(double(last)));
     const double slack =
         1e-6 * (std::fabs(b) + std::fabs(a) * reach + std::fabs(lo) + std::fabs(hi) + 1.0);
     if (a == 0) {
-        if (!(b >= lo - slack && b <= hi + slack))
-            last = first;
+        if (!(b >= lo - slack && b <= hi + slack)) last = first;
         return;
     }
     double t0 = (lo - slack - b) / a, t1 = (hi + slack - b) / a;
-    if (a < 0)
-        std::swap(t0, t1);
+    if (a < 0) std::swap(t0, t1);
     // Clamped before any conversion to int; a NaN fails the test below.
     t0 = t0 > first ? t0 : double(first);
     t1 = t1 < last ? t1 : double(last);
@@ -171,7 +166,9 @@ SWarpScratch& Scratch() {
     return scratch;
 }
 
-inline int PackWeights(int f) { return (256 - f) | (f << 16); }
+inline int PackWeights(int f) {
+    return (256 - f) | (f << 16);
+}
 
 // The interior formula on one pixel, whose four neighbours start at p0 (upper
 // row) and p1 (lower row); fx, fy are the weights of the right and the lower
@@ -232,7 +229,8 @@ inline void Store1(Ipp8u* d, __m128i a) {
 // bytes (a multiple of four).
 void BlendRows(const Ipp8u* r0, const Ipp8u* r1, int fy, int bytes, std::int16_t* out) {
     const __m128i zero = _mm_setzero_si128(), flip = _mm_set1_epi16(std::int16_t(0x8000));
-    const __m128i w0 = _mm_set1_epi16(std::int16_t(256 - fy)), w1 = _mm_set1_epi16(std::int16_t(fy));
+    const __m128i w0 = _mm_set1_epi16(std::int16_t(256 - fy)),
+                  w1 = _mm_set1_epi16(std::int16_t(fy));
     // Products and their sum stay below 65536, so the low words are exact;
     // flipping the top bit subtracts 32768.
     auto blend = [&](__m128i a, __m128i b) {
@@ -263,8 +261,7 @@ void UprightRow(const SSource& s, int iv, int fy, const int* iu, const int* wx, 
                 SWarpScratch& scratch) {
     const int first = std::min(iu[0], iu[n - 1]), last = std::max(iu[0], iu[n - 1]) + 1;
     const int bytes = 4 * (last - first + 1);
-    if (scratch.blend.size() < std::size_t(bytes))
-        scratch.blend.resize(std::size_t(bytes));
+    if (scratch.blend.size() < std::size_t(bytes)) scratch.blend.resize(std::size_t(bytes));
     std::int16_t* blend = scratch.blend.data();
     BlendRows(Row(s.pixels, s.step, iv) + 4 * first, Row(s.pixels, s.step, iv + 1) + 4 * first, fy,
               bytes, blend);
@@ -310,8 +307,8 @@ void SampledRow(const SSource& s, const int* iu, const int* iv, const int* wx, c
 
 #endif
 
-void WarpLinearFast(const SSource& s, Ipp8u* pDst, int dstStep, IppiRect dstRoi,
-                    const SInverse& m, bool smooth) {
+void WarpLinearFast(const SSource& s, Ipp8u* pDst, int dstStep, IppiRect dstRoi, const SInverse& m,
+                    bool smooth) {
     SWarpScratch& scratch = Scratch();
     // Without rotation or shear (i01 = i10 = 0, either sign), i01·y + i02 is
     // i02 on every row and i10·x + vb is vb on every column: u depends on the
@@ -334,24 +331,21 @@ void WarpLinearFast(const SSource& s, Ipp8u* pDst, int dstStep, IppiRect dstRoi,
         NarrowSpan(m.i00, ub, uLo, uHi, bandFirst, bandLast);
         NarrowSpan(m.i10, vb, vLo, vHi, bandFirst, bandLast);
         TrimSpan(bandFirst, bandLast, [&](int x) { return InBand(s, smooth, uAt(x), vAt(x)); });
-        if (bandFirst == bandLast)
-            continue;
+        if (bandFirst == bandLast) continue;
         // The interior within it; an empty interior leaves the whole band to
         // the edge code.
         int first = bandFirst, last = bandLast;
         NarrowSpan(m.i00, ub, s.x0, s.x1 - 1, first, last);
         NarrowSpan(m.i10, vb, s.y0, s.y1 - 1, first, last);
         TrimSpan(first, last, [&](int x) { return Inside(s, uAt(x), vAt(x)); });
-        if (first == last)
-            first = last = bandLast;
+        if (first == last) first = last = bandLast;
 
         for (int x = bandFirst; x < first; ++x)
             EdgePixel(s, smooth, uAt(x), vAt(x), d + 4 * x);
         for (int x = last; x < bandLast; ++x)
             EdgePixel(s, smooth, uAt(x), vAt(x), d + 4 * x);
         const int n = last - first;
-        if (n == 0)
-            continue;
+        if (n == 0) continue;
 
         if (scratch.iu.size() < std::size_t(n)) {
             scratch.iu.resize(std::size_t(n));
@@ -398,19 +392,16 @@ void WarpLinearFast(const SSource& s, Ipp8u* pDst, int dstStep, IppiRect dstRoi,
                 scratch.wy[std::size_t(k)] = PackWeights(Fraction(v, iv));
             }
         }
-        SampledRow(s, scratch.iu.data(), scratch.iv.data(), scratch.wx.data(), scratch.wy.data(),
-                   n, d + 4 * first);
+        SampledRow(s, scratch.iu.data(), scratch.iv.data(), scratch.wx.data(), scratch.wy.data(), n,
+                   d + 4 * first);
     }
 }
 
 } // namespace
 
-IppStatus CCPU::ippiGetAffineBound(IppiRect srcRoi, double bound[2][2],
-                                   const double coeffs[2][3]) {
-    if (!bound || !coeffs)
-        return ippStsNullPtrErr;
-    if (srcRoi.width < 1 || srcRoi.height < 1)
-        return ippStsSizeErr;
+IppStatus CCPU::ippiGetAffineBound(IppiRect srcRoi, double bound[2][2], const double coeffs[2][3]) {
+    if (!bound || !coeffs) return ippStsNullPtrErr;
+    if (srcRoi.width < 1 || srcRoi.height < 1) return ippStsSizeErr;
     const double xs[2] = {double(srcRoi.x), double(srcRoi.x + srcRoi.width - 1)};
     const double ys[2] = {double(srcRoi.y), double(srcRoi.y + srcRoi.height - 1)};
     bound[0][0] = bound[0][1] = HUGE_VAL;
@@ -430,10 +421,8 @@ IppStatus CCPU::ippiGetAffineBound(IppiRect srcRoi, double bound[2][2],
 IppStatus CCPU::ippiWarpAffine_8u_C4R(const Ipp8u* pSrc, IppiSize srcSize, int srcStep,
                                       IppiRect srcRoi, Ipp8u* pDst, int dstStep, IppiRect dstRoi,
                                       const double coeffs[2][3], int interpolation) {
-    if (!pSrc || !pDst || !coeffs)
-        return ippStsNullPtrErr;
-    if (IppStatus s = CheckPicture(pSrc, srcStep, srcSize, 4))
-        return s;
+    if (!pSrc || !pDst || !coeffs) return ippStsNullPtrErr;
+    if (IppStatus s = CheckPicture(pSrc, srcStep, srcSize, 4)) return s;
     if (dstRoi.width < 1 || dstRoi.height < 1 || dstRoi.x < 0 || dstRoi.y < 0 ||
         dstRoi.width > INT_MAX - dstRoi.x || dstRoi.height > INT_MAX - dstRoi.y)
         return ippStsSizeErr;
@@ -441,17 +430,14 @@ IppStatus CCPU::ippiWarpAffine_8u_C4R(const Ipp8u* pSrc, IppiSize srcSize, int s
         return s;
     const bool smooth = (interpolation & IPPI_SMOOTH_EDGE) != 0;
     const int mode = interpolation & ~IPPI_SMOOTH_EDGE;
-    if (mode != IPPI_INTER_NN && mode != IPPI_INTER_LINEAR)
-        return ippStsInterpolationErr;
+    if (mode != IPPI_INTER_NN && mode != IPPI_INTER_LINEAR) return ippStsInterpolationErr;
     // A map with a NaN or an infinity has no sample points to speak of; the
     // plain nearest-neighbour loop would otherwise convert a NaN to a row.
     for (int r = 0; r < 2; ++r)
         for (int c = 0; c < 3; ++c)
-            if (!std::isfinite(coeffs[r][c]))
-                return ippStsCoeffErr;
+            if (!std::isfinite(coeffs[r][c])) return ippStsCoeffErr;
     const double det = coeffs[0][0] * coeffs[1][1] - coeffs[0][1] * coeffs[1][0];
-    if (!std::isfinite(det) || std::fabs(det) < 1e-12)
-        return ippStsCoeffErr;
+    if (!std::isfinite(det) || std::fabs(det) < 1e-12) return ippStsCoeffErr;
     // The ROI's far edges in 64 bits: a ROI far out must not wrap around.
     auto clipEnd = [](int start, int length, int size) {
         return int(std::min<long long>(static_cast<long long>(start) + length, size));
@@ -462,8 +448,7 @@ IppStatus CCPU::ippiWarpAffine_8u_C4R(const Ipp8u* pSrc, IppiSize srcSize, int s
                          std::max(srcRoi.y, 0),
                          clipEnd(srcRoi.x, srcRoi.width, srcSize.width),
                          clipEnd(srcRoi.y, srcRoi.height, srcSize.height)};
-    if (source.x1 <= source.x0 || source.y1 <= source.y0)
-        return ippStsNoOperation;
+    if (source.x1 <= source.x0 || source.y1 <= source.y0) return ippStsNoOperation;
 
     SInverse m;
     m.i00 = coeffs[1][1] / det, m.i01 = -coeffs[0][1] / det;

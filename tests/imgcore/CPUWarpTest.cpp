@@ -4,10 +4,9 @@
 #include "imgcore/CPU.h"
 #include "imgcore/CPUInternal.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -60,8 +59,8 @@ std::string Describe(const SMap& m, int interpolation) {
 // Warps with the fast path and with the reference onto copies of the same
 // noisy destination and expects the same bytes everywhere. bottomUp walks both
 // pictures with negative steps.
-void ExpectSameAsReference(const SBuffer& src, IppiRect srcRoi, const SBuffer& dst,
-                           IppiRect dstRoi, const SMap& map, int interpolation, bool bottomUp) {
+void ExpectSameAsReference(const SBuffer& src, IppiRect srcRoi, const SBuffer& dst, IppiRect dstRoi,
+                           const SMap& map, int interpolation, bool bottomUp) {
     auto run = [&](bool reference) {
         SBuffer out = dst;
         const bool previous = imgcore::SetReference(reference);
@@ -116,14 +115,16 @@ TEST(CPUWarp, PlacedPicturesMatchTheReferenceAtEveryScaleAndAngle) {
             // third of the destination either way plus a random fraction.
             double bound[2][2];
             ASSERT_EQ(CCPU::ippiGetAffineBound({0, 0, src.w, src.h}, bound, map.c), 0);
-            const double mx = (random.Next() % 33) / 100.0 - 0.16, my = (random.Next() % 33) / 100.0 - 0.16;
-            map.c[0][2] = dst.w / 2.0 - (bound[0][0] + bound[1][0]) / 2 + mx * dst.w + random.Fraction();
-            map.c[1][2] = dst.h / 2.0 - (bound[0][1] + bound[1][1]) / 2 + my * dst.h + random.Fraction();
+            const double mx = (random.Next() % 33) / 100.0 - 0.16,
+                         my = (random.Next() % 33) / 100.0 - 0.16;
+            map.c[0][2] =
+                dst.w / 2.0 - (bound[0][0] + bound[1][0]) / 2 + mx * dst.w + random.Fraction();
+            map.c[1][2] =
+                dst.h / 2.0 - (bound[0][1] + bound[1][1]) / 2 + my * dst.h + random.Fraction();
             for (int mode : kModes) {
-                ExpectSameAsReference(src, {0, 0, src.w, src.h}, dst, {0, 0, dst.w, dst.h}, map, mode,
-                                      shift >= 4);
-                if (HasFatalFailure())
-                    return;
+                ExpectSameAsReference(src, {0, 0, src.w, src.h}, dst, {0, 0, dst.w, dst.h}, map,
+                                      mode, shift >= 4);
+                if (HasFatalFailure()) return;
             }
         }
     }
@@ -136,21 +137,21 @@ TEST(CPUWarp, RegionsOfInterestAndExactMapsMatchTheReference) {
     // interior column, where the interior and the edge band meet; exact
     // quarter turns have zero terms of either sign.
     const SMap maps[] = {
-        {1, 0, 0, 0, 1, 0},          {1, 0, 0.5, 0, 1, -0.5},   {1, 0, -3, 0, 1, 2},
-        {2, 0, 1, 0, 2, 1},          {0.5, 0, 0.25, 0, 0.5, 0}, {-1, 0, 39, 0, -1, 29},
-        {0, -1, 35, 1, 0, 3},        {0, 1, -2.5, -1, 0, 33.5}, {1, 0.25, 0, 0, 1, 0},
-        {0.75, 0, 2.0 / 3, 0, 1.25, 1.0 / 7},
+        {1, 0, 0, 0, 1, 0},        {1, 0, 0.5, 0, 1, -0.5},
+        {1, 0, -3, 0, 1, 2},       {2, 0, 1, 0, 2, 1},
+        {0.5, 0, 0.25, 0, 0.5, 0}, {-1, 0, 39, 0, -1, 29},
+        {0, -1, 35, 1, 0, 3},      {0, 1, -2.5, -1, 0, 33.5},
+        {1, 0.25, 0, 0, 1, 0},     {0.75, 0, 2.0 / 3, 0, 1.25, 1.0 / 7},
     };
-    const IppiRect srcRois[] = {{0, 0, 40, 30}, {5, 3, 20, 17}, {-4, -2, 50, 40}, {38, 0, 2, 30},
-                                {10, 10, 1, 1}};
+    const IppiRect srcRois[] = {
+        {0, 0, 40, 30}, {5, 3, 20, 17}, {-4, -2, 50, 40}, {38, 0, 2, 30}, {10, 10, 1, 1}};
     const IppiRect dstRois[] = {{0, 0, 45, 36}, {3, 2, 30, 20}, {44, 0, 1, 36}};
     for (const SMap& map : maps)
         for (const IppiRect& srcRoi : srcRois)
             for (const IppiRect& dstRoi : dstRois)
                 for (int mode : kModes) {
                     ExpectSameAsReference(src, srcRoi, dst, dstRoi, map, mode, false);
-                    if (HasFatalFailure())
-                        return;
+                    if (HasFatalFailure()) return;
                 }
 }
 
@@ -170,8 +171,7 @@ TEST(CPUWarp, TinySourcesAndDegenerateRowsMatchTheReference) {
             for (int mode : kModes) {
                 ExpectSameAsReference(*src, {0, 0, src->w, src->h}, dst, {0, 0, dst.w, dst.h}, map,
                                       mode, false);
-                if (HasFatalFailure())
-                    return;
+                if (HasFatalFailure()) return;
             }
 }
 
@@ -187,9 +187,9 @@ TEST(CPUWarp, NonFiniteMapsAreRejectedAndWriteNothing) {
             for (bool reference : {false, true}) {
                 SBuffer out = dst;
                 const bool previous = imgcore::SetReference(reference);
-                EXPECT_EQ(CCPU::ippiWarpAffine_8u_C4R(src.bytes.data(), {8, 8}, src.step, {0, 0, 8, 8},
-                                                      out.bytes.data(), out.step, {0, 0, 8, 8}, map.c,
-                                                      mode),
+                EXPECT_EQ(CCPU::ippiWarpAffine_8u_C4R(src.bytes.data(), {8, 8}, src.step,
+                                                      {0, 0, 8, 8}, out.bytes.data(), out.step,
+                                                      {0, 0, 8, 8}, map.c, mode),
                           ippStsCoeffErr)
                     << Describe(map, mode);
                 imgcore::SetReference(previous);
