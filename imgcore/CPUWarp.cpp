@@ -132,8 +132,8 @@ void NarrowSpan(double a, double b, double lo, double hi, int& first, int& last)
         last = first;
         return;
     }
-    first = std::max(first, int(std::floor(t0)) - 1);
-    last = std::min(last, int(std::ceil(t1)) + 2);
+    first = int(std::max<long long>(first, static_cast<long long>(std::floor(t0)) - 1));
+    last = int(std::min<long long>(last, static_cast<long long>(std::ceil(t1)) + 2));
     last = std::max(last, first);
 }
 
