@@ -190,8 +190,10 @@ inline void InteriorPixel(const Ipp8u* p0, const Ipp8u* p1, unsigned fx, unsigne
 // The vector kernels keep blended values minus 32768 in signed 16-bit lanes,
 // since _mm_madd_epi16 multiplies signed words: a vertical blend is at most
 // 255·256 = 65280. The horizontal madd then yields the sum minus 32768·256,
-// which kRound puts back together with the rounding half.
-const __m128i kRound = _mm_set1_epi32(32768 * 256 + 32768);
+// which Rounding() puts back together with the rounding half.
+inline __m128i Rounding() {
+    return _mm_set1_epi32(32768 * 256 + 32768);
+}
 
 // The four channels of one interior pixel as 32-bit lanes.
 inline __m128i SamplePixel(const Ipp8u* p0, const Ipp8u* p1, int wx, int wy) {
@@ -204,7 +206,7 @@ inline __m128i SamplePixel(const Ipp8u* p0, const Ipp8u* p1, int wx, int wy) {
     const __m128i right = _mm_madd_epi16(_mm_unpackhi_epi8(rows, zero), vy);
     const __m128i cols = _mm_packs_epi32(_mm_sub_epi32(left, bias), _mm_sub_epi32(right, bias));
     const __m128i pairs = _mm_unpacklo_epi16(cols, _mm_srli_si128(cols, 8));
-    return _mm_srli_epi32(_mm_add_epi32(_mm_madd_epi16(pairs, _mm_set1_epi32(wx)), kRound), 16);
+    return _mm_srli_epi32(_mm_add_epi32(_mm_madd_epi16(pairs, _mm_set1_epi32(wx)), Rounding()), 16);
 }
 
 // One pixel from a blended row: the left and right columns' biased channels
@@ -212,7 +214,7 @@ inline __m128i SamplePixel(const Ipp8u* p0, const Ipp8u* p1, int wx, int wy) {
 inline __m128i BlendedPixel(const std::int16_t* columns, int wx) {
     const __m128i cols = _mm_loadu_si128(reinterpret_cast<const __m128i*>(columns));
     const __m128i pairs = _mm_unpacklo_epi16(cols, _mm_srli_si128(cols, 8));
-    return _mm_srli_epi32(_mm_add_epi32(_mm_madd_epi16(pairs, _mm_set1_epi32(wx)), kRound), 16);
+    return _mm_srli_epi32(_mm_add_epi32(_mm_madd_epi16(pairs, _mm_set1_epi32(wx)), Rounding()), 16);
 }
 
 inline void Store4(Ipp8u* d, __m128i a, __m128i b, __m128i c, __m128i e) {
@@ -225,8 +227,8 @@ inline void Store1(Ipp8u* d, __m128i a) {
     std::memcpy(d, &v, 4);
 }
 
-// rows r0, r1 blended with the lower weight fy into biased words, `bytes`
-// bytes (a multiple of four).
+// Rows r0 and r1 blended with the lower weight fy into biased words, one per
+// byte of `bytes` (a multiple of four).
 void BlendRows(const Ipp8u* r0, const Ipp8u* r1, int fy, int bytes, std::int16_t* out) {
     const __m128i zero = _mm_setzero_si128(), flip = _mm_set1_epi16(std::int16_t(0x8000));
     const __m128i w0 = _mm_set1_epi16(std::int16_t(256 - fy)),
