@@ -159,6 +159,8 @@ struct SWarpScratch {
     // Two source rows blended vertically, minus 32768 so that they fit 16 bits
     // signed.
     std::vector<std::int16_t> blend;
+    // The column terms i00·x and i10·x of a map with rotation or shear.
+    std::vector<double> columnU, columnV;
 };
 
 SWarpScratch& Scratch() {
@@ -318,6 +320,19 @@ void WarpLinearFast(const SSource& s, Ipp8u* pDst, int dstStep, IppiRect dstRoi,
     // row.
     const bool upright = m.i01 == 0 && m.i10 == 0;
     int tableFirst = 0, tableLast = 0;
+    // Any other map: the products i00·x and i10·x of every column, once per
+    // call; each row adds its own terms to them, rounding as the plain loop
+    // does.
+    if (!upright) {
+        if (scratch.columnU.size() < std::size_t(dstRoi.width)) {
+            scratch.columnU.resize(std::size_t(dstRoi.width));
+            scratch.columnV.resize(std::size_t(dstRoi.width));
+        }
+        for (int x = dstRoi.x; x < dstRoi.x + dstRoi.width; ++x) {
+            scratch.columnU[std::size_t(x - dstRoi.x)] = m.i00 * x;
+            scratch.columnV[std::size_t(x - dstRoi.x)] = m.i10 * x;
+        }
+    }
     // Band limits for the first narrowing; the exact tests decide.
     const double lo = smooth ? -1.0 : 0.0;
     const double uLo = s.x0 + lo, uHi = s.x1 - 1.0 - lo, vLo = s.y0 + lo, vHi = s.y1 - 1.0 - lo;
@@ -385,8 +400,10 @@ void WarpLinearFast(const SSource& s, Ipp8u* pDst, int dstStep, IppiRect dstRoi,
             std::fill_n(scratch.iv.begin(), n, iv);
             std::fill_n(scratch.wy.begin(), n, PackWeights(fy));
         } else {
+            const double* cu = scratch.columnU.data() + (first - dstRoi.x);
+            const double* cv = scratch.columnV.data() + (first - dstRoi.x);
             for (int k = 0; k < n; ++k) {
-                const double u = uAt(first + k), v = vAt(first + k);
+                const double u = cu[k] + ub, v = cv[k] + vb;
                 const int iu = int(u), iv = int(v);
                 scratch.iu[std::size_t(k)] = iu;
                 scratch.iv[std::size_t(k)] = iv;
