@@ -139,6 +139,77 @@ void BM_ippiWarpAffine_8u_C4R(benchmark::State& state) {
 }
 BENCHMARK(BM_ippiWarpAffine_8u_C4R);
 
+// A decoded picture as the slide renderer warps it: 1000 × 750, premultiplied,
+// with a 40-pixel transparent border.
+struct SPictureSource : SFrame {
+    static constexpr int kBorder = 40;
+    SPictureSource() : SFrame(1000, 750) {
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                Ipp8u* q = p + std::ptrdiff_t(y) * step + 4 * x;
+                const bool inside = x >= kBorder && x < w - kBorder && y >= kBorder && y < h - kBorder;
+                if (!inside)
+                    std::memset(q, 0, 4);
+                else
+                    q[0] = Ipp8u(x * 7), q[1] = Ipp8u(y * 5), q[2] = Ipp8u(x + y), q[3] = 255;
+            }
+    }
+};
+
+// The coefficients of a picture scaled by `scale` and turned by `degrees`
+// about its centre, centred on a 720 × 576 frame.
+void PlaceCoefficients(const SFrame& src, double scale, double degrees, double c[2][3]) {
+    const double t = degrees * 3.14159265358979 / 180;
+    c[0][0] = scale * std::cos(t), c[0][1] = -scale * std::sin(t), c[0][2] = 0;
+    c[1][0] = scale * std::sin(t), c[1][1] = scale * std::cos(t), c[1][2] = 0;
+    double bound[2][2];
+    CCPU::ippiGetAffineBound({0, 0, src.w, src.h}, bound, c);
+    c[0][2] = kW / 2.0 - (bound[0][0] + bound[1][0]) / 2;
+    c[1][2] = kH / 2.0 - (bound[0][1] + bound[1][1]) / 2;
+}
+
+// The picture warped onto a whole frame, linear with smooth edges; the
+// arguments are the scale in per cent and the angle in degrees.
+void BM_ippiWarpAffine_8u_C4R_Picture(benchmark::State& state) {
+    SPictureSource a;
+    SFrame d;
+    double c[2][3];
+    PlaceCoefficients(a, double(state.range(0)) / 100, double(state.range(1)), c);
+    CBenchReport report(state);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(CCPU::ippiWarpAffine_8u_C4R(a.p, a.Size(), a.step, {0, 0, a.w, a.h}, d.p, d.step,
+                                                             {0, 0, kW, kH}, c,
+                                                             IPPI_INTER_LINEAR | IPPI_SMOOTH_EDGE));
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_ippiWarpAffine_8u_C4R_Picture)
+    ->ArgNames({"scale%", "deg"})
+    ->Args({72, 0})
+    ->Args({100, 0})
+    ->Args({130, 0})
+    ->Args({100, 10});
+
+// One picture placed on a frame as the renderer does it: clear the layer, warp
+// the picture into it and compose the layer over the frame.
+void BM_PlacePicture(benchmark::State& state) {
+    SPictureSource a;
+    SFrame layer, frame;
+    double c[2][3];
+    PlaceCoefficients(a, double(state.range(0)) / 100, double(state.range(1)), c);
+    const Ipp8u clear[4] = {0, 0, 0, 0};
+    CBenchReport report(state);
+    for (auto _ : state) {
+        CCPU::ippiSet_8u_C4R(clear, layer.p, layer.step, layer.Size());
+        CCPU::ippiWarpAffine_8u_C4R(a.p, a.Size(), a.step, {0, 0, a.w, a.h}, layer.p, layer.step,
+                                    {0, 0, kW, kH}, c, IPPI_INTER_LINEAR | IPPI_SMOOTH_EDGE);
+        benchmark::DoNotOptimize(CCPU::ippiAlphaComp_8u_AC4R(layer.p, layer.step, frame.p, frame.step, frame.p,
+                                                             frame.step, frame.Size(), ippAlphaOverPremul));
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_PlacePicture)->ArgNames({"scale%", "deg"})->Args({100, 0})->Args({100, 10});
+
 void BM_ippiGetAffineBound(benchmark::State& state) {
     const double c[2][3] = {{0.9, -0.2, 3}, {0.2, 0.9, 4}};
     double bound[2][2];

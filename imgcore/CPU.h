@@ -114,7 +114,8 @@ public:
     // added to the linear mode, a neighbour outside srcRoi contributes the
     // destination's own pixel instead, so the picture's edge fades into what
     // was there over one pixel; destination pixels with no neighbour inside
-    // stay untouched. A map that cannot be inverted gives ippStsCoeffErr.
+    // stay untouched. A map that cannot be inverted or has a coefficient that
+    // is not finite gives ippStsCoeffErr.
     static IppStatus ippiWarpAffine_8u_C4R(const Ipp8u* pSrc, IppiSize srcSize, int srcStep,
                                            IppiRect srcRoi, Ipp8u* pDst, int dstStep,
                                            IppiRect dstRoi, const double coeffs[2][3],

@@ -2,6 +2,7 @@
 
 #include "imgcore/IppTypes.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdlib>
 
@@ -29,14 +30,22 @@ inline IppStatus CheckPictures(const void* a, int aStep, const void* b, int bSte
 }
 
 // Whether the plain reference versions of the primitives run instead of their
-// faster forms: set the environment variable IMGCORE_REFERENCE=1 to compare.
-inline bool UseReference() {
-    static const bool reference = [] {
+// faster forms: set the environment variable IMGCORE_REFERENCE=1 to compare a
+// whole run, or call SetReference to compare single calls (the differential
+// tests do).
+inline std::atomic<bool>& ReferenceFlag() {
+    static std::atomic<bool> reference = [] {
         const char* v = std::getenv("IMGCORE_REFERENCE");
         return v && *v == '1';
     }();
     return reference;
 }
+
+inline bool UseReference() { return ReferenceFlag().load(std::memory_order_relaxed); }
+
+// Switches between the reference and the fast versions; returns the previous
+// choice.
+inline bool SetReference(bool on) { return ReferenceFlag().exchange(on); }
 
 template <class T>
 inline T* Row(T* base, int step, int y) {

@@ -158,6 +158,42 @@ TEST(CPU, OverPremultipliedMatchesItsFormulaAtEveryWidthAndOffset) {
     }
 }
 
+TEST(CPU, OverPremultipliedKeepsItsFormulaOnOpaqueAndClearRuns) {
+    // Layers are mostly runs of opaque or fully transparent pixels, which the
+    // fast path takes in blocks; one pixel of another alpha anywhere in a
+    // block, a transparent pixel that still carries colour, and lower pixels
+    // that saturate must all give the formula's bytes.
+    std::uint32_t seed = 777;
+    auto next = [&] { return Ipp8u((seed = seed * 1103515245u + 12345u) >> 23); };
+    const int width = 37;
+    for (int pattern = 0; pattern < 6; ++pattern) {
+        for (int odd = -1; odd < width; odd += 3) {
+            std::vector<Ipp8u> a(std::size_t(width) * 4), b(a.size()), d(a.size(), 0);
+            for (int x = 0; x < width; ++x) {
+                Ipp8u* p = &a[std::size_t(x) * 4];
+                const bool opaque = pattern == 0 || (pattern == 2 && x < 16) ||
+                                    (pattern == 3 && x >= 5 && x < 29) ||
+                                    (pattern == 4 && x % 16 >= 8);
+                const Ipp8u alpha = x == odd ? Ipp8u(1 + next() % 254) : opaque ? 255 : 0;
+                p[3] = alpha;
+                for (int c = 0; c < 3; ++c)
+                    // Pattern 5 leaves colour on transparent pixels.
+                    p[c] = pattern == 5 ? next() : Ipp8u(next() % (alpha + 1u));
+            }
+            for (auto& v : b)
+                v = Ipp8u(200 + next() % 56);
+            ASSERT_EQ(CCPU::ippiAlphaComp_8u_AC4R(a.data(), width * 4, b.data(), width * 4, d.data(),
+                                                  width * 4, {width, 1}, ippAlphaOverPremul),
+                      0);
+            for (int i = 0; i < width * 4; ++i) {
+                const unsigned expect = std::min(255u, a[i] + Mul255(b[i], 255u - a[(i & ~3) + 3]));
+                ASSERT_EQ(d[i], expect)
+                    << "pattern " << pattern << " odd pixel " << odd << " byte " << i;
+            }
+        }
+    }
+}
+
 TEST(CPU, ResizeInterpolations) {
     // Two pixels 0 and 255 widened to four: sample points −0.25 (edge), 0.25,
     // 0.75, 1.25 (edge).
