@@ -1,0 +1,31 @@
+#pragma once
+
+#include "encode/AsyncThread.h"
+
+#include <string>
+
+class IAudioSrc;
+class IEncodeEngine;
+class IVideoSrc;
+
+// One encode in the background: the engine's Encode on the job's worker
+// thread with the job itself as progress sink. The engine and the sources are
+// borrowed and must outlive the job; the audio source is opened and closed by
+// the owner.
+class CEncoder final : public CAsyncThread {
+public:
+    explicit CEncoder(IEncodeEngine& engine) : CAsyncThread(0), m_engine(engine) {}
+    ~CEncoder() override { Join(); }
+
+    bool Begin(IVideoSrc* video, IAudioSrc* audio, const std::string& path, CNoticeQueue* owner,
+               int message);
+
+protected:
+    int Run() override;
+
+private:
+    IEncodeEngine& m_engine;
+    IVideoSrc* m_video = nullptr;
+    IAudioSrc* m_audio = nullptr;
+    std::string m_path;
+};
