@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class CProjTmpl;
 
@@ -26,6 +27,10 @@ enum ECliExit : int {
 // Loads a template package or fails with the loader's message.
 void LoadTemplateOrFail(CProjTmpl& tmpl, const std::string& path);
 
+// Applies --replace N=PATH options (N numbered as `info` lists the
+// template's pictures) or fails naming the bad one.
+void ApplyReplacements(CProjTmpl& tmpl, const std::vector<std::string>& replace);
+
 // Parses WxH (1 to 8192 each) or fails with usage.
 void ParseSize(const std::string& text, int& width, int& height);
 
@@ -46,3 +51,6 @@ void AddTransitionCommand(CLI::App& app);
 
 // kelvclip-cli frame TEMPLATE --at S|--frame N -o PNG and frames TEMPLATE -o DIR.
 void AddFrameCommands(CLI::App& app);
+
+// kelvclip-cli render TEMPLATE -o OUT [...]: the template as a video file.
+void AddRenderCommand(CLI::App& app);

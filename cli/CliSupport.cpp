@@ -6,6 +6,9 @@
 #include <png.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
+#include <unistd.h>
 #include <iostream>
 
 void CliFail(const std::string& message, int code) {
@@ -57,3 +60,27 @@ void WritePng(const std::string& path, int width, int height,
     if (std::fclose(file) != 0)
         CliFail(path + ": cannot be written");
 }
+
+// --replace N=PATH: picture N as the template lists them (from 1).
+void ApplyReplacements(CProjTmpl& tmpl, const std::vector<std::string>& replace) {
+    std::vector<std::string> pictures = tmpl.ListTemplatePictures(false);
+    for (const std::string& item : replace) {
+        std::size_t eq = item.find('=');
+        int number = 0;
+        char extra = 0;
+        if (eq == std::string::npos ||
+            std::sscanf(item.substr(0, eq).c_str(), "%d%c", &number, &extra) != 1)
+            CliFail("--replace wants N=PATH, for example 1=photo.jpg", kExitUsage);
+        if (number < 1 || number > int(pictures.size()))
+            CliFail("--replace " + item + ": the template has pictures 1 to " +
+                        std::to_string(pictures.size()),
+                    kExitUsage);
+        std::string path = item.substr(eq + 1);
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(path, error) || access(path.c_str(), R_OK) != 0)
+            CliFail(path + ": cannot be read");
+        tmpl.SetReplacement(pictures[std::size_t(number - 1)],
+                            std::filesystem::absolute(path, error).string());
+    }
+}
+
