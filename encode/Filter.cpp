@@ -48,6 +48,9 @@ bool CFilter::Deliver(AVPacket* packet) {
 }
 
 void CFilter::TakeMuxerError() {
-    if (m_muxer && !m_muxer->GetError().empty())
-        m_error = m_muxer->GetError();
+    if (!m_muxer)
+        return;
+    std::string text = m_muxer->ErrorCopy();
+    if (!text.empty())
+        m_error = std::move(text);
 }

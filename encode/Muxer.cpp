@@ -91,7 +91,13 @@ bool CMuxer::Start() {
     return true;
 }
 
+std::string CMuxer::ErrorCopy() const {
+    std::lock_guard<std::mutex> lock(m_writing);
+    return GetError();
+}
+
 bool CMuxer::WritePacket(int stream, AVPacket* packet) {
+    std::lock_guard<std::mutex> lock(m_writing);
     if (!m_started || m_failed || stream < 0 || stream >= int(m_timeBases.size())) {
         av_packet_unref(packet);
         return false;
@@ -111,6 +117,7 @@ bool CMuxer::WritePacket(int stream, AVPacket* packet) {
 }
 
 void CMuxer::Close(bool abort) {
+    std::lock_guard<std::mutex> lock(m_writing);
     if (!m_format)
         return;
     // The end is written even after a cancel or a failure: what reached the

@@ -2,6 +2,7 @@
 
 #include "encode/Filter.h"
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -37,8 +38,11 @@ public:
     // Writes the file's header once every stream is added.
     bool Start();
     // Writes a packet timed in its element's time base (ownership of the
-    // packet's data passes to the muxer; the packet is left blank).
+    // packet's data passes to the muxer; the packet is left blank). Elements
+    // may write from different threads.
     bool WritePacket(int stream, AVPacket* packet);
+    // A copy of the error text, safe while elements still write.
+    [[nodiscard]] std::string ErrorCopy() const;
 
     [[nodiscard]] const std::string& Path() const { return m_path; }
     // True once creating, writing or closing the file failed.
@@ -49,6 +53,7 @@ public:
 private:
     void FailWith(const char* what, int code);
 
+    mutable std::mutex m_writing; // guards the file and the error while packets arrive
     SMuxSettings m_settings;
     std::string m_path;
     AVFormatContext* m_format = nullptr;

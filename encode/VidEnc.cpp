@@ -1,5 +1,7 @@
 #include "encode/VidEnc.h"
 
+#include "base/ThreadName.h"
+#include "encode/Muxer.h"
 #include "encode/MpgPreset.h"
 #include "render/VideoSrc.h"
 
@@ -51,9 +53,8 @@ bool CVidEnc::Init() {
     if (!codec || codec->type != AVMEDIA_TYPE_VIDEO)
         return Fail("There is no video encoder named \"" + s.codec + "\"", 0);
     m_codec = avcodec_alloc_context3(codec);
-    m_frame = av_frame_alloc();
     m_packet = av_packet_alloc();
-    if (!m_codec || !m_frame || !m_packet)
+    if (!m_codec || !m_packet)
         return Fail("Out of memory for the video encoder", AVERROR(ENOMEM));
 
     AVCodecContext* c = m_codec;
@@ -95,13 +96,6 @@ bool CVidEnc::Init() {
     int code = avcodec_open2(c, codec, nullptr);
     if (code < 0)
         return Fail("The video encoder \"" + s.codec + "\" cannot be opened", code);
-
-    m_frame->format = c->pix_fmt;
-    m_frame->width = c->width;
-    m_frame->height = c->height;
-    code = av_frame_get_buffer(m_frame, 0);
-    if (code < 0)
-        return Fail("Out of memory for the video encoder", code);
     return true;
 }
 
@@ -131,23 +125,129 @@ int CVidEnc::PushFrame(int index) {
     AVPixelFormat from = bits == 32 ? AV_PIX_FMT_BGR0 : AV_PIX_FMT_BGR24;
     m_sws = sws_getCachedContext(m_sws, width, height, from, m_codec->width, m_codec->height,
                                  m_codec->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr);
-    int code = m_sws ? av_frame_make_writable(m_frame) : AVERROR(EINVAL);
-    if (code < 0) {
-        Fail("The picture cannot be converted for the video encoder", code);
+    if (!m_sws) {
+        Fail("The picture cannot be converted for the video encoder", AVERROR(EINVAL));
+        return kPushFailed;
+    }
+    if (!CheckThread())
+        return kPushFailed;
+    // A picture the thread is done with, or a new one.
+    AVFrame* picture = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        if (!m_spare.empty()) {
+            picture = m_spare.back();
+            m_spare.pop_back();
+        }
+    }
+    int code = 0;
+    if (!picture) {
+        picture = av_frame_alloc();
+        if (picture) {
+            picture->format = m_codec->pix_fmt;
+            picture->width = m_codec->width;
+            picture->height = m_codec->height;
+            code = av_frame_get_buffer(picture, 0);
+        }
+    }
+    if (picture && code >= 0)
+        code = av_frame_make_writable(picture); // the encoder may still hold its pixels
+    if (!picture || code < 0) {
+        av_frame_free(&picture);
+        Fail("Out of memory for the video encoder", code < 0 ? code : AVERROR(ENOMEM));
         return kPushFailed;
     }
     // From the top row, the stride steps down the picture either way.
     const std::uint8_t* planes[4] = {top, nullptr, nullptr, nullptr};
     const int strides[4] = {stride, 0, 0, 0};
-    sws_scale(m_sws, planes, strides, 0, height, m_frame->data, m_frame->linesize);
-    m_frame->pts = m_pushed;
-    code = avcodec_send_frame(m_codec, m_frame);
-    if (code < 0) {
-        Fail("The video encoder failed", code);
-        return kPushFailed;
+    sws_scale(m_sws, planes, strides, 0, height, picture->data, picture->linesize);
+    picture->pts = m_pushed++;
+
+    if (!m_thread.joinable())
+        StartThread();
+    std::unique_lock<std::mutex> lock(m_lock);
+    m_queue.push_back(picture);
+    m_changed.notify_all();
+    m_changed.wait(lock, [this] { return int(m_queue.size()) < kQueued || m_threadFailed; });
+    lock.unlock();
+    return CheckThread() ? kPushed : kPushFailed;
+}
+
+void CVidEnc::StartThread() {
+    m_ending = m_threadFailed = false;
+    m_threadError.clear();
+    m_thread = std::thread([this] {
+        SetThreadName("kv-video-enc");
+        Compress();
+    });
+}
+
+void CVidEnc::Compress() {
+    std::unique_lock<std::mutex> lock(m_lock);
+    for (;;) {
+        m_changed.wait(lock, [this] { return !m_queue.empty() || m_ending; });
+        if (m_queue.empty())
+            return;
+        AVFrame* picture = m_queue.front();
+        m_queue.pop_front();
+        lock.unlock();
+        std::string error;
+        int code = avcodec_send_frame(m_codec, picture);
+        if (code < 0) {
+            char detail[AV_ERROR_MAX_STRING_SIZE] = {};
+            av_strerror(code, detail, sizeof detail);
+            error = std::string("The video encoder failed: ") + detail;
+        }
+        while (error.empty()) {
+            code = avcodec_receive_packet(m_codec, m_packet);
+            if (code == AVERROR(EAGAIN) || code == AVERROR_EOF)
+                break;
+            if (code < 0) {
+                char detail[AV_ERROR_MAX_STRING_SIZE] = {};
+                av_strerror(code, detail, sizeof detail);
+                error = std::string("The video encoder failed: ") + detail;
+            } else if (!m_muxer->WritePacket(m_stream, m_packet)) {
+                error = m_muxer->ErrorCopy();
+                if (error.empty())
+                    error = "The video could not be written";
+            }
+        }
+        av_packet_unref(m_packet);
+        lock.lock();
+        m_spare.push_back(picture);
+        if (!error.empty()) {
+            m_threadFailed = true;
+            m_threadError = error;
+            // Pictures still queued will never be compressed.
+            for (AVFrame* queued : m_queue)
+                m_spare.push_back(queued);
+            m_queue.clear();
+        }
+        m_changed.notify_all();
+        if (m_threadFailed)
+            return;
     }
-    ++m_pushed;
-    return Drain() ? kPushed : kPushFailed;
+}
+
+bool CVidEnc::CheckThread() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (!m_threadFailed)
+        return true;
+    if (!m_threadError.empty())
+        SetError(m_threadError);
+    return false;
+}
+
+bool CVidEnc::StopThread() {
+    if (m_thread.joinable()) {
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_ending = true;
+            m_changed.notify_all();
+        }
+        m_thread.join();
+    }
+    return CheckThread();
 }
 
 bool CVidEnc::Drain() {
@@ -165,21 +265,25 @@ bool CVidEnc::Drain() {
 }
 
 void CVidEnc::Close(bool abort) {
-    if (!m_codec)
-        return;
-    // The encoder still holds the pictures it reorders; they go out even on
-    // abort, so the file ends with the last picture pushed. A failure here
-    // is already in the error text; after an abort nobody asks for it.
+    // Every picture pushed is compressed; the encoder then gives up the ones
+    // it holds back for reordering. This happens even on abort, so the file
+    // ends with the last picture pushed. A failure is in the error text;
+    // after an abort nobody asks for it.
     (void)abort;
+    if (!m_codec || !StopThread())
+        return;
     if (avcodec_send_frame(m_codec, nullptr) >= 0)
         Drain();
 }
 
 void CVidEnc::Done() {
+    StopThread();
+    for (AVFrame*& picture : m_spare)
+        av_frame_free(&picture);
+    m_spare.clear();
     sws_freeContext(m_sws);
     m_sws = nullptr;
     av_packet_free(&m_packet);
-    av_frame_free(&m_frame);
     avcodec_free_context(&m_codec);
 }
 
