@@ -69,6 +69,7 @@ bool CVidEnc::Init() {
                      ? avcodec_find_best_pix_fmt_of_list(codec->pix_fmts, AV_PIX_FMT_BGRA, 0, nullptr)
                      : AV_PIX_FMT_BGR24;
     c->pix_fmt = pixels;
+    m_pixelFormat = pixels;
     c->gop_size = m_still ? 1 : s.gop;
     c->max_b_frames = m_still ? 0 : s.bFrames;
     if (s.qscale > 0) {
@@ -123,8 +124,11 @@ int CVidEnc::PushFrame(int index) {
     // The fourth byte is ignored: frames are opaque by the time they are
     // encoded.
     AVPixelFormat from = bits == 32 ? AV_PIX_FMT_BGR0 : AV_PIX_FMT_BGR24;
-    m_sws = sws_getCachedContext(m_sws, width, height, from, m_codec->width, m_codec->height,
-                                 m_codec->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr);
+    // The encoder's own fields are not read here: the compressing thread
+    // owns the encoder.
+    m_sws = sws_getCachedContext(m_sws, width, height, from, m_settings.width, m_settings.height,
+                                 AVPixelFormat(m_pixelFormat), SWS_BICUBIC, nullptr, nullptr,
+                                 nullptr);
     if (!m_sws) {
         Fail("The picture cannot be converted for the video encoder", AVERROR(EINVAL));
         return kPushFailed;
@@ -144,9 +148,9 @@ int CVidEnc::PushFrame(int index) {
     if (!picture) {
         picture = av_frame_alloc();
         if (picture) {
-            picture->format = m_codec->pix_fmt;
-            picture->width = m_codec->width;
-            picture->height = m_codec->height;
+            picture->format = m_pixelFormat;
+            picture->width = m_settings.width;
+            picture->height = m_settings.height;
             code = av_frame_get_buffer(picture, 0);
         }
     }

@@ -75,6 +75,7 @@ private:
     int m_counter = 0;
     int m_pushed = 0;
     AVCodecContext* m_codec = nullptr;
+    int m_pixelFormat = -1; // the encoder's AVPixelFormat
     AVPacket* m_packet = nullptr;
     SwsContext* m_sws = nullptr;
 
