@@ -65,6 +65,20 @@ TEST(EncodeFailure, UnwritableOutputNamesTheFile) {
     }
 }
 
+// A disk that fills while pictures are being compressed: the failure comes
+// from the compressing thread and ends the frame loop.
+TEST(EncodeFailure, DiskFullDuringTheFrameLoop) {
+    CTestVideoSrc video(720, 576, 200);
+    CToneSrc audio(8.0);
+    CStopAfter never(1000);
+    CMpgEngine engine;
+    engine.SetFormat(0, 1, 0);
+    EXPECT_EQ(engine.Encode(&video, &audio, "/dev/full", &never), IEncodeEngine::kFailed);
+    EXPECT_NE(engine.GetErrorText().find("/dev/full"), std::string::npos) << engine.GetErrorText();
+    // The multiplexer holds a few seconds of packets before its first write.
+    EXPECT_LT(never.calls, 150) << "the loop stops at the failure";
+}
+
 // Nothing to encode, or a frame the source cannot make: failures, not
 // empty or truncated files reported as done.
 TEST(EncodeFailure, EmptyOrBrokenVideo) {
