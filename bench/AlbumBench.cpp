@@ -7,11 +7,8 @@
 //
 //   build/bin/bench_album [photo folder]   (photos are made there once; default
 //                                           $TMPDIR/kelvclip-bench-photos)
-#include "project/Album.h"
-#include "project/Image.h"
-#include "project/Slide.h"
+#include "bench/ReferenceAlbum.h"
 #include "render/AlbumFrameSrc.h"
-#include "tests/support/MediaMaker.h"
 
 #include <sys/resource.h>
 
@@ -25,44 +22,7 @@
 
 namespace {
 
-constexpr int kPhotos = 10;
-
-// Photos with detail everywhere (rings and gradients), so decoding and
-// warping do real work.
-std::string MakePhoto(const std::string& folder, int index) {
-    std::string path = folder + "/photo" + std::to_string(index) + ".jpg";
-    if (std::filesystem::exists(path))
-        return path;
-    STestImage image(4000, 3000, [index](int x, int y) {
-        double r = std::hypot(x - 2000.0, y - 1500.0);
-        auto ring = std::uint8_t(127 + 120 * std::sin(r / (20.0 + index)));
-        return std::array<std::uint8_t, 4>{ring, std::uint8_t(x * 255 / 4000),
-                                           std::uint8_t(y * 255 / 3000), 255};
-    });
-    std::ofstream(path, std::ios::binary) << JpegBytes(image, {.quality = 90});
-    return path;
-}
-
-void BuildAlbum(CAlbum& album, const std::string& folder, double zoom) {
-    album.m_transitionName = "Fade Plugin";
-    album.m_transitionLength = 1;
-    for (int i = 0; i < kPhotos; ++i) {
-        CSlide slide;
-        slide.m_displayTime = 4;
-        slide.m_transitionLength = 1;
-        slide.SetTransitionName(i % 2 ? "Wipe Plugin" : "Fade Plugin");
-        CImage image(MakePhoto(folder, i));
-        image.ClearKeyFrames();
-        CKeyFrame start, end;
-        end.m_time = 1;
-        end.m_scale = zoom;
-        end.m_x = zoom > 1 ? 0.05 : 0;
-        image.AddKeyFrame(start);
-        image.AddKeyFrame(end);
-        slide.AddItem(image);
-        album.AddSlide(slide);
-    }
-}
+using ReferenceAlbum::kPhotos;
 
 double PeakMegabytes() {
     rusage usage{};
@@ -72,7 +32,7 @@ double PeakMegabytes() {
 
 void Run(const char* title, const std::string& folder, double zoom) {
     CAlbum album;
-    BuildAlbum(album, folder, zoom);
+    ReferenceAlbum::Build(album, folder, zoom);
     CAlbumFrameSrc source(false);
     source.SetAlbum(&album, nullptr);
     const int size[2] = {720, 576};
@@ -106,11 +66,7 @@ void Run(const char* title, const std::string& folder, double zoom) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string folder = argc > 1 ? argv[1]
-                                  : (std::filesystem::temp_directory_path() / "kelvclip-bench-photos").string();
-    std::filesystem::create_directories(folder);
-    for (int i = 0; i < kPhotos; ++i)
-        MakePhoto(folder, i);
+    const std::string folder = ReferenceAlbum::PhotoFolder(argc > 1 ? argv[1] : nullptr);
     std::printf("reference album, 720x576 at 25 fps, %d photos of 4000x3000\n", kPhotos);
     Run("pan and zoom 1.0 -> 1.3", folder, 1.3);
     Run("still photos (warps cached)", folder, 1.0);

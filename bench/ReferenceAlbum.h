@@ -1,0 +1,67 @@
+#pragma once
+
+// The reference album of the render benchmarks: ten 4000 x 3000 JPEG photos,
+// 4 s each with 1 s transitions, pan and zoom from 1.0 to a given scale on
+// every photo. The photos are made once in a folder and kept.
+#include "project/Album.h"
+#include "project/Image.h"
+#include "project/Slide.h"
+#include "tests/support/MediaMaker.h"
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace ReferenceAlbum {
+
+constexpr int kPhotos = 10;
+
+// Photos with detail everywhere (rings and gradients), so decoding and
+// warping do real work.
+inline std::string MakePhoto(const std::string& folder, int index) {
+    std::string path = folder + "/photo" + std::to_string(index) + ".jpg";
+    if (std::filesystem::exists(path))
+        return path;
+    STestImage image(4000, 3000, [index](int x, int y) {
+        double r = std::hypot(x - 2000.0, y - 1500.0);
+        auto ring = std::uint8_t(127 + 120 * std::sin(r / (20.0 + index)));
+        return std::array<std::uint8_t, 4>{ring, std::uint8_t(x * 255 / 4000),
+                                           std::uint8_t(y * 255 / 3000), 255};
+    });
+    std::ofstream(path, std::ios::binary) << JpegBytes(image, {.quality = 90});
+    return path;
+}
+
+// The folder given, or $TMPDIR/kelvclip-bench-photos, with every photo made.
+inline std::string PhotoFolder(const char* given) {
+    std::string folder = given ? given
+                               : (std::filesystem::temp_directory_path() / "kelvclip-bench-photos").string();
+    std::filesystem::create_directories(folder);
+    for (int i = 0; i < kPhotos; ++i)
+        MakePhoto(folder, i);
+    return folder;
+}
+
+inline void Build(CAlbum& album, const std::string& folder, double zoom) {
+    album.m_transitionName = "Fade Plugin";
+    album.m_transitionLength = 1;
+    for (int i = 0; i < kPhotos; ++i) {
+        CSlide slide;
+        slide.m_displayTime = 4;
+        slide.m_transitionLength = 1;
+        slide.SetTransitionName(i % 2 ? "Wipe Plugin" : "Fade Plugin");
+        CImage image(MakePhoto(folder, i));
+        image.ClearKeyFrames();
+        CKeyFrame start, end;
+        end.m_time = 1;
+        end.m_scale = zoom;
+        end.m_x = zoom > 1 ? 0.05 : 0;
+        image.AddKeyFrame(start);
+        image.AddKeyFrame(end);
+        slide.AddItem(image);
+        album.AddSlide(slide);
+    }
+}
+
+} // namespace ReferenceAlbum

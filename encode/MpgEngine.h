@@ -1,0 +1,22 @@
+#pragma once
+
+#include "encode/MpgEncodeEngine.h"
+
+#include <memory>
+
+// The MPEG engine the output page creates: at each encode it makes the engine
+// that does the work, copies the settings into it and hands the encode over.
+// The work is always done by the built-in CMcMpgEngine.
+class CMpgEngine final : public CMpgEncodeEngine {
+public:
+    CMpgEngine();
+    ~CMpgEngine() override;
+
+    int Encode(IVideoSrc* video, IAudioSrc* audio, const std::string& path,
+               IProgress* progress) override;
+    // The text of the working engine; empty before the first encode.
+    [[nodiscard]] std::string GetErrorText() const override;
+
+private:
+    std::unique_ptr<CMpgEncodeEngine> m_engine;
+};

@@ -1,0 +1,296 @@
+#include "encode/VidEnc.h"
+
+#include "base/ThreadName.h"
+#include "encode/Muxer.h"
+#include "encode/MpgPreset.h"
+#include "render/VideoSrc.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
+
+#include <cstdlib>
+#include <utility>
+
+CVidEnc::CVidEnc(IVideoSrc* source, int preset, int pal, int wide, int quality,
+                 int customWidth, int customHeight, bool pcmAudio)
+    : m_source(source), m_kind(kMovingVideo) {
+    m_count = source ? source->GetFrameCount() : 0;
+    m_still = m_count == 1;
+    SMpgFormat format = MpgFormatFor(preset, pal == 1, wide == 1, m_still, quality, customWidth,
+                                     customHeight, pcmAudio);
+    m_settings = format.video;
+    m_kind = format.streamKind;
+}
+
+CVidEnc::CVidEnc(IVideoSrc* source, SVideoSettings settings, int kind)
+    : m_source(source), m_settings(std::move(settings)), m_kind(kind) {
+    m_count = source ? source->GetFrameCount() : 0;
+}
+
+CVidEnc::~CVidEnc() { Done(); }
+
+bool CVidEnc::Fail(const std::string& text, int code) {
+    char detail[AV_ERROR_MAX_STRING_SIZE] = {};
+    if (code < 0)
+        av_strerror(code, detail, sizeof detail);
+    SetError(code < 0 ? text + ": " + detail : text);
+    return false;
+}
+
+bool CVidEnc::Init() {
+    Done();
+    m_counter = m_pushed = 0;
+    const SVideoSettings& s = m_settings;
+    if (!m_source || m_count == 0)
+        return Fail("The video has no frames", 0);
+    if (s.width <= 0 || s.height <= 0)
+        return Fail("The picture size " + std::to_string(s.width) + " x " +
+                        std::to_string(s.height) + " cannot be encoded", 0);
+    const AVCodec* codec = avcodec_find_encoder_by_name(s.codec.c_str());
+    if (!codec || codec->type != AVMEDIA_TYPE_VIDEO)
+        return Fail("There is no video encoder named \"" + s.codec + "\"", 0);
+    m_codec = avcodec_alloc_context3(codec);
+    m_packet = av_packet_alloc();
+    if (!m_codec || !m_packet)
+        return Fail("Out of memory for the video encoder", AVERROR(ENOMEM));
+
+    AVCodecContext* c = m_codec;
+    c->width = s.width;
+    c->height = s.height;
+    c->time_base = AVRational{s.rateDen, s.rateNum};
+    c->framerate = AVRational{s.rateNum, s.rateDen};
+    c->sample_aspect_ratio = AVRational{s.sarNum, s.sarDen};
+    AVPixelFormat pixels = AVPixelFormat(s.pixelFormat);
+    if (s.pixelFormat < 0)
+        pixels = codec->pix_fmts
+                     ? avcodec_find_best_pix_fmt_of_list(codec->pix_fmts, AV_PIX_FMT_BGRA, 0, nullptr)
+                     : AV_PIX_FMT_BGR24;
+    c->pix_fmt = pixels;
+    m_pixelFormat = pixels;
+    c->gop_size = m_still ? 1 : s.gop;
+    c->max_b_frames = m_still ? 0 : s.bFrames;
+    if (s.qscale > 0) {
+        c->flags |= AV_CODEC_FLAG_QSCALE;
+        c->global_quality = FF_QP2LAMBDA * s.qscale;
+    }
+    c->bit_rate = s.bitRate;
+    c->rc_max_rate = s.maxRate;
+    c->rc_min_rate = s.minRate;
+    c->rc_buffer_size = s.bufferSize;
+    if (s.closedGop) {
+        c->flags |= AV_CODEC_FLAG_CLOSED_GOP;
+        // Closed groups keep their planned length: no extra key pictures at
+        // scene changes.
+        av_opt_set_int(c->priv_data, "sc_threshold", 1000000000, 0);
+    }
+    c->mb_decision = s.mbDecision;
+    c->trellis = s.trellis ? 1 : 0;
+    if (s.codecTag)
+        c->codec_tag = s.codecTag;
+    c->thread_count = s.threads > 0 ? s.threads : 1;
+    c->thread_type = FF_THREAD_SLICE;
+    if (s.scanOffset)
+        av_opt_set_int(c->priv_data, "scan_offset", 1, 0);
+    int code = avcodec_open2(c, codec, nullptr);
+    if (code < 0)
+        return Fail("The video encoder \"" + s.codec + "\" cannot be opened", code);
+    return true;
+}
+
+int CVidEnc::PushNext() {
+    if (m_counter >= int(m_count))
+        return kNoMore;
+    return PushFrame(m_counter++);
+}
+
+int CVidEnc::PushFrame(int index) {
+    if (!m_codec)
+        return kPushFailed;
+    int width = 0, height = 0, stride = 0;
+    m_source->GetFrameSize(&width, &height);
+    int bits = m_source->GetBitsPerPixel();
+    const std::uint8_t* pixels = m_source->GetFrame(index, &stride);
+    if (!pixels || width <= 0 || height <= 0 || (bits != 32 && bits != 24)) {
+        Fail("Frame " + std::to_string(index) + " of the video could not be made", 0);
+        return kPushFailed;
+    }
+    // The source hands the lowest-addressed row; with a negative stride that
+    // is the bottom row, so the top row lies (height - 1) rows further on.
+    const std::uint8_t* top = stride < 0 ? pixels + std::size_t(height - 1) * std::size_t(-stride)
+                                         : pixels;
+    // The fourth byte is ignored: frames are opaque by the time they are
+    // encoded.
+    AVPixelFormat from = bits == 32 ? AV_PIX_FMT_BGR0 : AV_PIX_FMT_BGR24;
+    // The encoder's own fields are not read here: the compressing thread
+    // owns the encoder.
+    m_sws = sws_getCachedContext(m_sws, width, height, from, m_settings.width, m_settings.height,
+                                 AVPixelFormat(m_pixelFormat), SWS_BICUBIC, nullptr, nullptr,
+                                 nullptr);
+    if (!m_sws) {
+        Fail("The picture cannot be converted for the video encoder", AVERROR(EINVAL));
+        return kPushFailed;
+    }
+    if (!CheckThread())
+        return kPushFailed;
+    // A picture the thread is done with, or a new one.
+    AVFrame* picture = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        if (!m_spare.empty()) {
+            picture = m_spare.back();
+            m_spare.pop_back();
+        }
+    }
+    int code = 0;
+    if (!picture) {
+        picture = av_frame_alloc();
+        if (picture) {
+            picture->format = m_pixelFormat;
+            picture->width = m_settings.width;
+            picture->height = m_settings.height;
+            code = av_frame_get_buffer(picture, 0);
+        }
+    }
+    if (picture && code >= 0)
+        code = av_frame_make_writable(picture); // the encoder may still hold its pixels
+    if (!picture || code < 0) {
+        av_frame_free(&picture);
+        Fail("Out of memory for the video encoder", code < 0 ? code : AVERROR(ENOMEM));
+        return kPushFailed;
+    }
+    // From the top row, the stride steps down the picture either way.
+    const std::uint8_t* planes[4] = {top, nullptr, nullptr, nullptr};
+    const int strides[4] = {stride, 0, 0, 0};
+    sws_scale(m_sws, planes, strides, 0, height, picture->data, picture->linesize);
+    picture->pts = m_pushed++;
+
+    if (!m_thread.joinable())
+        StartThread();
+    std::unique_lock<std::mutex> lock(m_lock);
+    m_queue.push_back(picture);
+    m_changed.notify_all();
+    m_changed.wait(lock, [this] { return int(m_queue.size()) < kQueued || m_threadFailed; });
+    lock.unlock();
+    return CheckThread() ? kPushed : kPushFailed;
+}
+
+void CVidEnc::StartThread() {
+    m_ending = m_threadFailed = false;
+    m_threadError.clear();
+    m_thread = std::thread([this] {
+        SetThreadName("kv-video-enc");
+        Compress();
+    });
+}
+
+void CVidEnc::Compress() {
+    std::unique_lock<std::mutex> lock(m_lock);
+    for (;;) {
+        m_changed.wait(lock, [this] { return !m_queue.empty() || m_ending; });
+        if (m_queue.empty())
+            return;
+        AVFrame* picture = m_queue.front();
+        m_queue.pop_front();
+        lock.unlock();
+        std::string error;
+        int code = avcodec_send_frame(m_codec, picture);
+        if (code < 0) {
+            char detail[AV_ERROR_MAX_STRING_SIZE] = {};
+            av_strerror(code, detail, sizeof detail);
+            error = std::string("The video encoder failed: ") + detail;
+        }
+        while (error.empty()) {
+            code = avcodec_receive_packet(m_codec, m_packet);
+            if (code == AVERROR(EAGAIN) || code == AVERROR_EOF)
+                break;
+            if (code < 0) {
+                char detail[AV_ERROR_MAX_STRING_SIZE] = {};
+                av_strerror(code, detail, sizeof detail);
+                error = std::string("The video encoder failed: ") + detail;
+            } else if (!m_muxer->WritePacket(m_stream, m_packet)) {
+                error = m_muxer->ErrorCopy();
+                if (error.empty())
+                    error = "The video could not be written";
+            }
+        }
+        av_packet_unref(m_packet);
+        lock.lock();
+        m_spare.push_back(picture);
+        if (!error.empty()) {
+            m_threadFailed = true;
+            m_threadError = error;
+            // Pictures still queued will never be compressed.
+            for (AVFrame* queued : m_queue)
+                m_spare.push_back(queued);
+            m_queue.clear();
+        }
+        m_changed.notify_all();
+        if (m_threadFailed)
+            return;
+    }
+}
+
+bool CVidEnc::CheckThread() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (!m_threadFailed)
+        return true;
+    if (!m_threadError.empty())
+        SetError(m_threadError);
+    return false;
+}
+
+bool CVidEnc::StopThread() {
+    if (m_thread.joinable()) {
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_ending = true;
+            m_changed.notify_all();
+        }
+        m_thread.join();
+    }
+    return CheckThread();
+}
+
+bool CVidEnc::Drain() {
+    for (;;) {
+        int code = avcodec_receive_packet(m_codec, m_packet);
+        if (code == AVERROR(EAGAIN) || code == AVERROR_EOF)
+            return true;
+        if (code < 0)
+            return Fail("The video encoder failed", code);
+        if (!Deliver(m_packet)) {
+            av_packet_unref(m_packet);
+            return false;
+        }
+    }
+}
+
+void CVidEnc::Close(bool abort) {
+    // Every picture pushed is compressed; the encoder then gives up the ones
+    // it holds back for reordering. This happens even on abort, so the file
+    // ends with the last picture pushed. A failure is in the error text;
+    // after an abort nobody asks for it.
+    (void)abort;
+    if (!m_codec || !StopThread())
+        return;
+    if (avcodec_send_frame(m_codec, nullptr) >= 0)
+        Drain();
+}
+
+void CVidEnc::Done() {
+    StopThread();
+    for (AVFrame*& picture : m_spare)
+        av_frame_free(&picture);
+    m_spare.clear();
+    sws_freeContext(m_sws);
+    m_sws = nullptr;
+    av_packet_free(&m_packet);
+    avcodec_free_context(&m_codec);
+}
+
+int CVidEnc::PercentDone() const {
+    return m_count ? int(std::int64_t(m_pushed) * 100 / m_count) : 100;
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "encode/VideoFilter.h"
+#include "encode/VideoSettings.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class IVideoSrc;
+struct AVFrame;
+struct SwsContext;
+
+// The video encoder element: pulls frames from a video source, converts them
+// from bottom-up 32-bit (or 24-bit) blue, green, red to the encoder's pixel
+// format and size, and hands the packets to the multiplexer.
+//
+// Conversion happens on the caller's thread, since a source's frame is valid
+// only until its next GetFrame; compression runs on the element's own
+// thread, so the source makes the next frame while this one is compressed.
+// At most kQueued converted pictures wait for it.
+class CVidEnc final : public CVideoFilter {
+public:
+    // An MPEG stream for a disc preset (see MpgPreset.h). A source of one
+    // frame becomes the preset's still picture.
+    CVidEnc(IVideoSrc* source, int preset, int pal, int wide, int quality, int customWidth,
+            int customHeight, bool pcmAudio = false);
+    // Any encoder; kind is the stream kind the multiplexer files it under.
+    CVidEnc(IVideoSrc* source, SVideoSettings settings, int kind);
+    ~CVidEnc() override;
+
+    [[nodiscard]] int StreamKind() const override { return m_kind; }
+    bool Open() override { return m_codec != nullptr; }
+    void Close(bool abort) override;
+    [[nodiscard]] const AVCodecContext* Codec() const override { return m_codec; }
+
+    // Opens the encoder and sets the frame counter to 0.
+    bool Init() override;
+    int PushNext() override;
+    // Encodes frame `index` of the source as the next picture of the stream
+    // (an engine that changes the frame rate picks the frames itself).
+    int PushFrame(int index);
+    void Done() override;
+    [[nodiscard]] int PercentDone() const override;
+    [[nodiscard]] bool IsStill() const override { return m_still; }
+    void GetFrameRate(int& num, int& den) const override {
+        num = m_settings.rateNum;
+        den = m_settings.rateDen;
+    }
+
+    [[nodiscard]] const SVideoSettings& Settings() const { return m_settings; }
+    [[nodiscard]] int FramesPushed() const { return m_pushed; }
+
+    static constexpr int kQueued = 2;
+
+private:
+    bool Drain();
+    bool Fail(const std::string& text, int code);
+    // The compressing thread and its hand-over.
+    void Compress();
+    void StartThread();
+    // Waits until every queued picture is compressed and ends the thread;
+    // false when compressing failed (the error text says why).
+    bool StopThread();
+    // Takes over the compressing thread's failure; false when there was one.
+    bool CheckThread();
+
+    IVideoSrc* m_source;
+    SVideoSettings m_settings;
+    int m_kind;
+    bool m_still = false;
+    unsigned m_count = 0;
+    int m_counter = 0;
+    int m_pushed = 0;
+    AVCodecContext* m_codec = nullptr;
+    int m_pixelFormat = -1; // the encoder's AVPixelFormat
+    AVPacket* m_packet = nullptr;
+    SwsContext* m_sws = nullptr;
+
+    std::thread m_thread;
+    std::mutex m_lock; // guards everything below
+    std::condition_variable m_changed;
+    std::deque<AVFrame*> m_queue;  // converted, waiting to be compressed
+    std::vector<AVFrame*> m_spare; // compressed, ready for the next picture
+    bool m_ending = false;
+    bool m_threadFailed = false;
+    std::string m_threadError;
+};
