@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test clean
+.PHONY: all deps configure build test demo clean
 
 all: build
 
@@ -19,6 +19,11 @@ build: configure
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# The bundled demo template rendered as a PAL DVD stream.
+DEMO_OUT ?= $(BUILD_DIR)/demo-dvd.mpg
+demo: build
+	$(BUILD_DIR)/bin/kelvclip-cli render $(BUILD_DIR)/samples/tmpl.vez --disc dvd --standard pal -o $(DEMO_OUT)
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     AddEffectsCommand(app);
     AddTransitionCommand(app);
     AddFrameCommands(app);
+    AddRenderCommand(app);
 
     try {
         app.parse(argc, argv);

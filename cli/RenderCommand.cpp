@@ -1,0 +1,190 @@
+// kelvclip-cli render: a template with the user's pictures as a video file,
+// with progress on the terminal; Ctrl-C cancels.
+#include "cli/CliCommands.h"
+
+#include "audio/AlbumAudioSrc.h"
+#include "encode/EncodeEngine.h"
+#include "encode/Encoder.h"
+#include "encode/NoticeQueue.h"
+#include "encode/OutputFormat.h"
+#include "project/Album.h"
+#include "project/ProjTmpl.h"
+#include "render/AlbumFrameSrc.h"
+
+#include <CLI/CLI.hpp>
+
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+namespace {
+
+struct SRenderArgs {
+    std::string templatePath, output, disc = "dvd", standard, size, vcodec, acodec;
+    bool wide = false;
+    std::vector<std::string> replace;
+};
+
+std::atomic<bool> g_interrupted{false};
+
+extern "C" void OnInterrupt(int) { g_interrupted = true; }
+
+// The progress line: a bar on a terminal, a plain percentage otherwise.
+class CProgressLine {
+public:
+    CProgressLine(int frames, double fps) : m_frames(frames), m_fps(fps), m_terminal(isatty(STDERR_FILENO) != 0) {}
+
+    void Show(int percent) {
+        if (percent == m_last)
+            return;
+        m_last = percent;
+        double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+        double done = m_frames * percent / 100.0;
+        double rate = elapsed > 0 ? done / elapsed : 0;
+        double left = rate > 0 ? (m_frames - done) / rate : 0;
+        if (!m_terminal) {
+            std::fprintf(stderr, "%d%%\n", percent);
+            return;
+        }
+        char bar[31];
+        int filled = percent * 30 / 100;
+        for (int i = 0; i < 30; ++i)
+            bar[i] = i < filled ? '#' : '.';
+        bar[30] = 0;
+        std::fprintf(stderr, "\r[%s] %3d%%  %6.1f fps  %d:%02d left ", bar, percent, rate,
+                     int(left) / 60, int(left) % 60);
+        std::fflush(stderr);
+        m_open = true;
+    }
+    void End() {
+        if (m_open)
+            std::fputc('\n', stderr);
+        m_open = false;
+    }
+
+private:
+    int m_frames;
+    double m_fps;
+    bool m_terminal;
+    int m_last = -1;
+    bool m_open = false;
+    std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
+};
+
+int DiscOf(const std::string& name) {
+    if (name == "dvd")
+        return COutputFormat::kDvd;
+    if (name == "svcd")
+        return COutputFormat::kSvcd;
+    if (name == "vcd")
+        return COutputFormat::kVcd;
+    if (name == "custom")
+        return COutputFormat::kCustom;
+    CliFail("--disc wants dvd, svcd, vcd or custom", kExitUsage);
+}
+
+void Run(const SRenderArgs& args) {
+    COutputFormat format;
+    format.SetDisc(DiscOf(args.disc));
+    if (!args.standard.empty()) {
+        if (args.standard != "pal" && args.standard != "ntsc")
+            CliFail("--standard wants pal or ntsc", kExitUsage);
+        format.SetStandard(args.standard == "pal");
+    }
+    if (!args.size.empty()) {
+        if (format.Disc() != COutputFormat::kCustom)
+            CliFail("--size goes with --disc custom", kExitUsage);
+        int w = 0, h = 0;
+        ParseSize(args.size, w, h);
+        format.SetCustomSize(w, h);
+    }
+    if (args.wide)
+        format.SetWide(true);
+    format.SetAviCodecs(args.vcodec, args.acodec);
+
+    CProjTmpl tmpl;
+    LoadTemplateOrFail(tmpl, args.templatePath);
+    ApplyReplacements(tmpl, args.replace);
+    CAlbum album;
+    tmpl.ApplyTo(album, true);
+    CAlbumFrameSrc video(true);
+    video.SetAlbum(&album, &tmpl);
+    // The sound track, dropped when the album has none.
+    CAlbumAudioSrc track(format.SampleRate(args.output), 2, 16);
+    track.Build(album);
+    IAudioSrc* audio = track.GetLength() != 0 ? &track : nullptr;
+
+    std::string why;
+    std::unique_ptr<IEncodeEngine> engine = format.CreateEngine(&video, audio, args.output, &why);
+    if (!engine)
+        CliFail(args.templatePath + ": " + (why.empty() ? "no engine for this output" : why),
+                why.find("codec") != std::string::npos ? kExitUsage : kExitFailed);
+    if (audio && !audio->Open())
+        audio = nullptr;
+
+    CNoticeQueue notices;
+    CEncoder job(*engine);
+    g_interrupted = false;
+    auto previous = std::signal(SIGINT, OnInterrupt);
+    if (!job.Begin(&video, audio, args.output, &notices, 1)) {
+        std::signal(SIGINT, previous);
+        CliFail("the encode cannot be started");
+    }
+    CProgressLine line(int(video.GetFrameCount()), video.GetFrameRate());
+    bool cancelling = false;
+    SJobNotice notice;
+    for (;;) {
+        if (g_interrupted && !cancelling) {
+            cancelling = true;
+            job.Cancel();
+            line.End();
+            std::cerr << "kelvclip-cli: cancelling...\n";
+        }
+        if (!notices.Wait(notice, std::chrono::milliseconds(100)))
+            continue;
+        if (notice.kind == SJobNotice::kProgress) {
+            line.Show(notice.value);
+            continue;
+        }
+        if (notice.kind >= SJobNotice::kDone)
+            break;
+    }
+    job.Join();
+    std::signal(SIGINT, previous);
+    if (audio)
+        audio->Close();
+    line.End();
+    if (notice.kind == SJobNotice::kCancelled)
+        CliFail("cancelled; " + args.output + " holds what was encoded until then", kExitCancelled);
+    if (notice.kind == SJobNotice::kFailed)
+        CliFail(args.output + ": " + (notice.text.empty() ? "the encode failed" : notice.text));
+    std::error_code error;
+    std::cout << std::filesystem::absolute(args.output, error).string() << '\n';
+}
+
+} // namespace
+
+void AddRenderCommand(CLI::App& app) {
+    auto args = std::make_shared<SRenderArgs>();
+    CLI::App* render = app.add_subcommand("render", "Render a template to a video file");
+    render->add_option("template", args->templatePath, "Template package (.vez)")
+        ->required()
+        ->check(CLI::ExistingFile);
+    render->add_option("-o,--output", args->output,
+                       "Output file: an MPEG program stream, or an AVI file when it ends in .avi")
+        ->required();
+    render->add_option("--replace", args->replace,
+                       "Put a picture in place of template picture N (N=PATH, repeatable)");
+    render->add_option("--disc", args->disc, "dvd, svcd, vcd or custom")->capture_default_str();
+    render->add_option("--standard", args->standard, "pal or ntsc (default: the PAL setting)");
+    render->add_option("--size", args->size, "Picture size WxH with --disc custom");
+    render->add_flag("--wide", args->wide, "16:9 picture instead of 4:3");
+    render->add_option("--vcodec", args->vcodec, "Video encoder for AVI files (FFmpeg name)");
+    render->add_option("--acodec", args->acodec, "Audio encoder for AVI files (FFmpeg name)");
+    render->callback([args] { Run(*args); });
+}

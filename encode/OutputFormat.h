@@ -1,0 +1,64 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+class IAudioSrc;
+class IEncodeEngine;
+class IVideoSrc;
+
+// The choice of output format and the engine made for it: the television
+// standard and the disc type (DVD, SVCD, VCD or a custom size) give the
+// picture size, frame rate and sound rate; a path ending in "avi" makes an
+// AVI file of that size instead of an MPEG stream. The wizard's format page
+// and the command line both use it.
+class COutputFormat {
+public:
+    enum EDisc : int { kDvd = 0, kSvcd = 1, kVcd = 2, kCustom = 3 };
+
+    // The standard from the setting "PAL", DVD, the custom size 720 x 576.
+    COutputFormat();
+
+    void SetStandard(bool pal);
+    void SetDisc(int disc);
+    // A custom size as the size fields commit it: the width rounded down to a
+    // multiple of 8 within 200 .. 1920, the height to a multiple of 4 within
+    // 200 .. 1440. Only used while the disc type is custom (or for AVI files).
+    void SetCustomSize(int width, int height);
+    // 16:9 or 4:3; without a choice the setting "AspRatio" decides (1: 16:9).
+    void SetWide(std::optional<bool> wide) { m_wide = wide; }
+    // FFmpeg encoder names for AVI files; empty for the defaults.
+    void SetAviCodecs(std::string video, std::string audio);
+
+    [[nodiscard]] bool IsPal() const { return m_pal; }
+    [[nodiscard]] int Disc() const { return m_disc; }
+    // The size the fields show: the disc's own, or the custom one.
+    [[nodiscard]] int Width() const;
+    [[nodiscard]] int Height() const;
+    [[nodiscard]] bool SizeEditable() const { return m_disc == kCustom; }
+    // 25.0 for PAL, 29.97 for NTSC.
+    [[nodiscard]] double FrameRate() const { return m_pal ? 25.0 : 29.97; }
+    [[nodiscard]] bool IsWide() const;
+    // Display aspect x height / width.
+    [[nodiscard]] double PixelAspect() const;
+    // 48000 for DVD streams, 44100 otherwise (AVI files too).
+    [[nodiscard]] int SampleRate(const std::string& path) const;
+
+    static bool IsAviPath(const std::string& path);
+
+    // Makes and configures the engine for the path, sets the audio source (may
+    // be null) to the sound format and asks the video source for frames of the
+    // size, pixel aspect and rate. Null, with a reason in error, when a codec
+    // is unknown or the video source refuses the format.
+    std::unique_ptr<IEncodeEngine> CreateEngine(IVideoSrc* video, IAudioSrc* audio,
+                                                const std::string& path, std::string* error) const;
+
+private:
+    bool m_pal;
+    int m_disc = kDvd;
+    int m_customWidth = 720;
+    int m_customHeight = 576;
+    std::optional<bool> m_wide;
+    std::string m_videoCodec, m_audioCodec;
+};

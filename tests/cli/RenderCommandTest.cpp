@@ -1,0 +1,141 @@
+// kelvclip-cli render end to end: the demo template as a PAL DVD stream,
+// read back with FFmpeg's libraries; cancelling with Ctrl-C; bad arguments.
+#include "tests/support/TempDir.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+namespace {
+
+struct SStreams {
+    bool opened = false;
+    std::string format;
+    int width = 0, height = 0;
+    double frameRate = 0;
+    std::string videoCodec, audioCodec;
+    int sampleRate = 0, channels = 0;
+    long videoFrames = 0;
+    double audioSeconds = 0;
+};
+
+SStreams Probe(const std::string& path) {
+    SStreams s;
+    AVFormatContext* fmt = nullptr;
+    if (avformat_open_input(&fmt, path.c_str(), nullptr, nullptr) < 0)
+        return s;
+    if (avformat_find_stream_info(fmt, nullptr) < 0) {
+        avformat_close_input(&fmt);
+        return s;
+    }
+    s.opened = true;
+    s.format = fmt->iformat->name;
+    int video = -1, audio = -1;
+    for (unsigned i = 0; i < fmt->nb_streams; ++i) {
+        const AVCodecParameters* par = fmt->streams[i]->codecpar;
+        if (par->codec_type == AVMEDIA_TYPE_VIDEO && video < 0) {
+            video = int(i);
+            s.width = par->width;
+            s.height = par->height;
+            s.frameRate = av_q2d(fmt->streams[i]->r_frame_rate);
+            s.videoCodec = avcodec_get_name(par->codec_id);
+        } else if (par->codec_type == AVMEDIA_TYPE_AUDIO && audio < 0) {
+            audio = int(i);
+            s.audioCodec = avcodec_get_name(par->codec_id);
+            s.sampleRate = par->sample_rate;
+            s.channels = par->ch_layout.nb_channels;
+        }
+    }
+    AVPacket* packet = av_packet_alloc();
+    while (av_read_frame(fmt, packet) >= 0) {
+        if (packet->stream_index == video)
+            ++s.videoFrames;
+        else if (packet->stream_index == audio)
+            s.audioSeconds += packet->duration * av_q2d(fmt->streams[audio]->time_base);
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
+    avformat_close_input(&fmt);
+    return s;
+}
+
+int RunCli(const std::string& args, std::string* output = nullptr) {
+    std::string command = std::string(KV_CLI) + " " + args + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string text;
+    char buffer[512];
+    while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe))
+        text.append(buffer, n);
+    int status = pclose(pipe);
+    if (output)
+        *output = text;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+TEST(RenderCommand, TheDemoBecomesAPalDvdStream) {
+    CTempDir dir;
+    std::string out = dir / "demo.mpg", text;
+    ASSERT_EQ(RunCli(std::string("render ") + KV_DEMO + " -o " + out + " --disc dvd --standard pal", &text), 0)
+        << text;
+    SStreams s = Probe(out);
+    ASSERT_TRUE(s.opened);
+    EXPECT_EQ(s.videoCodec, "mpeg2video");
+    EXPECT_EQ(s.width, 720);
+    EXPECT_EQ(s.height, 576);
+    EXPECT_DOUBLE_EQ(s.frameRate, 25.0);
+    EXPECT_EQ(s.videoFrames, 1038); // 41.5 s at 25 frames per second
+    EXPECT_EQ(s.audioCodec, "mp2");
+    EXPECT_EQ(s.sampleRate, 48000);
+    EXPECT_EQ(s.channels, 2);
+    EXPECT_NEAR(s.audioSeconds, 41.52, 0.05);
+}
+
+TEST(RenderCommand, CtrlCCancelsAndLeavesAFilePlayersOpen) {
+    CTempDir dir;
+    std::string out = dir / "cut.mpg";
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        execl(KV_CLI, KV_CLI, "render", KV_DEMO, "-o", out.c_str(), "--disc", "vcd", nullptr);
+        _exit(127);
+    }
+    // Once something has been written, interrupt as a terminal would.
+    struct stat st {};
+    for (int i = 0; i < 600 && !(::stat(out.c_str(), &st) == 0 && st.st_size > 200000); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    kill(pid, SIGINT);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    SStreams s = Probe(out);
+    ASSERT_TRUE(s.opened);
+    EXPECT_GT(s.videoFrames, 0);
+    EXPECT_LT(s.videoFrames, 1038);
+}
+
+TEST(RenderCommand, BadOutputsAndArgumentsAreRefusedClearly) {
+    CTempDir dir;
+    std::string text;
+    EXPECT_EQ(RunCli(std::string("render ") + KV_DEMO + " -o " + dir / "no/such/dir/x.mpg", &text), 2);
+    EXPECT_NE(text.find("no/such/dir/x.mpg"), std::string::npos) << text;
+    EXPECT_EQ(RunCli(std::string("render ") + KV_DEMO + " -o /dev/full --disc vcd", &text), 2) << text;
+    EXPECT_EQ(RunCli(std::string("render ") + KV_DEMO + " -o " + dir / "x.mpg" + " --disc bluray"), 64);
+    EXPECT_EQ(RunCli(std::string("render ") + KV_DEMO + " -o " + dir / "x.mpg" + " --size 640x480"), 64);
+    EXPECT_EQ(RunCli(std::string("render ") + KV_DEMO + " -o " + dir / "x.avi" + " --vcodec nosuchcodec", &text), 64)
+        << text;
+}

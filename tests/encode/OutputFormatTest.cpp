@@ -1,0 +1,99 @@
+#include "app/Settings.h"
+#include "encode/AviEngine.h"
+#include "encode/MpgEngine.h"
+#include "encode/OutputFormat.h"
+#include "render/VideoSrc.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Remembers the format it was asked for; refuses when told to.
+class CFormatProbe final : public IVideoSrc {
+public:
+    int SetOutputFormat(const int size[2], double pixelAspect, double frameRate, int,
+                        const SRect*) override {
+        m_width = size[0];
+        m_height = size[1];
+        m_aspect = pixelAspect;
+        m_rate = frameRate;
+        return m_refuse ? 0 : 1;
+    }
+    double GetFrameRate() override { return m_rate; }
+    void GetFrameSize(int* w, int* h) override { *w = m_width, *h = m_height; }
+    unsigned GetFrameCount() override { return 0; }
+    const std::uint8_t* GetFrame(int, int*) override { return nullptr; }
+
+    int m_width = 0, m_height = 0;
+    double m_aspect = 0, m_rate = 0;
+    bool m_refuse = false;
+};
+
+} // namespace
+
+TEST(OutputFormat, DiscsStandardsAndCustomSizes) {
+    CScopedSettings settings;
+    COutputFormat format;
+    format.SetStandard(true);
+    format.SetDisc(COutputFormat::kVcd);
+    EXPECT_EQ(format.Width(), 352);
+    EXPECT_EQ(format.Height(), 288);
+    EXPECT_FALSE(format.SizeEditable());
+    format.SetStandard(false);
+    EXPECT_EQ(format.Height(), 240);
+    EXPECT_DOUBLE_EQ(format.FrameRate(), 29.97);
+
+    format.SetDisc(COutputFormat::kCustom);
+    EXPECT_TRUE(format.SizeEditable());
+    format.SetCustomSize(1000, 703);
+    EXPECT_EQ(format.Width(), 1000);
+    EXPECT_EQ(format.Height(), 700);
+    format.SetCustomSize(150, 1500);
+    EXPECT_EQ(format.Width(), 200);
+    EXPECT_EQ(format.Height(), 1440);
+    format.SetCustomSize(1925, 200);
+    EXPECT_EQ(format.Width(), 1920);
+
+    // Pixel aspects: display aspect x height / width.
+    format.SetDisc(COutputFormat::kDvd);
+    SetSettingInt("AspRatio", 1);
+    EXPECT_NEAR(format.PixelAspect(), 1.1852, 1e-4); // DVD NTSC 16:9
+    format.SetWide(false);
+    EXPECT_NEAR(format.PixelAspect(), 0.8889, 1e-4);
+    format.SetStandard(true);
+    EXPECT_NEAR(format.PixelAspect(), 1.0667, 1e-4);
+    format.SetDisc(COutputFormat::kVcd);
+    EXPECT_NEAR(format.PixelAspect(), 1.0909, 1e-4);
+}
+
+TEST(OutputFormat, TheExtensionChoosesTheEngineAndTheSourceTheFormat) {
+    CScopedSettings settings;
+    COutputFormat format;
+    format.SetStandard(true);
+    CFormatProbe video;
+    std::string why;
+    EXPECT_TRUE(COutputFormat::IsAviPath("/tmp/x.AVI"));
+    EXPECT_FALSE(COutputFormat::IsAviPath("/tmp/x.mpeg"));
+    EXPECT_FALSE(COutputFormat::IsAviPath("/tmp/avi"));
+    EXPECT_FALSE(COutputFormat::IsAviPath("/tmp.avi/x"));
+
+    auto engine = format.CreateEngine(&video, nullptr, "/tmp/out.AVI", &why);
+    ASSERT_NE(engine, nullptr) << why;
+    EXPECT_NE(dynamic_cast<CAviEngine*>(engine.get()), nullptr);
+    engine = format.CreateEngine(&video, nullptr, "/tmp/out", &why);
+    ASSERT_NE(engine, nullptr);
+    EXPECT_NE(dynamic_cast<CMpgEngine*>(engine.get()), nullptr);
+    EXPECT_EQ(video.m_width, 720);
+    EXPECT_EQ(video.m_height, 576);
+    EXPECT_DOUBLE_EQ(video.m_rate, 25.0);
+    EXPECT_EQ(format.SampleRate("/tmp/out.mpg"), 48000);
+    EXPECT_EQ(format.SampleRate("/tmp/out.avi"), 44100);
+
+    video.m_refuse = true;
+    EXPECT_EQ(format.CreateEngine(&video, nullptr, "/tmp/out.mpg", &why), nullptr);
+    video.m_refuse = false;
+    format.SetAviCodecs("nosuchcodec", "");
+    EXPECT_EQ(format.CreateEngine(&video, nullptr, "/tmp/out.avi", &why), nullptr);
+    EXPECT_NE(why.find("nosuchcodec"), std::string::npos);
+}
