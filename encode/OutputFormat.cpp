@@ -4,10 +4,10 @@
 #include "audio/AudioSrc.h"
 #include "encode/AviEngine.h"
 #include "encode/MpgEngine.h"
+#include "media/MediaFacts.h"
 #include "render/VideoSrc.h"
 
 #include <algorithm>
-#include <cctype>
 
 COutputFormat::COutputFormat() : m_pal(GetSetting(Settings::PAL) != 0) {}
 
@@ -55,14 +55,7 @@ int COutputFormat::SampleRate(const std::string& path) const {
 }
 
 bool COutputFormat::IsAviPath(const std::string& path) {
-    std::size_t dot = path.find_last_of('.');
-    std::size_t slash = path.find_last_of('/');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return false;
-    std::string ext = path.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return ext == "avi";
+    return CMediaFacts::ExtensionIn(path, "avi");
 }
 
 std::unique_ptr<IEncodeEngine> COutputFormat::CreateEngine(IVideoSrc* video, IAudioSrc* audio,

@@ -2,6 +2,7 @@
 
 #include "effects/MultifxiSrc.h"
 #include "render/IntClipPipeline.h"
+#include "render/RelTransform.h"
 
 // A clip of the layout renderer: the layout effect positions it through its
 // picture interface and asks it for its warped layer.
@@ -16,6 +17,5 @@ public:
     int GetFrame(int frame, std::uint8_t** bits, int* stride, SEffectRect* rect) override;
 
 private:
-    // As the layout gave them: fitted scale, frame sizes, half turns, 0..1.
-    double m_sx = 1, m_sy = 1, m_dx = 0, m_dy = 0, m_angle = 0, m_opacity = 1;
+    SRelTransform m_t; // as the layout gave it
 };

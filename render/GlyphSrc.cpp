@@ -14,32 +14,16 @@ CGlyphSrc::CGlyphSrc(CTxtRender& owner, CTxtSrc& source, const SRect& crop, doub
 
 void CGlyphSrc::SetTransform(double sx, double sy, double dx, double dy, double angle,
                              double opacity) {
-    m_sx = sx;
-    m_sy = sy;
-    m_dx = dx;
-    m_dy = dy;
-    m_angle = angle;
-    m_opacity = opacity;
+    m_t.Set(sx, sy, dx, dy, angle, opacity);
 }
 
 void CGlyphSrc::GetTransform(double* sx, double* sy, double* dx, double* dy, double* angle,
                              double* opacity) {
-    if (sx)
-        *sx = m_sx;
-    if (sy)
-        *sy = m_sy;
-    if (dx)
-        *dx = m_dx;
-    if (dy)
-        *dy = m_dy;
-    if (angle)
-        *angle = m_angle;
-    if (opacity)
-        *opacity = m_opacity;
+    m_t.Get(sx, sy, dx, dy, angle, opacity);
 }
 
-double CGlyphSrc::X() const { return m_baseX + m_dx * m_owner.FrameWidth(); }
-double CGlyphSrc::Y() const { return m_baseY + m_dy * m_owner.FrameHeight(); }
+double CGlyphSrc::X() const { return m_baseX + m_t.dx * m_owner.FrameWidth(); }
+double CGlyphSrc::Y() const { return m_baseY + m_t.dy * m_owner.FrameHeight(); }
 
 void CGlyphSrc::GetPlacement(double* x, double* y, SEffectRect* box) {
     if (x)

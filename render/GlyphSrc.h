@@ -2,6 +2,7 @@
 
 #include "effects/EffectGlyphSrc.h"
 #include "render/RectOps.h"
+#include "render/RelTransform.h"
 
 class CTxtRender;
 class CTxtSrc;
@@ -31,10 +32,10 @@ public:
     // Where the glyph is now: pixels from the frame centre (y up).
     [[nodiscard]] double X() const;
     [[nodiscard]] double Y() const;
-    [[nodiscard]] double Sx() const { return m_sx; }
-    [[nodiscard]] double Sy() const { return m_sy; }
-    [[nodiscard]] double Angle() const { return m_angle; }
-    [[nodiscard]] double Opacity() const { return m_opacity; }
+    [[nodiscard]] double Sx() const { return m_t.sx; }
+    [[nodiscard]] double Sy() const { return m_t.sy; }
+    [[nodiscard]] double Angle() const { return m_t.angle; }
+    [[nodiscard]] double Opacity() const { return m_t.opacity; }
 
 private:
     CTxtRender& m_owner;
@@ -42,5 +43,5 @@ private:
     SRect m_crop;
     double m_baseX, m_baseY;
     SRect m_box; // at rest, top-down frame pixels
-    double m_sx = 1, m_sy = 1, m_dx = 0, m_dy = 0, m_angle = 0, m_opacity = 1;
+    SRelTransform m_t;
 };

@@ -175,15 +175,8 @@ bool CSlideClipsBase::Start(int startOffset) {
         std::lock_guard lock(m_lock);
         m_startOffset = startOffset;
     }
-    if (!m_event) {
-        m_event = m_clock.AddEvent();
-        m_event->SetProc(this);
-        if (!m_event->Start("kv-slide")) {
-            m_clock.RemoveEvent(m_event);
-            m_event = nullptr;
-            return false;
-        }
-    }
+    if (!m_event && !(m_event = m_clock.StartEvent(this, "kv-slide")))
+        return false;
     return m_event->RenderNow();
 }
 

@@ -204,6 +204,15 @@ CTimerBase::CTimerEvent* CTimerBase::AddEvent() {
     return event;
 }
 
+CTimerBase::CTimerEvent* CTimerBase::StartEvent(ITimerEventProc* proc, const char* name) {
+    CTimerEvent* event = AddEvent();
+    event->SetProc(proc);
+    if (event->Start(name))
+        return event;
+    RemoveEvent(event);
+    return nullptr;
+}
+
 void CTimerBase::RemoveEvent(CTimerEvent* event) {
     std::shared_ptr<CTimerEvent> removed;
     {

@@ -80,6 +80,9 @@ public:
     // A new worker event (not started); owned by the clock.
     CTimerEvent* AddEvent();
     void RemoveEvent(CTimerEvent* event);
+    // A new worker running proc, started; null (and nothing added) when no
+    // thread can be started.
+    CTimerEvent* StartEvent(ITimerEventProc* proc, const char* name);
     // Ends every worker; the clock's destructor runs it too.
     void Shutdown();
 

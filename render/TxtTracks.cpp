@@ -76,15 +76,8 @@ bool CTxtTracks::Start(int offset) {
         std::lock_guard lock(m_lock);
         m_offset = offset;
     }
-    if (!m_event) {
-        m_event = m_clock.AddEvent();
-        m_event->SetProc(this);
-        if (!m_event->Start("kv-captions")) {
-            m_clock.RemoveEvent(m_event);
-            m_event = nullptr;
-            return false;
-        }
-    }
+    if (!m_event && !(m_event = m_clock.StartEvent(this, "kv-captions")))
+        return false;
     return m_event->RenderNow();
 }
 
