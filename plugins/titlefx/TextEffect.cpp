@@ -1,5 +1,6 @@
 #include "plugins/titlefx/TextEffect.h"
 
+#include "effects/EffectName.h"
 #include "imgcore/CPU.h"
 #include "plugins/titlefx/Strings.h"
 
@@ -7,32 +8,19 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace titlefx {
-
-void CopyName(const char* text, char* out, int length) {
-    if (!out || length <= 0)
-        return;
-    std::size_t n = std::min<std::size_t>(std::strlen(text), std::size_t(length) - 1);
-    n = std::min<std::size_t>(n, 255);
-    std::memcpy(out, text, n);
-    out[n] = '\0';
-}
-
-} // namespace titlefx
-
 CTextEffect::CTextEffect(const titlefx::STextEffectInfo& info)
     : m_nameId(info.displayId), m_perCharacter(info.perCharacter), m_variant(info.variant),
       m_quadratic(info.quadratic) {
     std::strncpy(m_name, info.name, sizeof m_name - 1);
 }
 
-void CTextEffect::GetName(char* text, int length) { titlefx::CopyName(m_name, text, length); }
+void CTextEffect::GetName(char* text, int length) { CopyEffectName(m_name, text, length); }
 
 void CTextEffect::GetDisplayName(char* text, int length) {
     if (m_nameId == 0)
         GetName(text, length);
     else
-        titlefx::CopyName(titlefx::LoadString(m_nameId), text, length);
+        CopyEffectName(titlefx::LoadString(m_nameId), text, length);
 }
 
 CEffectSetting* CTextEffect::GetParams(int* count) {

@@ -150,11 +150,3 @@ int CTextEffect::Stepped(int t, int length, bool fromLast, F&& animate) {
     }
     return result;
 }
-
-namespace titlefx {
-
-// Copies text into a caller's buffer: at most length − 1 bytes (and never more
-// than 255) and a NUL.
-void CopyName(const char* text, char* out, int length);
-
-} // namespace titlefx

@@ -1,25 +1,11 @@
 #include "plugins/transfx/Transition.h"
 
+#include "effects/EffectName.h"
 #include "plugins/transfx/Strings.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-
-namespace transfx {
-
-void CopyName(const char* text, char* out, int length) {
-    if (!out || length <= 0)
-        return;
-    // Never more than the 256 bytes of a name, and always terminated: a caller
-    // with a short buffer gets the name cut, not an unterminated string.
-    std::size_t n = std::min<std::size_t>(std::strlen(text), std::size_t(length) - 1);
-    n = std::min<std::size_t>(n, 255);
-    std::memcpy(out, text, n);
-    out[n] = '\0';
-}
-
-} // namespace transfx
 
 CTransition::CTransition(const transfx::STransitionInfo& info)
     : m_nameId(info.displayId), m_bitmapId(info.bitmapId) {
@@ -54,13 +40,13 @@ bool CTransition::SetRange(int param, const char* key, int labelId, int defaultV
     return ok;
 }
 
-void CTransition::GetName(char* text, int length) { transfx::CopyName(m_name, text, length); }
+void CTransition::GetName(char* text, int length) { CopyEffectName(m_name, text, length); }
 
 void CTransition::GetDisplayName(char* text, int length) {
     if (m_nameId == 0)
         GetName(text, length);
     else
-        transfx::CopyName(transfx::LoadString(m_nameId), text, length);
+        CopyEffectName(transfx::LoadString(m_nameId), text, length);
 }
 
 CEffectSetting* CTransition::GetParams(int* count) {

@@ -82,9 +82,6 @@ private:
 
 namespace transfx {
 
-// Copies text into a caller's buffer: at most length − 1 bytes and a NUL.
-void CopyName(const char* text, char* out, int length);
-
 // The icon of a bitmap number, drawn once per process; null for an unknown number.
 const SEffectIcon* LoadIcon(int bitmapId);
 
