@@ -16,20 +16,20 @@ public:
     int Encode(IVideoSrc*, IAudioSrc*, const std::string& path, IProgress* progress) override {
         m_path = path;
         for (int p = 0; p <= 100; p += 10) {
-            if (p == m_pauseAt) {
-                m_paused = true;
-                while (!m_release)
-                    std::this_thread::yield();
-            }
+            if (p == m_pauseAt)
+                Pause();
             if (progress && !progress->OnProgress(p))
                 return kCancelled;
         }
-        if (m_pauseAt > 100) {
-            m_paused = true;
-            while (!m_release)
-                std::this_thread::yield();
-        }
+        if (m_pauseAt > 100)
+            Pause();
         return m_result;
+    }
+    // Holds the encode until the test releases it.
+    void Pause() {
+        m_paused = true;
+        while (!m_release)
+            std::this_thread::yield();
     }
     std::string GetErrorText() const override { return m_error; }
 
