@@ -111,7 +111,7 @@ bool CAlbumDirector::LoadAlbum(CAlbum* album, IAssetLoader* assets) {
         return false;
     if (m_text)
         m_text->Start(0);
-    Reset();
+    Reset(true);
     return true;
 }
 
@@ -175,7 +175,7 @@ void CAlbumDirector::LoadPrevious(bool sync) {
     LoadSlot(Prev(), transition ? transition->prev : nullptr, sync);
 }
 
-void CAlbumDirector::Reset() {
+void CAlbumDirector::Reset(bool sync) {
     m_ring = 0;
     CTimelineSegment* s = m_timeline.Current();
     CTimelineSegment* slide = s->kind == CTimelineSegment::SegSlide ? s
@@ -183,9 +183,9 @@ void CAlbumDirector::Reset() {
                                                                                         : s->prev;
     m_timeline.SetCurrentSlide(slide);
     DropTransition(m_slots[std::size_t(Prev())]);
-    LoadCurrent(true);
-    LoadNext(true);
-    LoadPrevious(true);
+    LoadCurrent(sync);
+    LoadNext(sync);
+    LoadPrevious(sync);
 }
 
 void CAlbumDirector::ShiftRing(int n, bool sync) {
@@ -195,12 +195,11 @@ void CAlbumDirector::ShiftRing(int n, bool sync) {
     auto it = std::find(slides.begin(), slides.end(), m_timeline.CurrentSlide());
     long index = long(it - slides.begin()) + n;
     if (n < -2 || n > 2 || it == slides.end() || index < 0 || index >= long(slides.size())) {
-        Reset();
+        Reset(sync);
         return;
     }
-    // Steps keep loading on the slot loaders: a slot is waited for only when
-    // a frame shows it (see RenderCurrent), so the loads run ahead.
-    (void)sync;
+    // Steps load on the slot loaders even with sync: a slot is waited for
+    // only when a frame shows it (see RenderCurrent), so the loads run ahead.
     m_timeline.SetCurrentSlide(slides[std::size_t(index)]);
     switch (n) {
     case 1:
@@ -317,7 +316,7 @@ int CAlbumDirector::ReplacePicture(int slideIndex, int pictureIndex, const std::
         slot.builder->WaitForLoader();
     item->m_file = path;
     if (!m_timeline.IsEmpty())
-        Reset();
+        Reset(true);
     return 1;
 }
 
@@ -328,7 +327,7 @@ int CAlbumDirector::SetBackgroundPicture(int slideIndex, const std::string& path
         slot.builder->WaitForLoader();
     m_album->GetSlide(slideIndex)->m_backgroundPicture = path;
     if (!m_timeline.IsEmpty())
-        Reset();
+        Reset(true);
     return 1;
 }
 

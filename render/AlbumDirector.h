@@ -97,7 +97,8 @@ private:
     void SetupOverlay();
     bool Compose(const CImageView& top, const CImageView*& view);
     const CImageView* WholeFrame(const CImageView& view);
-    void Reset();
+    // Reloads all three slots around the current segment.
+    void Reset(bool sync);
 
     SSize m_size;
     double m_pixelAspect;
