@@ -153,7 +153,8 @@ bool CSettingsStore::Set(std::string_view section, std::string_view key, std::st
 std::optional<CSettingsStore::Sections> CSettingsStore::ReadFile(const std::string& path) {
     if (path.empty())
         return std::nullopt;
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // A FIFO or device put in the file's place is read as no file.
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return std::nullopt;
     std::string text;

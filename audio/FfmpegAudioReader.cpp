@@ -1,5 +1,7 @@
 #include "audio/FfmpegAudioReader.h"
 
+#include "base/InputFile.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -53,6 +55,12 @@ bool CFfmpegAudioReader::Open(const std::string& path, std::string& error, int r
     Close();
     if (path.empty()) {
         error = "no file";
+        return false;
+    }
+    // FFmpeg would block on a FIFO and read a device for ever.
+    std::string why;
+    if (!InputFile::Check(path, why)) {
+        error = path + ": " + why;
         return false;
     }
     AVFormatContext* rawFormat = nullptr;

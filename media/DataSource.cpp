@@ -51,7 +51,8 @@ void PLFileSource::Open(const std::string& path) {
                                                                    : PL_ERRFILE_OPEN;
         throw PLTextException(code, "Opening " + path + " failed");
     };
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a FIFO must not block the open; it is refused below.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         fail(errno);
     struct stat st {};

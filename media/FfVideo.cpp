@@ -1,5 +1,7 @@
 #include "media/FfVideo.h"
 
+#include "base/InputFile.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -16,6 +18,9 @@ namespace {
 // Opens a file's container and finds its best video stream; −1 when none.
 int OpenContainer(const std::string& path, AVFormatContext*& fmt) {
     fmt = nullptr;
+    std::string why;
+    if (!InputFile::Check(path, why))
+        return -1;
     if (avformat_open_input(&fmt, path.c_str(), nullptr, nullptr) < 0)
         return -1;
     if (avformat_find_stream_info(fmt, nullptr) < 0)

@@ -1,15 +1,13 @@
 #include "media/MpgVidDecoder.h"
 
+#include "base/InputFile.h"
 #include "media/TextException.h"
-
-#include <cstdio>
 
 void PLMpgVidDecoder::OpenPath(const std::string& path) {
     const char* text = "McMpeg cannot open";
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
+    std::string why;
+    if (!InputFile::Check(path, why))
         throw PLTextException(PL_ERRINTERNAL, text);
-    std::fclose(f);
     int width = 0, height = 0;
     if (!CFfVideo::ProbeSize(path, width, height))
         throw PLTextException(PL_ERRINTERNAL, text);

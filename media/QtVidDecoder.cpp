@@ -1,5 +1,6 @@
 #include "media/QtVidDecoder.h"
 
+#include "base/InputFile.h"
 #include "media/TextException.h"
 
 #include <atomic>
@@ -13,10 +14,9 @@ int PLQtVidDecoder::GetVersion() { return g_version.load(); }
 void PLQtVidDecoder::SetVersion(int version) { g_version.store(version); }
 
 void PLQtVidDecoder::OpenPath(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
+    std::string why;
+    if (!InputFile::Check(path, why))
         throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, "QuickTime: OpenMovieFile error");
-    std::fclose(f);
     if (!m_video.Open(path))
         throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, "QuickTime: NewMovieFromFile error");
     TakeInfo();

@@ -1,5 +1,6 @@
 #include "project/ZipReader.h"
 
+#include "base/InputFile.h"
 #include "project/TextCodec.h"
 
 #include <unzip.h>
@@ -16,6 +17,9 @@ std::string CZipReader::NameKey(std::string_view name) {
 
 bool CZipReader::Open(const std::string& path) {
     Close();
+    std::string why;
+    if (!InputFile::Check(path, why))
+        return false;
     unzFile zip = unzOpen64(path.c_str());
     if (!zip)
         return false;
