@@ -6,6 +6,8 @@
 #include "project/Slide.h"
 
 #include <algorithm>
+#include <cmath>
+#include <sstream>
 
 const CRuntimeClass CAlbum::kRuntimeClass{"CAlbum", &CProjItem::kRuntimeClass, nullptr};
 
@@ -51,6 +53,62 @@ double CAlbum::GetAlbumDuration() const {
     for (const auto& slide : m_slides)
         total += slide->m_displayTime + slide->m_transitionLength;
     return total + m_transitionLength;
+}
+
+bool CAlbum::CheckTimes(std::string& why) const {
+    bool ok = true;
+    // A duration is a finite number of seconds from 0 to kMaxDuration; an
+    // offset (a caption's start, a sound's delay) may also lie before 0.
+    auto check = [&](double value, const char* what, int slide, bool duration) {
+        if (!ok || (std::isfinite(value) && value <= kMaxDuration &&
+                    value >= (duration ? 0.0 : -kMaxDuration)))
+            return;
+        std::ostringstream text;
+        if (slide >= 0)
+            text << "slide " << slide + 1 << ": ";
+        text << what << " of " << value << " s is outside 0 to " << kMaxDuration << " s";
+        why = text.str();
+        ok = false;
+    };
+    auto sound = [&](const CMusicFile& music, int slide) {
+        check(music.GetStart(), "a sound's start", slide, true);
+        check(music.GetLength(), "a sound's length", slide, true);
+        check(music.m_fadeIn, "a sound's fade-in", slide, true);
+        check(music.m_fadeOut, "a sound's fade-out", slide, true);
+    };
+    check(m_transitionLength, "the closing transition", -1, true);
+    for (const CMusicFile& music : m_music)
+        sound(music, -1);
+    for (int i = 0; i < int(m_slides.size()) && ok; ++i) {
+        const CSlide& slide = *m_slides[std::size_t(i)];
+        check(slide.m_displayTime, "the display time", i, true);
+        check(slide.m_transitionLength, "the transition", i, true);
+        check(slide.m_soundDelay, "the sound's delay", i, false);
+        check(slide.m_soundFadeIn, "the sound's fade-in", i, true);
+        check(slide.m_soundFadeOut, "the sound's fade-out", i, true);
+        sound(slide.m_sound, i);
+        for (int c = 0; c < slide.GetCaptionCount(); ++c) {
+            const CTextCaption& caption = *slide.GetCaption(c);
+            check(caption.m_start, "a caption's start", i, false);
+            check(caption.m_duration, "a caption's duration", i, true);
+        }
+        for (int k = 0; k < slide.GetItemCount(); ++k) {
+            const CAlbumItem& item = *slide.GetItem(k);
+            check(item.m_startOffset, "a clip's start", i, true);
+            check(item.m_playLength, "a clip's length", i, true);
+            check(item.m_extraTime, "a clip's extra time", i, false);
+            check(item.m_fadeIn, "a clip's fade-in", i, true);
+            check(item.m_fadeOut, "a clip's fade-out", i, true);
+        }
+    }
+    if (ok && GetAlbumDuration() > kMaxDuration) {
+        std::ostringstream text;
+        text << "the album lasts " << GetAlbumDuration() << " s, more than the " << kMaxDuration
+             << " s a video may last";
+        why = text.str();
+        ok = false;
+    }
+    return ok;
 }
 
 void CAlbum::GetClosingTransition(std::string& name, double& length) const {

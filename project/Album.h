@@ -47,6 +47,15 @@ public:
     [[nodiscard]] double GetAlbumDuration() const;
     void GetClosingTransition(std::string& name, double& length) const;
 
+    // The longest album the program renders: one day. Longer albums come only
+    // from damaged or hostile files, and their frame numbers would not fit the
+    // engine's counters at every rate.
+    static constexpr double kMaxDuration = 24.0 * 3600.0;
+    // Whether every time of the album is a finite number of seconds of at most
+    // kMaxDuration (durations also not negative) and the album lasts at most
+    // kMaxDuration. Otherwise why names the first bad time.
+    [[nodiscard]] bool CheckTimes(std::string& why) const;
+
     // Takes a clone of the slide and inserts it before the position (appends
     // when the position is negative or past the end). Returns the clone.
     CSlide* AddSlide(const CSlide& slide, int position = -1);

@@ -1,14 +1,21 @@
 #include "project/ProjTmpl.h"
 
+#include "base/InputFile.h"
+#include "base/MediaWarnings.h"
+#include "base/TempFolders.h"
 #include "project/Album.h"
 #include "project/MainDoc.h"
 #include "project/Project.h"
 #include "project/ZipReader.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <set>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace {
@@ -20,6 +27,15 @@ std::string SafeFileName(std::string_view entryName) {
     if (name.empty() || name == "." || name == "..")
         name = "entry";
     return name;
+}
+
+// Whether a reference has the form the loader gives packaged files
+// ("Files\a.jpg"): relative, without a drive and without "..".
+bool LooksPackaged(const std::string& path) {
+    if (path.empty() || path[0] == '/' || path[0] == '\\' || (path.size() > 1 && path[1] == ':'))
+        return false;
+    std::string key = CZipReader::NameKey(path);
+    return ("/" + key + "/").find("/../") == std::string::npos;
 }
 
 bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
@@ -61,6 +77,9 @@ bool CProjTmpl::Load(const std::string& packagePath,
     UnloadLocked();
     m_packagePath = packagePath;
 
+    std::string why;
+    if (!InputFile::Check(packagePath, why))
+        return Fail(packagePath + ": " + why);
     m_archive = std::make_unique<CZipReader>();
     if (!m_archive->Open(packagePath))
         return Fail(packagePath + ": not a template package (cannot be opened as a ZIP file)");
@@ -90,6 +109,8 @@ bool CProjTmpl::Load(const std::string& packagePath,
     const CAlbum* first = doc->GetProject().GetAlbum(0);
     if (!first)
         return Fail(packagePath + ": the project holds no album");
+    if (!first->CheckTimes(why))
+        return Fail(packagePath + ": " + why);
 
     m_subtitleColor = doc->GetProject().GetSubtitleColor();
     m_subtitleEdgeColor = doc->GetProject().GetSubtitleEdgeColor();
@@ -116,11 +137,11 @@ void CProjTmpl::UnloadLocked() {
     m_archive.reset();
     m_templateAlbum.reset();
     m_replacements.clear();
-    for (const auto& [entry, file] : m_extracted)
-        unlink(file.c_str());
     m_extracted.clear();
+    m_extractedFrom.clear();
+    m_extractedBytes = 0;
     if (!m_tempFolder.empty())
-        rmdir(m_tempFolder.c_str());
+        TempFolders::Remove(m_tempFolder);
     m_tempFolder.clear();
 }
 
@@ -136,30 +157,71 @@ bool CProjTmpl::LoadAsset(const std::string& path, std::vector<std::uint8_t>& da
     return m_archive->Read(entry->name, data, error);
 }
 
-std::string CProjTmpl::ExtractToTemp(const std::string& entryName) {
+std::string CProjTmpl::ExtractToTemp(const std::string& entryName, std::string* why) {
     std::lock_guard lock(m_lock);
-    return ExtractLocked(entryName);
+    std::string error;
+    std::string path = ExtractLocked(entryName, error);
+    if (why)
+        *why = error;
+    return path;
 }
 
-std::string CProjTmpl::ExtractLocked(const std::string& entryName) {
+void CProjTmpl::SetExtractLimits(const SExtractLimits& limits) {
+    std::lock_guard lock(m_lock);
+    m_limits = limits;
+}
+
+std::string CProjTmpl::ExtractLocked(const std::string& entryName, std::string& why) {
     std::string key = CZipReader::NameKey(entryName);
     if (auto it = m_extracted.find(key); it != m_extracted.end())
         return it->second;
-    if (!m_archive || !m_archive->IsOpen())
+    if (!m_archive || !m_archive->IsOpen()) {
+        why = "no template is open";
         return {};
+    }
     const CZipReader::SEntry* entry = m_archive->Find(entryName);
-    if (!entry || entry->size == 0)
+    if (!entry || entry->size == 0) {
+        why = "is not in the template package";
         return {};
+    }
+
+    // Caps on what extraction writes: per file (a sound larger than the sound
+    // decoder takes is of no use), per template, and never the last of the
+    // disk. The declared size is checked first; ReadTo enforces the real one.
+    const bool sound = Paths::HasExtension(entry->name, kSoundExtensions);
+    const std::uint64_t cap = std::min(sound ? m_limits.sound : m_limits.clip,
+                                       m_limits.total - std::min(m_limits.total, m_extractedBytes));
+    constexpr double kMB = 1 << 20;
+    auto megabytes = [kMB](std::uint64_t bytes) {
+        return std::to_string(int(std::ceil(bytes / kMB))) + " MB";
+    };
+    if (entry->size > (sound ? m_limits.sound : m_limits.clip)) {
+        why = "is larger than the " + megabytes(sound ? m_limits.sound : m_limits.clip) +
+              " a packaged " + (sound ? "sound" : "clip") + " may take";
+        return {};
+    }
+    if (entry->size > cap) {
+        why = "would pass the " + megabytes(m_limits.total) + " that one template may extract";
+        return {};
+    }
 
     // A private folder (mode 0700) made for this package, so no other user can
     // plant files or links where the extracted files go.
     if (m_tempFolder.empty()) {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp == '/' ? tmp : "/tmp") + "/kelvclip-" +
-                              SafeFileName(m_packagePath) + "-XXXXXX";
-        if (!mkdtemp(pattern.data()))
+        m_tempFolder = TempFolders::Make(SafeFileName(m_packagePath), why);
+        if (m_tempFolder.empty()) {
+            why = "cannot be extracted: " + why;
             return {};
-        m_tempFolder = pattern;
+        }
+    }
+    struct statvfs disk {};
+    if (statvfs(m_tempFolder.c_str(), &disk) == 0 &&
+        std::uint64_t(disk.f_bavail) * disk.f_frsize < entry->size + m_limits.reserve) {
+        why = "cannot be extracted: the temporary folder " + m_tempFolder + " has " +
+              megabytes(std::uint64_t(disk.f_bavail) * disk.f_frsize) +
+              " free and the file needs " + megabytes(entry->size) + " (and " +
+              megabytes(m_limits.reserve) + " are kept free)";
+        return {};
     }
 
     // Entries of the same file name in different folders get distinct files.
@@ -172,21 +234,44 @@ std::string CProjTmpl::ExtractLocked(const std::string& entryName) {
     std::string path = m_tempFolder + "/" + name;
 
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return {};
-    std::string error;
-    bool ok = m_archive->ReadTo(entry->name, CZipReader::kMaxFileEntry,
-                                [fd](const std::uint8_t* data, std::size_t size) {
-                                    return WriteAll(fd, data, size);
-                                },
-                                error);
-    ok = close(fd) == 0 && ok;
-    if (!ok) {
-        unlink(path.c_str());
+    if (fd < 0) {
+        why = "cannot be extracted: " + std::string(std::strerror(errno));
         return {};
     }
+    std::string error;
+    int writeError = 0;
+    std::uint64_t written = 0;
+    bool ok = m_archive->ReadTo(
+        entry->name, cap,
+        [fd, &writeError, &written](const std::uint8_t* data, std::size_t size) {
+            if (!WriteAll(fd, data, size)) {
+                writeError = errno;
+                return false;
+            }
+            written += size;
+            return true;
+        },
+        error);
+    if (close(fd) != 0 && ok) {
+        writeError = errno;
+        ok = false;
+    }
+    if (!ok) {
+        unlink(path.c_str());
+        why = writeError != 0 ? "cannot be extracted: " + std::string(std::strerror(writeError))
+                              : "cannot be extracted: " + error;
+        return {};
+    }
+    m_extractedBytes += written;
     m_extracted.emplace(key, path);
+    m_extractedFrom.emplace(path, entryName);
     return path;
+}
+
+std::string CProjTmpl::SourceOf(const std::string& file) const {
+    std::lock_guard lock(m_lock);
+    auto it = m_extractedFrom.find(file);
+    return it == m_extractedFrom.end() ? file : it->second;
 }
 
 std::string CProjTmpl::GetTempFolder() const {
@@ -234,20 +319,36 @@ void CProjTmpl::ApplyTo(CAlbum& target, bool extractMedia) {
     if (!m_templateAlbum)
         return;
     CAlbumGrp* group = target.GetGroup();
+    // The template's own references, before replacements: a template may use
+    // only the files it carries, the sample pictures and the user's
+    // replacements. Anything else (a host path, an entry the package lacks)
+    // is treated as missing, so a template can never read the user's files.
+    Paths::PathMap relocated(m_replacements);
+    std::vector<std::string> files;
+    m_templateAlbum->ListFiles(files);
+    for (const std::string& file : files) {
+        if (relocated.count(file))
+            continue;
+        const CZipReader::SEntry* entry = m_archive ? m_archive->Find(file) : nullptr;
+        if (!entry) {
+            CMediaWarnings::Report(file, LooksPackaged(file)
+                                             ? "is not in the template package"
+                                             : "lies outside the template package and is not "
+                                               "used (a template uses only its own files)");
+            relocated.emplace(file, std::string());
+        } else if (entry->size == 0) {
+            CMediaWarnings::Report(file, "is empty in the template package");
+            relocated.emplace(file, std::string());
+        } else if (extractMedia && Paths::HasExtension(file, kMediaExtensions)) {
+            // Sounds and clips are opened as files by their decoders.
+            std::string why;
+            std::string temp = ExtractLocked(file, why);
+            if (temp.empty())
+                CMediaWarnings::Report(file, why);
+            relocated.emplace(file, temp);
+        }
+    }
     target.CopyAlbumFrom(*m_templateAlbum);
     target.SetGroup(group);
-    target.RelocateFiles(m_replacements);
-    if (!extractMedia)
-        return;
-    std::vector<std::string> files;
-    target.ListFiles(files);
-    Paths::PathMap extracted;
-    for (const std::string& file : files) {
-        if (!Paths::HasExtension(file, kMediaExtensions))
-            continue;
-        std::string temp = ExtractLocked(file);
-        if (!temp.empty())
-            extracted.emplace(file, temp);
-    }
-    target.RelocateFiles(extracted);
+    target.RelocateFiles(relocated);
 }

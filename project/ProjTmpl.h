@@ -32,6 +32,17 @@ public:
     static constexpr const char* kPictureExtensions =
         "jpg;jpeg;gif;bmp;png;tif;tiff;pcx;pgm;pct;pict;tga;wmf;eps";
     static constexpr const char* kMediaExtensions = "mp3;wav;mpa;mp2;m2a;mp4;m4v;mov;mpg;3gp";
+    static constexpr const char* kSoundExtensions = "mp3;wav;mpa;mp2;m2a";
+
+    // What extraction may write: a sound file (the sound decoder keeps at most
+    // 512 MB of samples, so a larger sound file is of no use), a clip, all the
+    // files of one template, and the free space it must leave on the disk.
+    struct SExtractLimits {
+        std::uint64_t sound = 600ull << 20;
+        std::uint64_t clip = 2ull << 30;
+        std::uint64_t total = 4ull << 30;
+        std::uint64_t reserve = 256ull << 20;
+    };
 
     CProjTmpl();
     CProjTmpl(const CProjTmpl&) = delete;
@@ -55,9 +66,10 @@ public:
     bool LoadAsset(const std::string& path, std::vector<std::uint8_t>& data) override;
 
     // Extracts an entry into the template's temporary folder and returns the
-    // file's path; empty when the entry is missing or cannot be written. An
-    // entry is extracted once; later calls return the same path.
-    std::string ExtractToTemp(const std::string& entryName);
+    // file's path; empty when the entry is missing, over a cap or cannot be
+    // written, with why set to the reason. An entry is extracted once; later
+    // calls return the same path.
+    std::string ExtractToTemp(const std::string& entryName, std::string* why = nullptr);
 
     // Replaces a template file by the user's file; an empty path removes the
     // replacement.
@@ -74,14 +86,25 @@ public:
     // Makes target a copy of the template album (keeping target's group) with
     // the replacements applied; with extractMedia the sounds and clips it still
     // takes from the package are extracted and referenced as temporary files.
+    // References to files the package does not hold (host paths included) and
+    // files that cannot be extracted become empty, that is missing, and are
+    // reported to CMediaWarnings with the reason.
     void ApplyTo(CAlbum& target, bool extractMedia);
+
+    // Limits for the next extractions (the defaults suit every template).
+    void SetExtractLimits(const SExtractLimits& limits);
+
+    // The template path an extracted file was taken from; any other path is
+    // returned as it is. For messages that name files.
+    [[nodiscard]] std::string SourceOf(const std::string& file) const;
 
     // The folder holding extracted files; empty until something was extracted.
     [[nodiscard]] std::string GetTempFolder() const;
 
 private:
     void UnloadLocked();
-    std::string ExtractLocked(const std::string& entryName);
+    std::string ExtractLocked(const std::string& entryName, std::string& why);
+
     bool Fail(const std::string& error);
 
     mutable std::mutex m_lock;
@@ -90,7 +113,10 @@ private:
     std::unique_ptr<CAlbum> m_templateAlbum;
     Paths::PathMap m_replacements;
     std::map<std::string, std::string> m_extracted; // entry key -> temporary file
+    std::map<std::string, std::string> m_extractedFrom; // temporary file -> template path
     std::string m_tempFolder;
+    std::uint64_t m_extractedBytes = 0;
+    SExtractLimits m_limits;
     std::string m_error;
     int m_subtitleColor = 0xFFFFFF;
     int m_subtitleEdgeColor = 0;

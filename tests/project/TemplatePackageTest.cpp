@@ -8,12 +8,16 @@
 #include "project/TemplateWriter.h"
 #include "project/ZipReader.h"
 #include "project/ZipWriter.h"
+#include "project/TextCaption.h"
+#include "base/MediaWarnings.h"
 #include "tests/support/FakeMediaProbe.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
+#include <functional>
 #include <sys/stat.h>
 #include <thread>
 
@@ -257,4 +261,154 @@ TEST_F(TemplatePackage, AssetsCanBeLoadedFromSeveralThreads) {
     for (auto& thread : threads)
         thread.join();
     EXPECT_EQ(failures.load(), 0);
+}
+
+namespace {
+
+// Collects what CMediaWarnings reports while it lives.
+struct SWarnings {
+    std::vector<std::pair<std::string, std::string>> list;
+    CMediaWarnings::CScope scope{[this](const std::string& file, const std::string& why) {
+        list.emplace_back(file, why);
+    }};
+    [[nodiscard]] std::string ReasonFor(const std::string& file) const {
+        for (const auto& [f, why] : list)
+            if (f == file)
+                return why;
+        return "(not reported)";
+    }
+};
+
+} // namespace
+
+TEST(TemplatePackageFailures, ATemplateUsesOnlyItsOwnFiles) {
+    CTempDir dir;
+    // A file of the user's that a hostile template names by its host path.
+    std::string host = dir.WriteFile("private.png", "user data");
+    CMainDoc doc;
+    CSlide hostile;
+    for (const std::string& file : {host, std::string("Z:\\Files\\..\\..\\x.jpg"),
+                                    std::string("Z:\\Files\\gone.jpg"),
+                                    std::string("Z:\\Files\\ok.jpg"),
+                                    std::string("Z:\\Files\\empty.jpg")})
+        hostile.AddItem(CImage(file));
+    doc.GetProject().AddGroup(std::make_unique<CAlbumGrp>())->AddAlbum(std::make_unique<CAlbum>())
+        ->AddSlide(hostile);
+    // Written as it stands, not in package form, which would rename every file.
+    std::string path = MakeZip(dir, {{"p.kvs", CProjectWriter::Write(doc, false)},
+                                     {"Files/ok.jpg", "picture"},
+                                     {"Files/empty.jpg", ""}});
+    CProjTmpl tmpl;
+    ASSERT_TRUE(tmpl.Load(path)) << tmpl.GetError();
+    // The pictures stay listed and numbered, so the user can replace them.
+    EXPECT_EQ(tmpl.ListTemplatePictures(false).size(), 5u);
+    SWarnings warnings;
+    CAlbum album;
+    tmpl.ApplyTo(album, true);
+    const CSlide& slide = *album.GetSlide(0);
+    EXPECT_EQ(slide.GetItem(0)->m_file, "");
+    EXPECT_EQ(slide.GetItem(1)->m_file, "");
+    EXPECT_EQ(slide.GetItem(2)->m_file, "");
+    EXPECT_EQ(slide.GetItem(3)->m_file, "Files\\ok.jpg");
+    EXPECT_EQ(slide.GetItem(4)->m_file, "");
+    EXPECT_NE(warnings.ReasonFor(host).find("outside the template package"), std::string::npos);
+    EXPECT_NE(warnings.ReasonFor("Files\\..\\..\\x.jpg").find("outside"), std::string::npos);
+    EXPECT_EQ(warnings.ReasonFor("Files\\gone.jpg"), "is not in the template package");
+    EXPECT_EQ(warnings.ReasonFor("Files\\empty.jpg"), "is empty in the template package");
+    EXPECT_EQ(warnings.list.size(), 4u);
+
+    // A replacement is the user's own choice and is used as it is.
+    tmpl.SetReplacement(host, "/home/u/mine.jpg");
+    tmpl.ApplyTo(album, true);
+    EXPECT_EQ(album.GetSlide(0)->GetItem(0)->m_file, "/home/u/mine.jpg");
+}
+
+TEST(TemplatePackageFailures, ExtractionIsCappedPerFileInAllAndByFreeSpace) {
+    CTempDir dir;
+    std::string path = MakeZip(dir, {{"p.kvs", OneSlideStream({"Files\\a.jpg"})},
+                                     {"Files/a.wav", std::string(1000, 'a')},
+                                     {"Files/b.wav", std::string(1000, 'b')},
+                                     {"Files/c.mp4", std::string(3000, 'c')},
+                                     {"Files/d.wav", std::string(1200, 'd')},
+                                     {"Files/e.wav", std::string(1600, 'e')}});
+    CProjTmpl tmpl;
+    ASSERT_TRUE(tmpl.Load(path)) << tmpl.GetError();
+    tmpl.SetExtractLimits({1500, 2500, 2500, 0});
+    std::string why;
+    EXPECT_FALSE(tmpl.ExtractToTemp("Files/a.wav", &why).empty()) << why;
+    EXPECT_EQ(tmpl.ExtractToTemp("Files/c.mp4", &why), "");
+    EXPECT_NE(why.find("larger than the 1 MB a packaged clip may take"), std::string::npos) << why;
+    EXPECT_EQ(tmpl.ExtractToTemp("Files/e.wav", &why), "");
+    EXPECT_NE(why.find("a packaged sound may take"), std::string::npos) << why;
+    EXPECT_FALSE(tmpl.ExtractToTemp("Files/b.wav", &why).empty()) << why;
+    // 2000 bytes are out; 1200 more would pass the 2500 of the template.
+    EXPECT_EQ(tmpl.ExtractToTemp("Files/d.wav", &why), "");
+    EXPECT_NE(why.find("that one template may extract"), std::string::npos) << why;
+
+    // Never the last of the disk: a reserve larger than any disk refuses all.
+    tmpl.SetExtractLimits({1500, 2500, 1 << 20, 1ull << 62});
+    EXPECT_EQ(tmpl.ExtractToTemp("Files/d.wav", &why), "");
+    EXPECT_NE(why.find("MB free"), std::string::npos) << why;
+    EXPECT_EQ(std::distance(fs::directory_iterator(tmpl.GetTempFolder()), fs::directory_iterator()),
+              2);
+}
+
+TEST_F(TemplatePackage, ASoundThatCannotBeExtractedIsMissingAndReported) {
+    CProjTmpl tmpl;
+    ASSERT_TRUE(tmpl.Load(m_path));
+    tmpl.SetExtractLimits({4, 4, 4, 0});
+    SWarnings warnings;
+    CAlbum album;
+    tmpl.ApplyTo(album, true);
+    EXPECT_EQ(album.GetSlide(1)->m_sound.GetPath(), "");
+    EXPECT_NE(warnings.ReasonFor("files\\s.wav").find("larger than"), std::string::npos);
+}
+
+TEST(TemplatePackageFailures, AbsurdTimesFailTheLoad) {
+    auto stream = [](auto change) {
+        CMainDoc doc;
+        CAlbum* album = doc.GetProject().AddGroup(std::make_unique<CAlbumGrp>())->AddAlbum(
+            std::make_unique<CAlbum>());
+        CSlide slide;
+        slide.AddItem(CImage("Files\\a.jpg"));
+        album->AddSlide(slide);
+        album->AddSlide(slide);
+        change(*album);
+        return StreamOf(doc);
+    };
+    CTempDir dir;
+    struct SCase {
+        const char* what;
+        std::function<void(CAlbum&)> change;
+    };
+    const SCase cases[] = {
+        {"display time", [](CAlbum& a) { a.GetSlide(0)->m_displayTime = 1e308; }},
+        {"transition", [](CAlbum& a) { a.GetSlide(1)->m_transitionLength = std::nan(""); }},
+        {"closing transition", [](CAlbum& a) { a.m_transitionLength = 86000001; }},
+        {"display time", [](CAlbum& a) { a.GetSlide(1)->m_displayTime = -3; }},
+        {"caption's start", [](CAlbum& a) {
+             CTextCaption caption;
+             caption.m_start = -1e300;
+             a.GetSlide(0)->AddCaption(caption);
+         }},
+        {"lasts", [](CAlbum& a) {
+             a.GetSlide(0)->m_displayTime = 50000;
+             a.GetSlide(1)->m_displayTime = 50000;
+         }},
+    };
+    for (const SCase& c : cases) {
+        CProjTmpl tmpl;
+        EXPECT_FALSE(tmpl.Load(MakeZip(dir, {{"p.kvs", stream(c.change)}}))) << c.what;
+        EXPECT_NE(tmpl.GetError().find(c.what), std::string::npos) << tmpl.GetError();
+    }
+    // A day exactly is still an album.
+    CProjTmpl tmpl;
+    EXPECT_TRUE(tmpl.Load(MakeZip(dir, {{"p.kvs", stream([](CAlbum& a) {
+                                             a.GetSlide(0)->m_displayTime = 40000;
+                                             a.GetSlide(0)->m_transitionLength = 0;
+                                             a.GetSlide(1)->m_displayTime = 40000;
+                                             a.GetSlide(1)->m_transitionLength = 0;
+                                             a.m_transitionLength = 6400;
+                                         })}})))
+        << tmpl.GetError();
 }
