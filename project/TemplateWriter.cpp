@@ -1,25 +1,59 @@
 #include "project/TemplateWriter.h"
 
+#include "base/InputFile.h"
+#include "base/TempFolders.h"
 #include "project/MainDoc.h"
 #include "project/ProjectWriter.h"
 #include "project/TextCodec.h"
 #include "project/ZipWriter.h"
 
-#include <fstream>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <set>
-#include <sstream>
 #include <unistd.h>
 
 namespace {
 
-bool ReadFile(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+bool ReadFile(const std::string& path, std::string& bytes, std::string& why) {
+    int fd = InputFile::Open(path, why);
+    if (fd < 0)
         return false;
-    std::ostringstream out;
-    out << in.rdbuf();
-    bytes = out.str();
-    return !in.bad();
+    bytes.clear();
+    char buffer[1 << 16];
+    for (;;) {
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            why = std::strerror(errno);
+        if (n <= 0) {
+            close(fd);
+            return n == 0;
+        }
+        bytes.append(buffer, std::size_t(n));
+    }
+}
+
+// Creates a new file of a free name beside path, with the mode the user's
+// umask gives new files, and returns its descriptor (or -1).
+int CreateBeside(const std::string& path, std::string& temp) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[40];
+        std::snprintf(suffix, sizeof suffix, ".part-%d-%u", int(getpid()), counter++);
+        temp = path + suffix;
+        int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+std::string SystemError(int error) {
+    return std::strerror(error ? error : EIO);
 }
 
 } // namespace
@@ -38,26 +72,53 @@ bool CTemplateWriter::Write(CMainDoc& doc, const std::string& packagePath, std::
         doc.m_packageNames.emplace(file, name);
     }
 
-    CZipWriter zip;
-    if (!zip.Create(packagePath)) {
-        error = packagePath + ": cannot be created";
+    // The package is written under a temporary name beside its place and
+    // renamed into place when complete, so a failed write leaves whatever was
+    // at the path untouched and never removes a file it did not make.
+    std::string temp;
+    int fd = CreateBeside(packagePath, temp);
+    if (fd < 0) {
+        error = packagePath + ": cannot be created: " + SystemError(errno);
         return false;
     }
+    close(fd);
+    TempFolders::AddFile(temp);
+    CZipWriter zip;
+    if (!zip.Create(temp)) {
+        error = packagePath + ": cannot be created: " + SystemError(errno);
+        unlink(temp.c_str());
+        TempFolders::ForgetFile(temp);
+        return false;
+    }
+    int writeError = 0;
     bool ok = zip.Add(kProjectEntry, CProjectWriter::Write(doc, true));
+    if (!ok)
+        writeError = errno;
     for (const std::string& file : files) {
-        std::string bytes;
-        if (!ReadFile(file, bytes)) {
-            error = file + ": cannot be read";
+        std::string bytes, why;
+        if (!ReadFile(file, bytes, why)) {
+            error = file + ": cannot be read: " + why;
             ok = false;
             break;
         }
-        ok = zip.Add("Files/" + doc.m_packageNames[file], bytes) && ok;
+        if (ok && !zip.Add("Files/" + doc.m_packageNames[file], bytes)) {
+            writeError = errno;
+            ok = false;
+        }
     }
-    ok = zip.Close() && ok;
+    if (!zip.Close() && ok) {
+        writeError = errno;
+        ok = false;
+    }
+    if (ok && rename(temp.c_str(), packagePath.c_str()) != 0) {
+        writeError = errno;
+        ok = false;
+    }
     if (!ok) {
         if (error.empty())
-            error = packagePath + ": cannot be written";
-        unlink(packagePath.c_str());
+            error = packagePath + ": cannot be written: " + SystemError(writeError);
+        unlink(temp.c_str());
     }
+    TempFolders::ForgetFile(temp);
     return ok;
 }

@@ -14,7 +14,8 @@ public:
     static constexpr const char* kProjectEntry = "project.kvs";
 
     // Fills doc.m_packageNames, writes the package and returns whether it is
-    // complete. A file that cannot be read fails the whole package, which is
-    // then removed.
+    // complete. The package is written beside the path and renamed into place
+    // when complete; a file that cannot be read, or a full disk, fails the
+    // whole package and leaves the path as it was.
     static bool Write(CMainDoc& doc, const std::string& packagePath, std::string& error);
 };
