@@ -6,6 +6,7 @@
 #include "audio/AudioSeq.h"
 #include "audio/AudioSilence.h"
 #include "audio/MusicFileSrc.h"
+#include "base/MediaWarnings.h"
 #include "project/Album.h"
 #include "project/Slide.h"
 
@@ -63,6 +64,19 @@ void CAlbumAudioSrc::MergeEnvelopes(std::vector<SEnvelope>& envelopes) {
         }
 }
 
+// A sound that cannot be decoded plays as silence; the user hears of it.
+void CAlbumAudioSrc::ReportUnusable(const CMusicFile& sound) {
+    const std::string& path = sound.GetPath();
+    if (path.empty() || sound.IsOpened())
+        return;
+    // Decoder messages start with the file's name, which the report carries.
+    std::string reason = sound.GetError();
+    if (reason.compare(0, path.size() + 2, path + ": ") == 0)
+        reason.erase(0, path.size() + 2);
+    CMediaWarnings::Report(path,
+                           reason.empty() ? "cannot be decoded" : "cannot be decoded: " + reason);
+}
+
 bool CAlbumAudioSrc::Build(const CAlbum& album) {
     Clear();
     bool hasSound = false;
@@ -74,6 +88,7 @@ bool CAlbumAudioSrc::Build(const CAlbum& album) {
         hasSound = true;
         auto* sequence = Make<CAudioSeq>();
         for (const CMusicFile& entry : album.m_music) {
+            ReportUnusable(entry);
             m_music.push_back(std::make_unique<CMusicFile>(entry));
             sequence->AddInput(&m_music.back()->GetAudioSrc());
         }
@@ -110,6 +125,7 @@ bool CAlbumAudioSrc::Build(const CAlbum& album) {
         CSlide::SSound sound = slide.GetSlideSound();
         double displayTime, transitionLength;
         slide.GetSlideTimes(displayTime, transitionLength);
+        ReportUnusable(sound.m_file);
         if (!sound.m_file.GetPath().empty() && sound.m_file.IsOpened()) {
             hasSound = true;
             m_music.push_back(std::make_unique<CMusicFile>(sound.m_file));

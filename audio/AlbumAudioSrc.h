@@ -34,6 +34,7 @@ public:
     // Lowers each envelope's points to the others' values where they overlap,
     // so overlapping sounds leave the music at the lower level.
     static void MergeEnvelopes(std::vector<SEnvelope>& envelopes);
+    static void ReportUnusable(const CMusicFile& sound);
 
 private:
     template <class T, class... Args>

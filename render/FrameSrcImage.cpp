@@ -1,5 +1,6 @@
 #include "render/FrameSrcImage.h"
 
+#include "base/MediaWarnings.h"
 #include "imgcore/CPU.h"
 #include "media/AnyPicDecoder.h"
 #include "media/TextException.h"
@@ -66,37 +67,47 @@ bool CFrameSrcImage::LoadBitmap(PLBmp& bmp, int maxWidth, int maxHeight, bool au
                       brightness, contrast);
 }
 
-bool CFrameSrcImage::Load(const std::string& path, int maxWidth, int maxHeight, bool autoLevel,
-                          double brightness, double contrast) {
+bool CFrameSrcImage::Decode(const std::string& name,
+                            const std::function<void(PLAnyPicDecoder&, PLAnyBmp&)>& decode,
+                            int maxWidth, int maxHeight, bool autoLevel, double brightness,
+                            double contrast) {
     try {
         PLAnyPicDecoder decoder;
         decoder.SetRequestedSize(maxWidth, maxHeight);
         PLAnyBmp bmp;
-        decoder.DecodeFile(path, &bmp, 32);
-        return LoadBitmap(bmp, maxWidth, maxHeight, autoLevel, brightness, contrast);
-    } catch (const PLTextException&) {
-        return false;
+        decode(decoder, bmp);
+        if (LoadBitmap(bmp, maxWidth, maxHeight, autoLevel, brightness, contrast))
+            return true;
+        CMediaWarnings::Report(name, "cannot be shown: out of memory");
+    } catch (const PLTextException& e) {
+        CMediaWarnings::Report(name, std::string("cannot be decoded: ") + e.what());
     } catch (const std::bad_alloc&) {
-        return false;
+        CMediaWarnings::Report(name, "cannot be decoded: out of memory");
     }
+    return false;
+}
+
+bool CFrameSrcImage::Load(const std::string& path, int maxWidth, int maxHeight, bool autoLevel,
+                          double brightness, double contrast) {
+    return Decode(
+        path,
+        [&path](PLAnyPicDecoder& decoder, PLAnyBmp& bmp) { decoder.DecodeFile(path, &bmp, 32); },
+        maxWidth, maxHeight, autoLevel, brightness, contrast);
 }
 
 bool CFrameSrcImage::LoadFromMemory(const std::uint8_t* bytes, std::size_t length, int maxWidth,
                                     int maxHeight, bool autoLevel, double brightness,
-                                    double contrast) {
-    if (!bytes || length == 0)
-        return false;
-    try {
-        PLAnyPicDecoder decoder;
-        decoder.SetRequestedSize(maxWidth, maxHeight);
-        PLAnyBmp bmp;
-        decoder.DecodeMemory(bytes, length, &bmp, 32);
-        return LoadBitmap(bmp, maxWidth, maxHeight, autoLevel, brightness, contrast);
-    } catch (const PLTextException&) {
-        return false;
-    } catch (const std::bad_alloc&) {
+                                    double contrast, const std::string& name) {
+    if (!bytes || length == 0) {
+        CMediaWarnings::Report(name, "is empty");
         return false;
     }
+    return Decode(
+        name,
+        [bytes, length](PLAnyPicDecoder& decoder, PLAnyBmp& bmp) {
+            decoder.DecodeMemory(bytes, length, &bmp, 32);
+        },
+        maxWidth, maxHeight, autoLevel, brightness, contrast);
 }
 
 // The sample picture: a calm opaque grey gradient with a lighter frame, in

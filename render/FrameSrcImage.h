@@ -3,10 +3,13 @@
 #include "render/FrameSrc.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class PLPicDecoder;
+class PLAnyPicDecoder;
 class PLBmp;
+class PLAnyBmp;
 
 // A still picture as a clip source. The picture is kept premultiplied, reduced
 // to the maximum decode size; the prepared view is a margin buffer holding the
@@ -32,9 +35,11 @@ public:
     // reduce while decoding. False when it cannot be decoded.
     bool Load(const std::string& path, int maxWidth, int maxHeight, bool autoLevel = false,
               double brightness = 0, double contrast = 0);
-    // The same from a picture file's bytes.
+    // The same from a picture file's bytes; name is the file the bytes come
+    // from, for the report when they cannot be decoded.
     bool LoadFromMemory(const std::uint8_t* bytes, std::size_t length, int maxWidth, int maxHeight,
-                        bool autoLevel = false, double brightness = 0, double contrast = 0);
+                        bool autoLevel = false, double brightness = 0, double contrast = 0,
+                        const std::string& name = {});
     // A built-in sample picture (opaque, no adjustment). The program has one:
     // every id draws it.
     bool LoadSample(int id);
@@ -44,6 +49,11 @@ public:
     bool SetCropRect(const SRect& rect) override;
 
 private:
+    // Decodes through the picture decoders; a picture that cannot be decoded
+    // is reported to CMediaWarnings under name with the decoder's reason.
+    bool Decode(const std::string& name,
+                const std::function<void(PLAnyPicDecoder&, PLAnyBmp&)>& decode, int maxWidth,
+                int maxHeight, bool autoLevel, double brightness, double contrast);
     bool LoadBitmap(PLBmp& bmp, int maxWidth, int maxHeight, bool autoLevel, double brightness,
                     double contrast);
     bool Prepare();

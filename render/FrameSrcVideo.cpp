@@ -1,5 +1,6 @@
 #include "render/FrameSrcVideo.h"
 
+#include "base/MediaWarnings.h"
 #include "media/AnyVidDecoder.h"
 #include "media/TextException.h"
 
@@ -16,17 +17,23 @@ bool CFrameSrcVideo::Open(const std::string& path, double start, double end, dou
     m_source.Detach();
     m_prepared.Detach();
     try {
-        if (!m_decoder->OpenFile2(path))
+        if (!m_decoder->OpenFile2(path)) {
+            CMediaWarnings::Report(path, "cannot be opened as a video clip");
             return false;
-    } catch (const PLTextException&) {
+        }
+    } catch (const PLTextException& e) {
+        CMediaWarnings::Report(path, std::string("cannot be opened as a video clip: ") + e.what());
         return false;
     } catch (const std::bad_alloc&) {
+        CMediaWarnings::Report(path, "cannot be opened as a video clip: out of memory");
         return false;
     }
     m_rate = m_decoder->GetFrameRate();
     m_count = m_decoder->GetFrameCount();
-    if (!(m_rate > 0) || m_count <= 0 || !(clockRate > 0))
+    if (!(m_rate > 0) || m_count <= 0 || !(clockRate > 0)) {
+        CMediaWarnings::Report(path, "holds no video frames");
         return false;
+    }
     m_start = std::max(0.0, start);
     m_end = end;
     m_clockRate = clockRate;

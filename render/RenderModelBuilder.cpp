@@ -180,8 +180,9 @@ bool CRenderModelBuilder::AddItem(const CAlbumItem& item, IAssetLoader* assets, 
                                 view.Height(), mw, mh);
         std::vector<std::uint8_t> bytes;
         if (assets && assets->LoadAsset(item.m_file, bytes))
-            clip = r.AddPictureFromMemory(bytes.data(), bytes.size(), item.m_autoLevels != 0,
-                                          item.m_brightness, item.m_contrast, mw, mh);
+            clip = r.AddPictureFromMemory(item.m_file, bytes.data(), bytes.size(),
+                                          item.m_autoLevels != 0, item.m_brightness,
+                                          item.m_contrast, mw, mh);
         else
             clip = r.AddPicture(item.m_file, item.m_autoLevels != 0, item.m_brightness,
                                 item.m_contrast, mw, mh);

@@ -47,12 +47,12 @@ std::unique_ptr<CIntClipPipeline> CSlideClipsBase::AddPicture(const std::string&
 }
 
 std::unique_ptr<CIntClipPipeline>
-CSlideClipsBase::AddPictureFromMemory(const std::uint8_t* bytes, std::size_t length,
-                                      bool autoLevel, double brightness, double contrast,
-                                      int maxWidth, int maxHeight) {
+CSlideClipsBase::AddPictureFromMemory(const std::string& name, const std::uint8_t* bytes,
+                                      std::size_t length, bool autoLevel, double brightness,
+                                      double contrast, int maxWidth, int maxHeight) {
     auto source = std::make_unique<CFrameSrcImage>();
     if (!source->LoadFromMemory(bytes, length, maxWidth, maxHeight, autoLevel, brightness,
-                                contrast))
+                                contrast, name))
         return nullptr;
     return Prepare(std::move(source));
 }
@@ -138,8 +138,9 @@ bool CSlideClipsBase::SetBackgroundPicture(const std::string& path,
     auto source = std::make_unique<CFrameSrcImage>();
     // Decoded at no more than twice the frame, enough for any fit.
     int mw = 2 * view.Width(), mh = 2 * view.Height();
-    bool loaded = bytes ? source->LoadFromMemory(bytes->data(), bytes->size(), mw, mh)
-                        : source->Load(path, mw, mh);
+    bool loaded =
+        bytes ? source->LoadFromMemory(bytes->data(), bytes->size(), mw, mh, false, 0, 0, path)
+              : source->Load(path, mw, mh);
     if (!loaded)
         return false;
     auto clip = std::make_unique<CIntClipPipeline>(std::move(source), view.Width(), view.Height(),

@@ -34,7 +34,9 @@ public:
     std::unique_ptr<CIntClipPipeline> AddPicture(const std::string& path, bool autoLevel,
                                                  double brightness, double contrast,
                                                  int maxWidth, int maxHeight);
-    std::unique_ptr<CIntClipPipeline> AddPictureFromMemory(const std::uint8_t* bytes,
+    // name is the file the bytes come from, for reports.
+    std::unique_ptr<CIntClipPipeline> AddPictureFromMemory(const std::string& name,
+                                                           const std::uint8_t* bytes,
                                                            std::size_t length, bool autoLevel,
                                                            double brightness, double contrast,
                                                            int maxWidth, int maxHeight);
