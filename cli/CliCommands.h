@@ -34,6 +34,20 @@ void ApplyReplacements(CProjTmpl& tmpl, const std::vector<std::string>& replace)
 // Parses WxH (1 to 8192 each) or fails with usage.
 void ParseSize(const std::string& text, int& width, int& height);
 
+// Refuses (exit 2, naming the file) an output path that is one of the inputs
+// (the same device and inode), a symbolic link or a folder, and, unless
+// special is true, anything but a regular file. Inputs that do not exist are
+// skipped.
+void CheckOutput(const std::string& output, const std::vector<std::string>& inputs,
+                 bool special = false);
+
+// Creates or truncates an output file without following a symbolic link at
+// its name; returns the descriptor or fails naming the file and the reason.
+int OpenOutput(const std::string& path);
+
+// Whether the path names the file standard output writes to.
+[[nodiscard]] bool IsStdout(const std::string& path);
+
 // Writes an opaque RGB PNG from rows of blue, green, red and an ignored byte
 // (row(y) gives picture row y from the top), or fails naming the file.
 void WritePng(const std::string& path, int width, int height,

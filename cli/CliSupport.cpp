@@ -3,13 +3,17 @@
 #include "project/ProjTmpl.h"
 
 #include <CLI/CLI.hpp>
-#include <png.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <iostream>
+#include <png.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
-#include <iostream>
 
 void CliFail(const std::string& message, int code) {
     std::cerr << "kelvclip-cli: " << message << '\n';
@@ -34,17 +38,60 @@ void ParseSize(const std::string& text, int& width, int& height) {
         CliFail("--size wants WxH, for example 720x576", kExitUsage);
 }
 
+void CheckOutput(const std::string& output, const std::vector<std::string>& inputs, bool special) {
+    // Standard output (often the link /dev/stdout) is where the user sends it.
+    if (special && IsStdout(output))
+        return;
+    struct stat out {};
+    if (lstat(output.c_str(), &out) != 0)
+        return; // a new file
+    if (S_ISLNK(out.st_mode))
+        CliFail(output + ": is a symbolic link; give the path of the file itself");
+    if (S_ISDIR(out.st_mode))
+        CliFail(output + ": is a folder; give a file name");
+    if (!special && !S_ISREG(out.st_mode))
+        CliFail(output + ": is not a regular file; give the path of a file to write");
+    for (const std::string& input : inputs) {
+        struct stat in {};
+        if (stat(input.c_str(), &in) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino)
+            CliFail(output + ": is one of the inputs (" + input +
+                    "); writing it would destroy it");
+    }
+}
+
+int OpenOutput(const std::string& path) {
+    if (IsStdout(path))
+        return dup(STDOUT_FILENO);
+    int fd =
+        open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0)
+        CliFail(path + ": cannot be written: " +
+                (errno == ELOOP ? std::string("it is a symbolic link") : std::strerror(errno)));
+    return fd;
+}
+
+bool IsStdout(const std::string& path) {
+    if (path == "-")
+        return true;
+    struct stat out {
+    }, file{};
+    return fstat(STDOUT_FILENO, &out) == 0 && stat(path.c_str(), &file) == 0 &&
+           out.st_dev == file.st_dev && out.st_ino == file.st_ino;
+}
+
 void WritePng(const std::string& path, int width, int height,
               const std::function<const std::uint8_t*(int)>& row) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = fdopen(OpenOutput(path), "wb");
     if (!file)
-        CliFail(path + ": cannot be written");
+        CliFail(path + ": cannot be written: " + std::strerror(errno));
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!png || !info || setjmp(png_jmpbuf(png))) {
+        int error = errno;
         png_destroy_write_struct(&png, &info);
         std::fclose(file);
-        CliFail(path + ": cannot be written");
+        CliFail(path + ": cannot be written" +
+                (error ? ": " + std::string(std::strerror(error)) : ""));
     }
     png_init_io(png, file);
     // Frames are written by the hundred: fast compression over small files.
@@ -59,8 +106,15 @@ void WritePng(const std::string& path, int width, int height,
         png_write_row(png, row(y));
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
+    // Buffered data meets a full disk only here.
+    errno = 0;
+    if (std::fflush(file) != 0 || std::ferror(file) != 0) {
+        int error = errno;
+        std::fclose(file);
+        CliFail(path + ": cannot be written: " + std::strerror(error ? error : EIO));
+    }
     if (std::fclose(file) != 0)
-        CliFail(path + ": cannot be written");
+        CliFail(path + ": cannot be written: " + std::strerror(errno));
 }
 
 // --replace N=PATH: picture N as the template lists them (from 1).

@@ -4,19 +4,22 @@
 #include "project/Album.h"
 #include "project/AlbumGrp.h"
 #include "project/AlbumJson.h"
-#include "project/Project.h"
 #include "project/ProjTmpl.h"
+#include "project/Project.h"
 #include "project/TextCodec.h"
 #include "project/ZipReader.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <map>
 #include <set>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -24,6 +27,31 @@ struct SDumpOptions {
     std::string templatePath;
     std::string output;
 };
+
+// Writes one output file, never through a symbolic link and never over the
+// template; replacing an existing file is said.
+void WriteOutput(const std::string& path, const std::uint8_t* data, std::size_t size,
+                 const std::string& templatePath) {
+    CheckOutput(path, {templatePath});
+    struct stat existing {};
+    if (lstat(path.c_str(), &existing) == 0)
+        std::cerr << "kelvclip-cli: replacing " << path << '\n';
+    int fd = OpenOutput(path);
+    while (size > 0) {
+        ssize_t n = write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            int error = n < 0 ? errno : EIO;
+            close(fd);
+            CliFail(path + ": cannot be written: " + std::strerror(error));
+        }
+        data += n;
+        size -= std::size_t(n);
+    }
+    if (close(fd) != 0)
+        CliFail(path + ": cannot be written: " + std::strerror(errno));
+}
 
 void Dump(const SDumpOptions& options) {
     CProjTmpl tmpl;
@@ -37,6 +65,8 @@ void Dump(const SDumpOptions& options) {
         folder = ".";
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
+    if (ec)
+        CliFail(folder.string() + ": cannot be created: " + ec.message());
 
     // Each packaged file is written once beside the JSON under its entry's own
     // file name (only the last component, so nothing lands outside the folder).
@@ -57,10 +87,7 @@ void Dump(const SDumpOptions& options) {
         std::string error;
         if (!zip.Read(entry->name, bytes, error))
             CliFail(options.templatePath + ": " + error);
-        std::ofstream out(folder / name, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        if (!out)
-            CliFail((folder / name).string() + ": cannot be written");
+        WriteOutput((folder / name).string(), bytes.data(), bytes.size(), options.templatePath);
         names.insert(TextCodec::FoldCase(name));
         written.emplace(entry->name, name);
         return name;
@@ -70,10 +97,9 @@ void Dump(const SDumpOptions& options) {
     project.SetSubtitleColor(tmpl.GetSubtitleColor());
     project.SetSubtitleEdgeColor(tmpl.GetSubtitleEdgeColor());
     nlohmann::ordered_json json = CAlbumJson::ToJson(*tmpl.GetTemplateAlbum(), project, mapPath);
-    std::ofstream out(options.output);
-    out << json.dump(2) << '\n';
-    if (!out)
-        CliFail(options.output + ": cannot be written");
+    std::string text = json.dump(2) + '\n';
+    WriteOutput(options.output, reinterpret_cast<const std::uint8_t*>(text.data()), text.size(),
+                options.templatePath);
     std::cerr << "kelvclip-cli: wrote " << options.output << " and " << written.size()
               << " media files\n";
 }

@@ -1,19 +1,19 @@
 // kelvclip-cli frame and frames: rendered album frames as PNG files.
 #include "cli/CliCommands.h"
 
+#include "cli/WarningPrinter.h"
 #include "project/Album.h"
 #include "project/ProjTmpl.h"
 #include "render/AlbumFrameSrc.h"
 
 #include <CLI/CLI.hpp>
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <system_error>
+#include <unistd.h>
 
 namespace {
 
@@ -26,19 +26,25 @@ struct SFrameArgs {
     int every = 1;
     double rate = 25;
     bool wide = false;
+    bool strict = false;
     std::vector<std::string> replace;
 };
 
 // The template's album with the replacements, ready to render at the size.
 class CFrameJob {
 public:
-    explicit CFrameJob(const SFrameArgs& args) : m_source(true) {
+    explicit CFrameJob(const SFrameArgs& args)
+        : m_strict(args.strict),
+          m_warnings([this](const std::string& file) { return m_tmpl.SourceOf(file); }),
+          m_source(true) {
         ParseSize(args.size, m_width, m_height);
         if (!(args.rate > 0) || args.rate > 240)
             CliFail("--rate wants frames per second between 0 and 240", kExitUsage);
         LoadTemplateOrFail(m_tmpl, args.templatePath);
         ApplyReplacements(m_tmpl, args.replace);
         m_tmpl.ApplyTo(m_album, true);
+        m_inputs = m_tmpl.ListTemplatePictures(true);
+        m_inputs.push_back(args.templatePath);
         m_source.SetAlbum(&m_album, &m_tmpl);
         // Square display pixels of a 4:3 or 16:9 picture at this size.
         double pixelAspect = (args.wide ? 16.0 / 9.0 : 4.0 / 3.0) * m_height / m_width;
@@ -48,6 +54,16 @@ public:
     }
 
     [[nodiscard]] int FrameCount() { return int(m_source.GetFrameCount()); }
+    // The files the job reads, which no output may replace.
+    [[nodiscard]] const std::vector<std::string>& Inputs() const { return m_inputs; }
+
+    // Prints the media warnings so far; with strict, a warning fails the
+    // command (exit 2) once the frame in hand is written.
+    void Warn(const char* before = "") {
+        m_warnings.Flush(before);
+        if (m_strict && m_warnings.Count() > 0)
+            CliFail("--strict: stopping because of the warnings above");
+    }
 
     void Write(int frame, const std::string& path) {
         int stride = 0;
@@ -64,7 +80,10 @@ public:
 
 private:
     int m_width = 0, m_height = 0;
+    bool m_strict;
+    std::vector<std::string> m_inputs;
     CProjTmpl m_tmpl;
+    CWarningPrinter m_warnings;
     CAlbum m_album;
     CAlbumFrameSrc m_source;
 };
@@ -76,21 +95,31 @@ void AddCommon(CLI::App* command, SFrameArgs& args) {
     command->add_option("--size", args.size, "Frame size WxH")->capture_default_str();
     command->add_option("--rate", args.rate, "Frames per second")->capture_default_str();
     command->add_flag("--wide", args.wide, "16:9 display instead of 4:3");
+    command->add_flag("--strict", args.strict,
+                      "Fail (exit 2) when a picture or sound cannot be used instead of warning");
     command->add_option("--replace", args.replace,
                         "Put a picture in place of template picture N (N=PATH, repeatable)");
 }
 
 void RunFrame(const SFrameArgs& args) {
     CFrameJob job(args);
-    int frame = args.frame;
-    if (args.at >= 0)
-        frame = int(args.at * args.rate + 0.5);
-    if (frame < 0 || frame >= job.FrameCount())
-        CliFail("the album has frames 0 to " + std::to_string(job.FrameCount() - 1) +
-                    "; frame " + std::to_string(frame) + " is outside",
+    job.Warn();
+    CheckOutput(args.output, job.Inputs(), true);
+    const int count = job.FrameCount();
+    // The time is compared before it becomes a frame number, which it may
+    // not fit.
+    double frame = args.at >= 0 ? std::floor(args.at * args.rate + 0.5) : double(args.frame);
+    if (!(frame >= 0 && frame < count))
+        CliFail("the album has frames 0 to " + std::to_string(count - 1) + " (0 to " +
+                    std::to_string(count / args.rate) + " s); " +
+                    (args.at >= 0 ? std::to_string(args.at) + " s"
+                                  : "frame " + std::to_string(args.frame)) +
+                    " is outside",
                 kExitUsage);
-    job.Write(frame, args.output);
-    std::cout << args.output << '\n';
+    bool toStdout = IsStdout(args.output);
+    job.Write(int(frame), args.output);
+    job.Warn();
+    (toStdout ? std::cerr : std::cout) << args.output << '\n';
 }
 
 void RunFrames(const SFrameArgs& args) {
@@ -101,14 +130,18 @@ void RunFrames(const SFrameArgs& args) {
     if (error)
         CliFail(args.output + ": cannot be created: " + error.message());
     CFrameJob job(args);
+    job.Warn();
     const int count = job.FrameCount();
     const bool terminal = isatty(STDERR_FILENO) != 0;
     int written = 0;
     for (int frame = 0; frame < count; frame += args.every) {
         char name[32];
         std::snprintf(name, sizeof name, "frame_%05d.png", frame);
-        job.Write(frame, (std::filesystem::path(args.output) / name).string());
+        std::string path = (std::filesystem::path(args.output) / name).string();
+        CheckOutput(path, job.Inputs());
+        job.Write(frame, path);
         ++written;
+        job.Warn(terminal && written > 1 ? "\n" : "");
         if (terminal)
             std::cerr << "\rframe " << frame + 1 << " of " << count << std::flush;
     }

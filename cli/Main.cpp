@@ -2,6 +2,7 @@
 #include "cli/CliCommands.h"
 
 #include "app/DecoderProbe.h"
+#include "cli/SignalWatch.h"
 
 #include <CLI/CLI.hpp>
 
@@ -9,6 +10,8 @@
 #include <iostream>
 
 int main(int argc, char** argv) {
+    // Before any thread: termination signals go to one watcher thread.
+    CSignalWatch::Start();
     CDecoderProbe::Install();
     CLI::App app{"kelvclip-cli: make videos from slide-show templates without the wizard",
                  "kelvclip-cli"};

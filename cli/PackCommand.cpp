@@ -1,18 +1,27 @@
 // kelvclip-cli pack: builds a template package from a JSON album description.
 #include "cli/CliCommands.h"
 
+#include "base/InputFile.h"
+#include "media/AnyPicDecoder.h"
+#include "media/Bmp.h"
+#include "media/TextException.h"
 #include "project/Album.h"
 #include "project/AlbumGrp.h"
 #include "project/AlbumJson.h"
 #include "project/MainDoc.h"
+#include "project/MediaProbe.h"
+#include "project/Paths.h"
+#include "project/ProjTmpl.h"
 #include "project/TemplateWriter.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
+#include <unistd.h>
 
 namespace {
 
@@ -21,13 +30,65 @@ struct SPackOptions {
     std::string output;
 };
 
+// Reads a whole input file (a regular file only: a FIFO must not block).
+std::string ReadInput(const std::string& path) {
+    std::string why;
+    int fd = InputFile::Open(path, why);
+    if (fd < 0)
+        CliFail(path + ": cannot be read: " + why);
+    std::string text;
+    char buffer[1 << 16];
+    for (;;) {
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            int error = errno;
+            close(fd);
+            CliFail(path + ": cannot be read: " + std::strerror(error));
+        }
+        if (n == 0)
+            break;
+        text.append(buffer, std::size_t(n));
+    }
+    close(fd);
+    return text;
+}
+
+// Why a media file cannot go into a template, or empty when it decodes: a
+// template must not carry what would show as a black slide or silence.
+std::string CannotDecode(const std::string& file) {
+    if (Paths::HasExtension(file, CProjTmpl::kPictureExtensions)) {
+        try {
+            PLAnyPicDecoder decoder;
+            // A small requested size lets JPEG decode cheaply; the whole file
+            // is still read, so truncation shows.
+            decoder.SetRequestedSize(64, 64);
+            PLAnyBmp bmp;
+            decoder.DecodeFile(file, &bmp, 32);
+        } catch (const PLTextException& e) {
+            return e.what();
+        } catch (const std::bad_alloc&) {
+            return "out of memory";
+        }
+        return {};
+    }
+    if (Paths::HasExtension(file, CProjTmpl::kSoundExtensions)) {
+        SSoundFacts facts;
+        std::string error;
+        if (!IMediaProbe::Get().ProbeSound(file, facts, error))
+            return error.empty() ? "not a sound the decoders read" : error;
+        return {};
+    }
+    if (IMediaProbe::Get().ProbeVideoFrameCount(file) <= 0)
+        return "not a picture, sound or video clip the decoders read";
+    return {};
+}
+
 void Pack(const SPackOptions& options) {
-    std::ifstream in(options.albumPath);
-    if (!in)
-        CliFail(options.albumPath + ": cannot be read");
     nlohmann::ordered_json json;
     try {
-        json = nlohmann::ordered_json::parse(in);
+        json = nlohmann::ordered_json::parse(ReadInput(options.albumPath));
     } catch (const nlohmann::json::exception& e) {
         CliFail(options.albumPath + ": not valid JSON (" + e.what() + ")");
     }
@@ -49,12 +110,22 @@ void Pack(const SPackOptions& options) {
         CliFail(options.albumPath + ": " + e.what());
     }
     group->m_name = album->m_name;
+    std::string why;
+    if (!album->CheckTimes(why))
+        CliFail(options.albumPath + ": " + why);
 
     std::vector<std::string> files;
     project.ListFiles(files);
-    for (const std::string& file : files)
-        if (!std::filesystem::is_regular_file(file))
-            CliFail(options.albumPath + ": media file " + file + " does not exist");
+    for (const std::string& file : files) {
+        if (!InputFile::Check(file, why))
+            CliFail(options.albumPath + ": media file " + file + " " + why);
+        why = CannotDecode(file);
+        if (!why.empty())
+            CliFail(options.albumPath + ": media file " + file + " cannot be decoded: " + why);
+    }
+    std::vector<std::string> inputs = files;
+    inputs.push_back(options.albumPath);
+    CheckOutput(options.output, inputs);
     if (!album->m_music.empty())
         std::cerr << "kelvclip-cli: warning: " << options.albumPath
                   << ": album music is dropped when a template is opened; give the first slide "

@@ -3,6 +3,8 @@
 #include "cli/CliCommands.h"
 
 #include "audio/AlbumAudioSrc.h"
+#include "cli/SignalWatch.h"
+#include "cli/WarningPrinter.h"
 #include "encode/EncodeEngine.h"
 #include "encode/Encoder.h"
 #include "encode/NoticeQueue.h"
@@ -13,26 +15,21 @@
 
 #include <CLI/CLI.hpp>
 
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <unistd.h>
 
 namespace {
 
 struct SRenderArgs {
     std::string templatePath, output, disc = "dvd", standard, size, vcodec, acodec;
     bool wide = false;
+    bool strict = false;
     std::vector<std::string> replace;
 };
-
-std::atomic<bool> g_interrupted{false};
-
-extern "C" void OnInterrupt(int) { g_interrupted = true; }
 
 // The progress line: a bar on a terminal, a plain percentage otherwise.
 class CProgressLine {
@@ -65,6 +62,12 @@ public:
         if (m_open)
             std::fputc('\n', stderr);
         m_open = false;
+    }
+    [[nodiscard]] bool IsOpen() const { return m_open; }
+    // The line was ended by other output: draw it again at the next Show.
+    void Reopen() {
+        m_open = false;
+        m_last = -1;
     }
 
 private:
@@ -108,10 +111,17 @@ void Run(const SRenderArgs& args) {
     format.SetAviCodecs(args.vcodec, args.acodec);
 
     CProjTmpl tmpl;
+    CWarningPrinter warnings([&tmpl](const std::string& file) { return tmpl.SourceOf(file); });
     LoadTemplateOrFail(tmpl, args.templatePath);
     ApplyReplacements(tmpl, args.replace);
+    std::vector<std::string> inputs = tmpl.ListTemplatePictures(true);
+    inputs.push_back(args.templatePath);
+    // Writing to a device or a pipe (standard output) is allowed.
+    CheckOutput(args.output, inputs, true);
     CAlbum album;
     tmpl.ApplyTo(album, true);
+    if (album.GetSlideCount() == 0)
+        CliFail(args.templatePath + ": the album has no slides to render");
     CAlbumFrameSrc video(true);
     video.SetAlbum(&album, &tmpl);
     // The sound track, dropped when the album has none.
@@ -126,20 +136,28 @@ void Run(const SRenderArgs& args) {
                 why.find("codec") != std::string::npos ? kExitUsage : kExitFailed);
     if (audio && !audio->Open())
         audio = nullptr;
+    auto strictStop = [&] { return args.strict && warnings.Count() > 0; };
+    warnings.Flush();
+    if (strictStop())
+        CliFail("--strict: not rendering because of the warnings above");
 
     CNoticeQueue notices;
     CEncoder job(*engine);
-    g_interrupted = false;
-    auto previous = std::signal(SIGINT, OnInterrupt);
-    if (!job.Begin(&video, audio, args.output, &notices, 1)) {
-        std::signal(SIGINT, previous);
+    std::atomic<bool> interrupted{false};
+    CSignalWatch::CCancelScope onSignal([&interrupted] { interrupted = true; });
+    if (!job.Begin(&video, audio, args.output, &notices, 1))
         CliFail("the encode cannot be started");
-    }
     CProgressLine line(int(video.GetFrameCount()), video.GetFrameRate());
-    bool cancelling = false;
+    bool cancelling = false, strictFailed = false;
     SJobNotice notice;
     for (;;) {
-        if (g_interrupted && !cancelling) {
+        if (warnings.Flush(line.IsOpen() ? "\n" : "") > 0)
+            line.Reopen();
+        if (!cancelling && strictStop()) {
+            cancelling = strictFailed = true;
+            job.Cancel();
+        }
+        if (interrupted && !cancelling) {
             cancelling = true;
             job.Cancel();
             line.End();
@@ -155,16 +173,21 @@ void Run(const SRenderArgs& args) {
             break;
     }
     job.Join();
-    std::signal(SIGINT, previous);
     if (audio)
         audio->Close();
     line.End();
+    warnings.Flush();
+    if (strictFailed)
+        CliFail("--strict: stopped because of the warnings above; " + args.output +
+                " is incomplete");
     if (notice.kind == SJobNotice::kCancelled)
         CliFail("cancelled; " + args.output + " holds what was encoded until then", kExitCancelled);
     if (notice.kind == SJobNotice::kFailed)
         CliFail(args.output + ": " + (notice.text.empty() ? "the encode failed" : notice.text));
     std::error_code error;
-    std::cout << std::filesystem::absolute(args.output, error).string() << '\n';
+    // The path goes to standard output for scripts, unless the video did.
+    (IsStdout(args.output) ? std::cerr : std::cout)
+        << std::filesystem::absolute(args.output, error).string() << '\n';
 }
 
 } // namespace
@@ -184,6 +207,8 @@ void AddRenderCommand(CLI::App& app) {
     render->add_option("--standard", args->standard, "pal or ntsc (default: the PAL setting)");
     render->add_option("--size", args->size, "Picture size WxH with --disc custom");
     render->add_flag("--wide", args->wide, "16:9 picture instead of 4:3");
+    render->add_flag("--strict", args->strict,
+                     "Fail (exit 2) when a picture or sound cannot be used instead of warning");
     render->add_option("--vcodec", args->vcodec, "Video encoder for AVI files (FFmpeg name)");
     render->add_option("--acodec", args->acodec, "Audio encoder for AVI files (FFmpeg name)");
     render->callback([args] { Run(*args); });

@@ -4,13 +4,14 @@
 // buffers, the destination cleared before each frame, frames 0 … N − 1, and
 // fresh copies of both pictures for every frame (a transition may draw on
 // its sources).
+#include "base/InputFile.h"
 #include "cli/CliCommands.h"
 #include "effects/EffectMgr.h"
 #include "imgcore/CPU.h"
 #include "media/AnyDecoder.h"
 
 #include <CLI/CLI.hpp>
-
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -67,16 +68,31 @@ private:
     CFrameBuffer m_work;
 };
 
+// The default frame: the picture's own size, reduced to fit a PAL frame
+// (720x576) with its aspect kept, so a huge photo does not make huge frames.
+void DefaultSize(int pictureWidth, int pictureHeight, int& width, int& height) {
+    constexpr int kMaxWidth = 720, kMaxHeight = 576;
+    width = std::max(1, pictureWidth);
+    height = std::max(1, pictureHeight);
+    if (width > kMaxWidth || height > kMaxHeight) {
+        double scale = std::min(double(kMaxWidth) / width, double(kMaxHeight) / height);
+        width = std::max(1, int(width * scale + 0.5));
+        height = std::max(1, int(height * scale + 0.5));
+    }
+}
+
 // Decodes a picture (any format the decoders read), fitted and centred on
-// opaque black in a frame of the given size; a size of 0 takes the picture's.
+// opaque black in a frame of the given size; a size of 0 takes the picture's,
+// reduced as DefaultSize says.
 std::unique_ptr<CFrameBuffer> LoadPicture(const std::string& path, int& width, int& height) {
+    std::string why;
+    if (!InputFile::Check(path, why))
+        CliFail(path + ": " + why);
     PLAnyDecoder dec;
     if (!dec.OpenFile2(path))
         CliFail(path + ": cannot be decoded as a picture or clip");
-    if (width <= 0 || height <= 0) {
-        width = dec.GetWidth();
-        height = dec.GetHeight();
-    }
+    if (width <= 0 || height <= 0)
+        DefaultSize(dec.GetWidth(), dec.GetHeight(), width, height);
     auto frame = std::make_unique<CFrameBuffer>(width, height);
     PLWinBmp bmp;
     bmp.Create(width, height, 32, false, false);
@@ -182,7 +198,8 @@ void AddTransitionCommand(CLI::App& app) {
     cmd->add_option("a", args->pictureA, "Outgoing picture")->required();
     cmd->add_option("b", args->pictureB, "Incoming picture")->required();
     cmd->add_option("--frames", args->frames, "Number of frames (at least 2)")->required();
-    cmd->add_option("--size", args->size, "Frame size WxH (default: the size of A)");
+    cmd->add_option("--size", args->size,
+                    "Frame size WxH (default: the size of A, reduced to fit 720x576)");
     cmd->add_option("--set", args->settings, "Parameter KEY=VALUE (repeatable)");
     cmd->add_option("-o,--output", args->outDir, "Folder for frame_NNNN.png")->required();
     cmd->callback([args] { Run(*args); });
