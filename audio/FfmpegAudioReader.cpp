@@ -152,7 +152,8 @@ bool CFfmpegAudioReader::Open(const std::string& path, std::string& error, int r
     drain();
     convert(nullptr); // what the converter still holds
     if (tooLarge) {
-        error = path + ": the sound is too long";
+        error = path + ": the sound is too long (more than " + std::to_string(kMaxBytes >> 20) +
+                " MB of samples, about 45 minutes at 48 kHz in stereo)";
         Close();
         return false;
     }

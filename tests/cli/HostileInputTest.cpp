@@ -234,6 +234,15 @@ TEST(HostileInput, AbsurdAlbumLengthsAreRefused) {
     EXPECT_FALSE(fs::exists(dir / "x.mpg"));
     EXPECT_EQ(RunCli("info " + bad, &text), 2) << text;
 
+    // An album without slides is said to be one.
+    CMainDoc empty;
+    empty.GetProject().AddGroup(std::make_unique<CAlbumGrp>())->AddAlbum(std::make_unique<CAlbum>());
+    EXPECT_EQ(RunCli("render " + WriteRawTemplate(dir, empty, {}) + " --disc vcd -o " +
+                         (dir / "x.mpg"),
+                     &text),
+              2);
+    EXPECT_TRUE(Has(text, "the album has no slides to render")) << text;
+
     std::string good = WriteTemplate(dir, {dir / "a.png"});
     EXPECT_EQ(RunCli("frame " + good + " --at 1e300 -o " + (dir / "f.png"), &text), 64) << text;
     EXPECT_TRUE(Has(text, "is outside")) << text;

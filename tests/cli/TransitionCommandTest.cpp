@@ -68,3 +68,16 @@ TEST(TransitionCommand, RefusesBadRequests) {
     EXPECT_EQ(Cli("transition 'Fade Plugin' " + a + " " + a + " --frames 3 --size 9" + out), 64);
     EXPECT_EQ(Cli("transition 'Fade Plugin' " + a + " " + a + " --frames 3 --set Mode" + out), 64);
 }
+
+TEST(TransitionCommand, LargePicturesMakeFramesOfAScreenNotOfThePicture) {
+    CTempDir dir;
+    std::string a = dir.WriteFile("a.png", PngBytes(Flat(2000, 1000, 200, 10, 10), false));
+    ASSERT_EQ(Cli("transition 'Fade Plugin' " + a + " " + a + " --frames 2 -o " + (dir / "out")),
+              0);
+    PLAnyPicDecoder dec;
+    PLAnyBmp frame;
+    dec.DecodeFile(dir / "out/frame_0000.png", &frame, 32);
+    // Reduced to fit 720x576 with the picture's 2:1 aspect.
+    EXPECT_EQ(frame.GetWidth(), 720);
+    EXPECT_EQ(frame.GetHeight(), 360);
+}
