@@ -36,6 +36,26 @@ int Open(const std::string& path, std::string& why) {
     return fd;
 }
 
+bool Read(const std::string& path, std::string& bytes, std::string& why) {
+    int fd = Open(path, why);
+    if (fd < 0)
+        return false;
+    bytes.clear();
+    char buffer[1 << 16];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            why = std::strerror(errno);
+        if (n <= 0) {
+            ::close(fd);
+            return n == 0;
+        }
+        bytes.append(buffer, std::size_t(n));
+    }
+}
+
 bool Check(const std::string& path, std::string& why) {
     int fd = Open(path, why);
     if (fd < 0)

@@ -13,6 +13,10 @@ namespace InputFile {
 // exist", "is a directory", "is not a regular file", or the system's text.
 int Open(const std::string& path, std::string& why);
 
+// Reads a whole regular file into bytes; false with why set as for Open, or
+// to the system's text when reading fails.
+bool Read(const std::string& path, std::string& bytes, std::string& why);
+
 // Whether the path names a regular file that can be opened for reading; why
 // as for Open.
 bool Check(const std::string& path, std::string& why);

@@ -17,11 +17,8 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <iostream>
-#include <unistd.h>
 
 namespace {
 
@@ -29,31 +26,6 @@ struct SPackOptions {
     std::string albumPath;
     std::string output;
 };
-
-// Reads a whole input file (a regular file only: a FIFO must not block).
-std::string ReadInput(const std::string& path) {
-    std::string why;
-    int fd = InputFile::Open(path, why);
-    if (fd < 0)
-        CliFail(path + ": cannot be read: " + why);
-    std::string text;
-    char buffer[1 << 16];
-    for (;;) {
-        ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            int error = errno;
-            close(fd);
-            CliFail(path + ": cannot be read: " + std::strerror(error));
-        }
-        if (n == 0)
-            break;
-        text.append(buffer, std::size_t(n));
-    }
-    close(fd);
-    return text;
-}
 
 // Why a media file cannot go into a template, or empty when it decodes: a
 // template must not carry what would show as a black slide or silence.
@@ -88,7 +60,10 @@ std::string CannotDecode(const std::string& file) {
 void Pack(const SPackOptions& options) {
     nlohmann::ordered_json json;
     try {
-        json = nlohmann::ordered_json::parse(ReadInput(options.albumPath));
+        std::string text, why;
+        if (!InputFile::Read(options.albumPath, text, why))
+            CliFail(options.albumPath + ": cannot be read: " + why);
+        json = nlohmann::ordered_json::parse(text);
     } catch (const nlohmann::json::exception& e) {
         CliFail(options.albumPath + ": not valid JSON (" + e.what() + ")");
     }

@@ -17,26 +17,6 @@
 
 namespace {
 
-bool ReadFile(const std::string& path, std::string& bytes, std::string& why) {
-    int fd = InputFile::Open(path, why);
-    if (fd < 0)
-        return false;
-    bytes.clear();
-    char buffer[1 << 16];
-    for (;;) {
-        ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            why = std::strerror(errno);
-        if (n <= 0) {
-            close(fd);
-            return n == 0;
-        }
-        bytes.append(buffer, std::size_t(n));
-    }
-}
-
 // Creates a new file of a free name beside path, with the mode the user's
 // umask gives new files, and returns its descriptor (or -1).
 int CreateBeside(const std::string& path, std::string& temp) {
@@ -96,7 +76,7 @@ bool CTemplateWriter::Write(CMainDoc& doc, const std::string& packagePath, std::
         writeError = errno;
     for (const std::string& file : files) {
         std::string bytes, why;
-        if (!ReadFile(file, bytes, why)) {
+        if (!InputFile::Read(file, bytes, why)) {
             error = file + ": cannot be read: " + why;
             ok = false;
             break;

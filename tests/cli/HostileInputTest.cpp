@@ -13,6 +13,7 @@
 #include "project/TemplateWriter.h"
 #include "project/ZipWriter.h"
 #include "tests/support/MediaMaker.h"
+#include "tests/support/RunCommand.h"
 #include "tests/support/SoundWriter.h"
 #include "tests/support/TempDir.h"
 
@@ -38,16 +39,7 @@ namespace {
 // Runs kelvclip-cli through the shell (stdout and stderr together unless the
 // arguments redirect them); a hang ends after 60 s with status 124.
 int RunCli(const std::string& args, std::string* output = nullptr, const std::string& env = "") {
-    std::string command = env + " timeout 60 " + KV_CLI + " " + args + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string text;
-    char buffer[512];
-    while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe))
-        text.append(buffer, n);
-    int status = pclose(pipe);
-    if (output)
-        *output = text;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return RunCommand(env + " timeout 60 " + KV_CLI + " " + args + " 2>&1", output);
 }
 
 bool Has(const std::string& text, const std::string& part) {

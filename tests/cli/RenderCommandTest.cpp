@@ -1,5 +1,6 @@
 // kelvclip-cli render end to end: the demo template as a PAL DVD stream,
 // read back with FFmpeg's libraries; cancelling with Ctrl-C; bad arguments.
+#include "tests/support/RunCommand.h"
 #include "tests/support/TempDir.h"
 
 extern "C" {
@@ -72,16 +73,7 @@ SStreams Probe(const std::string& path) {
 }
 
 int RunCli(const std::string& args, std::string* output = nullptr) {
-    std::string command = std::string(KV_CLI) + " " + args + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string text;
-    char buffer[512];
-    while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe))
-        text.append(buffer, n);
-    int status = pclose(pipe);
-    if (output)
-        *output = text;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return RunCommand(std::string(KV_CLI) + " " + args + " 2>&1", output);
 }
 
 } // namespace
