@@ -51,7 +51,7 @@ bool Has(const std::string& text, const std::string& part) {
 std::string Png(int width, int height, std::uint8_t red) {
     return PngBytes(STestImage(width, height,
                                [red](int x, int y) {
-                                   unsigned h = unsigned(x * 73856093) ^ unsigned(y * 19349663);
+                                   unsigned h = unsigned(x) * 73856093u ^ unsigned(y) * 19349663u;
                                    h = h * 2654435761u;
                                    return std::array<std::uint8_t, 4>{
                                        std::uint8_t(h >> 24), std::uint8_t(h >> 16), red, 255};
