@@ -1,10 +1,10 @@
 // Feeds arbitrary bytes to the project stream reader.
+#include "fuzz/FuzzTargets.h"
 #include "project/MainDoc.h"
 
-#include <cstddef>
-#include <cstdint>
+#include <string>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+int kvfuzz::ProjectStream(const std::uint8_t* data, std::size_t size) {
     CMainDoc doc;
     std::string error;
     doc.LoadFromMemory(data, size, error, [](double) { return true; });

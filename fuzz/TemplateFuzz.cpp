@@ -1,24 +1,19 @@
 // Feeds arbitrary bytes to the template loader as a package file, then uses
 // what loaded the way the wizard does.
+#include "fuzz/FuzzFile.h"
+#include "fuzz/FuzzTargets.h"
 #include "project/Album.h"
 #include "project/ProjTmpl.h"
 
-#include <cstddef>
-#include <cstdint>
-#include <cstdio>
 #include <string>
-#include <unistd.h>
+#include <vector>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path = "/tmp/kv-fuzz-" + std::to_string(getpid()) + ".vez";
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
+int kvfuzz::Template(const std::uint8_t* data, std::size_t size) {
+    const CFuzzFile file(data, size, "vez");
+    if (file.Path().empty())
         return 0;
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
-
     CProjTmpl tmpl;
-    if (tmpl.Load(path, [](double) { return true; })) {
+    if (tmpl.Load(file.Path(), [](double) { return true; })) {
         for (const std::string& picture : tmpl.ListTemplatePictures(false)) {
             std::vector<std::uint8_t> bytes;
             tmpl.LoadAsset(picture, bytes);

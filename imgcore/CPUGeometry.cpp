@@ -49,8 +49,11 @@ std::vector<STap> LinearTaps(int dstCount, int srcCount, double factor) {
 
 std::vector<int> NearestTaps(int dstCount, int srcCount, double factor) {
     std::vector<int> taps(static_cast<std::size_t>(dstCount));
+    // Clamped while still a double: a tiny factor puts the sample point far
+    // beyond what an int holds.
     for (int i = 0; i < dstCount; ++i)
-        taps[std::size_t(i)] = std::clamp(int(std::floor((i + 0.5) / factor)), 0, srcCount - 1);
+        taps[std::size_t(i)] =
+            int(std::clamp(std::floor((i + 0.5) / factor), 0.0, double(srcCount - 1)));
     return taps;
 }
 
@@ -176,9 +179,12 @@ IppStatus Resize(const Ipp8u* pSrc, IppiSize srcSize, int srcStep, IppiRect srcR
         return ippStsInterpolationErr;
     if (interpolation == IPPI_INTER_SUPER && (xFactor > 1 || yFactor > 1))
         return ippStsResizeFactorErr;
+    // The ROI's far edges in 64 bits: a ROI far out must not wrap around.
     const int x0 = std::max(srcRoi.x, 0), y0 = std::max(srcRoi.y, 0);
-    const int x1 = std::min(srcRoi.x + srcRoi.width, srcSize.width);
-    const int y1 = std::min(srcRoi.y + srcRoi.height, srcSize.height);
+    const int x1 = int(std::min<long long>(static_cast<long long>(srcRoi.x) + srcRoi.width,
+                                           srcSize.width));
+    const int y1 = int(std::min<long long>(static_cast<long long>(srcRoi.y) + srcRoi.height,
+                                           srcSize.height));
     if (x1 <= x0 || y1 <= y0)
         return ippStsNoOperation;
     const Ipp8u* origin = Row(pSrc, srcStep, y0) + x0 * lay.bytes;

@@ -421,8 +421,9 @@ void WarpLinearFast(const SSource& s, Ipp8u* pDst, int dstStep, IppiRect dstRoi,
 IppStatus CCPU::ippiGetAffineBound(IppiRect srcRoi, double bound[2][2], const double coeffs[2][3]) {
     if (!bound || !coeffs) return ippStsNullPtrErr;
     if (srcRoi.width < 1 || srcRoi.height < 1) return ippStsSizeErr;
-    const double xs[2] = {double(srcRoi.x), double(srcRoi.x + srcRoi.width - 1)};
-    const double ys[2] = {double(srcRoi.y), double(srcRoi.y + srcRoi.height - 1)};
+    // The far corners in doubles: x + w − 1 may pass what an int holds.
+    const double xs[2] = {double(srcRoi.x), double(srcRoi.x) + srcRoi.width - 1};
+    const double ys[2] = {double(srcRoi.y), double(srcRoi.y) + srcRoi.height - 1};
     bound[0][0] = bound[0][1] = HUGE_VAL;
     bound[1][0] = bound[1][1] = -HUGE_VAL;
     for (double x : xs)

@@ -71,15 +71,22 @@ void PLPictDecoder::ReadPixmapHeader(bool direct) {
             int flags = GetBE16(t + 4);
             int count = GetBE16(t + 6) + 1;
             const std::uint8_t* e = src.ReadNBytes(std::size_t(count) * 8);
+            // With flag 0x8000 the entries are indexed by position; the
+            // palette has 256 places, so later entries are read and dropped.
             for (int k = 0; k < count; ++k) {
                 int index = flags & 0x8000 ? k : GetBE16(e + 8 * k) & 0xFF;
-                m_palette[index] = PLPixel32{e[8 * k + 6], e[8 * k + 4], e[8 * k + 2], 255};
+                if (index < 256)
+                    m_palette[index] = PLPixel32{e[8 * k + 6], e[8 * k + 4], e[8 * k + 2], 255};
             }
         }
     }
     bool depthOk = direct ? (m_pixelSize == 16 || m_pixelSize == 32)
                           : (m_pixelSize == 1 || m_pixelSize == 2 || m_pixelSize == 4 ||
                              m_pixelSize == 8);
+    // Planar rows (32 bits, pack type 4) hold one plane per component, and
+    // the red, green and blue planes are read: three or four components.
+    if (direct && m_pixelSize == 32 && m_packType == 4 && m_cmpCount != 3 && m_cmpCount != 4)
+        depthOk = false;
     if (!depthOk || m_rowBytes == 0)
         throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, "PICT: unsupported pixel size.");
     src.Skip(18); // source and destination rectangles, transfer mode

@@ -8,6 +8,11 @@
 
 namespace {
 
+// The depths Pixel reads: it takes (bits + 7) / 8 bytes of each of them.
+bool IsPixelDepth(int bits) {
+    return bits == 8 || bits == 15 || bits == 16 || bits == 24 || bits == 32;
+}
+
 PLPixel32 Pixel(const std::uint8_t* p, int bits, bool alpha16) {
     switch (bits) {
     case 8: return PLPixel32{p[0], p[0], p[0], 255};
@@ -36,13 +41,28 @@ void PLTGADecoder::Open(PLDataSource* source) {
     if (type == 0)
         throw PLTextException(PL_ERRINTERNAL, "TGA: no picture in the file.");
     bool mapped = type == 1 || type == 9;
-    if (mapped && (h[1] != 1 || bits != 8))
+    // A colour map is decoded only for a colour-mapped picture, so only then
+    // must its entries have a depth Pixel can read; other pictures skip it.
+    if (mapped && (h[1] != 1 || bits != 8 || !IsPixelDepth(h[7])))
         throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, "TGA: unsupported colour map.");
     if ((type == 3 || type == 11) && bits != 8)
         throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, "TGA: unsupported grey depth.");
+    if (!IsPixelDepth(bits))
+        throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, "TGA: unsupported pixel depth.");
     PLCheckPictureSize(GetLE16(h + 12), GetLE16(h + 14));
     m_Width = GetLE16(h + 12);
     m_Height = GetLE16(h + 14);
+    // The fewest bytes that can hold the picture: every pixel's bytes when
+    // raw; with runs, one packet (a count byte and a pixel) per 128 pixels.
+    // A header that claims more than the file holds is refused here, before
+    // the bitmap and the pixel list take memory for it.
+    const std::size_t total = std::size_t(m_Width) * std::size_t(m_Height);
+    const std::size_t pixelBytes = std::size_t(bits + 7) / 8;
+    const std::size_t mapBytes = h[1] == 1 ? std::size_t(GetLE16(h + 5)) * ((h[7] + 7) / 8) : 0;
+    const std::size_t least = 18 + h[0] + mapBytes +
+                              (type >= 9 ? (total + 127) / 128 * (1 + pixelBytes) : total * pixelBytes);
+    if (least > source->GetBytesLeft())
+        throw PLTextException(PL_ERREND_OF_FILE, kTextEndOfFile);
     m_bpp = 32;
     int mapBits = h[7];
     int attributeBits = h[17] & 15;
@@ -67,10 +87,11 @@ void PLTGADecoder::ReadImage(PLBmp& bmp) {
         int first = GetLE16(h + 3), count = GetLE16(h + 5), entryBits = h[7];
         int entryBytes = (entryBits + 7) / 8;
         const std::uint8_t* m = src.ReadNBytes(std::size_t(count) * std::size_t(entryBytes));
-        map.assign(256, PLPixel32{});
-        for (int k = 0; k < count; ++k)
-            if (first + k < 256)
-                map[first + k] = Pixel(m + k * entryBytes, entryBits, alpha16);
+        if (mapped) {
+            map.assign(256, PLPixel32{});
+            for (int k = 0; k < count && first + k < 256; ++k)
+                map[first + k] = Pixel(m + std::size_t(k) * entryBytes, entryBits, alpha16);
+        }
     }
     int bytes = (bits + 7) / 8;
     auto toPixel = [&](const std::uint8_t* p) {

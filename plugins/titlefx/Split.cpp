@@ -31,7 +31,7 @@ private:
     int Animate(IEffectGlyphSrc* glyph, double g) const {
         SEffectRect box;
         BoxOf(glyph, &box);
-        const double dy = m_height > 0 ? g * (box.bottom - box.top) / m_height : 0.0;
+        const double dy = m_height > 0 ? g * (double(box.bottom) - box.top) / m_height : 0.0;
         int result = Draw(glyph, 1, 1, 0, 0, 0, g);
         if (result)
             result = Draw(glyph, 1, 1, 0, dy, 0, 1 - g);

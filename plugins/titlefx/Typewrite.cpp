@@ -45,7 +45,7 @@ private:
         box.bottom = std::min(box.bottom, m_height);
         if (box.top >= box.bottom)
             return;
-        const int cw = (string.right - string.left) / m_count;
+        const long long cw = ((long long)string.right - string.left) / m_count;
         if (cw <= 0)
             return;
         const std::uint32_t colour = m_string->GetColor();

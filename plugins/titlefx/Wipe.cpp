@@ -22,13 +22,15 @@ private:
         const int result = DrawAtRest(m_string, &drawn);
         if (!result)
             return result;
-        const long long width = drawn.right - drawn.left;
-        const int edge = drawn.left + int(L > 1 ? width * t / (L - 1) : width);
-        SEffectRect hidden = drawn;
+        // The drawn rectangle may reach far outside the frame; its width is
+        // formed in 64 bits so that the edge stays between its two sides.
+        const long long width = (long long)drawn.right - drawn.left;
+        const long long edge = drawn.left + (L > 1 ? width * t / (L - 1) : width);
+        SEffectRect hidden = drawn; // edge lies within [left, right], so it fits
         if (leading)
-            hidden.right = edge;
+            hidden.right = int(edge);
         else
-            hidden.left = edge;
+            hidden.left = int(edge);
         static constexpr std::uint8_t kClear[4] = {0, 0, 0, 0};
         FillTarget(m_string, hidden, kClear);
         return result;

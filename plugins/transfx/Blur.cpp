@@ -21,9 +21,9 @@ public:
             Blur(i == 0 ? a : b, i == 0 ? as : bs, 0, d, ds);
             return 0;
         }
-        const int t1 = 2 * n / 3, t0 = n - t1 - 1;
-        const int amountA = i * kMaxBlur / (t1 - 1);
-        const int amountB = kMaxBlur - (i - t0) * kMaxBlur / (n - t0 - 1);
+        const int t1 = MulDiv(2, n, 3), t0 = n - t1 - 1;
+        const int amountA = MulDiv(i, kMaxBlur, t1 - 1);
+        const int amountB = kMaxBlur - MulDiv(i - t0, kMaxBlur, n - t0 - 1);
         if (i < t0) {
             Blur(a, as, amountA, d, ds);
         } else if (i >= t1) {
@@ -32,7 +32,7 @@ public:
             // Both pictures are blurred in place (the host allows it), then mixed.
             Blur(a, as, amountA, nullptr, 0);
             Blur(b, bs, amountB, nullptr, 0);
-            const int k = (i - t0) * 255 / (t1 - t0);
+            const int k = MulDiv(i - t0, 255, t1 - t0);
             CCPU::ippiAlphaCompC_8u_AC4R(a, as, Ipp8u(255 - k), b, bs, Ipp8u(k), d, ds,
                                          {m_width, m_height}, ippAlphaPlus);
         }

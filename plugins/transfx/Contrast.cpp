@@ -20,7 +20,7 @@ public:
         const bool first = i < c;
         std::uint8_t* p = first ? a : b;
         const int ps = first ? as : bs;
-        const int f = std::abs(i - c) * 255 / c;
+        const int f = MulDiv(std::abs(i - c), 255, c);
         const bool darken = Param(0) != kBrighten;
         const int g = darken ? 255 - f : f;
 

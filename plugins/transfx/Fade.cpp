@@ -16,8 +16,8 @@ public:
         const int n = m_frameCount;
         const int mode = Param(0);
         if (mode != kToBlack && mode != kToWhite) {
-            // α = i·255/(n − 1) in unsigned arithmetic: frame 0 is A, n − 1 is B.
-            const unsigned alpha = unsigned(i) * 255u / unsigned(n - 1);
+            // α = i·255/(n − 1): frame 0 is A, n − 1 is B, for any frame count.
+            const int alpha = MulDiv(i, 255, n - 1);
             CCPU::ippiAlphaCompC_8u_AC4R(a, as, Ipp8u(255 - alpha), b, bs, Ipp8u(alpha), d, ds,
                                          size, ippAlphaPlus);
             return 0;

@@ -48,7 +48,7 @@ public:
         CCPU::ippiCopy_8u_C4R(b, bs, d, ds, {W, H});
 
         const double delta = 2 * kPi / s;
-        const double f = double(i * W / (n - 1));
+        const double f = MulDiv(i, W, n - 1);
         const double c = std::cos(delta / 2);
         const int hw = W / 2, hh = H / 2;
         for (int row = 0; row < H; ++row) {

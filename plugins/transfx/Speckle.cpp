@@ -27,15 +27,15 @@ public:
             return 0;
         }
         const int g = m_width / 10;
-        const int t1 = 2 * n / 3, t0 = n - t1 - 1;
-        const int rising = i * g / (t1 - 1);
-        const int falling = g - (i - t0) * g / (n - t0 - 1);
+        const int t1 = MulDiv(2, n, 3), t0 = n - t1 - 1;
+        const int rising = MulDiv(i, g, t1 - 1);
+        const int falling = g - MulDiv(i - t0, g, n - t0 - 1);
         if (i < t0)
             Scatter(a, as, rising, d, ds);
         else if (i >= t1)
             Scatter(b, bs, falling, d, ds);
         else
-            Mix(a, as, rising, b, bs, falling, (i - t0) * 255 / (t1 - t0), d, ds);
+            Mix(a, as, rising, b, bs, falling, MulDiv(i - t0, 255, t1 - t0), d, ds);
         return 0;
     }
 
@@ -50,7 +50,7 @@ private:
     static SOffset OffsetOf(int v, int amp) {
         if (amp <= 0)
             return {0, 0};
-        return {v % (2 * amp) - amp, 2 * amp * v / transfx::kRandMax - amp};
+        return {v % (2 * amp) - amp, MulDiv(2 * amp, v, transfx::kRandMax) - amp};
     }
 
     // The four mirrored positions of (x, y) and of the source point (sx, sy),

@@ -51,6 +51,13 @@ protected:
                   int maximum);
     [[nodiscard]] int Param(int i) const { return m_params[i].value; }
 
+    // a·b/c truncated toward zero, the product formed in 64 bits. The
+    // formulas scale a frame number by a side, a grain or 255 and divide by
+    // a frame count; a template may ask for millions of frames, and then the
+    // product passes 2^31. The callers' quotients fit an int (at most the
+    // scaled quantity, since the frame number is below the count).
+    static int MulDiv(std::int64_t a, std::int64_t b, std::int64_t c) { return int(a * b / c); }
+
     // Row y of a buffer walked with a positive stride.
     static std::uint8_t* RowOf(std::uint8_t* base, int stride, int y) {
         return base + std::ptrdiff_t(stride) * y;

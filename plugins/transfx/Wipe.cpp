@@ -17,10 +17,11 @@ public:
         const bool push = Param(1) != 0;
         if (direction == kLeftToRight || direction == kBottomToTop)
             Reverse(i, a, as, b, bs);
-        // P = a (first), Q = b (second) from here on.
+        // P = a (first), Q = b (second) from here on. The edge g lies in
+        // 0 … side − 1 however long the transition.
         const int W = m_width, H = m_height, n = m_frameCount;
         if (direction == kLeftToRight || direction == kRightToLeft) {
-            const int g = i * (W - 1) / (n - 1);
+            const int g = MulDiv(i, W - 1, n - 1);
             const std::size_t keep = std::size_t(W - g) * 4, enter = std::size_t(g) * 4;
             const std::ptrdiff_t from = push ? 4 * std::ptrdiff_t(g) : 0;
             for (int y = 0; y < H; ++y) {
@@ -30,7 +31,7 @@ public:
             }
         } else {
             // Rows in memory order: with bottom-up buffers row H − 1 is the top.
-            const int g = i * (H - 1) / (n - 1);
+            const int g = MulDiv(i, H - 1, n - 1);
             const std::size_t rowBytes = std::size_t(W) * 4;
             for (int y = 0; y < H - g; ++y)
                 std::memcpy(RowOf(d, ds, y), RowOf(a, as, push ? y + g : y), rowBytes);

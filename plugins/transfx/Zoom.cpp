@@ -20,9 +20,9 @@ public:
             Reverse(i, a, as, b, bs);
         const int W = m_width, H = m_height, n = m_frameCount;
         // The sampled part of B grows from a quarter of the frame to all of it.
-        const int zh = (H + 3 * i * H / (n - 1)) >> 2;
-        const int zw = (W + 3 * i * W / (n - 1)) >> 2;
-        const int k = i * 255 / (n - 1);
+        const int zh = (H + MulDiv(i, 3LL * H, n - 1)) >> 2;
+        const int zw = (W + MulDiv(i, 3LL * W, n - 1)) >> 2;
+        const int k = MulDiv(i, 255, n - 1);
         const int left = (W - zw) / 2, top = (H - zh) / 2;
         for (int x = 0; x < W; ++x)
             m_column[std::size_t(x)] = 4 * (left + int(static_cast<long long>(x) * zw / W));

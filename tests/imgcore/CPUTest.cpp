@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <vector>
 
@@ -237,6 +238,34 @@ TEST(CPU, ResizeInterpolations) {
                                       0.5, 0.5, IPPI_INTER_SUPER),
               0);
     EXPECT_EQ(out[0], 25);
+}
+
+TEST(CPU, ResizeAndBoundsWithRegionsAndFactorsBeyondAnInt) {
+    // A ROI from column 2 with the largest width is the picture from column 2
+    // on: its far edge x + w passes 2^31 and is clipped, not wrapped.
+    SPicture s(4, 1), d(1, 1);
+    for (int x = 0; x < 4; ++x)
+        *s.At(x, 0) = Ipp8u(10 * (x + 1));
+    EXPECT_EQ(CCPU::ippiResize_8u_C4R(s.Data(), s.Size(), s.step, {2, 0, INT_MAX, INT_MAX},
+                                      d.Data(), d.step, d.Size(), 1.0, 1.0, IPPI_INTER_NN),
+              0);
+    EXPECT_EQ(*d.At(0, 0), 30);
+    // A tiny factor puts every sample point far past the ROI, whose edge
+    // pixel then repeats: the last column, whatever an int could hold.
+    SPicture wide(3, 1);
+    EXPECT_EQ(CCPU::ippiResize_8u_C4R(s.Data(), s.Size(), s.step, {0, 0, 4, 1}, wide.Data(),
+                                      wide.step, wide.Size(), 1e-300, 1.0, IPPI_INTER_NN),
+              0);
+    EXPECT_EQ(*wide.At(0, 0), 40);
+    EXPECT_EQ(*wide.At(2, 0), 40);
+
+    // The bound of a ROI whose far corner lies past 2^31 − 1.
+    double bound[2][2];
+    const double identity[2][3] = {{1, 0, 0}, {0, 1, 0}};
+    ASSERT_EQ(CCPU::ippiGetAffineBound({INT_MAX - 1, INT_MAX - 1, 10, 3}, bound, identity), 0);
+    EXPECT_EQ(bound[0][0], double(INT_MAX) - 1);
+    EXPECT_EQ(bound[1][0], double(INT_MAX) + 8);
+    EXPECT_EQ(bound[1][1], double(INT_MAX) + 1);
 }
 
 TEST(CPU, WarpAffineSamplesTheInverseMapAndSmoothsEdgesIntoTheDestination) {

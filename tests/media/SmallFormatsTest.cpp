@@ -1,8 +1,10 @@
 // The decoders of our own, on hand-made files.
 #include "media/AnyPicDecoder.h"
+#include "media/TGADecoder.h"
 #include "tests/media/MediaTestUtil.h"
 
 #include <initializer_list>
+#include <vector>
 
 namespace {
 
@@ -177,4 +179,126 @@ TEST(PictDecoder, PixmapAndUnsupportedOpcodes) {
     ExpectPixel(bmp, 0, 1, 255, 0, 0);
     EXPECT_PL_ERROR(Decode(pict(0x0030)), PL_ERRFORMAT_NOT_COMPILED,
                     "Library not compiled for this file type.");
+}
+
+// Hostile headers: every read of colour-map and pixel bytes stays inside the
+// file. The files are decoded from a copy of exactly their size, so that a
+// sanitizer build sees a read one byte past the end.
+namespace {
+
+PLAnyBmp DecodeExact(PLPicDecoder& dec, const std::string& bytes) {
+    std::vector<std::uint8_t> exact(bytes.begin(), bytes.end());
+    PLAnyBmp bmp;
+    dec.DecodeMemory(exact.data(), exact.size(), &bmp, 32);
+    return bmp;
+}
+
+PLAnyBmp DecodeExact(const std::string& bytes) {
+    PLAnyPicDecoder dec;
+    return DecodeExact(dec, bytes);
+}
+
+// A TGA header: id length 0, colour-map type, image type, map start, map
+// length, map entry bits, origin (0, 0), size, pixel bits, descriptor (top-down).
+std::string TgaHeader(int mapType, int type, int mapFirst, int mapCount, int mapBits, int w, int h,
+                      int bits) {
+    return B({0, mapType, type}) + Le16(mapFirst) + Le16(mapCount) + B({mapBits}) + Le16(0) +
+           Le16(0) + Le16(w) + Le16(h) + B({bits, 0x20});
+}
+
+} // namespace
+
+TEST(TGADecoder, ColourMapsAreDecodedOnlyWhenUsedAndOnlyAtReadableDepths) {
+    // True colour with a colour map of 34,304 entries of 0 bits (a fuzzer's
+    // find): the map takes no bytes and is skipped; the pixel follows.
+    PLAnyBmp skipped = DecodeExact(TgaHeader(1, 2, 1, 0x8600, 0, 1, 1, 24) + B({1, 2, 3}));
+    ExpectPixel(skipped, 0, 0, 1, 2, 3);
+    // A 24-bit map in front of a true-colour picture is skipped whole.
+    PLAnyBmp skipped24 =
+        DecodeExact(TgaHeader(1, 2, 0, 2, 24, 1, 1, 24) + std::string(6, '\x7F') + B({4, 5, 6}));
+    ExpectPixel(skipped24, 0, 0, 4, 5, 6);
+    // A colour-mapped picture needs entries it can read: 0-bit entries are
+    // refused, 24-bit ones give the colours.
+    EXPECT_PL_ERROR(DecodeExact(TgaHeader(1, 1, 0, 2, 0, 2, 1, 8) + B({0, 1})),
+                    PL_ERRFORMAT_NOT_SUPPORTED, "");
+    PLAnyBmp mapped = DecodeExact(TgaHeader(1, 1, 0, 2, 24, 2, 1, 8) +
+                                  B({10, 20, 30, 40, 50, 60}) + B({1, 0}));
+    ExpectPixel(mapped, 0, 0, 40, 50, 60);
+    ExpectPixel(mapped, 1, 0, 10, 20, 30);
+    // Pixel depths other than 8, 15, 16, 24 and 32 are refused even when the
+    // decoder is used without format recognition: a 12-bit pixel would be
+    // read as four bytes.
+    PLTGADecoder tga;
+    EXPECT_PL_ERROR(DecodeExact(tga, TgaHeader(0, 2, 0, 0, 0, 2, 1, 12) + B({1, 2, 3, 4})),
+                    PL_ERRFORMAT_NOT_SUPPORTED, "");
+}
+
+TEST(TGADecoder, HeadersClaimingMorePixelsThanTheFileHoldsAreRefusedWhenOpened) {
+    // 10,752 × 12,832 pixels in 38 bytes (a fuzzer's find): no memory is
+    // taken for the picture, since Open already refuses it. Runs of 128
+    // pixels need at least a count byte and a pixel each.
+    auto opens = [](const std::string& file) {
+        PLMemSource source;
+        source.Open(Bytes(file), file.size());
+        PLTGADecoder tga;
+        tga.Open(&source);
+    };
+    EXPECT_PL_ERROR(opens(TgaHeader(0, 10, 0, 0, 0, 10752, 12832, 15) + std::string(20, '\0')),
+                    PL_ERREND_OF_FILE, "End of file reached while decoding.\n");
+    EXPECT_PL_ERROR(opens(TgaHeader(0, 2, 0, 0, 0, 3, 1, 24) + std::string(8, '\0')),
+                    PL_ERREND_OF_FILE, "");
+    opens(TgaHeader(0, 2, 0, 0, 0, 3, 1, 24) + std::string(9, '\0'));
+    // 256 pixels in runs: two packets of a count byte and three bytes at least.
+    EXPECT_PL_ERROR(opens(TgaHeader(0, 10, 0, 0, 0, 256, 1, 24) + std::string(7, '\0')),
+                    PL_ERREND_OF_FILE, "");
+    opens(TgaHeader(0, 10, 0, 0, 0, 256, 1, 24) + B({0xFF, 1, 2, 3, 0xFF, 4, 5, 6}));
+}
+
+namespace {
+
+// A version 2 PICT file whose first opcode after the header is `body`.
+std::string PictFile(const std::string& body) {
+    return std::string(512, '\0') + Be16(0) + std::string(8, '\0') + Be16(0x0011) +
+           Be16(0x02FF) + Be16(0x0C00) + std::string(24, '\0') + body + Be16(0x00FF);
+}
+
+// The 2 × 2 bounds and the 36-byte pixmap record that follow a row-bytes
+// field: version, pack type, pack size, resolutions, pixel type, pixel size,
+// component count and size, plane bytes, table, reserved.
+std::string PixMap(int packType, int pixelSize, int components) {
+    return Be16(0) + Be16(0) + Be16(2) + Be16(2) + Be16(0) + Be16(packType) + Be32(0) +
+           Be32(0x480000) + Be32(0x480000) + Be16(pixelSize == 32 ? 16 : 0) + Be16(pixelSize) +
+           Be16(components) + Be16(8) + Be32(0) + Be32(0) + Be32(0);
+}
+
+} // namespace
+
+TEST(PictDecoder, ColourTablesLongerThanAPaletteAndPlanarRowsWithTooFewPlanes) {
+    // Indexed by position (flag 0x8000) with 300 entries: entries 256 … 299
+    // have no place in the palette and are dropped. Entry 0 is blue, 1 red.
+    std::string table = Be32(0) + Be16(0x8000) + Be16(299);
+    for (int k = 0; k < 300; ++k)
+        table += Be16(0) + Be16(k == 1 ? 0xFFFF : 0) + Be16(0) + Be16(k == 0 ? 0xFFFF : 0);
+    PLAnyBmp bmp = DecodeExact(PictFile(Be16(0x0098) + Be16(0x8002) + PixMap(0, 8, 1) + table +
+                                        std::string(18, '\0') + B({0, 1, 1, 0})));
+    ExpectPixel(bmp, 0, 0, 255, 0, 0);
+    ExpectPixel(bmp, 1, 0, 0, 0, 255);
+    ExpectPixel(bmp, 0, 1, 0, 0, 255);
+
+    // A direct pixmap packed by planes (type 4) reads the red, green and blue
+    // planes of each row, so it needs three or four components; two are
+    // refused. Rows: 5 bytes, one literal run of the 4 bytes of two planes.
+    std::string rows = B({5, 3, 1, 2, 3, 4, 5, 3, 1, 2, 3, 4});
+    auto planar = [&](int components) {
+        return PictFile(Be16(0x009A) + Be32(0xFF) + Be16(0x8000 | 8) +
+                        PixMap(4, 32, components) + std::string(18, '\0') + rows);
+    };
+    EXPECT_PL_ERROR(DecodeExact(planar(2)), PL_ERRFORMAT_NOT_SUPPORTED, "");
+    EXPECT_PL_ERROR(DecodeExact(planar(0)), PL_ERRFORMAT_NOT_SUPPORTED, "");
+    // Three planes of two bytes: red 1 2, green 3 4, blue 5 6.
+    std::string three = B({7, 5, 1, 2, 3, 4, 5, 6, 7, 5, 1, 2, 3, 4, 5, 6});
+    PLAnyBmp rgb = DecodeExact(PictFile(Be16(0x009A) + Be32(0xFF) + Be16(0x8000 | 8) +
+                                        PixMap(4, 32, 3) + std::string(18, '\0') + three));
+    ExpectPixel(rgb, 0, 0, 5, 3, 1);
+    ExpectPixel(rgb, 1, 1, 6, 4, 2);
 }
