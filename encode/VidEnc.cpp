@@ -11,8 +11,32 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <atomic>
 #include <cstdlib>
+#include <system_error>
 #include <utility>
+
+namespace {
+
+std::atomic<int> g_picturesHeld{0};
+
+} // namespace
+
+void CVidEnc::SFreePicture::operator()(AVFrame* picture) const {
+    if (!picture)
+        return;
+    av_frame_free(&picture);
+    g_picturesHeld.fetch_sub(1, std::memory_order_relaxed);
+}
+
+CVidEnc::CPicture CVidEnc::NewPicture() {
+    CPicture picture(av_frame_alloc());
+    if (picture)
+        g_picturesHeld.fetch_add(1, std::memory_order_relaxed);
+    return picture;
+}
+
+int CVidEnc::PicturesHeld() { return g_picturesHeld.load(std::memory_order_relaxed); }
 
 CVidEnc::CVidEnc(IVideoSrc* source, int preset, int pal, int wide, int quality,
                  int customWidth, int customHeight, bool pcmAudio)
@@ -136,28 +160,27 @@ int CVidEnc::PushFrame(int index) {
     if (!CheckThread())
         return kPushFailed;
     // A picture the thread is done with, or a new one.
-    AVFrame* picture = nullptr;
+    CPicture picture;
     {
         std::lock_guard<std::mutex> lock(m_lock);
         if (!m_spare.empty()) {
-            picture = m_spare.back();
+            picture = std::move(m_spare.back());
             m_spare.pop_back();
         }
     }
     int code = 0;
     if (!picture) {
-        picture = av_frame_alloc();
+        picture = NewPicture();
         if (picture) {
             picture->format = m_pixelFormat;
             picture->width = m_settings.width;
             picture->height = m_settings.height;
-            code = av_frame_get_buffer(picture, 0);
+            code = av_frame_get_buffer(picture.get(), 0);
         }
     }
     if (picture && code >= 0)
-        code = av_frame_make_writable(picture); // the encoder may still hold its pixels
+        code = av_frame_make_writable(picture.get()); // the encoder may still hold its pixels
     if (!picture || code < 0) {
-        av_frame_free(&picture);
         Fail("Out of memory for the video encoder", code < 0 ? code : AVERROR(ENOMEM));
         return kPushFailed;
     }
@@ -166,24 +189,35 @@ int CVidEnc::PushFrame(int index) {
     const int strides[4] = {stride, 0, 0, 0};
     sws_scale(m_sws, planes, strides, 0, height, picture->data, picture->linesize);
     picture->pts = m_pushed++;
+    if (m_handOverHook)
+        m_handOverHook(picture->pts);
 
-    if (!m_thread.joinable())
-        StartThread();
+    if (!m_thread.joinable() && !StartThread())
+        return kPushFailed;
     std::unique_lock<std::mutex> lock(m_lock);
-    m_queue.push_back(picture);
-    m_changed.notify_all();
-    m_changed.wait(lock, [this] { return int(m_queue.size()) < kQueued || m_threadFailed; });
+    // A thread that failed has ended and takes nothing more: the picture is
+    // dropped here rather than left in a queue nobody empties.
+    if (!m_threadFailed) {
+        m_queue.push_back(std::move(picture));
+        m_changed.notify_all();
+        m_changed.wait(lock, [this] { return int(m_queue.size()) < kQueued || m_threadFailed; });
+    }
     lock.unlock();
     return CheckThread() ? kPushed : kPushFailed;
 }
 
-void CVidEnc::StartThread() {
+bool CVidEnc::StartThread() {
     m_ending = m_threadFailed = false;
     m_threadError.clear();
-    m_thread = std::thread([this] {
-        SetThreadName("kv-video-enc");
-        Compress();
-    });
+    try {
+        m_thread = std::thread([this] {
+            SetThreadName("kv-video-enc");
+            Compress();
+        });
+    } catch (const std::system_error& e) {
+        return Fail(std::string("The video compressing thread cannot be started: ") + e.what(), 0);
+    }
+    return true;
 }
 
 void CVidEnc::Compress() {
@@ -192,11 +226,12 @@ void CVidEnc::Compress() {
         m_changed.wait(lock, [this] { return !m_queue.empty() || m_ending; });
         if (m_queue.empty())
             return;
-        AVFrame* picture = m_queue.front();
+        CPicture picture = std::move(m_queue.front());
         m_queue.pop_front();
+        const std::int64_t number = picture->pts;
         lock.unlock();
-        std::string error;
-        int code = avcodec_send_frame(m_codec, picture);
+        std::string error = m_compressHook ? m_compressHook(number) : std::string();
+        int code = error.empty() ? avcodec_send_frame(m_codec, picture.get()) : 0;
         if (code < 0) {
             char detail[AV_ERROR_MAX_STRING_SIZE] = {};
             av_strerror(code, detail, sizeof detail);
@@ -210,6 +245,8 @@ void CVidEnc::Compress() {
                 char detail[AV_ERROR_MAX_STRING_SIZE] = {};
                 av_strerror(code, detail, sizeof detail);
                 error = std::string("The video encoder failed: ") + detail;
+            } else if (!m_muxer) {
+                error = "The video encoder is not connected to a multiplexer";
             } else if (!m_muxer->WritePacket(m_stream, m_packet)) {
                 error = m_muxer->ErrorCopy();
                 if (error.empty())
@@ -218,19 +255,22 @@ void CVidEnc::Compress() {
         }
         av_packet_unref(m_packet);
         lock.lock();
-        m_spare.push_back(picture);
+        m_spare.push_back(std::move(picture));
         if (!error.empty()) {
             m_threadFailed = true;
             m_threadError = error;
             // Pictures still queued will never be compressed.
-            for (AVFrame* queued : m_queue)
-                m_spare.push_back(queued);
             m_queue.clear();
         }
         m_changed.notify_all();
         if (m_threadFailed)
             return;
     }
+}
+
+bool CVidEnc::CompressingFailed() const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_threadFailed;
 }
 
 bool CVidEnc::CheckThread() {
@@ -282,8 +322,8 @@ void CVidEnc::Close(bool abort) {
 
 void CVidEnc::Done() {
     StopThread();
-    for (AVFrame*& picture : m_spare)
-        av_frame_free(&picture);
+    // The thread has ended: whatever it left queued or kept goes now.
+    m_queue.clear();
     m_spare.clear();
     sws_freeContext(m_sws);
     m_sws = nullptr;

@@ -4,8 +4,12 @@
 #include "encode/VideoSettings.h"
 
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
+#include <functional>
+#include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -52,15 +56,42 @@ public:
 
     [[nodiscard]] const SVideoSettings& Settings() const { return m_settings; }
     [[nodiscard]] int FramesPushed() const { return m_pushed; }
+    // Whether the compressing thread stopped at a failure.
+    [[nodiscard]] bool CompressingFailed() const;
+
+    // Hooks that let a test order the two threads the way a race may (none
+    // by default; set them before the first picture). The first runs on the
+    // compressing thread before it compresses picture n (counted from 0); a
+    // text it returns fails that picture as an encoder error would. The
+    // second runs on the caller's thread once picture n is converted, just
+    // before it is handed over.
+    void SetCompressHook(std::function<std::string(std::int64_t n)> hook) {
+        m_compressHook = std::move(hook);
+    }
+    void SetHandOverHook(std::function<void(std::int64_t n)> hook) {
+        m_handOverHook = std::move(hook);
+    }
+
+    // Converted pictures that video encoder elements of this process hold
+    // now (queued, being compressed or kept for reuse).
+    static int PicturesHeld();
 
     static constexpr int kQueued = 2;
 
 private:
+    // A converted picture, owned: freed (and no longer counted) with its
+    // pointer, whichever thread or failure path drops it.
+    struct SFreePicture {
+        void operator()(AVFrame* picture) const;
+    };
+    using CPicture = std::unique_ptr<AVFrame, SFreePicture>;
+    static CPicture NewPicture();
+
     bool Drain();
     bool Fail(const std::string& text, int code);
     // The compressing thread and its hand-over.
     void Compress();
-    void StartThread();
+    bool StartThread();
     // Waits until every queued picture is compressed and ends the thread;
     // false when compressing failed (the error text says why).
     bool StopThread();
@@ -79,11 +110,14 @@ private:
     AVPacket* m_packet = nullptr;
     SwsContext* m_sws = nullptr;
 
+    std::function<std::string(std::int64_t)> m_compressHook;
+    std::function<void(std::int64_t)> m_handOverHook;
+
     std::thread m_thread;
-    std::mutex m_lock; // guards everything below
+    mutable std::mutex m_lock; // guards everything below
     std::condition_variable m_changed;
-    std::deque<AVFrame*> m_queue;  // converted, waiting to be compressed
-    std::vector<AVFrame*> m_spare; // compressed, ready for the next picture
+    std::deque<CPicture> m_queue;  // converted, waiting to be compressed
+    std::vector<CPicture> m_spare; // compressed, ready for the next picture
     bool m_ending = false;
     bool m_threadFailed = false;
     std::string m_threadError;

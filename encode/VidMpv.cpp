@@ -7,6 +7,8 @@ extern "C" {
 
 #include <utility>
 
+void CVidMpv::SFreePacket::operator()(AVPacket* packet) const { av_packet_free(&packet); }
+
 CVidMpv::CVidMpv(std::string path) : m_path(std::move(path)) {}
 
 CVidMpv::~CVidMpv() { Done(); }
@@ -88,11 +90,11 @@ int CVidMpv::PushNext() {
         if (reference && m_refPending)
             m_queue.front()->pts = m_packet->dts;
         const bool flushed = reference ? Flush() : true;
-        AVPacket* held = av_packet_clone(m_packet);
+        CPacket held(av_packet_clone(m_packet));
         av_packet_unref(m_packet);
         if (!held || !flushed)
             return kPushFailed;
-        m_queue.push_back(held);
+        m_queue.push_back(std::move(held));
         if (reference)
             m_refPending = true;
         else if (!m_refPending && !Flush())
@@ -113,19 +115,16 @@ void CVidMpv::Close(bool /*abort*/) {
 bool CVidMpv::Flush() {
     bool ok = true;
     while (!m_queue.empty()) {
-        AVPacket* packet = m_queue.front();
+        CPacket packet = std::move(m_queue.front());
         m_queue.pop_front();
-        if (ok && !Deliver(packet))
+        if (ok && !Deliver(packet.get()))
             ok = false;
-        av_packet_free(&packet);
     }
     m_refPending = false;
     return ok;
 }
 
 void CVidMpv::Done() {
-    for (AVPacket*& packet : m_queue)
-        av_packet_free(&packet);
     m_queue.clear();
     m_refPending = m_eof = false;
     m_nextDts = m_duration = 0;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 
 struct AVFormatContext;
@@ -32,6 +33,12 @@ public:
     void GetFrameRate(int& num, int& den) const override;
 
 private:
+    // A picture read from the file, owned: freed with its pointer on every path.
+    struct SFreePacket {
+        void operator()(AVPacket* packet) const;
+    };
+    using CPacket = std::unique_ptr<AVPacket, SFreePacket>;
+
     // Hands every queued picture to the multiplexer.
     bool Flush();
 
@@ -43,7 +50,7 @@ private:
     // Pictures read but not yet handed on, in decoding order. A reference
     // picture's display time is the decoding time of the next reference
     // picture, so it (and the pictures after it) wait for that one.
-    std::deque<AVPacket*> m_queue;
+    std::deque<CPacket> m_queue;
     bool m_refPending = false; // the queue's first packet still needs its display time
     std::int64_t m_nextDts = 0;
     std::int64_t m_duration = 0;

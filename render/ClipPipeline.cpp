@@ -3,19 +3,55 @@
 #include "imgcore/CPU.h"
 #include "render/FrameSrc.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 
-CClipPipeline::CClipPipeline(int width, int height, double aspect, bool bottomUp)
-    : m_width(width), m_height(height), m_aspect(aspect > 0 ? aspect : 1.0), m_bottomUp(bottomUp) {
-    m_layer = CCPU::ippiMalloc_8u_C4(width, height, &m_stride);
-    if (m_layer) {
-        std::memset(m_layer, 0, std::size_t(m_stride) * std::size_t(height));
-        m_view.Attach(m_layer, width, height, bottomUp ? -m_stride : m_stride);
-    }
+namespace {
+
+std::uint64_t NextPipelineId() {
+    static std::atomic<std::uint64_t> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
 }
 
-CClipPipeline::~CClipPipeline() { CCPU::ippiFree(m_layer); }
+} // namespace
+
+CClipPipeline::CLayer::CLayer(int width, int height, bool bottomUp)
+    : m_width(width), m_height(height), m_bottomUp(bottomUp) {}
+
+bool CClipPipeline::CLayer::Allocate() {
+    if (m_pixels.Bits())
+        return true;
+    if (!m_pixels.Allocate(m_width, m_height))
+        return false;
+    std::memset(m_pixels.Bits(), 0, m_pixels.Bytes());
+    m_view.Attach(m_pixels.Bits(), m_width, m_height,
+                  m_bottomUp ? -m_pixels.Stride() : m_pixels.Stride());
+    m_written = {0, 0, 0, 0};
+    return true;
+}
+
+void CClipPipeline::CLayer::Release() {
+    m_pixels.Free();
+    m_view = CImageView();
+    m_written = {0, 0, 0, 0};
+    m_user = 0;
+}
+
+CClipPipeline::CClipPipeline(int width, int height, double aspect, bool bottomUp)
+    : m_own(std::make_unique<CLayer>(width, height, bottomUp)), m_layer(m_own.get()),
+      m_id(NextPipelineId()), m_width(width), m_height(height),
+      m_aspect(aspect > 0 ? aspect : 1.0), m_bottomUp(bottomUp) {
+    m_layer->Allocate();
+    m_layer->m_user = m_id;
+}
+
+CClipPipeline::CClipPipeline(CLayer& shared, double aspect)
+    : m_layer(&shared), m_id(NextPipelineId()), m_width(shared.Width()),
+      m_height(shared.Height()), m_aspect(aspect > 0 ? aspect : 1.0),
+      m_bottomUp(shared.IsBottomUp()) {}
+
+CClipPipeline::~CClipPipeline() = default;
 
 void CClipPipeline::SetFit(int mode, int referenceHeight, int anchor) {
     m_mode = mode;
@@ -91,21 +127,25 @@ void CClipPipeline::Refit() {
 }
 
 void CClipPipeline::Clear() {
-    if (m_layer)
-        m_view.Fill(0, m_written);
-    m_dirty = m_written = {0, 0, 0, 0};
+    // What another pipeline left in a shared layer is its own to clear.
+    if (HoldsLayer()) {
+        m_layer->m_view.Fill(0, m_layer->m_written);
+        m_layer->m_written = {0, 0, 0, 0};
+    }
+    m_dirty = {0, 0, 0, 0};
     m_dirtyCache = true;
 }
 
 bool CClipPipeline::Place(double x, double y, double scaleX, double scaleY, double angle,
                           double opacity) {
     int a = int(opacity + 0.5);
-    if (a <= 0 || !m_source || !m_layer) {
+    const bool layer = m_layer->Allocate();
+    if (a <= 0 || !m_source || !layer) {
         Clear();
-        return a <= 0 && m_layer;
+        return a <= 0 && layer;
     }
     const double now[6] = {x, y, scaleX, scaleY, angle, double(a)};
-    bool changed = m_source->TakeChanged() || m_dirtyCache ||
+    bool changed = m_source->TakeChanged() || m_dirtyCache || !HoldsLayer() ||
                    std::memcmp(now, m_last, sizeof now) != 0;
     if (!changed)
         return true;
@@ -135,30 +175,34 @@ bool CClipPipeline::Place(double x, double y, double scaleX, double scaleY, doub
     ++m_warps;
     // Only what the last warp wrote needs clearing: the rest of the layer is
     // still transparent.
-    m_view.Fill(0, m_written);
+    CImageView& view = m_layer->m_view;
+    SRect& written = m_layer->m_written;
+    view.Fill(0, written);
+    m_layer->m_user = m_id;
     // The smooth edge reaches up to one source pixel beyond the bound.
     int pad = int(std::ceil(std::max(std::fabs(scaleX), std::fabs(scaleY)))) + 2;
-    m_written = Intersect({dirty.left - pad, dirty.top - pad, dirty.right + pad, dirty.bottom + pad},
-                          m_view.Bounds());
+    written = Intersect({dirty.left - pad, dirty.top - pad, dirty.right + pad, dirty.bottom + pad},
+                        view.Bounds());
     // The source's first memory row with a positive step; the layer likewise.
     const std::uint8_t* srcFirst = src.PixelAt(src.Bounds());
     // The warp visits only the rows and columns it can reach (memory rows
     // count upwards in a bottom-up layer).
-    if (IsEmpty(m_written)) {
+    if (IsEmpty(written)) {
         m_dirty = {0, 0, 0, 0};
         return true;
     }
-    const int memRow = m_bottomUp ? m_height - m_written.bottom : m_written.top;
-    const IppiRect reach{m_written.left, memRow, m_written.right - m_written.left,
-                         m_written.bottom - m_written.top};
+    const int stride = m_layer->m_pixels.Stride();
+    const int memRow = m_bottomUp ? m_height - written.bottom : written.top;
+    const IppiRect reach{written.left, memRow, written.right - written.left,
+                         written.bottom - written.top};
     bool ok = CCPU::ippiWarpAffine_8u_C4R(srcFirst, {src.Width(), src.Height()}, src.Stride(),
-                                          srcRoi, m_layer, m_stride, reach, coeffs,
+                                          srcRoi, m_layer->m_pixels.Bits(), stride, reach, coeffs,
                                           IPPI_INTER_LINEAR | IPPI_SMOOTH_EDGE) == ippStsNoErr;
-    if (ok && a != 255 && !IsEmpty(m_written)) {
+    if (ok && a != 255 && !IsEmpty(written)) {
         const Ipp8u value[4] = {Ipp8u(a), Ipp8u(a), Ipp8u(a), Ipp8u(a)};
-        ok = CCPU::ippiMulCScale_8u_C4IR(value, m_view.PixelAt(m_written), m_stride,
-                                         {m_written.right - m_written.left,
-                                          m_written.bottom - m_written.top}) == ippStsNoErr;
+        ok = CCPU::ippiMulCScale_8u_C4IR(value, view.PixelAt(written), stride,
+                                         {written.right - written.left,
+                                          written.bottom - written.top}) == ippStsNoErr;
     }
     m_dirty = ok ? dirty : SRect{0, 0, 0, 0};
     if (IsEmpty(m_dirty))
@@ -167,13 +211,17 @@ bool CClipPipeline::Place(double x, double y, double scaleX, double scaleY, doub
 }
 
 bool CClipPipeline::Compose(const CImageView& target, const CImageView* lower, bool additive) {
-    SRect area = lower ? m_view.Bounds() : m_dirty;
-    area = Intersect(area, Intersect(target.Bounds(), m_view.Bounds()));
+    // A shared layer holds only the warp of whoever drew last.
+    if (!HoldsLayer())
+        return IsEmpty(m_dirty) && !lower;
+    const CImageView& view = m_layer->m_view;
+    SRect area = lower ? view.Bounds() : m_dirty;
+    area = Intersect(area, Intersect(target.Bounds(), view.Bounds()));
     if (IsEmpty(area))
         return true;
     const CImageView& under = lower ? *lower : target;
     IppiSize size{area.right - area.left, area.bottom - area.top};
-    return CCPU::ippiAlphaComp_8u_AC4R(m_view.PixelAt(area), m_view.Stride(), under.PixelAt(area),
+    return CCPU::ippiAlphaComp_8u_AC4R(view.PixelAt(area), view.Stride(), under.PixelAt(area),
                                        under.Stride(), target.PixelAt(area), target.Stride(), size,
                                        additive ? ippAlphaPlusPremul : ippAlphaOverPremul) ==
            ippStsNoErr;

@@ -14,6 +14,11 @@ CTxtRender::CTxtRender(int width, int height, bool bottomUp, double pixelAspect,
     : CClipPipeline(width, height, pixelAspect, bottomUp), m_frameWidth(width),
       m_frameHeight(height), m_pixelAspect(pixelAspect > 0 ? pixelAspect : 1.0), m_x(x), m_y(y) {}
 
+CTxtRender::CTxtRender(CLayer& shared, double pixelAspect, double x, double y)
+    : CClipPipeline(shared, pixelAspect), m_frameWidth(shared.Width()),
+      m_frameHeight(shared.Height()), m_pixelAspect(pixelAspect > 0 ? pixelAspect : 1.0), m_x(x),
+      m_y(y) {}
+
 CTxtRender::~CTxtRender() = default;
 
 bool CTxtRender::SetText(const CStyledString& style) {
@@ -30,15 +35,15 @@ bool CTxtRender::SetText(const CStyledString& style) {
         return false;
     m_style.m_size = m_points;
     auto source = std::make_unique<CTxtSrcString>();
-    if (!source->Rasterise(m_style, m_points))
+    if (!source->Measure(m_style, m_points))
         return false;
     m_string = std::move(source);
     // Natural pixel size: the reference height is the frame's own.
     SetSource(m_string.get());
     SetFit(kNaturalSize, m_frameHeight);
     const double W = m_frameWidth, H = m_frameHeight;
-    double halfW = std::fabs(FitX()) * m_string->Source().Width() * 0.5 / m_pixelAspect;
-    double halfH = std::fabs(FitY()) * m_string->Source().Height() * 0.5;
+    double halfW = std::fabs(FitX()) * m_string->Width() * 0.5 / m_pixelAspect;
+    double halfH = std::fabs(FitY()) * m_string->Height() * 0.5;
     double x = W * m_x, y = H * m_y;
     if (m_style.m_flags & CStyledString::kAlignLeft)
         x += halfW;
@@ -48,8 +53,8 @@ bool CTxtRender::SetText(const CStyledString& style) {
         y -= halfH;
     else if (m_style.m_flags & CStyledString::kAlignBottom)
         y += halfH;
-    m_stringGlyph = std::make_unique<CGlyphSrc>(*this, *m_string, m_string->Source().Bounds(), x,
-                                                y, halfW, halfH);
+    m_stringGlyph = std::make_unique<CGlyphSrc>(
+        *this, *m_string, SRect{0, 0, m_string->Width(), m_string->Height()}, x, y, halfW, halfH);
     return true;
 }
 
@@ -68,7 +73,7 @@ bool CTxtRender::BuildCharacters() {
     const int flags = m_style.m_flags;
     for (std::size_t j = 0; j < lines.size(); ++j) {
         auto line = std::make_unique<CTxtSrcChar>();
-        if (!line->Rasterise(m_style, *font, lines[j]))
+        if (!line->Measure(*font, lines[j]))
             return false;
         double cy = H * m_y - h2 - 2 * h2 * double(j);
         if (flags & CStyledString::kAlignMiddle)
@@ -108,6 +113,7 @@ void CTxtRender::SetEffect(CEffect* effect, double inOutFraction) {
     if (text->IsPerCharacter() ? !BuildCharacters() : false) {
         m_chars.clear();
         m_nodes.clear();
+        m_lines.clear();
     }
     if (inOutFraction >= 0)
         text->SetInOutFraction(inOutFraction);
@@ -115,10 +121,51 @@ void CTxtRender::SetEffect(CEffect* effect, double inOutFraction) {
     text->SetGlyphs(m_stringGlyph.get(), m_nodes.empty() ? nullptr : m_nodes.data());
 }
 
-bool CTxtRender::DrawAt(int frame, const CImageView& target) {
-    if (!m_static && (frame < m_first || frame >= m_end))
+bool CTxtRender::Rasterise() {
+    if (!m_string || (!m_string->IsRasterised() && !m_string->Rasterise(m_style, m_points)))
+        return false;
+    bool linesDrawn = true;
+    for (const auto& line : m_lines)
+        linesDrawn = linesDrawn && line->IsRasterised();
+    if (linesDrawn)
         return true;
-    if (!m_stringGlyph)
+    std::shared_ptr<CFont> font = TextMetrics::FontFor(m_style, m_points);
+    if (!font)
+        return false;
+    std::vector<std::u32string> lines = TextMetrics::SplitLines(m_style.m_text);
+    if (lines.size() != m_lines.size())
+        return false;
+    for (std::size_t j = 0; j < lines.size(); ++j)
+        if (!m_lines[j]->IsRasterised() && !m_lines[j]->Rasterise(m_style, *font, lines[j]))
+            return false;
+    return true;
+}
+
+void CTxtRender::Release() {
+    if (m_string)
+        m_string->Release();
+    for (const auto& line : m_lines)
+        line->Release();
+}
+
+std::size_t CTxtRender::PixelBytes() const {
+    std::size_t bytes = m_string ? m_string->Bytes() : 0;
+    for (const auto& line : m_lines)
+        bytes += line->Bytes();
+    return bytes;
+}
+
+std::int64_t CTxtRender::RasterPixels() const {
+    std::int64_t pixels = m_string ? std::int64_t(m_string->Width()) * m_string->Height() : 0;
+    for (const auto& line : m_lines)
+        pixels += std::int64_t(line->Width()) * line->Height();
+    return pixels;
+}
+
+bool CTxtRender::DrawAt(int frame, const CImageView& target) {
+    if (!IsShownAt(frame))
+        return true;
+    if (!m_stringGlyph || !Rasterise())
         return false;
     m_target = &target;
     bool ok = m_effect && !m_static ? m_effect->GetTextEffect()->RenderText(frame - m_first) != 0

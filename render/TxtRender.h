@@ -17,13 +17,20 @@ class CTxtSrcString;
 // text effect that moves its glyphs (the whole string, or its characters
 // when the effect works per character). All glyphs draw through this one
 // pipeline, each draw going straight onto the caption layer.
+//
+// The text is measured when it is set and drawn into pixels only when the
+// caption is first drawn; Release gives the pixels back (a caption off
+// screen needs none), and the next draw makes the same pixels again.
 class CTxtRender final : public CClipPipeline {
 public:
     // Position x, y in fractions of the frame from its centre (y up).
     CTxtRender(int width, int height, bool bottomUp, double pixelAspect, double x, double y);
+    // The same warping into a layer shared with the other captions of a
+    // caption layer, which are drawn one after another on one thread.
+    CTxtRender(CLayer& shared, double pixelAspect, double x, double y);
     ~CTxtRender();
 
-    // Rasterises the style's text scaled to the frame height; false when the
+    // Measures the style's text scaled to the frame height; false when the
     // text cannot be drawn or would be smaller than 6 points.
     bool SetText(const CStyledString& style);
     void SetFrames(int first, int end) {
@@ -40,6 +47,21 @@ public:
     // Draws the caption for a clock frame onto target; nothing outside its
     // frames. False when a glyph cannot be drawn.
     bool DrawAt(int frame, const CImageView& target);
+    // Whether DrawAt draws anything at a clock frame.
+    [[nodiscard]] bool IsShownAt(int frame) const {
+        return m_static || (frame >= m_first && frame < m_end);
+    }
+
+    // Draws the text into pixels where they are missing; DrawAt does this
+    // itself. False when they cannot be made.
+    bool Rasterise();
+    // Gives the text's pixels back.
+    void Release();
+    // Bytes of text pixels held now.
+    [[nodiscard]] std::size_t PixelBytes() const;
+    // Pixels the text takes once rasterised (the string and, for an effect
+    // that works per character, its lines).
+    [[nodiscard]] std::int64_t RasterPixels() const;
 
     [[nodiscard]] int FirstFrame() const { return m_first; }
     [[nodiscard]] int EndFrame() const { return m_end; }

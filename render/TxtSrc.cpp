@@ -30,27 +30,39 @@ std::vector<std::uint8_t> Grow(const std::vector<std::uint8_t>& in, int w, int h
 
 } // namespace
 
-CTxtSrc::~CTxtSrc() { CCPU::ippiFree(m_bits); }
+CTxtSrc::~CTxtSrc() = default;
 
-bool CTxtSrc::Begin(int width, int height) {
-    CCPU::ippiFree(m_bits);
-    m_bits = nullptr;
-    m_source.Detach();
-    m_prepared.Detach();
+void CTxtSrc::Release() {
+    m_pixels.Free();
+    m_source = CImageView();
+    m_prepared = CImageView();
+    std::vector<std::uint8_t>().swap(m_coverage);
+}
+
+bool CTxtSrc::SetSize(int width, int height) {
     // A caption larger than this is a broken style, not a caption.
-    if (width <= 0 || height <= 0 || width > 16384 || height > 16384 ||
-        std::int64_t(width) * height > (std::int64_t(1) << 26))
+    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide ||
+        std::int64_t(width) * height > kMaxPixels)
         return false;
     m_width = width;
     m_height = height;
+    m_crop = {0, 0, width, height};
+    return true;
+}
+
+bool CTxtSrc::Begin(int width, int height) {
+    Release();
+    if (!SetSize(width, height))
+        return false;
     m_coverage.assign(std::size_t(width) * std::size_t(height), 0);
     return true;
 }
 
 bool CTxtSrc::Finish(std::uint32_t textColour, int edgeWidth, std::uint32_t edgeColour) {
-    m_bits = CCPU::ippiMalloc_8u_C4(m_width, m_height, &m_stride);
-    if (!m_bits)
+    if (!m_pixels.Allocate(m_width, m_height))
         return false;
+    std::uint8_t* const bits = m_pixels.Bits();
+    const int stride = m_pixels.Stride();
     const int edge = std::min(edgeWidth, 32);
     std::vector<std::uint8_t> grown;
     if (edge > 0)
@@ -59,7 +71,7 @@ bool CTxtSrc::Finish(std::uint32_t textColour, int edgeWidth, std::uint32_t edge
     const int text[3] = {channel(textColour, 16), channel(textColour, 8), channel(textColour, 0)};
     const int rim[3] = {channel(edgeColour, 16), channel(edgeColour, 8), channel(edgeColour, 0)};
     for (int y = 0; y < m_height; ++y) {
-        std::uint8_t* row = m_bits + std::ptrdiff_t(y) * m_stride;
+        std::uint8_t* row = bits + std::ptrdiff_t(y) * stride;
         for (int x = 0; x < m_width; ++x) {
             std::size_t i = std::size_t(y) * std::size_t(m_width) + std::size_t(x);
             int cover = m_coverage[i];
@@ -71,9 +83,11 @@ bool CTxtSrc::Finish(std::uint32_t textColour, int edgeWidth, std::uint32_t edge
             row[4 * x + 3] = std::uint8_t(alpha);
         }
     }
-    if (CCPU::ippiAlphaPremul_8u_AC4IR(m_bits, m_stride, {m_width, m_height}) != ippStsNoErr)
+    // The coverage is spent: only the pixels are kept.
+    std::vector<std::uint8_t>().swap(m_coverage);
+    if (CCPU::ippiAlphaPremul_8u_AC4IR(bits, stride, {m_width, m_height}) != ippStsNoErr)
         return false;
-    m_source.Attach(m_bits, m_width, m_height, m_stride);
+    m_source.Attach(bits, m_width, m_height, stride);
     return SetCropRect(m_source.Bounds());
 }
 

@@ -14,6 +14,9 @@ class CStyledString;
 // can be moved apart without cutting each other.
 class CTxtSrcChar final : public CTxtSrc {
 public:
+    // The cells of the line in a font, without drawing it; false when the
+    // line would be too large.
+    bool Measure(const CFont& font, const std::u32string& line);
     bool Rasterise(const CStyledString& style, const CFont& font, const std::u32string& line);
 
     [[nodiscard]] int Count() const { return int(m_advances.size()); }

@@ -5,29 +5,52 @@
 #include "render/TextMetrics.h"
 
 #include <algorithm>
+#include <memory>
+#include <vector>
 
-bool CTxtSrcString::Rasterise(const CStyledString& style, int points) {
-    std::shared_ptr<CFont> font = TextMetrics::FontFor(style, points);
-    if (!font)
-        return false;
-    std::vector<std::u32string> lines = TextMetrics::SplitLines(style.m_text);
+namespace {
+
+// The lines of a text at a size, with their widths.
+struct SBlock {
+    std::shared_ptr<CFont> font;
+    std::vector<std::u32string> lines;
     std::vector<int> widths;
     int width = 0;
-    for (const std::u32string& line : lines) {
-        widths.push_back(font->Measure(line));
-        width = std::max(width, widths.back());
+
+    bool Lay(const CStyledString& style, int points) {
+        font = TextMetrics::FontFor(style, points);
+        if (!font)
+            return false;
+        lines = TextMetrics::SplitLines(style.m_text);
+        for (const std::u32string& line : lines) {
+            widths.push_back(font->Measure(line));
+            width = std::max(width, widths.back());
+        }
+        return true;
     }
-    const int lineHeight = font->LineHeight();
-    if (!Begin(width + 10, int(lines.size()) * lineHeight))
+    [[nodiscard]] int Height() const { return int(lines.size()) * font->LineHeight(); }
+};
+
+} // namespace
+
+bool CTxtSrcString::Measure(const CStyledString& style, int points) {
+    SBlock block;
+    return block.Lay(style, points) && SetSize(block.width + 10, block.Height());
+}
+
+bool CTxtSrcString::Rasterise(const CStyledString& style, int points) {
+    SBlock block;
+    if (!block.Lay(style, points) || !Begin(block.width + 10, block.Height()))
         return false;
-    for (std::size_t j = 0; j < lines.size(); ++j) {
+    const int lineHeight = block.font->LineHeight();
+    for (std::size_t j = 0; j < block.lines.size(); ++j) {
         int x = 5;
         if (style.m_flags & CStyledString::kAlignCenter)
-            x += (width - widths[j]) / 2;
+            x += (block.width - block.widths[j]) / 2;
         else if (style.m_flags & CStyledString::kAlignRight)
-            x += width - widths[j];
-        font->Draw(lines[j], x, int(j) * lineHeight, 0, m_coverage.data(), m_width, m_height,
-                   m_width);
+            x += block.width - block.widths[j];
+        block.font->Draw(block.lines[j], x, int(j) * lineHeight, 0, m_coverage.data(), m_width,
+                         m_height, m_width);
     }
     int edgeColour = 0, edgeWidth = 0;
     style.GetEdge(edgeColour, edgeWidth);

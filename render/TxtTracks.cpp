@@ -8,15 +8,16 @@
 
 CTxtTracks::CTxtTracks(CBufferedFrame& layer, double pixelAspect, CTimerBase& clock,
                        bool timeIndexed)
-    : m_layer(layer), m_pixelAspect(pixelAspect), m_clock(clock), m_timeIndexed(timeIndexed) {}
+    : m_layer(layer), m_pixelAspect(pixelAspect), m_clock(clock), m_timeIndexed(timeIndexed),
+      m_glyphLayer(layer.BackView().Width(), layer.BackView().Height(),
+                   layer.BackView().IsBottomUp()) {}
 
 CTxtTracks::~CTxtTracks() { Clear(); }
 
 CTxtRender* CTxtTracks::Add(const CStyledString& style, double x, double y, double start,
                             double duration, double inOutFraction, CEffect* effect) {
     const CImageView& view = m_layer.BackView();
-    auto caption = std::make_unique<CTxtRender>(view.Width(), view.Height(), view.IsBottomUp(),
-                                                m_pixelAspect, x, y);
+    auto caption = std::make_unique<CTxtRender>(m_glyphLayer, m_pixelAspect, x, y);
     if (!caption->SetText(style))
         return nullptr;
     const double fps = m_clock.GetFrameRate();
@@ -28,11 +29,41 @@ CTxtRender* CTxtTracks::Add(const CStyledString& style, double x, double y, doub
     }
     caption->SetEffect(effect, inOutFraction);
     std::lock_guard lock(m_lock);
+    if (!Fits(*caption)) {
+        ++m_refused;
+        return nullptr;
+    }
     CTxtRender* added = caption.get();
     m_captions.push_back(std::move(caption));
     if (m_timeIndexed)
         Index(added);
     return added;
+}
+
+bool CTxtTracks::Fits(const CTxtRender& caption) const {
+    const int a = caption.FirstFrame(), b = caption.EndFrame();
+    const std::int64_t pixels = caption.RasterPixels();
+    auto within = [&](const std::vector<CTxtRender*>& sharing) {
+        std::int64_t sum = pixels;
+        for (const CTxtRender* other : sharing)
+            sum += other->RasterPixels();
+        return int(sharing.size()) < kMaxShown && sum <= kMaxShownPixels;
+    };
+    if (!within({}))
+        return false;
+    if (m_timeIndexed) {
+        for (const SInterval& iv : m_intervals)
+            if (iv.begin < b && iv.end > a && !within(iv.captions))
+                return false;
+        return true;
+    }
+    // Without the index every caption counts that shares any frame with it.
+    std::vector<CTxtRender*> sharing;
+    for (const auto& other : m_captions)
+        if (other->IsStatic() || caption.IsStatic() ||
+            (other->FirstFrame() < b && other->EndFrame() > a))
+            sharing.push_back(other.get());
+    return within(sharing);
 }
 
 // Splits the intervals at the caption's first and end frames, appends it to
@@ -89,7 +120,10 @@ void CTxtTracks::Clear() {
     }
     std::lock_guard lock(m_lock);
     m_intervals.clear();
+    m_refused = 0;
+    m_onScreen.clear();
     m_captions.clear();
+    m_glyphLayer.Release();
     m_layer.FillBack(0);
     m_layer.Publish();
 }
@@ -97,6 +131,19 @@ void CTxtTracks::Clear() {
 int CTxtTracks::Count() const {
     std::lock_guard lock(m_lock);
     return int(m_captions.size());
+}
+
+int CTxtTracks::Refused() const {
+    std::lock_guard lock(m_lock);
+    return m_refused;
+}
+
+std::size_t CTxtTracks::PixelBytes() const {
+    std::lock_guard lock(m_lock);
+    std::size_t bytes = m_glyphLayer.Bytes();
+    for (const CTxtRender* caption : m_onScreen)
+        bytes += caption->PixelBytes();
+    return bytes;
 }
 
 void CTxtTracks::OnEvent() { DrawFrame(m_clock.GetCurrentFrame()); }
@@ -122,12 +169,28 @@ bool CTxtTracks::DrawFrame(int clockFrame) {
     }
     // Captions shown without their effect go on top.
     std::stable_partition(shown.begin(), shown.end(), [](CTxtRender* c) { return !c->IsStatic(); });
+    std::vector<CTxtRender*> onScreen;
+    bool ok = true;
     for (CTxtRender* caption : shown) {
-        if (!caption->DrawAt(f, back))
-            return false;
-        if (caption->IsStatic() || (f >= caption->FirstFrame() && f < caption->EndFrame()))
+        const bool on = caption->IsShownAt(f);
+        if (on)
+            onScreen.push_back(caption);
+        if (!caption->DrawAt(f, back)) {
+            ok = false;
+            break;
+        }
+        if (on)
             *dirty = back.Bounds();
     }
-    m_layer.Publish();
-    return true;
+    // Captions that left the screen give their pixels back, and so does the
+    // shared layer when nothing is on screen.
+    for (CTxtRender* caption : m_onScreen)
+        if (std::find(onScreen.begin(), onScreen.end(), caption) == onScreen.end())
+            caption->Release();
+    m_onScreen = std::move(onScreen);
+    if (m_onScreen.empty())
+        m_glyphLayer.Release();
+    if (ok)
+        m_layer.Publish();
+    return ok;
 }

@@ -1,14 +1,22 @@
 #include "encode/AviEngine.h"
 #include "encode/McMpgEngine.h"
 #include "encode/MpgEngine.h"
+#include "encode/MpgPreset.h"
+#include "encode/Muxer.h"
+#include "encode/VidEnc.h"
+#include "encode/VidMpv.h"
 #include "tests/encode/EncodeTestKit.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -77,6 +85,82 @@ TEST(EncodeFailure, DiskFullDuringTheFrameLoop) {
     EXPECT_NE(engine.GetErrorText().find("/dev/full"), std::string::npos) << engine.GetErrorText();
     // The multiplexer holds a few seconds of packets before its first write.
     EXPECT_LT(never.calls, 150) << "the loop stops at the failure";
+}
+
+// The compressing thread fails while the frame loop converts the next
+// picture. The hooks make that order certain instead of a matter of luck: the
+// thread fails picture 0 only once the loop holds picture 1, and the loop
+// hands picture 1 over only after the thread has stopped. The loop reports
+// the failure, and no picture outlives the element.
+TEST(EncodeFailure, CompressingFailsWhileTheNextPictureIsHandedOver) {
+    using namespace std::chrono_literals;
+    CTempDir dir;
+    CTestVideoSrc video(720, 576, 10);
+    const int before = CVidEnc::PicturesHeld();
+    {
+        const SMpgFormat format = MpgFormatFor(kPresetDvd, true, false, false, -1, 0, 0);
+        CVidEnc encoder(&video, format.video, format.streamKind);
+        ASSERT_TRUE(encoder.Init()) << encoder.GetError();
+        CMuxer muxer(format.mux, dir / "out.mpg");
+        ASSERT_TRUE(muxer.Open());
+        ASSERT_TRUE(encoder.Connect(muxer));
+        ASSERT_TRUE(muxer.Start());
+        std::mutex lock;
+        std::condition_variable changed;
+        bool holdsSecond = false;
+        encoder.SetCompressHook([&](std::int64_t n) -> std::string {
+            if (n != 0)
+                return {};
+            std::unique_lock<std::mutex> wait(lock);
+            changed.wait_for(wait, 10s, [&] { return holdsSecond; });
+            return "Injected failure of picture 0";
+        });
+        encoder.SetHandOverHook([&](std::int64_t n) {
+            if (n != 1)
+                return;
+            {
+                std::lock_guard<std::mutex> hold(lock);
+                holdsSecond = true;
+            }
+            changed.notify_all();
+            const auto until = std::chrono::steady_clock::now() + 10s;
+            while (!encoder.CompressingFailed() && std::chrono::steady_clock::now() < until)
+                std::this_thread::sleep_for(1ms);
+        });
+        EXPECT_EQ(encoder.PushNext(), CVideoFilter::kPushed);
+        EXPECT_EQ(encoder.PushNext(), CVideoFilter::kPushFailed);
+        EXPECT_TRUE(encoder.CompressingFailed());
+        EXPECT_NE(encoder.GetError().find("Injected"), std::string::npos) << encoder.GetError();
+        encoder.CloseIfOpen(true);
+        muxer.CloseIfOpen(true);
+        encoder.Done();
+        EXPECT_EQ(CVidEnc::PicturesHeld(), before) << "pictures left after Done";
+    }
+    EXPECT_EQ(CVidEnc::PicturesHeld(), before);
+}
+
+// A pre-encoded stream whose pictures the multiplexer refuses (it was never
+// started): the element fails, and every picture it read is freed whichever
+// one was refused (the sanitizer builds see a leak otherwise).
+TEST(EncodeFailure, PreEncodedPicturesTheMultiplexerRefuses) {
+    CTempDir dir;
+    CTestVideoSrc video(720, 576, 12);
+    CMpgEngine first;
+    first.SetFormat(0, 1, 0);
+    ASSERT_EQ(first.Encode(&video, nullptr, dir / "v.mpg", nullptr), IEncodeEngine::kDone);
+    ASSERT_TRUE(ExtractVideo(dir / "v.mpg", dir / "v.m2v"));
+    CVidMpv reader(dir / "v.m2v");
+    ASSERT_TRUE(reader.Init()) << reader.GetError();
+    CMuxer muxer(SMuxSettings{"dvd"}, dir / "out.mpg");
+    ASSERT_TRUE(muxer.Open());
+    ASSERT_TRUE(reader.Connect(muxer));
+    int pushed = 0, result = CVideoFilter::kPushed;
+    while (pushed < 100 && (result = reader.PushNext()) == CVideoFilter::kPushed)
+        ++pushed;
+    EXPECT_EQ(result, CVideoFilter::kPushFailed);
+    EXPECT_LT(pushed, 12);
+    reader.CloseIfOpen(true);
+    muxer.CloseIfOpen(true);
 }
 
 // Nothing to encode, or a frame the source cannot make: failures, not

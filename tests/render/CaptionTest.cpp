@@ -10,13 +10,18 @@
 #include "render/TextMetrics.h"
 #include "render/TimerGenerate.h"
 #include "render/TxtRender.h"
+#include "render/TxtSrc.h"
 #include "render/TxtTracks.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <map>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -38,11 +43,12 @@ CStyledString Style(const std::string& text, int points, int flags = 288, int co
     return style;
 }
 
-// A text effect that records what the host asks of it and draws every glyph
-// it was given at rest.
+// A text effect that records what the host asks of it and draws the string
+// glyph at rest (or, with drawCharacters, every character glyph).
 class CRecordingEffect final : public ITextEffect {
 public:
-    explicit CRecordingEffect(bool perCharacter) : m_perCharacter(perCharacter) {}
+    explicit CRecordingEffect(bool perCharacter, bool drawCharacters = false)
+        : m_perCharacter(perCharacter), m_drawCharacters(drawCharacters) {}
     int GetType() override { return kEffectText; }
     void GetName(char* text, int length) override { std::strncpy(text, "Recording", std::size_t(length)); }
     void GetDisplayName(char* text, int length) override { GetName(text, length); }
@@ -57,6 +63,7 @@ public:
     int IsPerCharacter() override { return m_perCharacter; }
     void SetGlyphs(IEffectGlyphSrc* string, SGlyphNode* characters) override {
         m_string = string;
+        m_nodes = characters;
         m_characters = 0;
         for (SGlyphNode* n = characters; n; n = n->next)
             ++m_characters;
@@ -64,16 +71,55 @@ public:
     void SetInOutFraction(double f) override { m_fraction = f; }
     int RenderText(int frame) override {
         m_frames_drawn.push_back(frame);
-        return m_string->Render(nullptr);
+        if (!m_drawCharacters || !m_nodes)
+            return m_string->Render(nullptr);
+        for (SGlyphNode* n = m_nodes; n; n = n->next)
+            if (!n->glyph->Render(nullptr))
+                return 0;
+        return 1;
     }
     void Destroy() override { delete this; }
 
     bool m_perCharacter;
+    bool m_drawCharacters;
+    SGlyphNode* m_nodes = nullptr;
     int m_width = 0, m_height = 0, m_frames = 0, m_characters = -1;
     double m_fraction = -1;
     IEffectGlyphSrc* m_string = nullptr;
     std::vector<int> m_frames_drawn;
 };
+
+// Bytes of the distinct layers the captions warp into.
+std::size_t LayerBytes(const std::vector<CTxtRender*>& captions) {
+    std::map<const std::uint8_t*, std::size_t> layers;
+    for (const CTxtRender* caption : captions) {
+        const CImageView& layer = caption->Layer();
+        if (layer.Bits())
+            layers[layer.Bits()] = std::size_t(layer.Stride()) * std::size_t(layer.Height());
+    }
+    std::size_t bytes = 0;
+    for (const auto& [bits, size] : layers)
+        bytes += size;
+    return bytes;
+}
+
+// Whether a caption holds pixels of its text (the string or a line of
+// characters).
+bool HoldsText(const CTxtRender& caption) {
+    if (caption.StringGlyph()->Source().Source().Bits())
+        return true;
+    for (int i = 0; i < caption.CharacterCount(); ++i)
+        if (caption.Character(i)->Source().Source().Bits())
+            return true;
+    return false;
+}
+
+std::vector<std::uint8_t> Pixels(const CImageView& view) {
+    std::vector<std::uint8_t> bytes;
+    for (int y = 0; y < view.Height(); ++y)
+        bytes.insert(bytes.end(), view.Row(y), view.Row(y) + 4 * view.Width());
+    return bytes;
+}
 
 } // namespace
 
@@ -200,4 +246,137 @@ TEST(CaptionFields, NamesAreReplacedByTheSlidesFacts) {
     // Without a main item the file's facts are empty.
     CSlide empty;
     EXPECT_EQ(CaptionFields::Substitute("[%FILE%%DIMENSIONS%%DATE%]", empty, 1, 1), "[]");
+}
+
+// Many captions on one slide, one after another: they warp into one shared
+// frame-sized layer, and only the caption on screen holds the pixels of its
+// text, however many there are.
+TEST(TxtTracks, MemoryFollowsTheCaptionsOnScreen) {
+    constexpr int kCaptions = 300;
+    constexpr std::size_t kFrameBytes = 720 * 4 * 576;
+    std::vector<std::unique_ptr<CEffect>> effects;
+    CTimerGenerate clock;
+    clock.SetFrameRate(25);
+    clock.SetFrameCount(1000);
+    CBufferedFrame layer(720, 576, true);
+    CTxtTracks tracks(layer, 16.0 / 15.0, clock, true);
+    std::vector<CTxtRender*> captions;
+    for (int i = 0; i < kCaptions; ++i) {
+        // Every tenth caption moves its characters one by one.
+        CEffect* effect = nullptr;
+        if (i % 10 == 0) {
+            effects.push_back(
+                std::make_unique<CEffect>(new CRecordingEffect(true, true), nullptr, 0));
+            effect = effects.back().get();
+        }
+        CTxtRender* caption = tracks.Add(Style("Caption number " + std::to_string(i), 20, 544), 0,
+                                         -0.3, i / 25.0, 1 / 25.0, -1, effect);
+        ASSERT_NE(caption, nullptr);
+        ASSERT_EQ(caption->FirstFrame(), i);
+        ASSERT_EQ(caption->EndFrame(), i + 1);
+        captions.push_back(caption);
+    }
+    ASSERT_GT(captions[0]->CharacterCount(), 0);
+    ASSERT_LE(LayerBytes(captions), kFrameBytes) << "layers before any frame";
+    ASSERT_EQ(std::count_if(captions.begin(), captions.end(),
+                            [](const CTxtRender* c) { return HoldsText(*c); }),
+              0);
+    for (int f = 0; f <= kCaptions; ++f) {
+        ASSERT_TRUE(tracks.DrawFrame(f)) << "frame " << f;
+        ASSERT_LE(LayerBytes(captions), kFrameBytes) << "frame " << f;
+        for (int i = 0; i < kCaptions; ++i)
+            ASSERT_EQ(HoldsText(*captions[std::size_t(i)]), i == f)
+                << "caption " << i << " at frame " << f;
+        if (f < kCaptions) {
+            ASSERT_GT(tracks.PixelBytes(), kFrameBytes);
+            ASSERT_EQ(tracks.PixelBytes(), kFrameBytes + captions[std::size_t(f)]->PixelBytes());
+        }
+    }
+    // Nothing on screen: nothing held.
+    EXPECT_EQ(LayerBytes(captions), 0u);
+    EXPECT_EQ(tracks.PixelBytes(), 0u);
+}
+
+// The shared layer and pixels made again after a caption left the screen
+// give the frames that captions with layers of their own give.
+TEST(TxtTracks, CaptionsSharingALayerDrawAsIfEachHadItsOwn) {
+    struct SCaption {
+        CStyledString style;
+        double x, y;
+        bool perCharacter;
+    };
+    CStyledString edged = Style("Edge\nand two lines", 22, 16 | 128, 0x00FFFF);
+    edged.SetOwnColors(0x00FFFF, 3, 0x400000);
+    const std::vector<SCaption> list = {{edged, -0.2, 0.1, false},
+                                        {Style("one by one", 18, 544, 0x0000FF), 0.05, 0.0, true},
+                                        {Style("on top", 26, 288, 0xFF00FF), 0.0, 0.05, false}};
+    std::vector<std::unique_ptr<CEffect>> effects;
+    auto effectFor = [&](const SCaption& c) -> CEffect* {
+        if (!c.perCharacter)
+            return nullptr;
+        effects.push_back(std::make_unique<CEffect>(new CRecordingEffect(true, true), nullptr, 0));
+        return effects.back().get();
+    };
+    const double aspect = 16.0 / 15.0;
+
+    // Each caption with a layer of its own, drawn in order onto one frame.
+    CBufferedFrame own(720, 576, true);
+    own.FillBack(0);
+    std::vector<std::unique_ptr<CTxtRender>> alone;
+    for (const SCaption& c : list) {
+        alone.push_back(std::make_unique<CTxtRender>(720, 576, true, aspect, c.x, c.y));
+        ASSERT_TRUE(alone.back()->SetText(c.style));
+        alone.back()->SetFrames(0, 50);
+        alone.back()->SetEffect(effectFor(c), -1);
+        ASSERT_TRUE(alone.back()->DrawAt(10, own.BackView()));
+    }
+    const std::vector<std::uint8_t> expected = Pixels(own.BackView());
+    ASSERT_NE(std::count(expected.begin(), expected.end(), 0), std::ptrdiff_t(expected.size()));
+
+    CTimerGenerate clock;
+    clock.SetFrameRate(25);
+    clock.SetFrameCount(1000);
+    CBufferedFrame shared(720, 576, true);
+    CTxtTracks tracks(shared, aspect, clock, true);
+    for (const SCaption& c : list)
+        ASSERT_NE(tracks.Add(c.style, c.x, c.y, 0, 2.0, -1, effectFor(c)), nullptr);
+    auto front = [&](int frame) {
+        EXPECT_TRUE(tracks.DrawFrame(frame));
+        shared.Acquire();
+        return Pixels(shared.FrontView());
+    };
+    EXPECT_TRUE(front(10) == expected);
+    // Off screen the captions give their pixels back; back on screen they
+    // look the same.
+    front(80);
+    EXPECT_EQ(tracks.PixelBytes(), 0u);
+    EXPECT_TRUE(front(10) == expected);
+}
+
+// A frame shows at most kMaxShown captions, and their text takes at most
+// kMaxShownPixels: captions past either limit are not added, while the same
+// captions at other times are.
+TEST(TxtTracks, CaptionsSharingAFrameAreCapped) {
+    CTimerGenerate clock;
+    clock.SetFrameRate(25);
+    clock.SetFrameCount(100000);
+    CBufferedFrame layer(320, 240, true);
+    CTxtTracks tracks(layer, 1.0, clock, true);
+    int added = 0;
+    for (int i = 0; i < CTxtTracks::kMaxShown + 20; ++i)
+        added += tracks.Add(Style("Crowd", 12), 0, 0, 0, 2.0, -1, nullptr) != nullptr;
+    EXPECT_EQ(added, CTxtTracks::kMaxShown);
+    EXPECT_EQ(tracks.Refused(), 20);
+    // One more overlapping only the end of the crowd is refused; after it, taken.
+    EXPECT_EQ(tracks.Add(Style("Late", 12), 0, 0, 1.9, 1.0, -1, nullptr), nullptr);
+    EXPECT_NE(tracks.Add(Style("Later", 12), 0, 0, 2.0, 1.0, -1, nullptr), nullptr);
+
+    // Text as large as a caption may be: two of them at once are too much.
+    CStyledString huge = Style("WWWWWW", 2000);
+    CTxtRender* first = tracks.Add(huge, 0, 0, 10.0, 1.0, -1, nullptr);
+    ASSERT_NE(first, nullptr);
+    ASSERT_GT(first->RasterPixels() * 2, CTxtTracks::kMaxShownPixels);
+    EXPECT_EQ(tracks.Add(huge, 0, 0, 10.5, 1.0, -1, nullptr), nullptr);
+    EXPECT_NE(tracks.Add(huge, 0, 0, 11.0, 1.0, -1, nullptr), nullptr);
+    EXPECT_TRUE(tracks.DrawFrame(25));
 }
