@@ -304,7 +304,7 @@ TEST(HostileInput, TerminationSignalsRemoveTheExtractedFiles) {
     std::string tmpl = WriteTemplate(dir, {picture, picture}, sound, 60);
     for (int signal : {SIGTERM, SIGHUP, SIGINT}) {
         for (const char* command : {"frames", "render"}) {
-            std::string out = dir / (std::string(command) + "-out");
+            std::string out = dir / (std::string(command) + std::to_string(signal));
             pid_t pid = fork();
             ASSERT_GE(pid, 0);
             if (pid == 0) {
@@ -317,10 +317,17 @@ TEST(HostileInput, TerminationSignalsRemoveTheExtractedFiles) {
                           (out + ".mpg").c_str(), nullptr);
                 _exit(127);
             }
-            // Once the sound is extracted, the signal arrives.
-            for (int i = 0; i < 400 && CountKelvclipFolders(tmp.Path()) == 0; ++i)
+            // Once the sound is extracted (and, for a render, the encode has
+            // begun writing), the signal arrives.
+            auto ready = [&] {
+                struct stat info {};
+                return CountKelvclipFolders(tmp.Path()) > 0 &&
+                       (command == std::string("frames") ||
+                        (stat((out + ".mpg").c_str(), &info) == 0 && info.st_size > 0));
+            };
+            for (int i = 0; i < 2400 && !ready(); ++i)
                 std::this_thread::sleep_for(std::chrono::milliseconds(25));
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            ASSERT_TRUE(ready()) << command;
             kill(pid, signal);
             int status = 0;
             waitpid(pid, &status, 0);
