@@ -89,8 +89,8 @@ bool CAlbumAudioSrc::Build(const CAlbum& album) {
         auto* sequence = Make<CAudioSeq>();
         for (const CMusicFile& entry : album.m_music) {
             ReportUnusable(entry);
-            m_music.push_back(std::make_unique<CMusicFile>(entry));
-            sequence->AddInput(&m_music.back()->GetAudioSrc());
+            m_music.push_back(std::make_unique<CMusicFile::XAudioSrc>(entry));
+            sequence->AddInput(m_music.back().get());
         }
         IAudioFilter* length;
         if (album.m_musicFlags & CAlbum::kMusicRepeat) {
@@ -128,8 +128,8 @@ bool CAlbumAudioSrc::Build(const CAlbum& album) {
         ReportUnusable(sound.m_file);
         if (!sound.m_file.GetPath().empty() && sound.m_file.IsOpened()) {
             hasSound = true;
-            m_music.push_back(std::make_unique<CMusicFile>(sound.m_file));
-            IAudioSrc* source = &m_music.back()->GetAudioSrc();
+            m_music.push_back(std::make_unique<CMusicFile::XAudioSrc>(sound.m_file));
+            IAudioSrc* source = m_music.back().get();
             source->SetFormat(m_rate, m_channels, m_bits);
             double length = source->GetDuration();
             double delay = slide.m_soundDelay;

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "audio/AudioMix.h"
+#include "audio/MusicFileSrc.h"
 
 #include <memory>
 #include <vector>
 
 class CAlbum;
-class CMusicFile;
 
 // The sound track of an album: its music, repeated or cut to the album's
 // length, faded and set to the album's volume; every slide's sound at its
@@ -41,5 +41,5 @@ private:
     T* Make(Args&&... args);
 
     std::vector<std::unique_ptr<IAudioSrc>> m_owned;
-    std::vector<std::unique_ptr<CMusicFile>> m_music;
+    std::vector<std::unique_ptr<CMusicFile::XAudioSrc>> m_music;
 };

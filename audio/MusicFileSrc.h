@@ -5,7 +5,8 @@
 
 #include <vector>
 
-// The sound of one music entry: its file from the start offset for the play
+// The sound of one music entry (a copy of it, so the source outlives changes
+// to the album it came from): its file from the start offset for the play
 // length, with the entry's fade-in and fade-out. An entry without a file is
 // silence of its play length (60 seconds when none is set).
 //
@@ -13,7 +14,7 @@
 // its file was last opened, so lengths are known before a tree is opened.
 class CMusicFile::XAudioSrc final : public IAudioSrc {
 public:
-    explicit XAudioSrc(CMusicFile& owner) : m_owner(owner) {}
+    explicit XAudioSrc(const CMusicFile& entry) : m_owner(entry) {}
 
     bool Open() override;
     void Close() override;
@@ -34,7 +35,7 @@ private:
     [[nodiscard]] std::int64_t FileLength() const;
     void ApplyFades(std::uint8_t* data, std::int64_t first, int count);
 
-    CMusicFile& m_owner;
+    const CMusicFile m_owner;
     CAnyAudioDec m_decoder;
     bool m_open = false;
     std::int64_t m_startFrame = 0;

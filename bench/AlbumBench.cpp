@@ -8,7 +8,7 @@
 //   build/bin/bench_album [photo folder]   (photos are made there once; default
 //                                           $TMPDIR/kelvclip-bench-photos)
 #include "bench/ReferenceAlbum.h"
-#include "render/AlbumFrameSrc.h"
+#include "encode/AlbumFrameSrc.h"
 
 #include <sys/resource.h>
 

@@ -1,7 +1,7 @@
 // Sound track and resampler speed, as multiples of real time (one thread).
 //   build/bin/bench_audio
-#include "app/DecoderProbe.h"
 #include "audio/AlbumAudioSrc.h"
+#include "audio/DecoderProbe.h"
 #include "audio/Resampler.h"
 #include "project/Album.h"
 #include "project/Slide.h"

@@ -7,9 +7,9 @@
 //   build/bin/bench_captions
 #include "project/Slide.h"
 #include "project/TextCaption.h"
-#include "render/AlbumTextBuilder.h"
-#include "render/BufferedFrame.h"
-#include "render/TimerGenerate.h"
+#include "render/clock/TimerGenerate.h"
+#include "render/frame/BufferedFrame.h"
+#include "render/text/AlbumTextBuilder.h"
 
 #include <algorithm>
 #include <chrono>

@@ -9,8 +9,8 @@
 //   (N plain frames, default 500, or the album's length with --album; Q the
 //   quality level, default 31 as the output page sets it)
 #include "bench/ReferenceAlbum.h"
+#include "encode/AlbumFrameSrc.h"
 #include "encode/MpgEngine.h"
-#include "render/AlbumFrameSrc.h"
 
 #include <unistd.h>
 

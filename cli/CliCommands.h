@@ -34,6 +34,13 @@ void ApplyReplacements(CProjTmpl& tmpl, const std::vector<std::string>& replace)
 // Parses WxH (1 to 8192 each) or fails with usage.
 void ParseSize(const std::string& text, int& width, int& height);
 
+// The output the command line decides once and hands to the director, the
+// sound track and the output format: 16:9 when --wide is given or the setting
+// "AspRatio" is 1, else 4:3; PAL or NTSC as --standard says (pal or ntsc, any
+// other text fails with usage), else as the setting "PAL" says.
+[[nodiscard]] bool WideOutput(bool wideOption);
+[[nodiscard]] bool PalOutput(const std::string& standardOption);
+
 // Refuses (exit 2, naming the file) an output path that is one of the inputs
 // (the same device and inode), a symbolic link or a folder, and, unless
 // special is true, anything but a regular file. Inputs that do not exist are

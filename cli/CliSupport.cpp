@@ -1,5 +1,6 @@
 #include "cli/CliCommands.h"
 
+#include "base/Settings.h"
 #include "project/ProjTmpl.h"
 
 #include <CLI/CLI.hpp>
@@ -29,6 +30,18 @@ void LoadTemplateOrFail(CProjTmpl& tmpl, const std::string& path) {
     };
     if (!tmpl.Load(path, confirm))
         CliFail(tmpl.GetError().empty() ? path + ": cannot be loaded" : tmpl.GetError());
+}
+
+bool WideOutput(bool wideOption) {
+    return wideOption || GetSetting(Settings::AspRatio) == 1;
+}
+
+bool PalOutput(const std::string& standardOption) {
+    if (standardOption.empty())
+        return GetSetting(Settings::PAL) != 0;
+    if (standardOption != "pal" && standardOption != "ntsc")
+        CliFail("--standard wants pal or ntsc", kExitUsage);
+    return standardOption == "pal";
 }
 
 void ParseSize(const std::string& text, int& width, int& height) {

@@ -2,9 +2,9 @@
 #include "cli/CliCommands.h"
 
 #include "cli/WarningPrinter.h"
+#include "encode/AlbumFrameSrc.h"
 #include "project/Album.h"
 #include "project/ProjTmpl.h"
-#include "render/AlbumFrameSrc.h"
 
 #include <CLI/CLI.hpp>
 
@@ -47,7 +47,7 @@ public:
         m_inputs.push_back(args.templatePath);
         m_source.SetAlbum(&m_album, &m_tmpl);
         // Square display pixels of a 4:3 or 16:9 picture at this size.
-        double pixelAspect = (args.wide ? 16.0 / 9.0 : 4.0 / 3.0) * m_height / m_width;
+        double pixelAspect = (WideOutput(args.wide) ? 16.0 / 9.0 : 4.0 / 3.0) * m_height / m_width;
         const int size[2] = {m_width, m_height};
         if (!m_source.SetOutputFormat(size, pixelAspect, args.rate, 1, nullptr))
             CliFail(args.templatePath + ": the album has no slides to render");

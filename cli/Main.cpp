@@ -1,7 +1,7 @@
 // kelvclip-cli: the headless front end for batch use, scripting and tests.
 #include "cli/CliCommands.h"
 
-#include "app/DecoderProbe.h"
+#include "audio/DecoderProbe.h"
 #include "cli/SignalWatch.h"
 
 #include <CLI/CLI.hpp>

@@ -5,13 +5,13 @@
 #include "audio/AlbumAudioSrc.h"
 #include "cli/SignalWatch.h"
 #include "cli/WarningPrinter.h"
+#include "encode/AlbumFrameSrc.h"
 #include "encode/EncodeEngine.h"
 #include "encode/Encoder.h"
 #include "encode/NoticeQueue.h"
 #include "encode/OutputFormat.h"
 #include "project/Album.h"
 #include "project/ProjTmpl.h"
-#include "render/AlbumFrameSrc.h"
 
 #include <CLI/CLI.hpp>
 
@@ -92,13 +92,8 @@ int DiscOf(const std::string& name) {
 }
 
 void Run(const SRenderArgs& args) {
-    COutputFormat format;
+    COutputFormat format(PalOutput(args.standard), WideOutput(args.wide));
     format.SetDisc(DiscOf(args.disc));
-    if (!args.standard.empty()) {
-        if (args.standard != "pal" && args.standard != "ntsc")
-            CliFail("--standard wants pal or ntsc", kExitUsage);
-        format.SetStandard(args.standard == "pal");
-    }
     if (!args.size.empty()) {
         if (format.Disc() != COutputFormat::kCustom)
             CliFail("--size goes with --disc custom", kExitUsage);
@@ -106,8 +101,6 @@ void Run(const SRenderArgs& args) {
         ParseSize(args.size, w, h);
         format.SetCustomSize(w, h);
     }
-    if (args.wide)
-        format.SetWide(true);
     format.SetAviCodecs(args.vcodec, args.acodec);
 
     CProjTmpl tmpl;

@@ -1,6 +1,6 @@
 #include "effects/EffectMgr.h"
 
-#include "app/Folders.h"
+#include "base/Folders.h"
 
 #include <dirent.h>
 #include <dlfcn.h>

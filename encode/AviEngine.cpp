@@ -5,7 +5,7 @@
 #include "encode/AudioFeed.h"
 #include "encode/Muxer.h"
 #include "encode/VidEnc.h"
-#include "render/VideoSrc.h"
+#include "encode/VideoSrc.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

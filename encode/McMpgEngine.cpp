@@ -8,8 +8,8 @@
 #include "encode/Muxer.h"
 #include "encode/VidEnc.h"
 #include "encode/VidMpv.h"
+#include "encode/VideoSrc.h"
 #include "encode/WavFile.h"
-#include "render/VideoSrc.h"
 
 #include <memory>
 

@@ -1,15 +1,12 @@
 #include "encode/OutputFormat.h"
 
-#include "app/Settings.h"
 #include "audio/AudioSrc.h"
 #include "encode/AviEngine.h"
 #include "encode/MpgEngine.h"
+#include "encode/VideoSrc.h"
 #include "media/MediaFacts.h"
-#include "render/VideoSrc.h"
 
 #include <algorithm>
-
-COutputFormat::COutputFormat() : m_pal(GetSetting(Settings::PAL) != 0) {}
 
 void COutputFormat::SetStandard(bool pal) { m_pal = pal; }
 
@@ -40,10 +37,6 @@ int COutputFormat::Height() const {
     if (m_disc == kVcd)
         return m_pal ? 288 : 240;
     return m_pal ? 576 : 480;
-}
-
-bool COutputFormat::IsWide() const {
-    return m_wide ? *m_wide : GetSetting(Settings::AspRatio) == 1;
 }
 
 double COutputFormat::PixelAspect() const {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <memory>
-#include <optional>
 #include <string>
 
 class IAudioSrc;
@@ -12,13 +11,15 @@ class IVideoSrc;
 // standard and the disc type (DVD, SVCD, VCD or a custom size) give the
 // picture size, frame rate and sound rate; a path ending in "avi" makes an
 // AVI file of that size instead of an MPEG stream. The wizard's format page
-// and the command line both use it.
+// and the command line both use it; they decide the standard and the aspect
+// (from their controls or options, with the settings as defaults) and set
+// them here as values.
 class COutputFormat {
 public:
     enum EDisc : int { kDvd = 0, kSvcd = 1, kVcd = 2, kCustom = 3 };
 
-    // The standard from the setting "PAL", DVD, the custom size 720 x 576.
-    COutputFormat();
+    // DVD of the standard and aspect given, the custom size 720 x 576.
+    COutputFormat(bool pal, bool wide) : m_pal(pal), m_wide(wide) {}
 
     void SetStandard(bool pal);
     void SetDisc(int disc);
@@ -26,8 +27,8 @@ public:
     // multiple of 8 within 200 .. 1920, the height to a multiple of 4 within
     // 200 .. 1440. Only used while the disc type is custom (or for AVI files).
     void SetCustomSize(int width, int height);
-    // 16:9 or 4:3; without a choice the setting "AspRatio" decides (1: 16:9).
-    void SetWide(std::optional<bool> wide) { m_wide = wide; }
+    // 16:9 (true) or 4:3.
+    void SetWide(bool wide) { m_wide = wide; }
     // FFmpeg encoder names for AVI files; empty for the defaults.
     void SetAviCodecs(std::string video, std::string audio);
 
@@ -39,7 +40,7 @@ public:
     [[nodiscard]] bool SizeEditable() const { return m_disc == kCustom; }
     // 25.0 for PAL, 29.97 for NTSC.
     [[nodiscard]] double FrameRate() const { return m_pal ? 25.0 : 29.97; }
-    [[nodiscard]] bool IsWide() const;
+    [[nodiscard]] bool IsWide() const { return m_wide; }
     // Display aspect x height / width.
     [[nodiscard]] double PixelAspect() const;
     // 48000 for DVD streams, 44100 otherwise (AVI files too).
@@ -59,6 +60,6 @@ private:
     int m_disc = kDvd;
     int m_customWidth = 720;
     int m_customHeight = 576;
-    std::optional<bool> m_wide;
+    bool m_wide;
     std::string m_videoCodec, m_audioCodec;
 };

@@ -1,9 +1,9 @@
 #include "encode/VidEnc.h"
 
 #include "base/ThreadName.h"
-#include "encode/Muxer.h"
 #include "encode/MpgPreset.h"
-#include "render/VideoSrc.h"
+#include "encode/Muxer.h"
+#include "encode/VideoSrc.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

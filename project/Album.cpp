@@ -1,7 +1,7 @@
 #include "project/Album.h"
 
-#include "app/Settings.h"
 #include "base/OwnedList.h"
+#include "base/Settings.h"
 #include "project/AlbumGrp.h"
 #include "project/Slide.h"
 

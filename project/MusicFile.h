@@ -6,8 +6,6 @@
 #include <memory>
 #include <string>
 
-class IAudioSrc;
-
 // One sound file reference with trimming and fades: an album's music entry, a
 // slide's sound or a media item's sound. Setting the file opens it through the
 // installed media probe, which tells whether it could be decoded and its facts.
@@ -18,15 +16,11 @@ public:
 
     CMusicFile();
     explicit CMusicFile(const std::string& path);
-    CMusicFile(const CMusicFile& other);
-    CMusicFile& operator=(const CMusicFile& other);
-    ~CMusicFile() override;
 
-    // The decoded sound of this entry, trimmed and faded, as an audio source.
-    // It is made on first use and belongs to this entry; copies of the entry
-    // get sources of their own.
+    // The decoded sound of an entry, trimmed and faded, as an audio source.
+    // The sound layer defines and makes it (audio/MusicFileSrc.h); the model
+    // only describes the entry.
     class XAudioSrc;
-    IAudioSrc& GetAudioSrc();
 
     [[nodiscard]] const std::string& GetPath() const { return m_path; }
     // Stores the path and opens the file; returns whether it could be opened.
@@ -52,7 +46,6 @@ public:
     [[nodiscard]] double GetFileDuration() const { return m_facts.Duration(); }
 
 private:
-    std::unique_ptr<XAudioSrc> m_source;
     std::string m_path;
     double m_start = 0.0;
     double m_length = 0.0;

@@ -1,6 +1,6 @@
 #include "project/Project.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "project/Album.h"
 #include "project/AlbumGrp.h"
 #include "project/ProjectListener.h"

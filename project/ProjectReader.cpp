@@ -1,6 +1,6 @@
 #include "project/ProjectReader.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "project/Album.h"
 #include "project/AlbumGrp.h"
 #include "project/ArchiveException.h"
@@ -10,8 +10,8 @@
 #include "project/MainDoc.h"
 #include "project/MediaProbe.h"
 #include "project/OldPanZoom.h"
-#include "project/Project.h"
 #include "project/ProjMenu.h"
+#include "project/Project.h"
 #include "project/Slide.h"
 #include "project/TextCodec.h"
 #include "project/Video.h"

@@ -1,7 +1,7 @@
 #include "project/Slide.h"
 
-#include "app/Settings.h"
 #include "base/OwnedList.h"
+#include "base/Settings.h"
 #include "project/Project.h"
 #include "project/SlideContainer.h"
 

@@ -1,6 +1,6 @@
 #include "project/TextCaption.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 
 namespace {
 CObject* CreateTextCaption() { return new CTextCaption; }

@@ -1,6 +1,6 @@
 #include "render/AlbumDirector.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "effects/Effect.h"
 #include "effects/EffectMgr.h"
 #include "imgcore/CPU.h"
@@ -8,13 +8,13 @@
 #include "media/MediaFacts.h"
 #include "project/Album.h"
 #include "project/Slide.h"
-#include "render/AlbumTextBuilder.h"
-#include "render/BufferedFrame.h"
-#include "render/ClipPipeline.h"
-#include "render/FrameSrcImage.h"
-#include "render/FrameSrcVideo.h"
 #include "render/RenderModelBuilder.h"
-#include "render/TimerBase.h"
+#include "render/clip/ClipPipeline.h"
+#include "render/clock/TimerBase.h"
+#include "render/frame/BufferedFrame.h"
+#include "render/frame/FrameSrcImage.h"
+#include "render/frame/FrameSrcVideo.h"
+#include "render/text/AlbumTextBuilder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -333,8 +333,14 @@ int CAlbumDirector::SetBackgroundPicture(int slideIndex, const std::string& path
 
 // --- overlay -------------------------------------------------------------------
 
+bool CAlbumDirector::IsWide() const {
+    // Between 4:3 and 16:9 by their geometric mean, 1.54.
+    const double display = m_pixelAspect * m_size.width / std::max(1, m_size.height);
+    return display * display > 4.0 / 3.0 * 16.0 / 9.0;
+}
+
 void CAlbumDirector::SetupOverlay() {
-    bool wide = GetSetting(Settings::AspRatio) == 1;
+    const bool wide = IsWide();
     std::string name = GetSetting(wide ? Settings::WmWide : Settings::WmStd);
     int position = GetSetting(wide ? Settings::WmWidePos : Settings::WmStdPos);
     if (m_overlay && m_overlayActive && name == m_overlayName)

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "effects/TransfxSrc.h"
-#include "render/ImageView.h"
+#include "effects/api/TransfxSrc.h"
 #include "render/Timeline.h"
+#include "render/frame/ImageView.h"
 
 #include <array>
 #include <cstdint>
@@ -32,6 +32,8 @@ public:
 
     // Output size, pixel aspect (width over height of a pixel), the clock,
     // captions on or off, and the part of the frame drawn into (null: all).
+    // The display aspect they make (pixel aspect x width / height) chooses
+    // the overlay picture: the 16:9 one when it is nearer 16:9 than 4:3.
     // effects: the transition catalogue (null: the program's plug-in folder).
     CAlbumDirector(SSize size, double pixelAspect, CTimerBase& clock, bool withCaptions,
                    const SRect* outputRect = nullptr, CEffectMgr* effects = nullptr);
@@ -53,6 +55,7 @@ public:
     int SetBackgroundPicture(int slideIndex, const std::string& path);
 
     [[nodiscard]] SSize GetSize() const { return m_size; }
+    [[nodiscard]] bool IsWide() const;
     [[nodiscard]] int GetFrameCount() const { return m_timeline.GetLength(); }
     [[nodiscard]] const CTimeline& Timeline() const { return m_timeline; }
     [[nodiscard]] int RingIndex() const { return m_ring; }

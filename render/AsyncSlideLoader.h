@@ -1,7 +1,7 @@
 #pragma once
 
-#include "render/TimerBase.h"
-#include "render/TimerProcs.h"
+#include "render/clock/TimerBase.h"
+#include "render/clock/TimerProcs.h"
 
 #include <mutex>
 

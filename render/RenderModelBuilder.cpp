@@ -1,15 +1,15 @@
 #include "render/RenderModelBuilder.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "effects/Effect.h"
 #include "effects/EffectMgr.h"
-#include "effects/KeyFrameRecord.h"
+#include "effects/api/KeyFrameRecord.h"
 #include "project/AssetLoader.h"
 #include "project/ImageSamp.h"
 #include "project/Slide.h"
-#include "render/BufferedFrame.h"
-#include "render/ClipMath.h"
-#include "render/LayoutInstances.h"
+#include "render/clip/ClipMath.h"
+#include "render/clip/LayoutInstances.h"
+#include "render/frame/BufferedFrame.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "render/AsyncSlideLoader.h"
-#include "render/SlideClipsAdj.h"
-#include "render/SlideClipsPZ.h"
+#include "render/clip/SlideClipsAdj.h"
+#include "render/clip/SlideClipsPZ.h"
 
 #include <memory>
 

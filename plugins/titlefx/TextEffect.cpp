@@ -1,6 +1,6 @@
 #include "plugins/titlefx/TextEffect.h"
 
-#include "effects/EffectName.h"
+#include "effects/api/EffectName.h"
 #include "imgcore/CPU.h"
 #include "plugins/titlefx/Strings.h"
 

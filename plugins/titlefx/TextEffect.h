@@ -1,6 +1,6 @@
 #pragma once
 
-#include "effects/EffectInterface.h"
+#include "effects/api/EffectInterface.h"
 #include "plugins/titlefx/Catalogue.h"
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 // display name, icon number, parameters and maker, in CreateEffect order.
 #include "plugins/transfx/Catalogue.h"
 
-#include "effects/EffectSetting.h"
+#include "effects/api/EffectSetting.h"
 #include "plugins/transfx/Transition.h"
 
 #include <new>

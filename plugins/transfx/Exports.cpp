@@ -1,5 +1,5 @@
 // The two functions the host looks up in the module.
-#include "effects/EffectInterface.h"
+#include "effects/api/EffectInterface.h"
 #include "plugins/transfx/Catalogue.h"
 #include "plugins/transfx/Transition.h"
 

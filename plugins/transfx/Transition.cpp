@@ -1,6 +1,6 @@
 #include "plugins/transfx/Transition.h"
 
-#include "effects/EffectName.h"
+#include "effects/api/EffectName.h"
 #include "plugins/transfx/Strings.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "effects/EffectInterface.h"
+#include "effects/api/EffectInterface.h"
 #include "plugins/transfx/Catalogue.h"
 
 #include <cstddef>

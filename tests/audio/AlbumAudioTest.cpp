@@ -1,7 +1,7 @@
-#include "app/DecoderProbe.h"
 #include "audio/AlbumAudioSrc.h"
 #include "project/Album.h"
 #include "project/Slide.h"
+#include "tests/support/DecoderProbeScope.h"
 #include "tests/support/SoundWriter.h"
 #include "tests/support/TempDir.h"
 
@@ -14,8 +14,7 @@ constexpr int kRate = 8000;
 // Sound tracks at 8000 Hz mono keep every file on the converters' pass-through.
 class AlbumTrack : public testing::Test {
 protected:
-    void SetUp() override { CDecoderProbe::Install(); }
-    void TearDown() override { IMediaProbe::Install(nullptr); }
+    CDecoderProbeScope m_probe;
 
     std::string Constant(const std::string& name, double seconds, int value) {
         std::string path = m_dir / name;

@@ -1,6 +1,6 @@
-#include "app/DecoderProbe.h"
 #include "audio/AnyAudioDec.h"
 #include "audio/MusicFileSrc.h"
+#include "tests/support/DecoderProbeScope.h"
 #include "tests/support/SoundWriter.h"
 #include "tests/support/TempDir.h"
 
@@ -117,7 +117,7 @@ TEST(AudioDecoders, BrokenOrSoundlessFilesFailToOpen) {
 }
 
 TEST(AudioDecoders, MusicEntriesTrimAndFade) {
-    CDecoderProbe::Install();
+    CDecoderProbeScope probe;
     CTempDir dir;
     std::string path = dir / "ramp.wav";
     ASSERT_TRUE(SoundWriter::Write(path, "pcm_s16le", 8000, 1, Ramp(8000, 35)));
@@ -125,7 +125,7 @@ TEST(AudioDecoders, MusicEntriesTrimAndFade) {
     CMusicFile late(path);
     ASSERT_TRUE(late.IsOpened()) << late.GetError();
     late.SetStartAndLength(30, 0);
-    IAudioSrc& src = late.GetAudioSrc();
+    CMusicFile::XAudioSrc src(late);
     ASSERT_TRUE(src.Open());
     EXPECT_EQ(src.GetLength(), 5 * 8000); // from 30 s to the end
     EXPECT_EQ(SampleAt(src, 0), (30 * 8000 / 8) % 4000);
@@ -138,7 +138,7 @@ TEST(AudioDecoders, MusicEntriesTrimAndFade) {
     CMusicFile faded(loud);
     faded.SetStartAndLength(1, 12);
     faded.m_fadeIn = 10;
-    IAudioSrc& fsrc = faded.GetAudioSrc();
+    CMusicFile::XAudioSrc fsrc(faded);
     ASSERT_TRUE(fsrc.Open());
     EXPECT_EQ(fsrc.GetLength(), 12 * 8000);
     EXPECT_EQ(SampleAt(fsrc, 0), 0);
@@ -150,9 +150,8 @@ TEST(AudioDecoders, MusicEntriesTrimAndFade) {
     // No file: silence of the play length.
     CMusicFile empty;
     empty.SetStartAndLength(0, 2);
-    IAudioSrc& esrc = empty.GetAudioSrc();
+    CMusicFile::XAudioSrc esrc(empty);
     esrc.SetFormat(1000, 2, 16);
     ASSERT_TRUE(esrc.Open());
     EXPECT_EQ(esrc.GetLength(), 2000);
-    IMediaProbe::Install(nullptr);
 }

@@ -1,4 +1,4 @@
-#include "effects/EffectSetting.h"
+#include "effects/api/EffectSetting.h"
 
 #include <gtest/gtest.h>
 

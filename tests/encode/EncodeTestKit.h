@@ -2,7 +2,7 @@
 
 #include "audio/AudioSrc.h"
 #include "encode/EncodeEngine.h"
-#include "render/VideoSrc.h"
+#include "encode/VideoSrc.h"
 
 #include <cmath>
 #include <cstdint>

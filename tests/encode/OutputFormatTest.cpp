@@ -1,8 +1,7 @@
-#include "app/Settings.h"
 #include "encode/AviEngine.h"
 #include "encode/MpgEngine.h"
 #include "encode/OutputFormat.h"
-#include "render/VideoSrc.h"
+#include "encode/VideoSrc.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +12,7 @@ namespace {
 class CFormatProbe final : public IVideoSrc {
 public:
     int SetOutputFormat(const int size[2], double pixelAspect, double frameRate, int,
-                        const SRect*) override {
+                        const SEffectRect*) override {
         m_width = size[0];
         m_height = size[1];
         m_aspect = pixelAspect;
@@ -33,8 +32,7 @@ public:
 } // namespace
 
 TEST(OutputFormat, DiscsStandardsAndCustomSizes) {
-    CScopedSettings settings;
-    COutputFormat format;
+    COutputFormat format(true, false);
     format.SetStandard(true);
     format.SetDisc(COutputFormat::kVcd);
     EXPECT_EQ(format.Width(), 352);
@@ -57,7 +55,7 @@ TEST(OutputFormat, DiscsStandardsAndCustomSizes) {
 
     // Pixel aspects: display aspect x height / width.
     format.SetDisc(COutputFormat::kDvd);
-    SetSettingInt("AspRatio", 1);
+    format.SetWide(true);
     EXPECT_NEAR(format.PixelAspect(), 1.1852, 1e-4); // DVD NTSC 16:9
     format.SetWide(false);
     EXPECT_NEAR(format.PixelAspect(), 0.8889, 1e-4);
@@ -68,8 +66,7 @@ TEST(OutputFormat, DiscsStandardsAndCustomSizes) {
 }
 
 TEST(OutputFormat, TheExtensionChoosesTheEngineAndTheSourceTheFormat) {
-    CScopedSettings settings;
-    COutputFormat format;
+    COutputFormat format(true, false);
     format.SetStandard(true);
     CFormatProbe video;
     std::string why;

@@ -1,6 +1,6 @@
 // Streams in the layouts of older versions, written by hand field by field, are
 // read into the current model.
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "project/Album.h"
 #include "project/AlbumGrp.h"
 #include "project/ArchiveWriter.h"

@@ -1,4 +1,4 @@
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "project/Album.h"
 #include "project/AlbumGrp.h"
 #include "project/ArchiveException.h"

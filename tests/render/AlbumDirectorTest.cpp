@@ -1,7 +1,7 @@
-#include "app/Settings.h"
+#include "base/Settings.h"
+#include "encode/AlbumFrameSrc.h"
 #include "render/AlbumDirector.h"
-#include "render/AlbumFrameSrc.h"
-#include "render/TimerGenerate.h"
+#include "render/clock/TimerGenerate.h"
 #include "tests/render/AlbumTestKit.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "project/Album.h"
 #include "project/Image.h"
 #include "project/Slide.h"
-#include "render/ImageView.h"
+#include "render/frame/ImageView.h"
 #include "tests/support/MediaMaker.h"
 #include "tests/support/TempDir.h"
 

@@ -1,10 +1,10 @@
 #include "project/ImageSamp.h"
 #include "project/Video.h"
-#include "render/BufferedFrame.h"
-#include "render/FrameSrcImage.h"
-#include "render/FrameSrcVideo.h"
 #include "render/RenderModelBuilder.h"
-#include "render/TimerGenerate.h"
+#include "render/clock/TimerGenerate.h"
+#include "render/frame/BufferedFrame.h"
+#include "render/frame/FrameSrcImage.h"
+#include "render/frame/FrameSrcVideo.h"
 #include "tests/render/AlbumTestKit.h"
 
 #include <gtest/gtest.h>

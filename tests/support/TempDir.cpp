@@ -1,6 +1,6 @@
 #include "tests/support/TempDir.h"
 
-#include "app/SettingsStore.h"
+#include "base/SettingsStore.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,7 +1,7 @@
 // The main of every test program. The settings store starts on a file in a
 // private temporary folder, so no test or program it starts ever reads or writes the settings of
 // the user running the suite.
-#include "app/SettingsStore.h"
+#include "base/SettingsStore.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 //   FAKE_SHARED_NAME  internal name of effect 0
 // Effects: 0 a transition with a choice and a range, 1 a text effect, 2 none
 // (null), 3 a transition without parameters, 4 a multi-picture layout.
-#include "effects/EffectInterface.h"
+#include "effects/api/EffectInterface.h"
 
 #include <atomic>
 #include <cstring>

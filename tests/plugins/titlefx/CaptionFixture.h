@@ -1,6 +1,6 @@
 #pragma once
 
-#include "effects/EffectGlyphSrc.h"
+#include "effects/api/EffectGlyphSrc.h"
 #include "plugins/titlefx/TextEffect.h"
 
 #include <gtest/gtest.h>

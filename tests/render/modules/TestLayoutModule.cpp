@@ -1,9 +1,9 @@
 // A small multi-picture module for the renderer's tests. "Test Halves" draws
 // live: every picture at half its fitted size, side by side. "Test Keys"
 // hands out key-frames that put the pictures in the same places.
-#include "effects/EffectInterface.h"
-#include "effects/EffectSetting.h"
-#include "effects/KeyFrameRecord.h"
+#include "effects/api/EffectInterface.h"
+#include "effects/api/EffectSetting.h"
+#include "effects/api/KeyFrameRecord.h"
 #include "imgcore/CPU.h"
 
 #include <cstring>

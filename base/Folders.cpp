@@ -1,0 +1,102 @@
+#include "base/Folders.h"
+
+#include "base/Settings.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return home;
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir)
+        return pw->pw_dir;
+    return {};
+}
+
+// Reads one entry of the XDG user-dirs file, for example
+// XDG_PICTURES_DIR="$HOME/Pictures". Returns an empty string when absent.
+std::string ReadXdgUserDir(const std::string& home, const char* name) {
+    std::string config;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
+        config = xdg;
+    else if (!home.empty())
+        config = home + "/.config";
+    else
+        return {};
+
+    std::ifstream in(config + "/user-dirs.dirs");
+    std::string line, prefix = std::string(name) + "=";
+    while (std::getline(in, line)) {
+        if (line.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        std::string value = line.substr(prefix.size());
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+            value = value.substr(1, value.size() - 2);
+        if (value.compare(0, 5, "$HOME") == 0)
+            value = home + value.substr(5);
+        if (!value.empty() && value.front() == '/')
+            return value;
+    }
+    return {};
+}
+
+const char* SettingOf(int kind) {
+    switch (kind) {
+    case kFolderPictures: return Settings::UpathImg.name;
+    case kFolderDocuments: return Settings::UpathProj.name;
+    default: return nullptr;
+    }
+}
+
+} // namespace
+
+bool FolderExists(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+const std::string& GetProgramFolder() {
+    static const std::string folder = [] {
+        std::string exe(4096, '\0');
+        ssize_t n = readlink("/proc/self/exe", exe.data(), exe.size() - 1);
+        if (n <= 0)
+            return std::string();
+        exe.resize(std::size_t(n));
+        std::size_t slash = exe.find_last_of('/');
+        return slash == std::string::npos ? std::string() : exe.substr(0, slash + 1);
+    }();
+    return folder;
+}
+
+bool GetAppFolder(int kind, std::string& path) {
+    path.clear();
+    if (kind != kFolderPlugins || GetProgramFolder().empty())
+        return false;
+    path = GetProgramFolder() + "plugins/";
+    return FolderExists(path);
+}
+
+bool GetUserFolder(int kind, std::string& path, bool useSetting) {
+    path.clear();
+    const char* setting = SettingOf(kind);
+    if (!setting)
+        return false;
+    std::string home = HomeFolder();
+    path = ReadXdgUserDir(home, kind == kFolderPictures ? "XDG_PICTURES_DIR"
+                                                        : "XDG_DOCUMENTS_DIR");
+    if (path.empty() && !home.empty())
+        path = home + (kind == kFolderPictures ? "/Pictures" : "/Documents");
+    if (useSetting)
+        path = GetSettingString(setting, path);
+    return FolderExists(path);
+}
+
+void SetUserFolder(int kind, const std::string& path) {
+    if (const char* setting = SettingOf(kind))
+        SetSettingString(setting, path);
+}

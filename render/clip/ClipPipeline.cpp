@@ -1,0 +1,228 @@
+#include "render/clip/ClipPipeline.h"
+
+#include "imgcore/CPU.h"
+#include "render/frame/FrameSrc.h"
+
+#include <atomic>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+std::uint64_t NextPipelineId() {
+    static std::atomic<std::uint64_t> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
+
+} // namespace
+
+CClipPipeline::CLayer::CLayer(int width, int height, bool bottomUp)
+    : m_width(width), m_height(height), m_bottomUp(bottomUp) {}
+
+bool CClipPipeline::CLayer::Allocate() {
+    if (m_pixels.Bits())
+        return true;
+    if (!m_pixels.Allocate(m_width, m_height))
+        return false;
+    std::memset(m_pixels.Bits(), 0, m_pixels.Bytes());
+    m_view.Attach(m_pixels.Bits(), m_width, m_height,
+                  m_bottomUp ? -m_pixels.Stride() : m_pixels.Stride());
+    m_written = {0, 0, 0, 0};
+    return true;
+}
+
+void CClipPipeline::CLayer::Release() {
+    m_pixels.Free();
+    m_view = CImageView();
+    m_written = {0, 0, 0, 0};
+    m_user = 0;
+}
+
+CClipPipeline::CClipPipeline(int width, int height, double aspect, bool bottomUp)
+    : m_own(std::make_unique<CLayer>(width, height, bottomUp)), m_layer(m_own.get()),
+      m_id(NextPipelineId()), m_width(width), m_height(height),
+      m_aspect(aspect > 0 ? aspect : 1.0), m_bottomUp(bottomUp) {
+    m_layer->Allocate();
+    m_layer->m_user = m_id;
+}
+
+CClipPipeline::CClipPipeline(CLayer& shared, double aspect)
+    : m_layer(&shared), m_id(NextPipelineId()), m_width(shared.Width()),
+      m_height(shared.Height()), m_aspect(aspect > 0 ? aspect : 1.0),
+      m_bottomUp(shared.IsBottomUp()) {}
+
+CClipPipeline::~CClipPipeline() = default;
+
+void CClipPipeline::SetFit(int mode, int referenceHeight, int anchor) {
+    m_mode = mode;
+    m_referenceHeight = referenceHeight;
+    m_anchor = anchor;
+    Refit();
+}
+
+void CClipPipeline::Refit() {
+    m_dirtyCache = true;
+    if (!m_source)
+        return;
+    const SRect& crop = m_source->Crop();
+    double sw = crop.right - crop.left, sh = crop.bottom - crop.top;
+    if (sw <= 0 || sh <= 0)
+        return;
+    int code = m_source->RotationCode();
+    bool oddTurns = (code & 1) != 0;
+    double sa = m_source->PixelAspect();
+    double W = m_width, H = m_height, A = m_aspect;
+    double h = W * A, l = H;
+    if (oddTurns) {
+        h = H;
+        l = W * A;
+    }
+    double r = sa * sw * l / sh, t = h / sw, u = sh * h / (sa * sw);
+    switch (m_mode) {
+    case kFill:
+        if (h > r)
+            l = u;
+        else
+            t = r / sw;
+        m_sx = t;
+        m_sy = l / sh;
+        break;
+    case kStretch:
+        m_sx = h / sw;
+        m_sy = l / sh;
+        break;
+    case kNaturalSize:
+        m_sy = H / (m_referenceHeight > 0 ? m_referenceHeight : H);
+        m_sx = sa * m_sy;
+        break;
+    default: // fit inside
+        if (h < r)
+            l = u;
+        else
+            t = r / sw;
+        m_sx = t;
+        m_sy = l / sh;
+        break;
+    }
+    if (m_source->Source().IsBottomUp() != m_bottomUp)
+        m_sy = -m_sy;
+    if (code & 16)
+        m_sx = -m_sx;
+    if (m_anchor == 1) {
+        double w2 = sw * std::fabs(m_sx), h2 = sh * std::fabs(m_sy);
+        if (oddTurns)
+            std::swap(w2, h2);
+        m_ux = int(W - w2 / A);
+        m_uy = int(H - h2);
+    } else {
+        m_ux = W;
+        m_uy = H;
+    }
+    switch (code) {
+    case 1: case 17: m_baseRotation = -M_PI / 2; break;
+    case 2: case 18: m_baseRotation = M_PI; break;
+    case 3: case 19: m_baseRotation = M_PI / 2; break;
+    default: m_baseRotation = 0;
+    }
+}
+
+void CClipPipeline::Clear() {
+    // What another pipeline left in a shared layer is its own to clear.
+    if (HoldsLayer()) {
+        m_layer->m_view.Fill(0, m_layer->m_written);
+        m_layer->m_written = {0, 0, 0, 0};
+    }
+    m_dirty = {0, 0, 0, 0};
+    m_dirtyCache = true;
+}
+
+bool CClipPipeline::Place(double x, double y, double scaleX, double scaleY, double angle,
+                          double opacity) {
+    int a = int(opacity + 0.5);
+    const bool layer = m_layer->Allocate();
+    if (a <= 0 || !m_source || !layer) {
+        Clear();
+        return a <= 0 && layer;
+    }
+    const double now[6] = {x, y, scaleX, scaleY, angle, double(a)};
+    bool changed = m_source->TakeChanged() || m_dirtyCache || !HoldsLayer() ||
+                   std::memcmp(now, m_last, sizeof now) != 0;
+    if (!changed)
+        return true;
+    std::memcpy(m_last, now, sizeof now);
+    m_dirtyCache = false;
+
+    const CImageView& src = m_source->Prepared();
+    double A = m_aspect;
+    double coeffs[2][3] = {{scaleX * std::cos(angle) / A, -scaleY * std::sin(angle) / A, 0},
+                           {scaleX * std::sin(angle), scaleY * std::cos(angle), 0}};
+    const IppiRect srcRoi{0, 0, src.Width(), src.Height()};
+    double bound[2][2];
+    if (CCPU::ippiGetAffineBound(srcRoi, bound, coeffs) != ippStsNoErr) {
+        m_dirty = {0, 0, 0, 0};
+        return false;
+    }
+    double x0 = bound[0][0], y0 = bound[0][1], x1 = bound[1][0], y1 = bound[1][1];
+    coeffs[0][2] = m_width / 2.0 + x - (x0 + x1) / 2;
+    coeffs[1][2] = m_height / 2.0 + y - (y0 + y1) / 2;
+    // The dirty rectangle in top-down rows: memory rows count upwards in a
+    // bottom-up layer.
+    int memTop = int(y0 + coeffs[1][2]), memBottom = int(y1 + coeffs[1][2] + 1);
+    SRect dirty{std::max(0, int(x0 + coeffs[0][2])),
+                std::max(0, m_bottomUp ? m_height - memBottom : memTop),
+                std::min(m_width, int(x1 + coeffs[0][2] + 1)),
+                std::min(m_height, m_bottomUp ? m_height - memTop : memBottom)};
+    ++m_warps;
+    // Only what the last warp wrote needs clearing: the rest of the layer is
+    // still transparent.
+    CImageView& view = m_layer->m_view;
+    SRect& written = m_layer->m_written;
+    view.Fill(0, written);
+    m_layer->m_user = m_id;
+    // The smooth edge reaches up to one source pixel beyond the bound.
+    int pad = int(std::ceil(std::max(std::fabs(scaleX), std::fabs(scaleY)))) + 2;
+    written = Intersect({dirty.left - pad, dirty.top - pad, dirty.right + pad, dirty.bottom + pad},
+                        view.Bounds());
+    // The source's first memory row with a positive step; the layer likewise.
+    const std::uint8_t* srcFirst = src.PixelAt(src.Bounds());
+    // The warp visits only the rows and columns it can reach (memory rows
+    // count upwards in a bottom-up layer).
+    if (IsEmpty(written)) {
+        m_dirty = {0, 0, 0, 0};
+        return true;
+    }
+    const int stride = m_layer->m_pixels.Stride();
+    const int memRow = m_bottomUp ? m_height - written.bottom : written.top;
+    const IppiRect reach{written.left, memRow, written.right - written.left,
+                         written.bottom - written.top};
+    bool ok = CCPU::ippiWarpAffine_8u_C4R(srcFirst, {src.Width(), src.Height()}, src.Stride(),
+                                          srcRoi, m_layer->m_pixels.Bits(), stride, reach, coeffs,
+                                          IPPI_INTER_LINEAR | IPPI_SMOOTH_EDGE) == ippStsNoErr;
+    if (ok && a != 255 && !IsEmpty(written)) {
+        const Ipp8u value[4] = {Ipp8u(a), Ipp8u(a), Ipp8u(a), Ipp8u(a)};
+        ok = CCPU::ippiMulCScale_8u_C4IR(value, view.PixelAt(written), stride,
+                                         {written.right - written.left,
+                                          written.bottom - written.top}) == ippStsNoErr;
+    }
+    m_dirty = ok ? dirty : SRect{0, 0, 0, 0};
+    if (IsEmpty(m_dirty))
+        m_dirty = {0, 0, 0, 0};
+    return ok;
+}
+
+bool CClipPipeline::Compose(const CImageView& target, const CImageView* lower, bool additive) {
+    // A shared layer holds only the warp of whoever drew last.
+    if (!HoldsLayer())
+        return IsEmpty(m_dirty) && !lower;
+    const CImageView& view = m_layer->m_view;
+    SRect area = lower ? view.Bounds() : m_dirty;
+    area = Intersect(area, Intersect(target.Bounds(), view.Bounds()));
+    if (IsEmpty(area))
+        return true;
+    const CImageView& under = lower ? *lower : target;
+    IppiSize size{area.right - area.left, area.bottom - area.top};
+    return CCPU::ippiAlphaComp_8u_AC4R(view.PixelAt(area), view.Stride(), under.PixelAt(area),
+                                       under.Stride(), target.PixelAt(area), target.Stride(), size,
+                                       additive ? ippAlphaPlusPremul : ippAlphaOverPremul) ==
+           ippStsNoErr;
+}

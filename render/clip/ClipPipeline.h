@@ -1,0 +1,109 @@
+#pragma once
+
+#include "render/frame/ImageView.h"
+#include "render/frame/PixelBuffer.h"
+
+#include <cstdint>
+#include <memory>
+
+class CFrameSrc;
+
+// One placed clip: fits its source to the output frame, warps it into a
+// full-frame layer with one affine transform (position, scale, angle,
+// opacity) and composes the layer onto a frame. The warp is skipped when
+// neither the transform nor the source changed.
+class CClipPipeline {
+public:
+    enum EFit : int { kFitInside = 1, kFill = 2, kStretch = 3, kNaturalSize = 4 };
+
+    // The frame-sized picture a pipeline warps into and composes from. A
+    // pipeline has one of its own, or takes turns in one with other pipelines
+    // that draw one after another on the same thread and compose each warp at
+    // once (captions do): a warp then replaces whatever the previous one left.
+    // A shared layer allocates its pixels at its first warp and gives them
+    // back on Release.
+    class CLayer {
+    public:
+        CLayer(int width, int height, bool bottomUp);
+        CLayer(const CLayer&) = delete;
+        CLayer& operator=(const CLayer&) = delete;
+
+        [[nodiscard]] int Width() const { return m_width; }
+        [[nodiscard]] int Height() const { return m_height; }
+        [[nodiscard]] bool IsBottomUp() const { return m_bottomUp; }
+        // Frees the pixels; the next warp into it allocates them again.
+        void Release();
+        [[nodiscard]] std::size_t Bytes() const { return m_pixels.Bytes(); }
+
+    private:
+        friend class CClipPipeline;
+        // Pixels cleared to transparent, allocated when missing; false when
+        // they cannot be had.
+        bool Allocate();
+
+        int m_width, m_height;
+        bool m_bottomUp;
+        CPixelBuffer m_pixels;
+        CImageView m_view;
+        SRect m_written{0, 0, 0, 0}; // may hold non-zero pixels
+        std::uint64_t m_user = 0;    // the pipeline whose warp it holds (0: none)
+    };
+
+    // Output frame of width x height pixels whose pixel aspect (width over
+    // height) is aspect; bottomUp gives the layer's row order.
+    CClipPipeline(int width, int height, double aspect, bool bottomUp);
+    // The same warping into a shared layer, whose size and row order are the
+    // output frame's.
+    CClipPipeline(CLayer& shared, double aspect);
+    CClipPipeline(const CClipPipeline&) = delete;
+    CClipPipeline& operator=(const CClipPipeline&) = delete;
+    ~CClipPipeline();
+
+    void SetSource(CFrameSrc* source) { m_source = source; m_dirtyCache = true; }
+    // anchor 1 aligns offsets of +-0.5 with the frame's corners.
+    void SetFit(int mode, int referenceHeight = 0, int anchor = 0);
+    void Refit();
+
+    // Warps the source into the layer: position in pixels from the frame
+    // centre (memory-row coordinates), scale relative to the fit, angle in
+    // radians, opacity 0..255.
+    bool Place(double x, double y, double scaleX, double scaleY, double angle, double opacity);
+    // Composes the layer over lower (or over the target itself) into target.
+    bool Compose(const CImageView& target, const CImageView* lower, bool additive);
+    void Clear();
+
+    [[nodiscard]] double FitX() const { return m_sx; }
+    [[nodiscard]] double FitY() const { return m_sy; }
+    [[nodiscard]] double UnitX() const { return m_ux; }
+    [[nodiscard]] double UnitY() const { return m_uy; }
+    [[nodiscard]] double BaseRotation() const { return m_baseRotation; }
+    [[nodiscard]] const SRect& Dirty() const { return m_dirty; }
+    [[nodiscard]] const CImageView& Layer() const { return m_layer->m_view; }
+    // How many warps ran (the cache skips the others).
+    [[nodiscard]] int WarpCount() const { return m_warps; }
+
+private:
+    // Whether the layer holds this pipeline's last warp.
+    [[nodiscard]] bool HoldsLayer() const { return m_layer->m_user == m_id; }
+
+    std::unique_ptr<CLayer> m_own;
+    CLayer* m_layer;
+    // Tells this pipeline's warps from others' in a shared layer; unique for
+    // the process's lifetime, so a later pipeline never passes for an earlier
+    // one.
+    std::uint64_t m_id;
+    int m_width, m_height;
+    double m_aspect;
+    bool m_bottomUp;
+    SRect m_dirty{0, 0, 0, 0};
+
+    CFrameSrc* m_source = nullptr;
+    int m_mode = kFitInside;
+    int m_referenceHeight = 0;
+    int m_anchor = 0;
+    double m_sx = 1, m_sy = 1, m_ux = 0, m_uy = 0, m_baseRotation = 0;
+
+    bool m_dirtyCache = true;
+    double m_last[6] = {};
+    int m_warps = 0;
+};

@@ -1,0 +1,27 @@
+#include "render/clip/SlideClipsPZ.h"
+
+#include "render/clip/ClipPZ.h"
+#include "render/frame/BufferedFrame.h"
+#include "render/frame/FrameSrc.h"
+
+bool CSlideClipsPZ::SetKeyFrames(const std::vector<CKeyFrame>& records) {
+    std::lock_guard lock(m_lock);
+    auto* clip = dynamic_cast<CClipPZ*>(Selected());
+    return clip && clip->SetKeyFrames(records);
+}
+
+std::unique_ptr<CIntClipPipeline> CSlideClipsPZ::MakeClip(std::unique_ptr<CFrameSrc> source) {
+    const CImageView& view = m_target.BackView();
+    return std::make_unique<CClipPZ>(std::move(source), view.Width(), view.Height(),
+                                     m_pixelAspect, view.IsBottomUp());
+}
+
+bool CSlideClipsPZ::RenderFrame(int frame) {
+    if (!DrawBackground())
+        return false;
+    const CImageView& back = m_target.BackView();
+    for (auto& clip : m_clips)
+        if (!static_cast<CClipPZ&>(*clip).Draw(frame, back, nullptr))
+            return false;
+    return true;
+}

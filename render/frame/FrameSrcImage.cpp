@@ -1,0 +1,249 @@
+#include "render/frame/FrameSrcImage.h"
+
+#include "base/MediaWarnings.h"
+#include "imgcore/CPU.h"
+#include "media/AnyPicDecoder.h"
+#include "media/TextException.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <new>
+#include <vector>
+
+CFrameSrcImage::~CFrameSrcImage() {
+    CCPU::ippiFree(m_picture);
+    CCPU::ippiFree(m_margin);
+}
+
+bool CFrameSrcImage::LoadPixels(const std::uint8_t* bgra, int width, int height, int stride,
+                                int maxWidth, int maxHeight, bool autoLevel, double brightness,
+                                double contrast) {
+    CCPU::ippiFree(m_picture);
+    m_picture = nullptr;
+    m_source.Detach();
+    if (!bgra || width <= 0 || height <= 0)
+        return false;
+    // The decode-size reduction: keep the aspect, at most maxWidth x maxHeight.
+    int f = width, g = height;
+    bool reduce = maxWidth > 0 && maxHeight > 0 && (width > maxWidth || height > maxHeight);
+    if (reduce) {
+        g = maxHeight;
+        f = int(std::int64_t(width) * g / height);
+        if (maxWidth < f) {
+            f = maxWidth;
+            g = int(std::int64_t(height) * maxWidth / width);
+        }
+        f = std::max(1, f);
+        g = std::max(1, g);
+    }
+    m_picture = CCPU::ippiMalloc_8u_C4(f, g, &m_pictureStride);
+    if (!m_picture)
+        return false;
+    IppStatus status =
+        reduce ? CCPU::ippiResize_8u_C4R(bgra, {width, height}, stride, {0, 0, width, height},
+                                         m_picture, m_pictureStride, {f, g}, double(f) / width,
+                                         double(g) / height, IPPI_INTER_SUPER)
+               : CCPU::ippiCopy_8u_C4R(bgra, stride, m_picture, m_pictureStride, {f, g});
+    if (status == ippStsNoErr)
+        status = CCPU::ippiAlphaPremul_8u_AC4IR(m_picture, m_pictureStride, {f, g});
+    if (status != ippStsNoErr) {
+        CCPU::ippiFree(m_picture);
+        m_picture = nullptr;
+        return false;
+    }
+    m_source.Attach(m_picture, f, g, m_pictureStride);
+    m_autoLevel = autoLevel;
+    m_brightness = brightness;
+    m_contrast = contrast;
+    return SetCropRect(m_source.Bounds());
+}
+
+bool CFrameSrcImage::LoadBitmap(PLBmp& bmp, int maxWidth, int maxHeight, bool autoLevel,
+                                double brightness, double contrast) {
+    int step = 0;
+    const std::uint8_t* rows = bmp.GetTopDown(step);
+    return LoadPixels(rows, bmp.GetWidth(), bmp.GetHeight(), step, maxWidth, maxHeight, autoLevel,
+                      brightness, contrast);
+}
+
+bool CFrameSrcImage::Decode(const std::string& name,
+                            const std::function<void(PLAnyPicDecoder&, PLAnyBmp&)>& decode,
+                            int maxWidth, int maxHeight, bool autoLevel, double brightness,
+                            double contrast) {
+    try {
+        PLAnyPicDecoder decoder;
+        decoder.SetRequestedSize(maxWidth, maxHeight);
+        PLAnyBmp bmp;
+        decode(decoder, bmp);
+        if (LoadBitmap(bmp, maxWidth, maxHeight, autoLevel, brightness, contrast))
+            return true;
+        CMediaWarnings::Report(name, "cannot be shown: out of memory");
+    } catch (const PLTextException& e) {
+        CMediaWarnings::Report(name, std::string("cannot be decoded: ") + e.what());
+    } catch (const std::bad_alloc&) {
+        CMediaWarnings::Report(name, "cannot be decoded: out of memory");
+    }
+    return false;
+}
+
+bool CFrameSrcImage::Load(const std::string& path, int maxWidth, int maxHeight, bool autoLevel,
+                          double brightness, double contrast) {
+    return Decode(
+        path,
+        [&path](PLAnyPicDecoder& decoder, PLAnyBmp& bmp) { decoder.DecodeFile(path, &bmp, 32); },
+        maxWidth, maxHeight, autoLevel, brightness, contrast);
+}
+
+bool CFrameSrcImage::LoadFromMemory(const std::uint8_t* bytes, std::size_t length, int maxWidth,
+                                    int maxHeight, bool autoLevel, double brightness,
+                                    double contrast, const std::string& name) {
+    if (!bytes || length == 0) {
+        CMediaWarnings::Report(name, "is empty");
+        return false;
+    }
+    return Decode(
+        name,
+        [bytes, length](PLAnyPicDecoder& decoder, PLAnyBmp& bmp) {
+            decoder.DecodeMemory(bytes, length, &bmp, 32);
+        },
+        maxWidth, maxHeight, autoLevel, brightness, contrast);
+}
+
+// The sample picture: a calm opaque grey gradient with a lighter frame, in
+// 4:3, that reads as a place for a picture of one's own.
+bool CFrameSrcImage::LoadSample(int /*id*/) {
+    constexpr int kW = 640, kH = 480, kBorder = 12;
+    std::vector<std::uint8_t> pixels(std::size_t(kW) * kH * 4);
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            std::uint8_t* p = &pixels[(std::size_t(y) * kW + std::size_t(x)) * 4];
+            bool frame = x < kBorder || y < kBorder || x >= kW - kBorder || y >= kH - kBorder;
+            auto v = std::uint8_t(frame ? 200 : 80 + 60 * y / kH);
+            p[0] = std::uint8_t(v + 8);
+            p[1] = p[2] = v;
+            p[3] = 255;
+        }
+    return LoadPixels(pixels.data(), kW, kH, kW * 4, 0, 0);
+}
+
+bool CFrameSrcImage::SetAdjust(bool autoLevel, double brightness, double contrast) {
+    m_autoLevel = autoLevel;
+    m_brightness = brightness;
+    m_contrast = contrast;
+    return Prepare();
+}
+
+bool CFrameSrcImage::SetCropRect(const SRect& rect) {
+    SRect crop = Intersect(rect, m_source.Bounds());
+    if (IsEmpty(crop))
+        return false;
+    m_crop = crop;
+    return Prepare();
+}
+
+bool CFrameSrcImage::Prepare() {
+    if (!m_picture || IsEmpty(m_crop))
+        return false;
+    int w = m_crop.right - m_crop.left, h = m_crop.bottom - m_crop.top;
+    // The margin buffer is reallocated only when the crop size changes.
+    if (!m_margin || m_marginWidth != w + 2 * kMargin || m_marginHeight != h + 2 * kMargin) {
+        CCPU::ippiFree(m_margin);
+        m_marginWidth = w + 2 * kMargin;
+        m_marginHeight = h + 2 * kMargin;
+        m_margin = CCPU::ippiMalloc_8u_C4(m_marginWidth, m_marginHeight, &m_marginStride);
+        if (!m_margin)
+            return false;
+    }
+    std::memset(m_margin, 0, std::size_t(m_marginStride) * std::size_t(m_marginHeight));
+    std::uint8_t* interior = m_margin + std::size_t(kMargin) * std::size_t(m_marginStride) + kMargin * 4;
+    if (CCPU::ippiCopy_8u_C4R(m_source.PixelAt(m_crop), m_source.Stride(), interior, m_marginStride,
+                              {w, h}) != ippStsNoErr)
+        return false;
+    if (m_autoLevel) {
+        if (!AutoLevel(interior, m_marginStride, w, h))
+            return false;
+    } else if (std::fabs(m_brightness) >= 0.00001 || std::fabs(m_contrast) >= 0.00001) {
+        ContrastLight(interior, m_marginStride, w, h);
+    }
+    m_prepared.Attach(m_margin, m_marginWidth, m_marginHeight, m_marginStride);
+    m_changed = true;
+    return true;
+}
+
+// Stretches each colour channel so that 1 % of the pixels lie at or below 0
+// and 1 % at or above 255. A channel whose two limits meet is left as it is.
+bool CFrameSrcImage::AutoLevel(std::uint8_t* first, int stride, int width, int height) {
+    std::vector<Ipp32s> hist[3], levels[3];
+    Ipp32s* histPointers[3];
+    Ipp32s* levelPointers[3];
+    for (int c = 0; c < 3; ++c) {
+        hist[c].assign(255, 0);
+        levels[c].assign(256, 0);
+        histPointers[c] = hist[c].data();
+        levelPointers[c] = levels[c].data();
+    }
+    const int counts[3] = {256, 256, 256};
+    const Ipp32s lower[3] = {0, 0, 0}, upper[3] = {256, 256, 256};
+    if (CCPU::ippiHistogramEven_8u_AC4R(first, stride, {width, height}, histPointers, levelPointers,
+                                        counts, lower, upper) != ippStsNoErr)
+        return false;
+    const double n = double(width) * height;
+    int low[3], high[3];
+    for (int c = 0; c < 3; ++c) {
+        low[c] = 0;
+        high[c] = 255;
+        bool lowFound = false, highFound = false;
+        double sum = 0;
+        for (int bin = 0; bin < 255; ++bin) {
+            sum += hist[c][std::size_t(bin)];
+            if (!lowFound && sum >= 0.01 * n) {
+                low[c] = bin;
+                lowFound = true;
+            }
+            if (!highFound && sum >= 0.99 * n) {
+                high[c] = bin;
+                highFound = true;
+            }
+        }
+    }
+    // A channel of one value has no range to stretch: it stays as it is.
+    for (int c = 0; c < 3; ++c)
+        if (high[c] <= low[c])
+            low[c] = high[c] = 0;
+    const Ipp8u subtract[3] = {Ipp8u(low[0]), Ipp8u(low[1]), Ipp8u(low[2])};
+    if (CCPU::ippiSubC_8u_AC4IRSfs(subtract, first, stride, {width, height}, 0) != ippStsNoErr)
+        return false;
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* p = first + std::size_t(y) * std::size_t(stride);
+        for (int x = 0; x < width; ++x, p += 4)
+            for (int c = 0; c < 3; ++c) {
+                int range = high[c] - low[c];
+                if (range > 0)
+                    p[c] = std::uint8_t(std::min(255, p[c] * 255 / range));
+            }
+    }
+    return true;
+}
+
+// Contrast around 122/125 and a brightness step, on the premultiplied pixels.
+void CFrameSrcImage::ContrastLight(std::uint8_t* first, int stride, int width, int height) {
+    double c = m_contrast;
+    double k = c < 0 ? 1.0 / std::fabs(c - 1) : c + 1;
+    const double offset = 128;
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* p = first + std::size_t(y) * std::size_t(stride);
+        for (int x = 0; x < width; ++x, p += 4)
+            for (int ch = 0; ch < 3; ++ch) {
+                double v = k * p[ch] + 125 + k * (offset - 250);
+                p[ch] = v >= 255 ? 255 : v < 0 ? 0 : std::uint8_t(v);
+            }
+    }
+    int m = int(m_brightness * 255);
+    Ipp8u a = Ipp8u(std::min(std::abs(m), 255));
+    const Ipp8u step[4] = {a, a, a, 0};
+    if (m > 0)
+        CCPU::ippiAddC_8u_C4IRSfs(step, first, stride, {width, height}, 0);
+    else if (a > 0)
+        CCPU::ippiSubC_8u_C4IRSfs(step, first, stride, {width, height}, 0);
+}

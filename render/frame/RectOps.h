@@ -1,0 +1,26 @@
+#pragma once
+
+#include "effects/api/EffectTypes.h"
+
+#include <algorithm>
+
+// Rectangles in top-down picture pixels, right and bottom exclusive.
+using SRect = SEffectRect;
+
+inline bool IsEmpty(const SRect& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+inline SRect Intersect(const SRect& a, const SRect& b) {
+    SRect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+            std::min(a.bottom, b.bottom)};
+    return IsEmpty(r) ? SRect{0, 0, 0, 0} : r;
+}
+
+// The smallest rectangle holding both; an empty one adds nothing.
+inline SRect Union(const SRect& a, const SRect& b) {
+    if (IsEmpty(a))
+        return b;
+    if (IsEmpty(b))
+        return a;
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+            std::max(a.bottom, b.bottom)};
+}

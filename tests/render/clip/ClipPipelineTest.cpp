@@ -1,0 +1,142 @@
+#include "render/clip/ClipPipeline.h"
+#include "render/frame/FrameSrcImage.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+// An opaque picture of one colour (bytes B, G, R, A).
+std::vector<std::uint8_t> Picture(int width, int height, std::uint32_t bgra) {
+    std::vector<std::uint8_t> pixels(std::size_t(width) * std::size_t(height) * 4);
+    for (std::size_t i = 0; i < pixels.size(); i += 4)
+        for (int c = 0; c < 4; ++c)
+            pixels[i + std::size_t(c)] = std::uint8_t(bgra >> (8 * c));
+    return pixels;
+}
+
+struct SSource {
+    SSource(int width, int height, std::uint32_t bgra = 0xFFFFFFFF) {
+        pixels = Picture(width, height, bgra);
+        EXPECT_TRUE(image.LoadPixels(pixels.data(), width, height, width * 4, 0, 0));
+    }
+    std::vector<std::uint8_t> pixels;
+    CFrameSrcImage image;
+};
+
+} // namespace
+
+TEST(ClipPipeline, FitModesFollowTheFrameAspect) {
+    SSource picture(800, 600);
+    CClipPipeline pal(720, 576, 16.0 / 15.0, false);
+    pal.SetSource(&picture.image);
+    pal.SetFit(CClipPipeline::kFitInside);
+    EXPECT_DOUBLE_EQ(pal.FitX(), 0.96);
+    EXPECT_DOUBLE_EQ(pal.FitY(), 0.96);
+
+    CClipPipeline wide(720, 576, 64.0 / 45.0, false);
+    wide.SetSource(&picture.image);
+    wide.SetFit(CClipPipeline::kFill);
+    EXPECT_DOUBLE_EQ(wide.FitX(), 1.28);
+    EXPECT_DOUBLE_EQ(wide.FitY(), 1.28);
+
+    // A portrait turned a quarter fits like a landscape picture.
+    SSource portrait(600, 800);
+    portrait.image.SetRotationCode(1);
+    CClipPipeline turned(720, 576, 16.0 / 15.0, false);
+    turned.SetSource(&portrait.image);
+    turned.SetFit(CClipPipeline::kFitInside);
+    EXPECT_DOUBLE_EQ(turned.FitX(), 0.96);
+    EXPECT_DOUBLE_EQ(turned.FitY(), 0.96);
+    EXPECT_DOUBLE_EQ(turned.BaseRotation(), -std::acos(-1.0) / 2);
+
+    // Different row orders flip the y factor; a mirror flips x.
+    CClipPipeline bottomUp(720, 576, 16.0 / 15.0, true);
+    picture.image.SetRotationCode(16);
+    bottomUp.SetSource(&picture.image);
+    bottomUp.SetFit(CClipPipeline::kFitInside);
+    EXPECT_DOUBLE_EQ(bottomUp.FitY(), -0.96);
+    EXPECT_DOUBLE_EQ(bottomUp.FitX(), -0.96);
+}
+
+TEST(ClipPipeline, OpacityRoundsAndTheWarpIsCached) {
+    SSource picture(64, 48);
+    CClipPipeline clip(320, 240, 1.0, true);
+    clip.SetSource(&picture.image);
+    clip.SetFit(CClipPipeline::kFitInside);
+    EXPECT_TRUE(clip.Place(0, 0, clip.FitX(), clip.FitY(), 0, 0.002 * 255));
+    EXPECT_FALSE(IsEmpty(clip.Dirty()));
+    EXPECT_TRUE(clip.Place(0, 0, clip.FitX(), clip.FitY(), 0, 0.0019 * 255));
+    EXPECT_TRUE(IsEmpty(clip.Dirty())); // hidden
+
+    int warps = clip.WarpCount();
+    EXPECT_TRUE(clip.Place(0, 0, 1, 1, 0, 255));
+    EXPECT_TRUE(clip.Place(0, 0, 1, 1, 0, 255));
+    EXPECT_EQ(clip.WarpCount(), warps + 1);
+    EXPECT_TRUE(clip.Place(1, 0, 1, 1, 0, 255));
+    EXPECT_EQ(clip.WarpCount(), warps + 2);
+    picture.image.SetAdjust(false, 0.2, 0); // a changed source is warped again
+    EXPECT_TRUE(clip.Place(1, 0, 1, 1, 0, 255));
+    EXPECT_EQ(clip.WarpCount(), warps + 3);
+}
+
+TEST(ClipPipeline, APlacedPictureComposesOverTheFrame) {
+    SSource picture(100, 100, 0xFF3060C0);
+    CClipPipeline clip(200, 200, 1.0, true);
+    clip.SetSource(&picture.image);
+    clip.SetFit(CClipPipeline::kNaturalSize, 200); // one picture pixel per frame pixel
+    ASSERT_TRUE(clip.Place(0, 0, clip.FitX(), clip.FitY(), 0, 255));
+    const SRect& dirty = clip.Dirty();
+    EXPECT_NEAR(dirty.left, 10, 2); // the 40-pixel transparent margin shows around it
+    EXPECT_NEAR(dirty.right, 190, 2);
+
+    std::vector<std::uint8_t> frame(200 * 200 * 4, 0);
+    CImageView target;
+    target.Attach(frame.data(), 200, 200, -200 * 4);
+    target.Fill(0xFF000000);
+    ASSERT_TRUE(clip.Compose(target, nullptr, false));
+    const std::uint8_t* centre = target.Row(100) + 100 * 4;
+    EXPECT_EQ(centre[0], 0xC0);
+    EXPECT_EQ(centre[1], 0x60);
+    EXPECT_EQ(centre[2], 0x30);
+    EXPECT_EQ(centre[3], 0xFF);
+    const std::uint8_t* corner = target.Row(5) + 5 * 4;
+    EXPECT_EQ(corner[0], 0); // the black frame outside the picture
+    EXPECT_EQ(corner[3], 0xFF);
+}
+
+TEST(FrameSrcImage, LoadingReducesPremultipliesAndAdjusts) {
+    std::vector<std::uint8_t> big = Picture(4000, 3000, 0x80FF0000);
+    CFrameSrcImage image;
+    ASSERT_TRUE(image.LoadPixels(big.data(), 4000, 3000, 4000 * 4, 720, 576));
+    EXPECT_EQ(image.Source().Width(), 720);
+    EXPECT_EQ(image.Source().Height(), 540);
+    const std::uint8_t* p = image.Source().Row(270) + 360 * 4;
+    EXPECT_EQ(p[3], 0x80);
+    EXPECT_NEAR(p[2], 128, 1); // red 255 premultiplied by 128/255
+    // The prepared view: the crop inside a 40-pixel transparent border.
+    EXPECT_EQ(image.Prepared().Width(), 720 + 80);
+    EXPECT_EQ(image.Prepared().Row(20)[20 * 4 + 3], 0);
+    EXPECT_EQ(image.Prepared().Row(40)[40 * 4 + 3], 0x80);
+
+    // Contrast 0.5 (k = 1.5) around 122/125, then brightness -0.1 (-25).
+    std::vector<std::uint8_t> grey = Picture(10, 10, 0xFFC8C8C8);
+    CFrameSrcImage adjusted;
+    ASSERT_TRUE(adjusted.LoadPixels(grey.data(), 10, 10, 40, 0, 0, false, -0.1, 0.5));
+    const std::uint8_t* q = adjusted.Prepared().Row(45) + 45 * 4;
+    EXPECT_EQ(q[0], 242 - 25);
+    EXPECT_EQ(q[3], 0xFF);
+    // Automatic levels on a picture of one colour leave it as it is.
+    ASSERT_TRUE(adjusted.SetAdjust(true, 0, 0));
+    EXPECT_EQ(adjusted.Prepared().Row(45)[45 * 4], 0xC8);
+
+    // A crop in fractions of the picture.
+    SSource picture(800, 600);
+    ASSERT_TRUE(picture.image.SetCrop(0.1, 0, 0.5, 0.5));
+    EXPECT_EQ(picture.image.Crop().left, 280);
+    EXPECT_EQ(picture.image.Crop().top, 150);
+    EXPECT_EQ(picture.image.Crop().right, 680);
+    EXPECT_EQ(picture.image.Crop().bottom, 450);
+}
