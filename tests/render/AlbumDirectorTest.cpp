@@ -1,5 +1,4 @@
 #include "base/Settings.h"
-#include "encode/AlbumFrameSrc.h"
 #include "render/AlbumDirector.h"
 #include "render/clock/TimerGenerate.h"
 #include "tests/render/AlbumTestKit.h"
@@ -19,10 +18,10 @@ struct SDirectorRig {
     CTimerGenerate clock;
     std::unique_ptr<CAlbumDirector> director;
 
-    explicit SDirectorRig(double fps, int width = 80, int height = 64) {
+    explicit SDirectorRig(double fps, int width = 80, int height = 64, double pixelAspect = 1.0) {
         clock.SetFrameRate(fps);
-        director = std::make_unique<CAlbumDirector>(CAlbumDirector::SSize{width, height}, 1.0,
-                                                    clock, false);
+        director = std::make_unique<CAlbumDirector>(CAlbumDirector::SSize{width, height},
+                                                    pixelAspect, clock, false);
     }
     bool Load(CAlbum& album) {
         if (!director->LoadAlbum(&album, nullptr))
@@ -171,34 +170,20 @@ TEST(AlbumDirector, OverlayPictureSitsInItsCorner) {
     SetSettingString("WmStd", dir / "logo.xyz");
     ASSERT_TRUE(rig.Load(album));
     EXPECT_FALSE(rig.director->OverlayActive());
-}
 
-TEST(AlbumFrameSrc, ServesFramesOfTheFormatItWasGiven) {
-    CTempDir dir;
-    CAlbum album;
-    AddSlide(album, {FlatPicture(dir, "red.png", 80, 60, {0, 0, 200})}, 2, 2);
-    album.m_transitionLength = 2;
-    CAlbumFrameSrc source(false);
-    EXPECT_TRUE(source.SetAlbum(&album, nullptr));
-    const int bad[2] = {0, 64};
-    EXPECT_EQ(source.SetOutputFormat(bad, 1.0, 25, 1, nullptr), 0);
-    EXPECT_EQ(source.GetFrame(0, nullptr), nullptr);
-
-    const int size[2] = {80, 64};
-    ASSERT_EQ(source.SetOutputFormat(size, 1.0, 25, 1, nullptr), 1);
-    EXPECT_EQ(source.GetFrameCount(), 150u);
-    EXPECT_DOUBLE_EQ(source.GetDuration(), 6.0);
-    int stride = 0;
-    const std::uint8_t* lowest = source.GetFrame(75, &stride);
-    ASSERT_NE(lowest, nullptr);
-    ASSERT_LT(stride, 0);
-    // Bottom-up: the lowest row is the bottom picture row (background black).
-    EXPECT_EQ(lowest[40 * 4 + 3], 255);
-    EXPECT_EQ(lowest[40 * 4 + 2], 0);
-    EXPECT_EQ((lowest + 32 * -stride)[40 * 4 + 2], 200);
-    EXPECT_EQ(source.GetFrame(150, &stride), nullptr);
-    EXPECT_NE(source.GetFrame(149, &stride), nullptr);
-
-    CAlbum empty;
-    EXPECT_FALSE(source.SetAlbum(&empty, nullptr));
+    // A 16:9 display (DVD PAL pixels) takes the wide overlay and its corner,
+    // whatever the setting "AspRatio" says; its square display pixels make
+    // the 20-pixel logo 14 stored pixels wide.
+    SetSettingString("WmWide", FlatPicture(dir, "wide.png", 20, 10, {190, 0, 0}));
+    SetSettingInt("WmWidePos", 2);
+    SDirectorRig wide(10, 720, 576, 16.0 / 9.0 * 576 / 720);
+    EXPECT_FALSE(rig.director->IsWide());
+    EXPECT_TRUE(wide.director->IsWide());
+    ASSERT_TRUE(wide.Load(album));
+    ASSERT_TRUE(wide.director->OverlayActive());
+    const CImageView* wideView = wide.At(5);
+    ASSERT_NE(wideView, nullptr);
+    EXPECT_EQ(Pixel(*wideView, 719 - 7, 5), kBlue);
+    EXPECT_NE(Pixel(*wideView, 719 - 18, 5), kBlue);
+    EXPECT_NE(Pixel(*wideView, 10, 5), kGreen);
 }
