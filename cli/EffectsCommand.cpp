@@ -1,4 +1,6 @@
-// kelvclip-cli effects [--json]: the effect catalogue of the plug-in folder.
+// kelvclip-cli effects [--json] [--plugins DIR]: the effect catalogue of the
+// plug-in folder on standard output; modules that were skipped, and why, on
+// standard error.
 #include "cli/CliCommands.h"
 #include "effects/EffectMgr.h"
 
@@ -7,6 +9,7 @@
 
 #include <iostream>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -92,10 +95,21 @@ void AddEffectsCommand(CLI::App& app) {
     auto* cmd = app.add_subcommand("effects", "List the effect catalogue: kinds, names, parameters");
     auto json = std::make_shared<bool>(false);
     cmd->add_flag("--json", *json, "Print the catalogue as JSON");
-    cmd->callback([json] {
-        const CEffectMgr& mgr = CEffectMgr::Global();
+    auto plugins = std::make_shared<std::string>();
+    cmd->add_option("--plugins", *plugins,
+                    "List the modules of this folder instead of the program's plug-in folder")
+        ->check(CLI::ExistingDirectory);
+    cmd->callback([json, plugins] {
+        std::unique_ptr<CEffectMgr> own;
+        if (!plugins->empty())
+            own = std::make_unique<CEffectMgr>(*plugins);
+        const CEffectMgr& mgr = own ? *own : CEffectMgr::Global();
         if (mgr.GetFolder().empty())
             CliFail("cannot find the program's plug-in folder");
+        // Standard output stays the catalogue alone (valid JSON with --json).
+        for (const auto& skipped : mgr.GetSkippedModules())
+            std::cerr << "kelvclip-cli: skipped plug-in " << skipped.path << ": " << skipped.reason
+                      << '\n';
         nlohmann::json list = nlohmann::json::array();
         for (const auto& entry : mgr.GetEntries())
             list.push_back(Describe(mgr, *entry));

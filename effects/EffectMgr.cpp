@@ -36,6 +36,17 @@ bool EndsWith(const std::string& s, std::string_view tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
+// Why dlopen failed, without the module's own path that the loader puts in
+// front of most messages (a missing dependency is named by its own name).
+std::string LoadError(const std::string& path) {
+    const char* error = dlerror();
+    std::string text = error && *error ? error : "cannot be loaded";
+    if (text.size() > path.size() + 2 && text.compare(0, path.size(), path) == 0 &&
+        text.compare(path.size(), 2, ": ") == 0)
+        text.erase(0, path.size() + 2);
+    return text;
+}
+
 } // namespace
 
 CEffectMgr::CEffectMgr(const std::string& folder) : m_folder(folder) {
@@ -57,13 +68,17 @@ void CEffectMgr::Scan() {
     if (m_scanned || m_folder.empty())
         return;
     m_scanned = true;
+    m_skipped.clear();
     std::vector<std::string> names;
     if (DIR* dir = opendir(m_folder.c_str())) {
         while (const dirent* entry = readdir(dir)) {
             std::string name = entry->d_name;
             struct stat st {};
-            if (!EndsWith(name, ".so") || stat((m_folder + name).c_str(), &st) != 0 ||
-                !S_ISREG(st.st_mode))
+            // A folder named like a module is no module; a name that cannot be
+            // looked at (a dangling link) is tried, so that the loader's
+            // message records why it was skipped.
+            if (!EndsWith(name, ".so") ||
+                (stat((m_folder + name).c_str(), &st) == 0 && !S_ISREG(st.st_mode)))
                 continue;
             names.push_back(std::move(name));
         }
@@ -80,14 +95,22 @@ void CEffectMgr::Scan() {
 void CEffectMgr::LoadModule(const std::string& path) {
     void* module = nullptr;
     int n = 0;
+    std::string reason;
     {
         std::lock_guard guard(CEffect::ModuleLock());
         module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!module)
+        if (!module) {
+            m_skipped.push_back({path, LoadError(path)});
             return;
+        }
         auto count = reinterpret_cast<PFNGetNumEffects>(dlsym(module, kGetNumEffectsExport));
         const bool creates = dlsym(module, kCreateEffectExport) != nullptr;
-        n = count && creates ? count() : 0;
+        if (!count)
+            reason = std::string("no ") + kGetNumEffectsExport + " entry point";
+        else if (!creates)
+            reason = std::string("no ") + kCreateEffectExport + " entry point";
+        else if ((n = count()) <= 0)
+            reason = "reports no effects";
     }
     bool made = false;
     for (int i = 0; i < n; ++i) {
@@ -99,6 +122,9 @@ void CEffectMgr::LoadModule(const std::string& path) {
     if (made) {
         m_modules.push_back({module, path});
     } else {
+        if (reason.empty())
+            reason = "creates none of the " + std::to_string(n) + " effects it reports";
+        m_skipped.push_back({path, std::move(reason)});
         std::lock_guard guard(CEffect::ModuleLock());
         dlclose(module);
     }

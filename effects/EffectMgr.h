@@ -19,10 +19,19 @@ public:
     CEffectMgr& operator=(const CEffectMgr&) = delete;
     ~CEffectMgr();
 
+    // A module file the scan passed over, and why: the loader's message, a
+    // missing export, or no effect to offer.
+    struct SSkippedModule {
+        std::string path;
+        std::string reason;
+    };
+
     // Loads every module of the folder once. Modules are taken in catalogue
     // order: transfx, maskfx, multifx, titlefx, then the others by file name.
-    // Files that cannot be loaded, lack an export or offer no effect are
-    // skipped silently. Does nothing when already scanned or the folder is empty.
+    // Every name ending in ".so" that is not a folder or another special file
+    // is tried; files that cannot be loaded, lack an export or offer no effect
+    // are skipped and recorded (GetSkippedModules). Does nothing when already
+    // scanned or the folder is empty.
     void Scan();
     // Destroys every prototype with the instances chained behind it, unloads the
     // modules in load order and marks the catalogue as not scanned.
@@ -38,6 +47,8 @@ public:
     [[nodiscard]] const std::string& GetFolder() const { return m_folder; }
     [[nodiscard]] const std::vector<std::unique_ptr<CEffect>>& GetEntries() const { return m_entries; }
     [[nodiscard]] std::size_t GetModuleCount() const { return m_modules.size(); }
+    // The modules the last scan skipped, in catalogue order.
+    [[nodiscard]] const std::vector<SSkippedModule>& GetSkippedModules() const { return m_skipped; }
     // The file path a module handle was loaded from; empty when unknown.
     [[nodiscard]] std::string GetModulePath(void* module) const;
     [[nodiscard]] bool IsScanned() const { return m_scanned; }
@@ -57,5 +68,6 @@ private:
     std::string m_folder;
     std::vector<std::unique_ptr<CEffect>> m_entries;
     std::vector<SModule> m_modules;
+    std::vector<SSkippedModule> m_skipped;
     bool m_scanned = false;
 };

@@ -1,5 +1,6 @@
 #include "project/Slide.h"
 
+#include "base/CrtRandom.h"
 #include "base/OwnedList.h"
 #include "base/Settings.h"
 #include "project/Project.h"
@@ -29,8 +30,7 @@ const CRuntimeClass CSlide::kRuntimeClass{"CSlide", &CProjItem::kRuntimeClass, &
 int CSlide::NextRandomSeed() {
     static std::atomic<std::uint32_t> counter{std::uint32_t(std::time(nullptr))};
     std::uint32_t state = counter.fetch_add(1, std::memory_order_relaxed);
-    state = state * 214013u + 2531011u;
-    return int((state >> 16) & 0x7FFF);
+    return CCrtRandom::Step(state);
 }
 
 CSlide::CSlide()

@@ -15,9 +15,9 @@ int Rand() {
     std::uint32_t state = g_state.load(std::memory_order_relaxed);
     std::uint32_t next;
     do {
-        next = state * 214013u + 2531011u;
+        next = CCrtRandom::NextState(state);
     } while (!g_state.compare_exchange_weak(state, next, std::memory_order_relaxed));
-    return int((next >> 16) & 0x7FFFu);
+    return CCrtRandom::Value(next);
 }
 
 void SeedRand(std::uint32_t seed) { g_state.store(seed, std::memory_order_relaxed); }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CrtRandom.h"
+
 #include <cstdint>
 
 // The module's pseudo-random generator, the linear congruential one of the C
@@ -10,7 +12,7 @@
 // different renderings may draw on different threads at once.
 namespace titlefx {
 
-inline constexpr int kRandMax = 32767;
+inline constexpr int kRandMax = CCrtRandom::kMax;
 
 // The next number, 0 … 32767.
 int Rand();

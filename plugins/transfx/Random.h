@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CrtRandom.h"
+
 #include <cstdint>
 
 // The module's pseudo-random generator, the linear congruential one of the C
@@ -9,16 +11,13 @@
 // frame; others continue the thread's sequence.
 namespace transfx {
 
-inline constexpr int kRandMax = 32767;
+inline constexpr int kRandMax = CCrtRandom::kMax;
 
 // The calling thread's state, for loops that draw many numbers: copy it into
 // a local, draw with NextRand and store it back.
 std::uint32_t& RandState();
 
-inline int NextRand(std::uint32_t& state) {
-    state = state * 214013u + 2531011u;
-    return int((state >> 16) & 0x7FFFu);
-}
+inline int NextRand(std::uint32_t& state) { return CCrtRandom::Step(state); }
 
 inline int Rand() { return NextRand(RandState()); }
 inline void SeedRand(std::uint32_t seed) { RandState() = seed; }

@@ -1,11 +1,16 @@
 #include "effects/EffectMgr.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -30,6 +35,15 @@ public:
 private:
     void* m_handle;
 };
+
+using SPathReason = std::pair<std::string, std::string>;
+
+std::vector<SPathReason> Skipped(const CEffectMgr& mgr) {
+    std::vector<SPathReason> list;
+    for (const auto& skipped : mgr.GetSkippedModules())
+        list.emplace_back(skipped.path, skipped.reason);
+    return list;
+}
 
 bool IsLoaded(const std::string& module) {
     void* handle = dlopen((kFolder + "/" + module).c_str(), RTLD_NOW | RTLD_NOLOAD);
@@ -160,4 +174,46 @@ TEST(EffectMgr, CataloguesOnSeveralThreadsShareTheModules) {
     t1.join();
     t2.join();
     EXPECT_EQ(spy.Live(), 0);
+}
+
+TEST(EffectMgr, SkippedModulesAreRecordedWithTheirReason) {
+    // What the loader itself says about the file that is no module.
+    const std::string broken = kFolder + "/broken.so";
+    ASSERT_EQ(dlopen(broken.c_str(), RTLD_NOW | RTLD_LOCAL), nullptr);
+    const std::string loaderSays = dlerror();
+    ASSERT_EQ(loaderSays.rfind(broken + ": ", 0), 0u) << loaderSays;
+
+    // In catalogue order (titlefx.so first, then by name); the folder named
+    // folder.so is not a module and is not listed.
+    CEffectMgr mgr(kFolder);
+    const std::vector<SPathReason> expected = {
+        {kFolder + "/allnull.so", "creates none of the 3 effects it reports"},
+        {broken, loaderSays.substr(broken.size() + 2)},
+        {kFolder + "/nocount.so", "reports no effects"},
+        {kFolder + "/nocreate.so", "no CreateEffect entry point"},
+        {kFolder + "/nonum.so", "no GetNumEffects entry point"},
+    };
+    EXPECT_EQ(Skipped(mgr), expected);
+    EXPECT_EQ(mgr.GetModuleCount(), 2u);
+    EXPECT_FALSE(IsLoaded("nonum.so"));
+
+    // A scan after teardown records afresh instead of adding to the list.
+    mgr.Teardown();
+    mgr.Scan();
+    EXPECT_EQ(Skipped(mgr), expected);
+}
+
+TEST(EffectMgr, LinksAreFollowedAndADanglingOneIsReported) {
+    CTempDir dir;
+    ASSERT_EQ(symlink((kFolder + "/alpha.so").c_str(), (dir / "linked.so").c_str()), 0);
+    ASSERT_EQ(symlink((dir / "missing").c_str(), (dir / "dangling.so").c_str()), 0);
+    ASSERT_EQ(mkdir((dir / "sub.so").c_str(), 0700), 0);
+    dir.WriteFile("notes.txt", "no module\n");
+    CEffectMgr mgr(dir.Path());
+    EXPECT_EQ(mgr.GetModuleCount(), 1u);
+    EXPECT_NE(mgr.Find(kEffectMulti, "Tile alpha"), nullptr);
+    const std::vector<SPathReason> skipped = Skipped(mgr);
+    ASSERT_EQ(skipped.size(), 1u);
+    EXPECT_EQ(skipped[0].first, dir / "dangling.so");
+    EXPECT_NE(skipped[0].second.find("No such file"), std::string::npos) << skipped[0].second;
 }

@@ -1,6 +1,7 @@
-// The fast affine warp against the plain per-pixel reference, byte for byte,
+// The fast linear warp against the plain per-pixel reference, byte for byte,
 // over the whole destination buffer (so a pixel written outside the band or
-// the ROI shows as well as a wrong one).
+// the ROI shows as well as a wrong one); nearest-neighbour sampling, which has
+// no fast path, against destination pixels worked out by hand.
 #include "imgcore/CPU.h"
 #include "imgcore/CPUInternal.h"
 
@@ -90,7 +91,8 @@ void ExpectSameAsReference(const SBuffer& src, IppiRect srcRoi, const SBuffer& d
     }
 }
 
-const int kModes[] = {IPPI_INTER_LINEAR | IPPI_SMOOTH_EDGE, IPPI_INTER_LINEAR, IPPI_INTER_NN};
+// The modes with a fast path; nearest neighbour is checked on its own below.
+const int kModes[] = {IPPI_INTER_LINEAR | IPPI_SMOOTH_EDGE, IPPI_INTER_LINEAR};
 
 } // namespace
 
@@ -183,7 +185,7 @@ TEST(CPUWarp, NonFiniteMapsAreRejectedAndWriteNothing) {
     const double nan = std::nan(""), inf = HUGE_VAL;
     const SMap maps[] = {{1, 0, nan, 0, 1, 0}, {1, 0, 0, 0, 1, -inf}, {1, nan, 0, 0, 1, 0}};
     for (const SMap& map : maps)
-        for (int mode : kModes)
+        for (int mode : {kModes[0], kModes[1], int(IPPI_INTER_NN)})
             for (bool reference : {false, true}) {
                 SBuffer out = dst;
                 const bool previous = imgcore::SetReference(reference);
@@ -195,4 +197,141 @@ TEST(CPUWarp, NonFiniteMapsAreRejectedAndWriteNothing) {
                 imgcore::SetReference(previous);
                 EXPECT_EQ(out.bytes, dst.bytes) << Describe(map, mode);
             }
+}
+
+namespace {
+
+// Nearest-neighbour cases. Each destination pixel (x, y) of the ROI is mapped
+// back through the inverse of the map to the source point (u, v) and takes
+// source pixel (floor(u + 0.5), floor(v + 0.5)), the nearest one with halves
+// rounded up, when that pixel lies inside the source ROI; otherwise it is left
+// as it was. Pixel centres sit at integer coordinates and rows are counted in
+// memory order. The expectations below follow from that rule alone, one table
+// per case, so that a change of the convention shows case by case.
+//
+// The source is 4 × 3 pixels; pixel (x, y) is numbered 10·(y + 1) + x + 1, so
+// a number reads as row and column from 1. Its four bytes are n, n + 50,
+// n + 100 and n + 150, so that a lost or swapped byte shows too.
+constexpr int kSrcW = 4, kSrcH = 3;
+constexpr int xx = 0; // the destination pixel is left untouched
+
+struct SNearestCase {
+    const char* name;
+    SMap map;
+    IppiRect srcRoi, dstRoi;
+    int dstW, dstH;
+    std::vector<int> expected; // dstW × dstH source numbers, rows in memory order
+};
+
+const SNearestCase kNearestCases[] = {
+    // u = x, v = y.
+    {"identity", {1, 0, 0, 0, 1, 0}, {0, 0, 4, 3}, {0, 0, 5, 4}, 5, 4,
+     {11, 12, 13, 14, xx,
+      21, 22, 23, 24, xx,
+      31, 32, 33, 34, xx,
+      xx, xx, xx, xx, xx}},
+    // x' = x + 1, y' = y − 1: u = x − 1, v = y + 1.
+    {"integer shift", {1, 0, 1, 0, 1, -1}, {0, 0, 4, 3}, {0, 0, 5, 3}, 5, 3,
+     {xx, 21, 22, 23, 24,
+      xx, 31, 32, 33, 34,
+      xx, xx, xx, xx, xx}},
+    // u = x / 2, v = y / 2: the odd columns and rows fall on halves and take
+    // the next pixel, so column 0 is drawn once, the others twice, and the
+    // half 3.5 of column 7 lies outside.
+    {"scale 2", {2, 0, 0, 0, 2, 0}, {0, 0, 4, 3}, {0, 0, 8, 6}, 8, 6,
+     {11, 12, 12, 13, 13, 14, 14, xx,
+      21, 22, 22, 23, 23, 24, 24, xx,
+      21, 22, 22, 23, 23, 24, 24, xx,
+      31, 32, 32, 33, 33, 34, 34, xx,
+      31, 32, 32, 33, 33, 34, 34, xx,
+      xx, xx, xx, xx, xx, xx, xx, xx}},
+    // u = 2x, v = 2y: every other pixel of every other row.
+    {"scale 1/2", {0.5, 0, 0, 0, 0.5, 0}, {0, 0, 4, 3}, {0, 0, 3, 3}, 3, 3,
+     {11, 13, xx,
+      31, 33, xx,
+      xx, xx, xx}},
+    // x' = 2 − y, y' = x: u = y, v = 2 − x. Source rows become columns from
+    // right to left.
+    {"quarter turn", {0, -1, 2, 1, 0, 0}, {0, 0, 4, 3}, {0, 0, 4, 5}, 4, 5,
+     {31, 21, 11, xx,
+      32, 22, 12, xx,
+      33, 23, 13, xx,
+      34, 24, 14, xx,
+      xx, xx, xx, xx}},
+    // x' = x + 0.5, y' = y − 0.5: u = x − 0.5 and v = y + 0.5 lie on halves,
+    // which round up: column x (−0.5 gives column 0) and row y + 1.
+    {"half-pixel offsets", {1, 0, 0.5, 0, 1, -0.5}, {0, 0, 4, 3}, {0, 0, 5, 3}, 5, 3,
+     {21, 22, 23, 24, xx,
+      31, 32, 33, 34, xx,
+      xx, xx, xx, xx, xx}},
+    // x' = x − 0.3, y' = y + 0.7: u = x + 0.3 gives column x, v = y − 0.7
+    // gives row y − 1. In row 0, v = −0.7 is nearest row −1, outside, although
+    // truncating towards zero would read row 0.
+    {"fractional offsets", {1, 0, -0.3, 0, 1, 0.7}, {0, 0, 4, 3}, {0, 0, 4, 4}, 4, 4,
+     {xx, xx, xx, xx,
+      11, 12, 13, 14,
+      21, 22, 23, 24,
+      31, 32, 33, 34}},
+    // u = x, v = y, reading only source columns 1 to 3 of rows 1 and 2 and
+    // writing only destination columns 0 to 2 of rows 1 and 2.
+    {"regions of interest", {1, 0, 0, 0, 1, 0}, {1, 1, 3, 2}, {0, 1, 3, 2}, 5, 3,
+     {xx, xx, xx, xx, xx,
+      xx, 22, 23, xx, xx,
+      xx, 32, 33, xx, xx}},
+};
+
+// The four bytes of source pixel n.
+void NearestSourcePixel(int n, Ipp8u* out) {
+    for (int k = 0; k < 4; ++k)
+        out[k] = Ipp8u(n + 50 * k);
+}
+
+} // namespace
+
+TEST(CPUWarp, NearestNeighbourTakesTheNearestSourcePixel) {
+    constexpr Ipp8u kUntouched = 0xEE, kSpare = 0x5A;
+    for (const SNearestCase& c : kNearestCases) {
+        ASSERT_EQ(c.expected.size(), std::size_t(c.dstW * c.dstH)) << c.name;
+        // Both pictures with spare bytes after each row; bottom-up stores row
+        // y at buffer row h − 1 − y and walks it with a negative step.
+        for (bool bottomUp : {false, true}) {
+            const int srcStep = kSrcW * 4 + 12, dstStep = c.dstW * 4 + 8;
+            auto bufferRow = [bottomUp](int y, int h) { return bottomUp ? h - 1 - y : y; };
+            std::vector<Ipp8u> src(std::size_t(srcStep * kSrcH), kSpare);
+            for (int y = 0; y < kSrcH; ++y)
+                for (int x = 0; x < kSrcW; ++x)
+                    NearestSourcePixel(10 * (y + 1) + x + 1,
+                                       &src[std::size_t(bufferRow(y, kSrcH) * srcStep + 4 * x)]);
+            std::vector<Ipp8u> expected(std::size_t(dstStep * c.dstH), kUntouched);
+            for (int y = 0; y < c.dstH; ++y)
+                for (int x = 0; x < c.dstW; ++x)
+                    if (const int n = c.expected[std::size_t(y * c.dstW + x)]; n != xx)
+                        NearestSourcePixel(
+                            n, &expected[std::size_t(bufferRow(y, c.dstH) * dstStep + 4 * x)]);
+            // Nearest neighbour has no fast path; the switch must not matter.
+            for (bool reference : {false, true}) {
+                std::vector<Ipp8u> dst(expected.size(), kUntouched);
+                const Ipp8u* s = src.data();
+                Ipp8u* d = dst.data();
+                if (bottomUp) {
+                    s += std::ptrdiff_t(kSrcH - 1) * srcStep;
+                    d += std::ptrdiff_t(c.dstH - 1) * dstStep;
+                }
+                const bool previous = imgcore::SetReference(reference);
+                const IppStatus status = CCPU::ippiWarpAffine_8u_C4R(
+                    s, {kSrcW, kSrcH}, bottomUp ? -srcStep : srcStep, c.srcRoi, d,
+                    bottomUp ? -dstStep : dstStep, c.dstRoi, c.map.c, IPPI_INTER_NN);
+                imgcore::SetReference(previous);
+                ASSERT_EQ(status, ippStsNoErr) << c.name;
+                for (std::size_t i = 0; i < dst.size(); ++i)
+                    if (dst[i] != expected[i]) {
+                        const int row = int(i) / dstStep;
+                        FAIL() << c.name << (bottomUp ? " bottom-up" : "") << ": pixel "
+                               << int(i) % dstStep / 4 << "," << bufferRow(row, c.dstH)
+                               << " byte " << i % 4 << " is " << int(dst[i]) << ", expected "
+                               << int(expected[i]);
+                    }
+            }
+        }
+    }
 }

@@ -1,6 +1,7 @@
 // A test module, built several times with different definitions to make the
 // modules the catalogue must cope with:
 //   FAKE_COUNT        what GetNumEffects answers
+//   FAKE_NO_COUNT     GetNumEffects is not exported
 //   FAKE_NO_CREATE    CreateEffect is not exported
 //   FAKE_ALL_NULL     CreateEffect returns null for every index
 //   FAKE_TAG          text appended to display names, telling modules apart
@@ -95,7 +96,9 @@ public:
 
 } // namespace
 
+#ifndef FAKE_NO_COUNT
 KV_EFFECT_EXPORT int GetNumEffects() { return FAKE_COUNT; }
+#endif
 
 // How many effect objects of this module are alive, for the tests.
 KV_EFFECT_EXPORT int FakeLiveObjects() { return g_live.load(); }
