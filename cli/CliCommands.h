@@ -64,7 +64,8 @@ void AddInfoCommand(CLI::App& app);
 void AddPackCommand(CLI::App& app);
 void AddDumpCommand(CLI::App& app);
 
-// kelvclip-cli effects [--json]: the effect catalogue.
+// kelvclip-cli effects [--json] [--plugins DIR]: the effect catalogue, and on
+// stderr the modules that were skipped and why.
 void AddEffectsCommand(CLI::App& app);
 
 // kelvclip-cli transition NAME A B --frames N [--size WxH] [--set KEY=VALUE]... -o DIR.

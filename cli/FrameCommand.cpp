@@ -94,7 +94,7 @@ void AddCommon(CLI::App* command, SFrameArgs& args) {
         ->check(CLI::ExistingFile);
     command->add_option("--size", args.size, "Frame size WxH")->capture_default_str();
     command->add_option("--rate", args.rate, "Frames per second")->capture_default_str();
-    command->add_flag("--wide", args.wide, "16:9 display instead of 4:3");
+    command->add_flag("--wide", args.wide, "16:9 display instead of 4:3 (default: the setting AspRatio)");
     command->add_flag("--strict", args.strict,
                       "Fail (exit 2) when a picture or sound cannot be used instead of warning");
     command->add_option("--replace", args.replace,

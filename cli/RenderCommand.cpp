@@ -199,7 +199,7 @@ void AddRenderCommand(CLI::App& app) {
     render->add_option("--disc", args->disc, "dvd, svcd, vcd or custom")->capture_default_str();
     render->add_option("--standard", args->standard, "pal or ntsc (default: the PAL setting)");
     render->add_option("--size", args->size, "Picture size WxH with --disc custom");
-    render->add_flag("--wide", args->wide, "16:9 picture instead of 4:3");
+    render->add_flag("--wide", args->wide, "16:9 picture instead of 4:3 (default: the setting AspRatio)");
     render->add_flag("--strict", args->strict,
                      "Fail (exit 2) when a picture or sound cannot be used instead of warning");
     render->add_option("--vcodec", args->vcodec, "Video encoder for AVI files (FFmpeg name)");
