@@ -70,6 +70,7 @@ CExtThumbCache::Value CExtThumbCache::MakeValue(const std::string& path) {
 std::unique_ptr<PLAnyBmp> CExtThumbCache::MakeThumbnail(const std::string& path) {
     PLAnyDecoder dec;
     dec.SetRequestedSize(m_width, m_height);
+    dec.SetDraft(true);
     if (!dec.OpenFile2(path))
         return nullptr;
     return FitIntoBox(dec, dec.IsVideo());

@@ -40,6 +40,7 @@ std::unique_ptr<PLAnyBmp> CProjTmplThumbCache::MakeThumbnail(const std::string& 
     source.Open(data.data(), data.size());
     PLAnyDecoder dec;
     dec.SetRequestedSize(GetWidth(), GetHeight());
+    dec.SetDraft(true);
     try {
         dec.Open(&source);
     } catch (const PLTextException&) {
