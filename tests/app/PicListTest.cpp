@@ -230,10 +230,20 @@ TEST(CtrlPicList, BadTemplatePicturesAndVanishedReplacementsShowTheFailureImage)
 
     // The user's picture disappears after its thumbnail was made.
     std::filesystem::remove(mine);
+    SClipOptions clip;
+    clip.width = 160;
+    clip.height = 90;
+    ASSERT_TRUE(WriteClip(dir / "clip.mpg", clip));
+    list.AddPicture(dir / "clip.mpg");
     list.Refresh(true);
     ASSERT_TRUE(WaitFor([&] { return AllSettled(list); }));
     EXPECT_EQ(list.GetImageIndex(0), CCtrlPicList::kImageThumb);
     EXPECT_EQ(list.GetImageIndex(3), CCtrlPicList::kImageFailed);
+    EXPECT_EQ(list.GetImageIndex(4), CCtrlPicList::kImageThumb);
+    list.resize(600, 130);
+    list.setCurrentRow(1);
+    std::filesystem::create_directories(KV_SCREENSHOTS);
+    EXPECT_TRUE(list.grab().toImage().save(KV_SCREENSHOTS "/piclist-failures.png"));
     cache->SetTemplate(nullptr);
 }
 
