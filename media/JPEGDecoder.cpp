@@ -196,7 +196,6 @@ void PLJPEGDecoder::ReadImage(PLBmp& bmp) {
     }
     std::vector<std::uint8_t> line(channels == 3 ? 0 : std::size_t(ow) * std::size_t(channels));
     std::uint8_t** rows = target->GetLineArray();
-    std::uint8_t* linePtr = line.data();
     bool inverted = s->info.saw_Adobe_marker;
     // At one eighth every luminance block becomes one pixel made from its DC
     // coefficient alone, so a draft of a progressive picture stops reading
@@ -234,11 +233,11 @@ void PLJPEGDecoder::ReadImage(PLBmp& bmp) {
     }
     while (s->info.output_scanline < s->info.output_height) {
         int y = int(s->info.output_scanline);
-        JSAMPROW row = channels == 3 ? rows[y] : linePtr;
+        JSAMPROW row = channels == 3 ? rows[y] : line.data();
         if (jpeg_read_scanlines(&s->info, &row, 1) != 1)
             break;
         if (channels != 3)
-            ExpandLine(linePtr, rows[y], ow, channels, inverted);
+            ExpandLine(line.data(), rows[y], ow, channels, inverted);
     }
     if (s->dcOnly)
         jpeg_abort_decompress(&s->info); // the rest of the data is not needed
