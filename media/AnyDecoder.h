@@ -38,6 +38,11 @@ public:
     std::int64_t GetFrameCount() override;
     bool GetAspectRatio(double& width, double& height) override;
     bool OpenFile2(const std::string& path) override;
+    // Passes the draft permission on to the picture decoder (see PLPicDecoder).
+    void SetDraft(bool draft) {
+        PLPicDecoder::SetDraft(draft);
+        m_pic.SetDraft(draft);
+    }
 
     // The open picture or clip, scaled to fit inside target and centred; the
     // rest of target keeps what it held. False when no frame can be had.

@@ -111,6 +111,7 @@ void PLAnyPicDecoder::Open(PLDataSource* source) {
     case kUnknown: throw PLTextException(PL_ERRUNKNOWN_FILE_TYPE, kTextUnknownType);
     }
     dec->SetRequestedSize(m_RequestedWidth, m_RequestedHeight);
+    dec->SetDraft(m_draft);
     dec->Open(source);
     m_pCurDec = dec;
     SetBmpInfo(dec->GetBmpInfo());

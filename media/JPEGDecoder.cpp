@@ -22,6 +22,7 @@ struct PLJPEGDecoder::SState {
     bool started = false;
     bool finished = false;
     bool truncated = false;
+    bool dcOnly = false; // a draft that reads the DC scans only
 
     SState() {
         info.err = jpeg_std_error(&err);
@@ -195,23 +196,53 @@ void PLJPEGDecoder::ReadImage(PLBmp& bmp) {
     }
     std::vector<std::uint8_t> line(channels == 3 ? 0 : std::size_t(ow) * std::size_t(channels));
     std::uint8_t** rows = target->GetLineArray();
-    std::uint8_t* linePtr = line.data();
     bool inverted = s->info.saw_Adobe_marker;
+    // At one eighth every luminance block becomes one pixel made from its DC
+    // coefficient alone, so a draft of a progressive picture stops reading
+    // once the DC scans are complete. The picture is that of the whole decode
+    // but for colour detail (the chroma blocks, which are smaller, also use
+    // their first AC coefficients, which then may lack their last refinement),
+    // at a fraction of the cost, since the later AC scans hold most of the data.
+    s->dcOnly = m_draft && m_scale == 8 && jpeg_has_multiple_scans(&s->info);
     if (setjmp(s->jump))
         throw PLTextException(PL_ERRINTERNAL, s->message);
     if (!s->started) {
+        if (s->dcOnly) {
+            s->info.buffered_image = TRUE;
+            s->info.do_block_smoothing = FALSE;
+        }
         jpeg_start_decompress(&s->info);
         s->started = true;
+        if (s->dcOnly) {
+            // The progression status of a component's DC coefficient becomes 0
+            // when its last DC scan starts; it is complete when a scan ends.
+            auto dcComplete = [s] {
+                for (int c = 0; c < s->info.num_components; ++c)
+                    if (s->info.coef_bits[c][0] != 0)
+                        return false;
+                return true;
+            };
+            for (;;) {
+                const int status = jpeg_consume_input(&s->info);
+                if (status == JPEG_REACHED_EOI || status == JPEG_SUSPENDED ||
+                    (status == JPEG_SCAN_COMPLETED && dcComplete()))
+                    break;
+            }
+            jpeg_start_output(&s->info, s->info.input_scan_number);
+        }
     }
     while (s->info.output_scanline < s->info.output_height) {
         int y = int(s->info.output_scanline);
-        JSAMPROW row = channels == 3 ? rows[y] : linePtr;
+        JSAMPROW row = channels == 3 ? rows[y] : line.data();
         if (jpeg_read_scanlines(&s->info, &row, 1) != 1)
             break;
         if (channels != 3)
-            ExpandLine(linePtr, rows[y], ow, channels, inverted);
+            ExpandLine(line.data(), rows[y], ow, channels, inverted);
     }
-    jpeg_finish_decompress(&s->info);
+    if (s->dcOnly)
+        jpeg_abort_decompress(&s->info); // the rest of the data is not needed
+    else
+        jpeg_finish_decompress(&s->info);
     s->started = false;
     s->finished = true;
     if (s->truncated)

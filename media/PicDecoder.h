@@ -39,6 +39,11 @@ public:
         m_RequestedWidth = width;
         m_RequestedHeight = height;
     }
+    // Allows a draft decode: the decoder may stop reading once the picture at
+    // the requested size is complete, so damage in data it does not need goes
+    // unseen. A progressive JPEG decoded at one eighth needs only its DC
+    // scans. Like the requested size, set before Open.
+    void SetDraft(bool draft) { m_draft = draft; }
 
 protected:
     // Opens a source the decoder owns until Close.
@@ -57,4 +62,5 @@ protected:
     std::unique_ptr<PLDataSource> m_ownedSrc;
     int m_RequestedWidth = 0;
     int m_RequestedHeight = 0;
+    bool m_draft = false;
 };

@@ -8,6 +8,8 @@
 
 #include <zlib.h>
 
+#include <cstring>
+
 namespace {
 
 void DecodeBytes(const std::string& bytes, PLBmp& bmp, int bpp = 32, int rw = 0, int rh = 0) {
@@ -72,6 +74,55 @@ TEST(JPEGDecoder, ReducedSizesFollowTheRequest) {
     EXPECT_TRUE(Near(PixelAt(bmp, 370, 10), 0, 255, 0));
     EXPECT_TRUE(Near(PixelAt(bmp, 370, 245), 0, 0, 255));
     EXPECT_EQ(PixelAt(bmp, 100, 100)[3], 255);
+}
+
+TEST(JPEGDecoder, ADraftOfAProgressivePictureAtOneEighthReadsOnlyTheDCScans) {
+    STestImage textured(800, 800, [](int x, int y) -> std::array<std::uint8_t, 4> {
+        return {std::uint8_t(x * 5 ^ y * 3), std::uint8_t((x * y) >> 4), std::uint8_t(y + x / 3),
+                255};
+    });
+    const std::string jpeg = JpegBytes(textured, {.quality = 80, .progressive = true});
+    auto decode = [](const std::string& bytes, bool draft, PLAnyBmp& bmp) {
+        PLAnyPicDecoder dec;
+        dec.SetRequestedSize(96, 96);
+        dec.SetDraft(draft);
+        dec.DecodeMemory(Bytes(bytes), bytes.size(), &bmp, 32);
+    };
+    PLAnyBmp whole, draft;
+    decode(jpeg, false, whole);
+    decode(jpeg, true, draft);
+    ASSERT_EQ(whole.GetWidth(), 100);
+    ASSERT_EQ(draft.GetWidth(), 100);
+    ASSERT_EQ(draft.GetHeight(), 100);
+    // Brightness comes from the DC coefficients alone; colour, decoded at a
+    // quarter of the size from 2 x 2 coefficients, may lack their last bit.
+    int worst = 0;
+    long sum = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int i = 0; i < 400; ++i) {
+            const int d = std::abs(whole.GetLineArray()[y][i] - draft.GetLineArray()[y][i]);
+            worst = std::max(worst, d);
+            sum += d;
+        }
+    EXPECT_LE(worst, 24);
+    EXPECT_LT(sum / 40000.0, 2.0);
+
+    // The standard progression refines the DC coefficients in its seventh
+    // scan. Cut at the eighth scan's header, the data ends early for a whole
+    // decode but not for a draft; cut inside the seventh, for both.
+    std::vector<std::size_t> scans;
+    for (std::size_t i = 0; i + 1 < jpeg.size(); ++i)
+        if (std::uint8_t(jpeg[i]) == 0xFF && std::uint8_t(jpeg[i + 1]) == 0xDA)
+            scans.push_back(i);
+    ASSERT_EQ(scans.size(), 10u);
+    const std::string afterDC = jpeg.substr(0, scans[7]);
+    EXPECT_PL_ERROR(decode(afterDC, false, whole), PL_ERREND_OF_FILE, kTextEndOfFile);
+    PLAnyBmp cut;
+    decode(afterDC, true, cut);
+    for (int y = 0; y < 100; ++y)
+        ASSERT_EQ(std::memcmp(draft.GetLineArray()[y], cut.GetLineArray()[y], 400), 0);
+    const std::string inDC = jpeg.substr(0, scans[6] + 20);
+    EXPECT_PL_ERROR(decode(inDC, true, cut), PL_ERREND_OF_FILE, kTextEndOfFile);
 }
 
 TEST(JPEGDecoder, GreyPicturesArriveGrey) {

@@ -91,6 +91,8 @@ std::string JpegBytes(const STestImage& image, const SJpegOptions& o) {
     c.in_color_space = o.grey ? JCS_GRAYSCALE : JCS_EXT_BGRA;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, o.quality, TRUE);
+    if (o.progressive)
+        jpeg_simple_progression(&c);
     jpeg_start_compress(&c, TRUE);
     if (o.orientation || !o.modTime.empty() || !o.description.empty()) {
         std::string exif = ExifBlock(o);

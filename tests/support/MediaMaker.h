@@ -31,6 +31,7 @@ struct SJpegOptions {
     std::string description = {};
     bool grey = false;
     int quality = 95;
+    bool progressive = false; // the library's standard progression of scans
 };
 // JPEG through libjpeg, EXIF through libexif.
 std::string JpegBytes(const STestImage& image, const SJpegOptions& options = {});
