@@ -80,7 +80,7 @@ signals:
 protected:
     // A client size with each side raised to kMinSide.
     [[nodiscard]] static QSize RenderSizeFor(QSize client);
-    CTimerAudio& AudioClock() { return m_audioClock; }
+    CTimerAudio& MutableAudioClock() { return m_audioClock; }
     std::mutex& RenderLock() { return m_renderLock; }
 
     void paintEvent(QPaintEvent* event) override;

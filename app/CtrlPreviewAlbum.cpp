@@ -28,13 +28,13 @@ public:
 
 CCtrlPreviewAlbum::CCtrlPreviewAlbum(QWidget* parent) : CCtrlPreview(parent) {
     // The clock asks the player whether it is open before it follows it.
-    AudioClock().SetSound(&m_player);
+    MutableAudioClock().SetSound(&m_player);
 }
 
 CCtrlPreviewAlbum::~CCtrlPreviewAlbum() {
     Pause();
     CloseSound();
-    AudioClock().SetSound(nullptr);
+    MutableAudioClock().SetSound(nullptr);
     std::lock_guard lock(RenderLock());
     m_director.reset();
 }
@@ -48,7 +48,7 @@ void CCtrlPreviewAlbum::MakeDirector(QSize size) {
     // Square pixels: the window shows the album at the aspect of its client
     // area, which also picks the 4:3 or 16:9 overlay picture.
     m_director = std::make_unique<CAlbumDirector>(CAlbumDirector::SSize{size.width(), size.height()},
-                                                  1.0, AudioClock(), true);
+                                                  1.0, MutableAudioClock(), true);
 }
 
 void CCtrlPreviewAlbum::SetAlbum(CAlbum* album, IAssetLoader* assets) {
@@ -69,7 +69,7 @@ void CCtrlPreviewAlbum::SetAlbum(CAlbum* album, IAssetLoader* assets) {
     }
     m_duration = album ? album->GetAlbumDuration() : 0;
     m_rebuildSound = true;
-    CTimerAudio& clock = AudioClock();
+    CTimerAudio& clock = MutableAudioClock();
     clock.SetFrameCount(int(std::lround(clock.GetFrameRate() * m_duration)));
     clock.SetFrame(0, 1);
     // The frame may have been 0 already, with another album's picture.
@@ -87,7 +87,7 @@ void CCtrlPreviewAlbum::Play() {
             m_audio.reset();
         // The track starts where the picture stands: the clock moves the sound
         // even when the frame stays.
-        CTimerAudio& clock = AudioClock();
+        CTimerAudio& clock = MutableAudioClock();
         clock.SetFrame(clock.GetCurrentFrame(), 1);
         m_rebuildSound = false;
     }
