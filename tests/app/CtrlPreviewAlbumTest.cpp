@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -297,4 +298,14 @@ TEST(CtrlPreviewAlbum, ShowsTheDemoTemplateMidAlbum) {
     EXPECT_TRUE(rig.preview->HasSound());
     EXPECT_GT(rig.preview->GetCurrentFrame(), 18 * 20);
     rig.preview->Pause();
+}
+
+// The sound device must not take the signals that end the program.
+TEST(CtrlPreviewAlbum, LeavesTheProgramsSignalsAlone) {
+    CCtrlPreviewAlbum preview;
+    for (int signal : {SIGINT, SIGTERM}) {
+        struct sigaction action {};
+        ASSERT_EQ(sigaction(signal, nullptr, &action), 0);
+        EXPECT_EQ(action.sa_handler, SIG_DFL) << "signal " << signal;
+    }
 }
