@@ -146,7 +146,14 @@ CCtrlPreview::SStats CCtrlPreview::Stats() const {
 
 // --- clocks --------------------------------------------------------------------
 
-void CCtrlPreview::OnEvent() { Redraw(false); }
+void CCtrlPreview::OnEvent() {
+    const auto start = std::chrono::steady_clock::now();
+    Redraw(false);
+    const auto took = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - start);
+    std::lock_guard lock(m_bufferLock);
+    m_stats.worstRedraw = std::max(m_stats.worstRedraw, took);
+}
 
 void CCtrlPreview::OnFrame(int frame, int count) {
     {

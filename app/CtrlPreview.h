@@ -67,8 +67,12 @@ public:
         int lastShown = -1;  // the frame painted last (-1: none yet)
         int lastMoved = -1;  // the frame the audio clock moved to last while ticking
         std::chrono::steady_clock::time_point movedAt{}; // and when
+        std::chrono::microseconds worstRedraw{0}; // the redraw clock's slowest picture
     };
     [[nodiscard]] SStats Stats() const;
+    // Waits until the audio clock's workers (the director's renderers) have
+    // drawn its current frame; false when the wait was cut short.
+    bool WaitUntilDrawn() { return m_audioClock.WaitForWorkers(); }
 
 signals:
     // The audio clock moved to frame (of count) while playing.

@@ -95,7 +95,14 @@ void CCtrlPreviewAlbum::Play() {
 }
 
 const CImageView* CCtrlPreviewAlbum::GetCurrentBitmap(bool renderNow) {
-    return m_director ? m_director->RenderCurrent(renderNow) : nullptr;
+    if (!m_director)
+        return nullptr;
+    // A jump reloads all three slots. Asked for without waiting first, the
+    // loads run side by side on the slots' loaders, and the picture then waits
+    // only for the slots it shows, instead of loading all three in turn here.
+    if (renderNow)
+        m_director->RenderCurrent(false);
+    return m_director->RenderCurrent(renderNow);
 }
 
 QSize CCtrlPreviewAlbum::GetRenderSize() const {
