@@ -217,7 +217,7 @@ TEST(CtrlPreviewAlbum, ReplacingAPictureRedraws) {
 TEST(CtrlPreviewAlbum, PicturesThatCannotBeShownLeaveTheSlideBlack) {
     CTempDir dir;
     CAlbum album;
-    OneSlideAlbum(album, dir.WriteFile("broken.jpg", std::string("\xFF\xD8\xFF\xE0 not a picture", 20)), 2);
+    OneSlideAlbum(album, dir.WriteFile("broken.jpg", std::string("\xFF\xD8\xFF\xE0") + " not a picture"), 2);
     AddSlide(album, {FlatPicture(dir, "red.png", 80, 60, {0, 0, 200})}, 2, 1);
     SPreviewRig rig;
     rig.preview->SetAlbum(&album, nullptr);
