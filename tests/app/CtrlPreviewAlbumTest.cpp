@@ -297,6 +297,8 @@ TEST(CtrlPreviewAlbum, ShowsTheDemoTemplateMidAlbum) {
     QTest::qWait(300);
     EXPECT_TRUE(rig.preview->HasSound());
     EXPECT_GT(rig.preview->GetCurrentFrame(), 18 * 20);
+    // What the redraw clock painted while playing, as it came.
+    rig.preview->grab().save(QString::fromStdString(std::string(KV_SHOT_DIR) + "/preview-demo-playing.png"));
     rig.preview->Pause();
 }
 
