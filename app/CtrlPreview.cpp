@@ -96,7 +96,7 @@ void CCtrlPreview::Redraw(bool renderNow) {
     if (QThread::currentThread() == thread())
         update();
     else
-        QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, "update", Qt::QueuedConnection);
 }
 
 // The engine's pictures are premultiplied and bottom-up; the buffer is
@@ -161,13 +161,13 @@ void CCtrlPreview::OnFrame(int frame, int count) {
         m_stats.lastMoved = frame;
         m_stats.movedAt = std::chrono::steady_clock::now();
     }
-    QMetaObject::invokeMethod(
-        this, [this, frame, count] { emit PositionChanged(frame, count); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, "OnPosition", Qt::QueuedConnection, Q_ARG(int, frame),
+                              Q_ARG(int, count));
 }
 
-void CCtrlPreview::OnEnd() {
-    QMetaObject::invokeMethod(this, &CCtrlPreview::OnEndReached, Qt::QueuedConnection);
-}
+void CCtrlPreview::OnEnd() { QMetaObject::invokeMethod(this, "OnEndReached", Qt::QueuedConnection); }
+
+void CCtrlPreview::OnPosition(int frame, int count) { emit PositionChanged(frame, count); }
 
 void CCtrlPreview::OnEndReached() {
     Pause(false);

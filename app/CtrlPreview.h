@@ -97,7 +97,11 @@ protected:
     void OnFrame(int frame, int count) override;
 
 private:
-    void OnEndReached();
+    // What the clocks post to the window, run on its thread. Posted by name,
+    // so the queued call is made, run and freed inside Qt, which the thread
+    // sanitizer cannot follow into.
+    Q_INVOKABLE void OnPosition(int frame, int count);
+    Q_INVOKABLE void OnEndReached();
     void OnResizeTimer();
     void CopyIntoBuffer(const CImageView* view, int frame);
 
