@@ -10,6 +10,10 @@ class CTimerAudio final : public CTimerRealtime {
 public:
     CTimerAudio(CAudioPlay2* sound, bool repeat, ITimerNotify* notify = nullptr);
 
+    // The sound to follow (null: none); changed only while the clock is
+    // stopped, since the ticks read it.
+    void SetSound(CAudioPlay2* sound) { m_sound = sound; }
+
     // Moves the sound to the frame's time too.
     int SetFrame(int frame, int wait) override;
     int Start() override;

@@ -85,13 +85,13 @@ public:
     CTimerEvent* StartEvent(ITimerEventProc* proc, const char* name);
     // Ends every worker; the clock's destructor runs it too.
     void Shutdown();
+    // Waits until every worker is done (true) or the stop flag is set (false).
+    bool WaitForWorkers();
 
 protected:
     // Wakes every active worker; with wait, returns once all are done (true) or
     // the stop flag cuts the wait short (false).
     bool SignalAll(bool wait);
-    // Waits until every worker is done (true) or the stop flag is set (false).
-    bool WaitForWorkers();
     struct SSnapshot {
         std::vector<std::shared_ptr<CTimerEvent>> events;
         std::vector<CEvent*> handles;
