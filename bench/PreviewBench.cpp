@@ -23,6 +23,7 @@
 // megapixels and as baseline JPEGs of 16 megapixels, and kept there.
 // TEMPLATE defaults to build/samples/tmpl.vez.
 #include "app/CtrlPreviewAlbum.h"
+#include "bench/ReferenceAlbum.h"
 #include "audio/DecoderProbe.h"
 #include "media/AnyPicDecoder.h"
 #include "media/Bmp.h"
@@ -325,26 +326,10 @@ void Playback(const char* title, CAlbum& album, IAssetLoader* assets,
 
 // --- scrubbing ---------------------------------------------------------------------
 
-// Ten photos of 4 s with 1 s transitions, each zoomed from 1.0 to 1.3.
+// Ten photos of 4 s with 1 s transitions, each zoomed from 1.0 to 1.3: the
+// render benchmarks' reference album over these photos.
 void PhotoAlbum(CAlbum& album, const std::vector<std::string>& photos) {
-    album.m_transitionName = "Fade Plugin";
-    album.m_transitionLength = 1;
-    for (int i = 0; i < kPhotos; ++i) {
-        CSlide slide;
-        slide.m_displayTime = 4;
-        slide.m_transitionLength = 1;
-        slide.SetTransitionName(i % 2 ? "Wipe Plugin" : "Fade Plugin");
-        CImage image(photos[std::size_t(i)]);
-        image.ClearKeyFrames();
-        CKeyFrame from, to;
-        to.m_time = 1;
-        to.m_scale = 1.3;
-        to.m_x = 0.05;
-        image.AddKeyFrame(from);
-        image.AddKeyFrame(to);
-        slide.AddItem(image);
-        album.AddSlide(slide);
-    }
+    ReferenceAlbum::BuildFrom(album, photos, 1.3);
 }
 
 void Scrub(const char* title, const std::vector<std::string>& photos) {

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace ReferenceAlbum {
 
@@ -43,7 +44,9 @@ inline std::string PhotoFolder(const char* given) {
     return folder;
 }
 
-inline void Build(CAlbum& album, const std::string& folder, double zoom) {
+// The album's slides over the photos given (kPhotos of them), each zoomed
+// from 1.0 to zoom.
+inline void BuildFrom(CAlbum& album, const std::vector<std::string>& photos, double zoom) {
     album.m_transitionName = "Fade Plugin";
     album.m_transitionLength = 1;
     for (int i = 0; i < kPhotos; ++i) {
@@ -51,7 +54,7 @@ inline void Build(CAlbum& album, const std::string& folder, double zoom) {
         slide.m_displayTime = 4;
         slide.m_transitionLength = 1;
         slide.SetTransitionName(i % 2 ? "Wipe Plugin" : "Fade Plugin");
-        CImage image(MakePhoto(folder, i));
+        CImage image(photos[std::size_t(i)]);
         image.ClearKeyFrames();
         CKeyFrame start, end;
         end.m_time = 1;
@@ -62,6 +65,13 @@ inline void Build(CAlbum& album, const std::string& folder, double zoom) {
         slide.AddItem(image);
         album.AddSlide(slide);
     }
+}
+
+inline void Build(CAlbum& album, const std::string& folder, double zoom) {
+    std::vector<std::string> photos;
+    for (int i = 0; i < kPhotos; ++i)
+        photos.push_back(MakePhoto(folder, i));
+    BuildFrom(album, photos, zoom);
 }
 
 } // namespace ReferenceAlbum

@@ -1,11 +1,11 @@
-// The album preview on Qt's offscreen platform, with SDL's dummy sound driver.
+// The album preview on Qt's offscreen platform, with SDL's dummy sound driver
+// (the program's QApplication comes from QtTestApp.cpp).
 #include "app/CtrlPreviewAlbum.h"
 #include "project/ProjTmpl.h"
 #include "render/AlbumDirector.h"
 #include "tests/render/AlbumTestKit.h"
 #include "tests/support/DecoderProbeScope.h"
 
-#include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -20,25 +20,6 @@
 using namespace AlbumTestKit;
 
 namespace {
-
-// One QApplication for the whole program, made before the first test and
-// destroyed after the last, on the main thread.
-class CQtEnvironment : public testing::Environment {
-public:
-    void SetUp() override {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        static int argc = 1;
-        static char name[] = "app_preview_tests";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QApplication> m_app;
-};
-[[maybe_unused]] testing::Environment* const kQt = testing::AddGlobalTestEnvironment(new CQtEnvironment);
 
 // The colour the window shows at a point, as B, G, R.
 std::array<int, 3> Shown(QWidget& widget, int x, int y) {
