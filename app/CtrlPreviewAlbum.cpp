@@ -49,6 +49,9 @@ void CCtrlPreviewAlbum::MakeDirector(QSize size) {
     // area, which also picks the 4:3 or 16:9 overlay picture.
     m_director = std::make_unique<CAlbumDirector>(CAlbumDirector::SSize{size.width(), size.height()},
                                                   1.0, MutableAudioClock(), true);
+    // Slides load while the user seeks: draft decoding keeps a progressive
+    // photo from stalling the picture for a third of a second.
+    m_director->SetDraftPictures(true);
 }
 
 void CCtrlPreviewAlbum::SetAlbum(CAlbum* album, IAssetLoader* assets) {

@@ -20,7 +20,9 @@
 // PHOTO_FOLDER holds camera photographs (JPEG or PNG; mate-backgrounds ships
 // some in /usr/share/backgrounds/mate/nature). They are enlarged once into
 // $TMPDIR/kelvclip-preview-photos as progressive JPEGs of 12, 14 and 16
-// megapixels and as baseline JPEGs of 16 megapixels, and kept there.
+// megapixels and as progressive and baseline JPEGs of 16 megapixels, and
+// kept there. The preview decodes its pictures as drafts: a progressive
+// photo reduced to an eighth is read from its first scans only.
 // TEMPLATE defaults to build/samples/tmpl.vez.
 #include "app/CtrlPreviewAlbum.h"
 #include "bench/ReferenceAlbum.h"
@@ -148,6 +150,7 @@ bool WriteJpeg(const std::string& path, const SPicture& picture, bool progressiv
 struct SPhotoSets {
     std::vector<std::string> progressive; // 12, 14, 16 MP
     std::vector<std::string> baseline;    // 16 MP
+    std::vector<std::string> progressive16;
 };
 
 // The size of about megapixels at the picture's aspect.
@@ -180,7 +183,9 @@ SPhotoSets PreparePhotos(const std::string& sourceFolder) {
         const double megapixels = 12 + 2 * (i % 3);
         const std::string progressive = folder + "/" + stem + "-p" + std::to_string(int(megapixels)) + ".jpg";
         const std::string baseline = folder + "/" + stem + "-b16.jpg";
-        if (!std::filesystem::exists(progressive) || !std::filesystem::exists(baseline)) {
+        const std::string progressive16 = folder + "/" + stem + "-p16.jpg";
+        if (!std::filesystem::exists(progressive) || !std::filesystem::exists(baseline) ||
+            !std::filesystem::exists(progressive16)) {
             SPicture picture;
             if (!Decode(source, picture)) {
                 std::fprintf(stderr, "%s cannot be decoded\n", source.c_str());
@@ -195,9 +200,13 @@ SPhotoSets PreparePhotos(const std::string& sourceFolder) {
             SizeFor(picture, 16, w, h);
             if (!std::filesystem::exists(baseline) && !WriteJpeg(baseline, Enlarge(picture, w, h), false))
                 std::exit(1);
+            if (!std::filesystem::exists(progressive16) &&
+                !WriteJpeg(progressive16, Enlarge(picture, w, h), true))
+                std::exit(1);
         }
         sets.progressive.push_back(progressive);
         sets.baseline.push_back(baseline);
+        sets.progressive16.push_back(progressive16);
     }
     return sets;
 }
@@ -422,6 +431,7 @@ int main(int argc, char** argv) {
 
     std::printf("scrubbing at 360x270, ten photos with pan and zoom, 4 s each\n");
     Scrub("16 MP baseline JPEGs", photos.baseline);
+    Scrub("16 MP progressive JPEGs", photos.progressive16);
     Scrub("12-16 MP progressive JPEGs", photos.progressive);
     std::printf("peak memory %.0f MB\n", PeakMegabytes());
     return 0;

@@ -199,10 +199,14 @@ void PLJPEGDecoder::ReadImage(PLBmp& bmp) {
     bool inverted = s->info.saw_Adobe_marker;
     // At one eighth every luminance block becomes one pixel made from its DC
     // coefficient alone, so a draft of a progressive picture stops reading
-    // once the DC scans are complete. The picture is that of the whole decode
-    // but for colour detail (the chroma blocks, which are smaller, also use
-    // their first AC coefficients, which then may lack their last refinement),
-    // at a fraction of the cost, since the later AC scans hold most of the data.
+    // once every component's first DC scan has ended, usually the first scan
+    // of the file. The picture is that of the whole decode but for the DC's
+    // lowest bits, which a progression often sends last (a pixel level or
+    // two), and for colour detail (the chroma blocks, which are smaller, also
+    // use their first AC coefficients, still zero then): colour is as sharp
+    // as a sixteenth of the picture. That is what a thumbnail or a preview
+    // needs, at a small part of the cost, since the later scans hold nearly
+    // all the data.
     s->dcOnly = m_draft && m_scale == 8 && jpeg_has_multiple_scans(&s->info);
     if (setjmp(s->jump))
         throw PLTextException(PL_ERRINTERNAL, s->message);
@@ -214,18 +218,19 @@ void PLJPEGDecoder::ReadImage(PLBmp& bmp) {
         jpeg_start_decompress(&s->info);
         s->started = true;
         if (s->dcOnly) {
-            // The progression status of a component's DC coefficient becomes 0
-            // when its last DC scan starts; it is complete when a scan ends.
-            auto dcComplete = [s] {
+            // The progression status of a component's DC coefficient is -1
+            // until its first DC scan starts; the scan has been read when a
+            // scan ends.
+            auto dcSeen = [s] {
                 for (int c = 0; c < s->info.num_components; ++c)
-                    if (s->info.coef_bits[c][0] != 0)
+                    if (s->info.coef_bits[c][0] < 0)
                         return false;
                 return true;
             };
             for (;;) {
                 const int status = jpeg_consume_input(&s->info);
                 if (status == JPEG_REACHED_EOI || status == JPEG_SUSPENDED ||
-                    (status == JPEG_SCAN_COMPLETED && dcComplete()))
+                    (status == JPEG_SCAN_COMPLETED && dcSeen()))
                     break;
             }
             jpeg_start_output(&s->info, s->info.input_scan_number);

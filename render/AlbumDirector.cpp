@@ -82,6 +82,13 @@ CAlbumDirector::~CAlbumDirector() {
     CCPU::ippiFree(m_overlay);
 }
 
+void CAlbumDirector::SetDraftPictures(bool draft) {
+    for (SSlot& slot : m_slots) {
+        slot.builder->WaitForLoader();
+        slot.builder->SetDraftPictures(draft);
+    }
+}
+
 void CAlbumDirector::Clear() {
     for (SSlot& slot : m_slots) {
         slot.builder->Stop(true);

@@ -49,6 +49,10 @@ public:
     // With sync the slots it shows are waited for, so the picture is complete.
     const CImageView* RenderCurrent(bool sync);
 
+    // Pictures loaded from now on are decoded as drafts where that is much
+    // faster: a preview seeking through photos wants its slides at once.
+    void SetDraftPictures(bool draft);
+
     // A new file for a picture or background of a slide; the ring reloads.
     // 0 for a slide index out of range.
     int ReplacePicture(int slideIndex, int pictureIndex, const std::string& path);

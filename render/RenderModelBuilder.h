@@ -34,6 +34,11 @@ public:
                      int startOffset);
     void WaitForLoader() { m_loader.WaitIdle(); }
     [[nodiscard]] bool IsLoading() { return m_loader.IsBusy(); }
+    // Draft decoding of the slide's pictures (previews); set before loading.
+    void SetDraftPictures(bool draft) {
+        m_pz.SetDraftPictures(draft);
+        m_adj.SetDraftPictures(draft);
+    }
     // Transparent black, published: what an empty or failed slot shows.
     void ClearFrame();
 

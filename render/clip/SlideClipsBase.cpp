@@ -41,6 +41,7 @@ std::unique_ptr<CIntClipPipeline> CSlideClipsBase::AddPicture(const std::string&
                                                               double contrast, int maxWidth,
                                                               int maxHeight) {
     auto source = std::make_unique<CFrameSrcImage>();
+    source->SetDraft(m_draftPictures);
     if (!source->Load(path, maxWidth, maxHeight, autoLevel, brightness, contrast))
         return nullptr;
     return Prepare(std::move(source));
@@ -51,6 +52,7 @@ CSlideClipsBase::AddPictureFromMemory(const std::string& name, const std::uint8_
                                       std::size_t length, bool autoLevel, double brightness,
                                       double contrast, int maxWidth, int maxHeight) {
     auto source = std::make_unique<CFrameSrcImage>();
+    source->SetDraft(m_draftPictures);
     if (!source->LoadFromMemory(bytes, length, maxWidth, maxHeight, autoLevel, brightness,
                                 contrast, name))
         return nullptr;
@@ -136,6 +138,7 @@ bool CSlideClipsBase::SetBackgroundPicture(const std::string& path,
     m_backgroundClip.reset();
     const CImageView& view = m_target.BackView();
     auto source = std::make_unique<CFrameSrcImage>();
+    source->SetDraft(m_draftPictures);
     // Decoded at no more than twice the frame, enough for any fit.
     int mw = 2 * view.Width(), mh = 2 * view.Height();
     bool loaded =

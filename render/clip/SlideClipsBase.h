@@ -44,6 +44,11 @@ public:
     // end < 0: to the clip's end.
     std::unique_ptr<CIntClipPipeline> AddVideo(const std::string& path, double start, double end);
 
+    // Pictures added or set as background from now on are decoded as drafts
+    // where that is much faster (see CFrameSrcImage::SetDraft). Set before
+    // anything loads: the loader worker reads it.
+    void SetDraftPictures(bool draft) { m_draftPictures = draft; }
+
     // Inserts after the selected clip (or appends) and selects it; the index or -1.
     int AddClip(std::unique_ptr<CIntClipPipeline> clip, bool renderNow = false);
     // -1 selects the last clip, -2 none.
@@ -101,6 +106,7 @@ private:
     std::unique_ptr<CIntClipPipeline> Prepare(std::unique_ptr<CFrameSrc> source);
 
     std::uint32_t m_background = 0xFF000000u;
+    bool m_draftPictures = false;
     std::unique_ptr<CIntClipPipeline> m_backgroundClip;
     CTimerBase::CTimerEvent* m_event = nullptr;
 };

@@ -74,6 +74,7 @@ bool CFrameSrcImage::Decode(const std::string& name,
     try {
         PLAnyPicDecoder decoder;
         decoder.SetRequestedSize(maxWidth, maxHeight);
+        decoder.SetDraft(m_draft);
         PLAnyBmp bmp;
         decode(decoder, bmp);
         if (LoadBitmap(bmp, maxWidth, maxHeight, autoLevel, brightness, contrast))

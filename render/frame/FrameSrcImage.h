@@ -44,6 +44,11 @@ public:
     // every id draws it.
     bool LoadSample(int id);
 
+    // Draft decoding for the following loads: where a decoder can give a
+    // reduced picture much faster at a small loss (colour detail of a
+    // progressive JPEG at one eighth), it does. For previews.
+    void SetDraft(bool draft) { m_draft = draft; }
+
     // A new adjustment: brightness and contrast in [-1, 1], or automatic levels.
     bool SetAdjust(bool autoLevel, double brightness, double contrast);
     bool SetCropRect(const SRect& rect) override;
@@ -69,4 +74,5 @@ private:
     bool m_autoLevel = false;
     double m_brightness = 0;
     double m_contrast = 0;
+    bool m_draft = false;
 };

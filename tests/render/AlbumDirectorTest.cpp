@@ -149,6 +149,33 @@ TEST(AlbumDirector, ReplacedPicturesShowAtOnce) {
     EXPECT_EQ(Pixel(*rig.At(5), 40, 32), kRed);
 }
 
+TEST(AlbumDirector, DraftPicturesReachTheDecoder) {
+    // A large progressive JPEG cut after its DC scans: a draft, decoded at
+    // one eighth from those scans alone, shows it; a whole decode reports
+    // the picture truncated and the slide stays empty.
+    STestImage red(1600, 1280, [](int, int) { return std::array<std::uint8_t, 4>{0, 0, 200, 255}; });
+    const std::string jpeg = JpegBytes(red, {.quality = 90, .progressive = true});
+    std::vector<std::size_t> scans;
+    for (std::size_t i = 0; i + 1 < jpeg.size(); ++i)
+        if (std::uint8_t(jpeg[i]) == 0xFF && std::uint8_t(jpeg[i + 1]) == 0xDA)
+            scans.push_back(i);
+    ASSERT_EQ(scans.size(), 10u);
+    CTempDir dir;
+    const std::string cut = dir.WriteFile("cut.jpg", jpeg.substr(0, scans[7]));
+    CAlbum album;
+    AddSlide(album, {cut}, 1, 0);
+    for (bool draft : {false, true}) {
+        SDirectorRig rig(10);
+        rig.director->SetDraftPictures(draft);
+        ASSERT_TRUE(rig.Load(album));
+        const BGRA centre = Pixel(*rig.At(5), 40, 32);
+        if (draft)
+            EXPECT_NEAR(centre[2], 200, 4);
+        else
+            EXPECT_EQ(centre, (BGRA{0, 0, 0, 0}));
+    }
+}
+
 TEST(AlbumDirector, OverlayPictureSitsInItsCorner) {
     CScopedSettings settings;
     CTempDir dir;
