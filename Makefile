@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test demo clean
+.PHONY: all deps configure build test demo run clean
 
 all: build
 
@@ -24,6 +24,11 @@ test: build
 DEMO_OUT ?= $(BUILD_DIR)/demo-dvd.mpg
 demo: build
 	$(BUILD_DIR)/bin/kelvclip-cli render $(BUILD_DIR)/samples/tmpl.vez --disc dvd --standard pal -o $(DEMO_OUT)
+
+# The wizard on the bundled demo template: it reads tmpl.vez from its working
+# folder, which is where the demo is built.
+run: build
+	cd $(BUILD_DIR)/samples && ../bin/kelvclip
 
 clean:
 	rm -rf $(BUILD_DIR)

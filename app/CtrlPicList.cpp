@@ -69,7 +69,7 @@ CCtrlPicList::CCtrlPicList(std::shared_ptr<CExtThumbCache> cache, QWidget* paren
     setWrapping(true);
     setUniformItemSizes(true);
     setSpacing(2);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setItemDelegate(new CBorderDelegate(thumb, this));
     for (int i = 0; i < kPlaceholders; ++i)
         m_placeholders[std::size_t(i)] =

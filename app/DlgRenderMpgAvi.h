@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+#include <string>
+
+class CIntEdit;
+class IAudioSrc;
+class IEncodeEngine;
+class IVideoSrc;
+class QComboBox;
+class QLabel;
+
+// The format page: the television standard and the disc type (DVD, SVCD,
+// VCD, or a custom size in two size fields). It makes the engine for an
+// encode: an AVI file when the path ends in "avi" (after the user chose its
+// encoders), else an MPEG program stream.
+class CDlgRenderMpgAvi : public QWidget {
+    Q_OBJECT
+public:
+    explicit CDlgRenderMpgAvi(QWidget* parent = nullptr);
+
+    // All controls on or off; turned on, the size fields stay off unless the
+    // disc type is custom.
+    virtual void EnableControls(bool enable);
+    // Always agrees.
+    virtual bool Confirm() { return true; }
+    // The configured engine for the path, the audio source (may be null) set
+    // to its sound format and the video source asked for its frames; null
+    // when the user cancelled the AVI encoder choice, or, with a reason in
+    // error, when the sources refuse the format.
+    virtual std::unique_ptr<IEncodeEngine> CreateEngine(IVideoSrc* video, IAudioSrc* audio,
+                                                        const std::string& path,
+                                                        std::string* error);
+
+    // The controls, for the owner's tests and layout.
+    [[nodiscard]] QComboBox* StandardList() const { return m_standard; }
+    [[nodiscard]] QComboBox* DiscList() const { return m_disc; }
+    [[nodiscard]] CIntEdit* WidthField() const { return m_width; }
+    [[nodiscard]] CIntEdit* HeightField() const { return m_height; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // A list changed: the size fields show the disc's size, editable only
+    // for a custom size.
+    void OnFormatChanged();
+
+    QLabel* m_standardLabel;
+    QComboBox* m_standard;
+    QLabel* m_resolutionLabel;
+    QComboBox* m_disc;
+    QLabel* m_byLabel;
+    CIntEdit* m_width;
+    CIntEdit* m_height;
+    bool m_enabled = true;
+};

@@ -1,0 +1,161 @@
+#include "app/DlgTmplMain.h"
+
+#include "app/CtrlPreviewAlbum.h"
+#include "app/DlgTmplMainConf.h"
+#include "app/DlgTmplMainDir.h"
+#include "app/DlgTmplMainPic.h"
+#include "base/Settings.h"
+#include "project/Album.h"
+#include "project/ProjTmpl.h"
+
+#include <QLabel>
+#include <QSlider>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include <cmath>
+#include <filesystem>
+
+CDlgTmplMain::CDlgTmplMain(QWidget* parent) : CDlgRenderVidOut(QString(), parent) {
+    // The Folder tab shows the output path instead.
+    HideOutputControls();
+    m_preview = new CCtrlPreviewAlbum(this);
+    m_play = new QToolButton(this);
+    m_play->setAutoRaise(false);
+    ShowPlayIcon(true);
+    m_slider = new QSlider(Qt::Horizontal, this);
+    m_slider->setRange(0, kSliderRange);
+    m_slider->setPageStep(kSliderRange / 10);
+    m_instructions = new QLabel(
+        tr("Click PLAY to preview the video. To substitute default photos with your own, select "
+           "photo and click REPLACE.\nWhen you're ready, click FINISH to generate and save the "
+           "video."),
+        this);
+    m_instructions->setWordWrap(true);
+    m_tabs = new QTabWidget(this);
+    m_pictures = new CDlgTmplMainPic(m_tabs);
+    m_pictures->SetPreview(m_preview);
+    m_settings = new CDlgTmplMainConf(FormatPage(), m_tabs);
+    m_folder = new CDlgTmplMainDir(m_tabs);
+    m_tabs->addTab(m_pictures, tr("Pictures"));
+    m_tabs->addTab(m_settings, tr("Settings"));
+    m_tabs->addTab(m_folder, tr("Folder"));
+    m_tabs->setCurrentIndex(0);
+
+    connect(m_play, &QToolButton::clicked, this, &CDlgTmplMain::OnPlayButton);
+    connect(m_preview, &CCtrlPreview::PositionChanged, this, &CDlgTmplMain::OnPosition);
+    connect(m_preview, &CCtrlPreview::Ended, this, [this](int atEnd, int) {
+        // The album ran out: the next press of the button plays it again.
+        if (atEnd)
+            m_playing = false;
+        OnEnded();
+    });
+    connect(m_slider, &QSlider::actionTriggered, this, &CDlgTmplMain::OnSliderAction);
+    connect(m_slider, &QSlider::sliderReleased, this, &CDlgTmplMain::OnSliderReleased);
+}
+
+CDlgTmplMain::~CDlgTmplMain() {
+    // The preview and the Pictures tab read the album and the template.
+    m_preview->Pause();
+}
+
+void CDlgTmplMain::SetTemplate(CProjTmpl* tmpl) {
+    m_tmpl = tmpl;
+    m_pictures->SetTemplate(tmpl);
+    // "tmpl.vez" gives the base name "tmpl".
+    m_folder->SetBaseName(
+        tmpl ? std::filesystem::path(tmpl->GetPackagePath()).stem().string() : std::string());
+    LoadData();
+}
+
+void CDlgTmplMain::LoadData() {
+    if (!m_tmpl)
+        return;
+    auto album = std::make_unique<CAlbum>();
+    m_tmpl->ApplyTo(*album, true);
+    m_preview->SetAlbum(album.get(), m_tmpl);
+    m_album = std::move(album);
+    m_playing = false;
+    ShowPlayIcon(true);
+    m_slider->setValue(0);
+}
+
+void CDlgTmplMain::EnableControls(bool enable) {
+    CDlgRenderVidOut::EnableControls(enable);
+    if (!enable && m_preview->IsPlaying()) {
+        m_preview->Pause(true);
+        m_playing = false;
+    }
+    for (QWidget* w : {static_cast<QWidget*>(m_preview), static_cast<QWidget*>(m_slider),
+                       static_cast<QWidget*>(m_play), static_cast<QWidget*>(m_tabs)})
+        w->setEnabled(enable);
+}
+
+void CDlgTmplMain::ShowPlayIcon(bool play) {
+    m_play->setIcon(style()->standardIcon(play ? QStyle::SP_MediaPlay : QStyle::SP_MediaPause));
+    m_play->setToolTip(play ? tr("Play") : tr("Pause"));
+}
+
+void CDlgTmplMain::OnPlayButton() {
+    if (m_playing) {
+        m_preview->Pause(true);
+        m_playing = false;
+        return;
+    }
+    // From the last frame, play starts over.
+    const int count = m_preview->GetFrameCount();
+    if (count > 0 && m_preview->GetCurrentFrame() >= count - 1)
+        m_preview->Seek(0);
+    m_preview->Play();
+    m_playing = true;
+    ShowPlayIcon(false);
+}
+
+void CDlgTmplMain::OnPosition(int frame, int count) {
+    if (!m_playing || count < 2 || m_slider->isSliderDown())
+        return;
+    m_slider->setValue(int(std::lround(double(kSliderRange) * frame / (count - 1))));
+}
+
+void CDlgTmplMain::OnEnded() { ShowPlayIcon(true); }
+
+// A step, a page or a drag of the handle: playback pauses while the slider
+// moves and the preview follows it. A step or a page is over at once; a drag
+// ends when the handle is released.
+void CDlgTmplMain::OnSliderAction(int action) {
+    if (m_playing)
+        m_preview->Pause(true);
+    SeekToSlider();
+    if (action != QAbstractSlider::SliderMove)
+        OnSliderReleased();
+}
+
+void CDlgTmplMain::OnSliderReleased() {
+    if (m_playing) {
+        m_preview->Play();
+        ShowPlayIcon(false);
+    }
+    SeekToSlider();
+}
+
+void CDlgTmplMain::SeekToSlider() {
+    const int count = m_preview->GetFrameCount();
+    if (count <= 0)
+        return;
+    // The frame nearest to the handle, halves rounded up.
+    const long long scaled = (long long)(count - 1) * m_slider->sliderPosition();
+    m_preview->Seek(int((2 * scaled + kSliderRange) / (2 * kSliderRange)));
+}
+
+void CDlgTmplMain::resizeEvent(QResizeEvent* event) {
+    CDlgRenderVidOut::resizeEvent(event);
+    const int w = width(), h = height();
+    const int a = GetSetting(Settings::AspRatio) == 1 ? 480 : 360;
+    const int x = (w - a) / 2;
+    m_preview->setGeometry(x, 7, a, 270);
+    m_play->setGeometry(x, 284, 20, 20);
+    m_slider->setGeometry(x + 30, 289, a - 30, 20);
+    m_instructions->setGeometry(20, 311, w - 40, 34);
+    m_tabs->setGeometry(20, 345, w - 40, h - 345);
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "app/DlgRenderVidOut.h"
+
+#include <memory>
+
+class CAlbum;
+class CCtrlPreviewAlbum;
+class CDlgTmplMainConf;
+class CDlgTmplMainDir;
+class CDlgTmplMainPic;
+class CProjTmpl;
+class QLabel;
+class QSlider;
+class QTabWidget;
+class QToolButton;
+
+// The wizard's page: the template's album in the preview with its play
+// button and position slider, the instructions, and three tabs: Pictures,
+// Settings (the output formats) and Folder (the output file).
+class CDlgTmplMain : public CDlgRenderVidOut {
+    Q_OBJECT
+public:
+    static constexpr int kSliderRange = 1000;
+
+    explicit CDlgTmplMain(QWidget* parent = nullptr);
+    ~CDlgTmplMain() override;
+
+    // The template (not owned): the Pictures tab lists its pictures, the
+    // Folder tab takes its name. Then LoadData shows it.
+    void SetTemplate(CProjTmpl* tmpl);
+    // Builds the preview album from the template and shows it.
+    void LoadData() override;
+    void StoreData() override {}
+    // While busy the preview pauses and the transport and tabs are off.
+    void EnableControls(bool enable) override;
+
+    void OnPlayButton();
+    [[nodiscard]] bool IsPlaying() const { return m_playing; }
+
+    [[nodiscard]] CCtrlPreviewAlbum* Preview() const { return m_preview; }
+    [[nodiscard]] QToolButton* PlayButton() const { return m_play; }
+    [[nodiscard]] QSlider* Slider() const { return m_slider; }
+    [[nodiscard]] QTabWidget* Tabs() const { return m_tabs; }
+    [[nodiscard]] CDlgTmplMainPic* PicturesTab() const { return m_pictures; }
+    [[nodiscard]] CDlgTmplMainConf* SettingsTab() const { return m_settings; }
+    [[nodiscard]] CDlgTmplMainDir* FolderTab() const { return m_folder; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void OnPosition(int frame, int count);
+    void OnEnded();
+    void OnSliderAction(int action);
+    void OnSliderReleased();
+    void SeekToSlider();
+    void ShowPlayIcon(bool play);
+
+    CProjTmpl* m_tmpl = nullptr;
+    std::unique_ptr<CAlbum> m_album;
+    CCtrlPreviewAlbum* m_preview;
+    QToolButton* m_play;
+    QSlider* m_slider;
+    QLabel* m_instructions;
+    QTabWidget* m_tabs;
+    CDlgTmplMainPic* m_pictures;
+    CDlgTmplMainConf* m_settings;
+    CDlgTmplMainDir* m_folder;
+    bool m_playing = false;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QWidget>
+
+#include <string>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The Folder tab: where the video goes. The path starts in the user's
+// documents folder (or the one last used) with the template's name and the
+// extension "avi"; the browse button picks another file.
+class CDlgTmplMainDir : public QWidget {
+    Q_OBJECT
+public:
+    explicit CDlgTmplMainDir(QWidget* parent = nullptr);
+
+    // The template's base name (the package's file name without extension);
+    // the field becomes the default path for it.
+    void SetBaseName(const std::string& name);
+    [[nodiscard]] std::string GetPath() const;
+    void SetPath(const std::string& path);
+    [[nodiscard]] QLineEdit* PathField() const { return m_path; }
+
+    // folder + "/" + name, or name alone for an empty folder; an empty name
+    // gives an empty path.
+    static std::string JoinPath(const std::string& folder, const std::string& name);
+    // A chosen name without the extension gets "." + extension.
+    static std::string WithExtension(const std::string& path, const std::string& extension);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void OnBrowse();
+
+    std::string m_extension = "avi";
+    std::string m_baseName;
+    QLabel* m_label;
+    QLineEdit* m_path;
+    QPushButton* m_browse;
+};

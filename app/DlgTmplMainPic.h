@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+#include <string>
+
+class CCtrlPicList;
+class CCtrlPreviewAlbum;
+class CProjTmpl;
+class CProjTmplThumbCache;
+class QPushButton;
+
+// The Pictures tab: the template's pictures in a list; Replace puts the
+// user's pictures in place of the selected ones, Un-Replace brings the
+// template's own back. Each change is recorded in the template as a
+// replacement and shown at once in the preview, on every slide and
+// background that shows the picture.
+class CDlgTmplMainPic : public QWidget {
+    Q_OBJECT
+public:
+    explicit CDlgTmplMainPic(QWidget* parent = nullptr);
+    ~CDlgTmplMainPic() override;
+
+    // The template (not owned; null forgets it); fills the list.
+    void SetTemplate(CProjTmpl* tmpl);
+    // The preview that shows the changes (not owned; may be null).
+    void SetPreview(CCtrlPreviewAlbum* preview) { m_preview = preview; }
+
+    // Gives the chosen files to the selected items in order; nothing
+    // happens when nothing is selected or nothing was chosen.
+    void Replace();
+    void UnReplace();
+    // The list's item paths against the template's own pictures: records or
+    // removes replacements and tells the preview what changed.
+    void Synchronise();
+
+    [[nodiscard]] CCtrlPicList* List() const { return m_list; }
+    [[nodiscard]] QPushButton* ReplaceButton() const { return m_replace; }
+    [[nodiscard]] QPushButton* UnReplaceButton() const { return m_unreplace; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Fill();
+    void OnSelectionChanged();
+    // The selected rows, lowest first.
+    [[nodiscard]] std::vector<int> SelectedRows() const;
+
+    CProjTmpl* m_tmpl = nullptr;
+    CCtrlPreviewAlbum* m_preview = nullptr;
+    std::shared_ptr<CProjTmplThumbCache> m_cache;
+    CCtrlPicList* m_list;
+    QPushButton* m_replace;
+    QPushButton* m_unreplace;
+};

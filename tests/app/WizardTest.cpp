@@ -1,0 +1,662 @@
+// The wizard driven through its widgets on Qt's offscreen platform, with a
+// stand-in for the user at its dialogs and, for Finish, engines that end as
+// told.
+#include "app/CtrlPicList.h"
+#include "app/CtrlPreviewAlbum.h"
+#include "app/DlgRenderMpgAvi.h"
+#include "app/DlgTmpl2.h"
+#include "app/DlgTmplMain.h"
+#include "app/DlgTmplMainDir.h"
+#include "app/DlgTmplMainPic.h"
+#include "app/ZizeDivuApp.h"
+#include "base/Folders.h"
+#include "base/Settings.h"
+#include "controls/IntEdit.h"
+#include "controls/LinkLabel.h"
+#include "encode/VideoSrc.h"
+#include "project/ProjTmpl.h"
+#include "tests/app/WizardFakes.h"
+#include "media/FfVideo.h"
+#include "tests/encode/EncodeTestKit.h"
+#include "tests/support/DecoderProbeScope.h"
+#include "tests/support/MediaMaker.h"
+#include "tests/support/RunCommand.h"
+#include "tests/support/TempDir.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+#if defined(__SANITIZE_THREAD__)
+constexpr bool kScreenshots = false; // Qt paints on threads TSan cannot follow
+#else
+constexpr bool kScreenshots = true;
+#endif
+
+void Screenshot(QWidget& widget, const char* name) {
+    if (!kScreenshots)
+        return;
+    std::filesystem::create_directories(KV_SHOT_DIR);
+    EXPECT_TRUE(widget.grab().save(QString(KV_SHOT_DIR "/") + name));
+}
+
+STestImage Flat(int width, int height, std::uint8_t b, std::uint8_t g, std::uint8_t r) {
+    return STestImage(width, height, [=](int, int) { return std::array<std::uint8_t, 4>{b, g, r, 255}; });
+}
+
+// The wizard on a template, shown, with its thumbnails made.
+struct SWizard {
+    CProjTmpl tmpl;
+    std::unique_ptr<CDlgTmpl2> dialog;
+
+    explicit SWizard(const std::string& package = KV_DEMO) {
+        EXPECT_TRUE(tmpl.Load(package)) << tmpl.GetError();
+        dialog = std::make_unique<CDlgTmpl2>(QStringLiteral("Reelkit"));
+        dialog->SetTemplate(&tmpl);
+        dialog->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+        EXPECT_TRUE(QTest::qWaitFor([this] { return Settled(); }, 30000));
+    }
+    ~SWizard() { dialog.reset(); }
+
+    CDlgTmplMain& Main() const { return *dialog->MainPage(); }
+    CDlgTmplMainPic& Pictures() const { return *Main().PicturesTab(); }
+    CCtrlPicList& List() const { return *Pictures().List(); }
+    CCtrlPreviewAlbum& Preview() const { return *Main().Preview(); }
+    bool Settled() const {
+        for (int i = 0; i < List().count(); ++i)
+            if (List().GetImageIndex(i) == CCtrlPicList::kImagePending)
+                return false;
+        return true;
+    }
+    void Select(std::initializer_list<int> rows) const {
+        List().clearSelection();
+        for (int row : rows)
+            List().item(row)->setSelected(true);
+    }
+    // Finish with an engine made by the factory; waits until the dialog is
+    // idle again or closed.
+    void Finish(CDlgRenderVid::EngineFactory factory) const {
+        dialog->SetEngineFactory(std::move(factory));
+        QTest::mouseClick(dialog->FinishButton(), Qt::LeftButton);
+    }
+    bool WaitIdle() const {
+        return QTest::qWaitFor([this] { return !dialog->IsBusy(); }, 30000);
+    }
+    // The colour at a point of the preview (fractions of its size) after a seek.
+    QColor PreviewColourAt(int frame, double fx = 0.5, double fy = 0.5) const {
+        Preview().Seek(frame);
+        Preview().WaitUntilDrawn();
+        Preview().Redraw(true);
+        QTest::qWait(20);
+        const QImage shot = Preview().grab().toImage();
+        return shot.pixelColor(int(shot.width() * fx), int(shot.height() * fy));
+    }
+};
+
+CDlgRenderVid::EngineFactory FactoryOf(int result, std::string error = {}, int holdAt = -1,
+                                       CFakeEngine** made = nullptr) {
+    return [=](IVideoSrc*, IAudioSrc*, const std::string&, std::string*) {
+        auto engine = std::make_unique<CFakeEngine>(result, error, holdAt);
+        if (made)
+            *made = engine.get();
+        return engine;
+    };
+}
+
+bool Near(const QColor& c, int r, int g, int b, int tolerance = 40) {
+    return std::abs(c.red() - r) <= tolerance && std::abs(c.green() - g) <= tolerance &&
+           std::abs(c.blue() - b) <= tolerance;
+}
+
+} // namespace
+
+TEST(Wizard, SheetAndPageLayoutFollowTheAspectSetting) {
+    CScopedSettings settings;
+    CFakePrompts prompts;
+    CUserPrompts::CScope scope(prompts);
+    SetSettingString(Settings::UpathProj.name, "/videos/mine");
+    for (int aspect : {0, 1}) {
+        SetSettingInt(Settings::AspRatio.name, aspect);
+        SWizard wizard;
+        CDlgTmpl2& dialog = *wizard.dialog;
+        EXPECT_EQ(dialog.size(), QSize(744, 630));
+        EXPECT_EQ(dialog.windowTitle(), "Reelkit");
+        EXPECT_FALSE(dialog.BackButton()->isVisible());
+        EXPECT_FALSE(dialog.NextButton()->isVisible());
+        EXPECT_TRUE(dialog.FinishButton()->isEnabled());
+        EXPECT_TRUE(dialog.CancelButton()->isEnabled());
+        EXPECT_FALSE(dialog.ProgressBar()->isVisible());
+        EXPECT_TRUE(dialog.WebLink()->isVisible());
+        const int a = aspect == 1 ? 480 : 360;
+        const QRect preview = wizard.Preview().geometry();
+        EXPECT_EQ(preview.size(), QSize(a, 270));
+        EXPECT_EQ(preview.left(), (wizard.Main().width() - a) / 2);
+        EXPECT_EQ(wizard.Main().Slider()->geometry(), QRect(preview.left() + 30, 289, a - 30, 20));
+        EXPECT_EQ(wizard.Main().Tabs()->currentIndex(), 0);
+        EXPECT_EQ(wizard.Main().Tabs()->tabText(1), "Settings");
+        EXPECT_EQ(wizard.List().count(), 10);
+        EXPECT_EQ(wizard.Main().FolderTab()->GetPath(), "/videos/mine/tmpl.avi");
+        EXPECT_FALSE(wizard.Pictures().ReplaceButton()->isEnabled());
+        wizard.Select({1});
+        EXPECT_TRUE(wizard.Pictures().ReplaceButton()->isEnabled());
+        EXPECT_TRUE(wizard.Pictures().UnReplaceButton()->isEnabled());
+        wizard.List().clearSelection();
+        wizard.PreviewColourAt(40);
+        Screenshot(dialog, aspect == 1 ? "wizard-idle-16x9.png" : "wizard-idle-4x3.png");
+    }
+}
+
+TEST(Wizard, ReplaceGivesTheChosenFilesToTheSelectedItemsInOrder) {
+    CScopedSettings settings;
+    CTempDir dir;
+    CFakePrompts prompts;
+    CUserPrompts::CScope scope(prompts);
+    const std::string red = dir.WriteFile("red.png", PngBytes(Flat(160, 120, 0, 0, 220), false));
+    const std::string green = dir.WriteFile("green.png", PngBytes(Flat(160, 120, 0, 200, 0), false));
+    SWizard wizard;
+    const std::vector<std::string> own = wizard.tmpl.ListTemplatePictures(false);
+
+    // Nothing selected: no dialog.
+    wizard.List().clearSelection();
+    wizard.Pictures().Replace();
+    EXPECT_EQ(prompts.openCalls, 0);
+
+    // Three selected, two chosen: the first two selected take them.
+    prompts.files = {QString::fromStdString(red), QString::fromStdString(green)};
+    wizard.Select({5, 1, 3});
+    QTest::mouseClick(wizard.Pictures().ReplaceButton(), Qt::LeftButton);
+    EXPECT_EQ(prompts.openCalls, 1);
+    EXPECT_TRUE(prompts.openFilter.contains("*.jpg *.JPG"));
+    EXPECT_EQ(wizard.List().GetPicture(1), red);
+    EXPECT_EQ(wizard.List().GetPicture(3), green);
+    EXPECT_EQ(wizard.List().GetPicture(5), own[5]);
+    EXPECT_EQ(wizard.tmpl.GetReplacement(own[1]), red);
+    EXPECT_EQ(wizard.tmpl.GetReplacement(own[3]), green);
+    EXPECT_EQ(wizard.tmpl.GetReplacement(own[5]), "");
+    // The folder of the last file chosen is where the next dialog starts.
+    std::string folder;
+    GetUserFolder(kFolderPictures, folder, true);
+    EXPECT_EQ(folder, dir.Path());
+    prompts.files.clear();
+    wizard.Pictures().Replace();
+    EXPECT_EQ(prompts.openFolder.toStdString(), dir.Path());
+
+    // The template's own file for a position is no replacement.
+    prompts.files = {QString::fromStdString(own[1])};
+    wizard.Select({1});
+    wizard.Pictures().Replace();
+    EXPECT_EQ(wizard.tmpl.GetReplacement(own[1]), "");
+    // Un-Replace brings the template's pictures back.
+    wizard.Select({3, 5});
+    QTest::mouseClick(wizard.Pictures().UnReplaceButton(), Qt::LeftButton);
+    EXPECT_EQ(wizard.List().GetPicture(3), own[3]);
+    EXPECT_EQ(wizard.tmpl.GetReplacement(own[3]), "");
+    EXPECT_TRUE(wizard.tmpl.ListTemplatePictures(true) == own);
+
+    // The Pictures tab with a replacement's thumbnail.
+    wizard.Select({0});
+    prompts.files = {QString::fromStdString(green)};
+    wizard.Pictures().Replace();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return wizard.Settled(); }, 30000));
+    EXPECT_EQ(wizard.List().GetImageIndex(0), CCtrlPicList::kImageThumb);
+    // Above the captions of the first slide.
+    EXPECT_TRUE(Near(wizard.PreviewColourAt(40, 0.5, 0.15), 0, 200, 0));
+    Screenshot(*wizard.dialog, "wizard-replaced.png");
+}
+
+// A picture on two slides and as a third slide's background: one replacement
+// shows on all three.
+TEST(Wizard, OneReplacementUpdatesEverySlideThatShowsThePicture) {
+    CScopedSettings settings;
+    CTempDir dir;
+    CFakePrompts prompts;
+    CUserPrompts::CScope scope(prompts);
+    dir.WriteFile("red.png", PngBytes(Flat(160, 120, 0, 0, 220), false));
+    dir.WriteFile("blue.png", PngBytes(Flat(30, 40, 220, 0, 0), false));
+    const std::string green = dir.WriteFile("green.png", PngBytes(Flat(160, 120, 0, 200, 0), false));
+    dir.WriteFile("album.json", R"({"format": "kelvclip-album", "version": 1, "slides": [
+        {"displayTime": 2, "transition": {"name": "Fade Plugin", "length": 0}, "items": [{"file": "red.png"}]},
+        {"displayTime": 2, "transition": {"name": "Fade Plugin", "length": 0},
+         "background": {"mode": "stretch", "picture": "red.png"}, "items": [{"file": "blue.png"}]},
+        {"displayTime": 2, "transition": {"name": "Fade Plugin", "length": 0}, "items": [{"file": "red.png"}]}]})");
+    std::string output;
+    ASSERT_EQ(RunCommand(std::string(KV_CLI) + " pack " + (dir / "album.json") + " -o " +
+                             (dir / "two.vez") + " 2>&1",
+                         &output),
+              0)
+        << output;
+    SWizard wizard(dir / "two.vez");
+    // Slides of 2 s at 20 frames a second; the middles of the three.
+    EXPECT_TRUE(Near(wizard.PreviewColourAt(20), 220, 0, 0));
+    prompts.files = {QString::fromStdString(green)};
+    wizard.Select({0});
+    wizard.Pictures().Replace();
+    EXPECT_TRUE(Near(wizard.PreviewColourAt(20), 0, 200, 0));
+    EXPECT_TRUE(Near(wizard.PreviewColourAt(100), 0, 200, 0));
+    // The middle slide's small blue picture sits on the new background.
+    const QImage middle = [&] {
+        wizard.PreviewColourAt(60);
+        return wizard.Preview().grab().toImage();
+    }();
+    EXPECT_TRUE(Near(middle.pixelColor(middle.width() / 2, middle.height() / 2), 0, 0, 220));
+    EXPECT_TRUE(Near(middle.pixelColor(4, 4), 0, 200, 0));
+}
+
+TEST(Wizard, FinishShowsProgressAndEndsDoneCancelledOrFailed) {
+    CScopedSettings settings;
+    CDecoderProbeScope decoders;
+    CTempDir dir;
+    CFakePrompts prompts;
+    CUserPrompts::CScope scope(prompts);
+    SWizard wizard;
+    CDlgTmpl2& dialog = *wizard.dialog;
+    const std::string path = dir / "out.mpg";
+    wizard.Main().FolderTab()->SetPath(path);
+
+    // An empty path: a warning, and nothing starts.
+    wizard.Main().FolderTab()->SetPath("");
+    bool made = false;
+    wizard.Finish([&](IVideoSrc*, IAudioSrc*, const std::string&, std::string*) {
+        made = true;
+        return std::unique_ptr<IEncodeEngine>();
+    });
+    EXPECT_FALSE(made);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].icon, QMessageBox::Warning);
+    EXPECT_FALSE(dialog.IsBusy());
+    wizard.Main().FolderTab()->SetPath(path);
+
+    // Failed with a reason: the box names it and the file; the wizard is idle
+    // again with the replacement kept.
+    const std::string mine = dir.WriteFile("mine.png", PngBytes(Flat(64, 48, 10, 20, 30), false));
+    wizard.Pictures().List()->SetPicture(mine, 2);
+    wizard.Pictures().Synchronise();
+    prompts.messages.clear();
+    wizard.Finish(FactoryOf(IEncodeEngine::kFailed, "No space left on device"));
+    EXPECT_TRUE(dialog.IsBusy());
+    EXPECT_FALSE(dialog.FinishButton()->isEnabled());
+    EXPECT_FALSE(wizard.Main().Tabs()->isEnabled());
+    EXPECT_FALSE(dialog.WebLink()->isVisible());
+    ASSERT_TRUE(wizard.WaitIdle());
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].icon, QMessageBox::Critical);
+    EXPECT_TRUE(prompts.messages[0].text.contains("No space left on device"));
+    EXPECT_TRUE(prompts.messages[0].text.contains(QString::fromStdString(path)));
+    EXPECT_TRUE(dialog.FinishButton()->isEnabled());
+    EXPECT_TRUE(wizard.Main().Tabs()->isEnabled());
+    EXPECT_FALSE(dialog.ProgressBar()->isVisible());
+    EXPECT_EQ(wizard.tmpl.GetReplacement(wizard.tmpl.ListTemplatePictures(false)[2]), mine);
+
+    // Failed without a reason: the generic text.
+    prompts.messages.clear();
+    wizard.Finish(FactoryOf(IEncodeEngine::kFailed));
+    ASSERT_TRUE(wizard.WaitIdle());
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].text.contains("no reason"));
+
+    // Cancel while busy: the button goes off until the job answers, then the
+    // cancelled box, and the wizard is idle.
+    prompts.messages.clear();
+    wizard.Finish(FactoryOf(IEncodeEngine::kDone, {}, 50));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.ProgressBar()->value() >= 50; }, 10000));
+    if (kScreenshots)
+        Screenshot(dialog, "wizard-rendering.png");
+    QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
+    EXPECT_FALSE(dialog.CancelButton()->isEnabled());
+    ASSERT_TRUE(wizard.WaitIdle());
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].caption, "Encoding Cancelled");
+    EXPECT_EQ(prompts.messages[0].text, "Video generation cancelled");
+    EXPECT_TRUE(dialog.CancelButton()->isEnabled());
+    EXPECT_TRUE(dialog.isVisible());
+
+    // Done: the success question; No opens nothing and closes the wizard.
+    prompts.messages.clear();
+    prompts.onMessage = [&](const CFakePrompts::SMessage& m) {
+        if (m.caption == "Success")
+            Screenshot(dialog, "wizard-success.png");
+    };
+    CFakeEngine* engine = nullptr;
+    wizard.Finish(FactoryOf(IEncodeEngine::kDone, {}, -1, &engine));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.isVisible(); }, 10000));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].caption, "Success");
+    EXPECT_EQ(prompts.messages[0].icon, QMessageBox::Question);
+    EXPECT_TRUE(prompts.opened.empty());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.ProgressBar()->value(), 100);
+    // The demo has music: the engine got the sound track.
+    EXPECT_TRUE(engine->hadAudio);
+}
+
+TEST(Wizard, YesInTheSuccessBoxOpensTheVideo) {
+    CScopedSettings settings;
+    CTempDir dir;
+    CFakePrompts prompts;
+    prompts.answer = QMessageBox::Yes;
+    CUserPrompts::CScope scope(prompts);
+    SWizard wizard;
+    wizard.Main().FolderTab()->SetPath(dir / "out.mpg");
+    wizard.Finish(FactoryOf(IEncodeEngine::kDone));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !wizard.dialog->isVisible(); }, 10000));
+    ASSERT_EQ(prompts.opened.size(), 1u);
+    EXPECT_EQ(prompts.opened[0].toStdString(), dir / "out.mpg");
+}
+
+TEST(Wizard, ClosingTheWindowDuringAnEncodeCancelsItWithoutQuestions) {
+    CScopedSettings settings;
+    CTempDir dir;
+    CFakePrompts prompts;
+    CUserPrompts::CScope scope(prompts);
+    SWizard wizard;
+    wizard.Main().FolderTab()->SetPath(dir / "out.mpg");
+    wizard.Finish(FactoryOf(IEncodeEngine::kDone, {}, 30));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return wizard.dialog->ProgressBar()->value() >= 30; }, 10000));
+    wizard.dialog->close();
+    EXPECT_FALSE(wizard.dialog->isVisible());
+    EXPECT_FALSE(wizard.dialog->IsBusy());
+    EXPECT_TRUE(prompts.messages.empty());
+    // Cancel when idle closes too.
+    wizard.dialog->show();
+    QTest::mouseClick(wizard.dialog->CancelButton(), Qt::LeftButton);
+    EXPECT_FALSE(wizard.dialog->isVisible());
+    EXPECT_EQ(wizard.dialog->result(), QDialog::Rejected);
+}
+
+TEST(Wizard, AReplacementThatIsNoPictureStopsFinishAndNamesTheFile) {
+    CScopedSettings settings;
+    CTempDir dir;
+    CFakePrompts prompts;
+    CUserPrompts::CScope scope(prompts);
+    const std::string notes = dir.WriteFile("notes.jpg", "these are my notes, not a picture");
+    SWizard wizard;
+    wizard.Main().FolderTab()->SetPath(dir / "out.mpg");
+    prompts.files = {QString::fromStdString(notes)};
+    wizard.Select({0});
+    wizard.Pictures().Replace();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return wizard.Settled(); }, 10000));
+    EXPECT_EQ(wizard.List().GetImageIndex(0), CCtrlPicList::kImageFailed);
+    bool made = false;
+    wizard.Finish([&](IVideoSrc*, IAudioSrc*, const std::string&, std::string*) {
+        made = true;
+        return std::unique_ptr<IEncodeEngine>();
+    });
+    EXPECT_FALSE(made);
+    EXPECT_FALSE(wizard.dialog->IsBusy());
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].icon, QMessageBox::Critical);
+    EXPECT_TRUE(prompts.messages[0].text.contains(QString::fromStdString(notes)));
+}
+
+TEST(Wizard, PlayButtonAndSliderDriveThePreview) {
+    CScopedSettings settings;
+    CFakePrompts prompts;
+    CUserPrompts::CScope scope(prompts);
+    SWizard wizard;
+    CDlgTmplMain& main = wizard.Main();
+    const int count = wizard.Preview().GetFrameCount();
+    ASSERT_GT(count, 100);
+    // A page step of the slider seeks to the frame nearest its position.
+    main.Slider()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(wizard.Preview().GetCurrentFrame(), ((count - 1) * 100 * 2 + 1000) / 2000);
+    QTest::mouseClick(main.PlayButton(), Qt::LeftButton);
+    EXPECT_TRUE(main.IsPlaying());
+    EXPECT_TRUE(wizard.Preview().IsPlaying());
+    const int before = main.Slider()->value();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main.Slider()->value() > before; }, 5000));
+    QTest::mouseClick(main.PlayButton(), Qt::LeftButton);
+    EXPECT_FALSE(main.IsPlaying());
+    EXPECT_FALSE(wizard.Preview().IsPlaying());
+
+    // From the last frame, Play starts over.
+    main.Slider()->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(wizard.Preview().GetCurrentFrame(), count - 1);
+    QTest::mouseClick(main.PlayButton(), Qt::LeftButton);
+    EXPECT_TRUE(wizard.Preview().IsPlaying());
+    EXPECT_LT(wizard.Preview().GetCurrentFrame(), 20);
+    QTest::mouseClick(main.PlayButton(), Qt::LeftButton);
+}
+
+TEST(Wizard, FormatPageSizesAndEngines) {
+    CScopedSettings settings;
+    CFakePrompts prompts;
+    CUserPrompts::CScope scope(prompts);
+    SetSettingInt(Settings::PAL.name, 1);
+    CDlgRenderMpgAvi page;
+    EXPECT_EQ(page.StandardList()->currentText(), "PAL");
+    EXPECT_EQ(page.DiscList()->currentText(), "DVD");
+    EXPECT_EQ(page.WidthField()->Value(), 720);
+    EXPECT_EQ(page.HeightField()->Value(), 576);
+    EXPECT_FALSE(page.WidthField()->isEnabled());
+    page.DiscList()->setCurrentIndex(2);
+    EXPECT_EQ(page.HeightField()->Value(), 288);
+    page.StandardList()->setCurrentIndex(0);
+    EXPECT_EQ(page.WidthField()->Value(), 352);
+    EXPECT_EQ(page.HeightField()->Value(), 240);
+    EXPECT_EQ(GetSetting(Settings::PAL), 0);
+
+    page.DiscList()->setCurrentIndex(3);
+    EXPECT_TRUE(page.WidthField()->isEnabled());
+    struct SCase {
+        int w, h, ew, eh;
+    };
+    for (SCase c : {SCase{1000, 703, 1000, 700}, SCase{150, 1500, 200, 1440}, SCase{1925, 199, 1920, 200}}) {
+        page.WidthField()->setText(QString::number(c.w));
+        page.WidthField()->Commit();
+        page.HeightField()->setText(QString::number(c.h));
+        page.HeightField()->Commit();
+        EXPECT_EQ(page.WidthField()->Value(), c.ew);
+        EXPECT_EQ(page.HeightField()->Value(), c.eh);
+    }
+    // Busy and back: the size fields come back only for a custom size.
+    page.EnableControls(false);
+    EXPECT_FALSE(page.WidthField()->isEnabled());
+    page.EnableControls(true);
+    EXPECT_TRUE(page.WidthField()->isEnabled());
+    page.DiscList()->setCurrentIndex(0);
+    page.EnableControls(false);
+    page.EnableControls(true);
+    EXPECT_FALSE(page.WidthField()->isEnabled());
+
+    // The engine asks the video source for the standard's frames at the
+    // aspect's pixel shape; an AVI path asks for its encoders first.
+    class CFormatProbe final : public IVideoSrc {
+    public:
+        int SetOutputFormat(const int size[2], double aspect, double rate, int, const SEffectRect*) override {
+            width = size[0];
+            height = size[1];
+            pixelAspect = aspect;
+            frameRate = rate;
+            return 1;
+        }
+        double GetFrameRate() override { return frameRate; }
+        void GetFrameSize(int* w, int* h) override { *w = width, *h = height; }
+        unsigned int GetFrameCount() override { return 1; }
+        const std::uint8_t* GetFrame(int, int*) override { return nullptr; }
+        int width = 0, height = 0;
+        double pixelAspect = 0, frameRate = 0;
+    } video;
+    SetSettingInt(Settings::AspRatio.name, 1);
+    std::string why;
+    EXPECT_NE(page.CreateEngine(&video, nullptr, "/tmp/x.mpeg", &why), nullptr) << why;
+    EXPECT_EQ(prompts.codecCalls, 0);
+    EXPECT_EQ(video.width, 720);
+    EXPECT_EQ(video.height, 480);
+    EXPECT_NEAR(video.pixelAspect, 1.1852, 1e-4);
+    EXPECT_DOUBLE_EQ(video.frameRate, 29.97);
+    EXPECT_NE(page.CreateEngine(&video, nullptr, "/tmp/x.AVI", &why), nullptr) << why;
+    EXPECT_EQ(prompts.codecCalls, 1);
+    prompts.codecsChosen = false;
+    why.clear();
+    EXPECT_EQ(page.CreateEngine(&video, nullptr, "/tmp/x.avi", &why), nullptr);
+    EXPECT_TRUE(why.empty());
+}
+
+TEST(Wizard, FolderTabPathsAndTheWebLink) {
+    CScopedSettings settings;
+    CFakePrompts prompts;
+    CUserPrompts::CScope scope(prompts);
+    EXPECT_EQ(CDlgTmplMainDir::JoinPath("/a/b", "t.avi"), "/a/b/t.avi");
+    EXPECT_EQ(CDlgTmplMainDir::JoinPath("/a/b/", "t.avi"), "/a/b/t.avi");
+    EXPECT_EQ(CDlgTmplMainDir::JoinPath("", "t.avi"), "t.avi");
+    EXPECT_EQ(CDlgTmplMainDir::JoinPath("/a", ""), "");
+    CDlgTmplMainDir folder;
+    folder.SetBaseName("");
+    EXPECT_EQ(folder.GetPath(), "");
+    folder.SetPath("/keep.avi");
+    prompts.saveFile = "/v/holiday";
+    QTest::mouseClick(folder.findChild<QPushButton*>(), Qt::LeftButton);
+    EXPECT_EQ(folder.GetPath(), "/v/holiday.avi");
+    prompts.saveFile = "/v/clip.AVI";
+    QTest::mouseClick(folder.findChild<QPushButton*>(), Qt::LeftButton);
+    EXPECT_EQ(folder.GetPath(), "/v/clip.AVI");
+    prompts.saveFile.clear();
+    QTest::mouseClick(folder.findChild<QPushButton*>(), Qt::LeftButton);
+    EXPECT_EQ(folder.GetPath(), "/v/clip.AVI");
+
+    SWizard wizard;
+    QTest::mouseClick(wizard.dialog->WebLink(), Qt::LeftButton);
+    ASSERT_EQ(prompts.opened.size(), 1u);
+    EXPECT_EQ(prompts.opened[0].toStdString(), CDlgTmpl2::HelpPage());
+    EXPECT_TRUE(std::filesystem::exists(CDlgTmpl2::HelpPage()));
+}
+
+TEST(Wizard, StartUpTitleAndAMissingTemplate) {
+    EXPECT_EQ(CZizeDivuApp::TitleFrom({"kelvclip"}), "Reelkit");
+    EXPECT_EQ(CZizeDivuApp::TitleFrom({"kelvclip", "My Show"}), "My Show");
+    EXPECT_EQ(CZizeDivuApp::TitleFrom({"kelvclip", "-x", "Mine"}), "Mine");
+    // Without tmpl.vez in the working folder the program ends at once,
+    // silently, with exit code 0; a broken one alike.
+    CTempDir dir;
+    std::string output;
+    const std::string run = "cd " + dir.Path() + " && QT_QPA_PLATFORM=offscreen timeout 20 " + KV_GUI + " 2>&1";
+    EXPECT_EQ(RunCommand(run, &output), 0) << output;
+    dir.WriteFile("tmpl.vez", "PK\x03\x04 not a zip");
+    EXPECT_EQ(RunCommand(run, &output), 0) << output;
+}
+
+// The whole way a user goes: the demo template, picture 1 replaced by his
+// own, a PAL DVD stream made by the real engine, read back with FFmpeg.
+TEST(WizardEndToEnd, ReplacedPictureReachesAPalDvdStream) {
+    CScopedSettings settings;
+    CDecoderProbeScope decoders;
+    CTempDir dir;
+    CFakePrompts prompts;
+    prompts.realMessages = true;
+    CUserPrompts::CScope scope(prompts);
+    const std::string magenta =
+        dir.WriteFile("magenta.png", PngBytes(Flat(800, 600, 220, 0, 220), false));
+    SWizard wizard;
+    CDlgTmpl2& dialog = *wizard.dialog;
+    prompts.files = {QString::fromStdString(magenta)};
+    wizard.Select({0});
+    QTest::mouseClick(wizard.Pictures().ReplaceButton(), Qt::LeftButton);
+    ASSERT_EQ(wizard.List().GetPicture(0), magenta);
+    wizard.Main().Tabs()->setCurrentIndex(1);
+    CDlgRenderMpgAvi& format = *wizard.Main().FormatPage();
+    format.StandardList()->setCurrentIndex(1);
+    format.DiscList()->setCurrentIndex(0);
+    if (kScreenshots)
+        Screenshot(dialog, "wizard-settings.png");
+    const std::string path = dir / "holiday.mpg";
+    wizard.Main().Tabs()->setCurrentIndex(2);
+    QLineEdit* field = wizard.Main().FolderTab()->PathField();
+    field->clear();
+    QTest::keyClicks(field, QString::fromStdString(path));
+
+    // The success question comes as a real message box: take its picture
+    // and answer No.
+    bool asked = false;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        asked = true;
+        EXPECT_EQ(box->windowTitle(), "Success");
+        Screenshot(*box, "wizard-success-question.png");
+        box->button(QMessageBox::No)->click();
+    });
+    answer.start(50);
+    QTest::mouseClick(dialog.FinishButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.isVisible(); }, 300000));
+    answer.stop();
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(prompts.opened.empty());
+
+    const SFileInfo info = Inspect(path);
+    ASSERT_TRUE(info.opened);
+    ASSERT_NE(info.Video(), nullptr);
+    EXPECT_EQ(info.Video()->width, 720);
+    EXPECT_EQ(info.Video()->height, 576);
+    EXPECT_NEAR(info.Video()->fps, 25.0, 0.01);
+    EXPECT_NE(info.Audio(), nullptr);
+    // Two seconds in, the first slide shows the user's picture above its captions.
+    CFfVideo video;
+    ASSERT_TRUE(video.Open(path));
+    int stride = 0;
+    const std::uint8_t* frame = video.GetFrame(50, false, stride);
+    ASSERT_NE(frame, nullptr);
+    const std::uint8_t* p = frame + std::ptrdiff_t(stride) * 60 + 4 * 360;
+    EXPECT_NEAR(p[0], 220, 40);
+    EXPECT_LT(p[1], 50);
+    EXPECT_NEAR(p[2], 220, 40);
+}
+
+TEST(WizardEndToEnd, AFolderThatDoesNotExistFailsNamingTheFileAndKeepsTheReplacements) {
+    CScopedSettings settings;
+    CTempDir dir;
+    CFakePrompts prompts;
+    CUserPrompts::CScope scope(prompts);
+    const std::string mine = dir.WriteFile("mine.png", PngBytes(Flat(80, 60, 0, 0, 200), false));
+    SWizard wizard;
+    prompts.files = {QString::fromStdString(mine)};
+    wizard.Select({2});
+    wizard.Pictures().Replace();
+    const std::string path = dir / "no/such/folder/out.mpg";
+    wizard.Main().FolderTab()->SetPath(path);
+    QTest::mouseClick(wizard.dialog->FinishButton(), Qt::LeftButton);
+    ASSERT_TRUE(wizard.WaitIdle());
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].icon, QMessageBox::Critical);
+    EXPECT_TRUE(prompts.messages[0].text.contains(QString::fromStdString(path)));
+    EXPECT_TRUE(wizard.dialog->isVisible());
+    EXPECT_EQ(wizard.List().GetPicture(2), mine);
+    EXPECT_EQ(wizard.tmpl.GetReplacement(wizard.tmpl.ListTemplatePictures(false)[2]), mine);
+}
+
+TEST(WizardEndToEnd, ClosingTheWindowMidEncodeLeavesAFilePlayersOpen) {
+    CScopedSettings settings;
+    CTempDir dir;
+    CFakePrompts prompts;
+    CUserPrompts::CScope scope(prompts);
+    SWizard wizard;
+    const std::string path = dir / "part.mpg";
+    wizard.Main().FolderTab()->SetPath(path);
+    QTest::mouseClick(wizard.dialog->FinishButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return wizard.dialog->ProgressBar()->value() >= 10; }, 60000));
+    wizard.dialog->close();
+    EXPECT_FALSE(wizard.dialog->isVisible());
+    EXPECT_FALSE(wizard.dialog->IsBusy());
+    EXPECT_TRUE(prompts.messages.empty());
+    const SFileInfo info = Inspect(path);
+    ASSERT_TRUE(info.opened);
+    ASSERT_NE(info.Video(), nullptr);
+    EXPECT_GT(info.Video()->frames, 25);
+    EXPECT_LT(info.Video()->frames, 41 * 25);
+}
