@@ -66,7 +66,17 @@ void CDlgTmplMain::SetTemplate(CProjTmpl* tmpl) {
     // "tmpl.vez" gives the base name "tmpl".
     m_folder->SetBaseName(
         tmpl ? std::filesystem::path(tmpl->GetPackagePath()).stem().string() : std::string());
-    LoadData();
+    m_loadOnShow = !isVisible();
+    if (!m_loadOnShow)
+        LoadData();
+}
+
+void CDlgTmplMain::showEvent(QShowEvent* event) {
+    CDlgRenderVidOut::showEvent(event);
+    if (m_loadOnShow) {
+        m_loadOnShow = false;
+        LoadData();
+    }
 }
 
 void CDlgTmplMain::LoadData() {

@@ -27,7 +27,9 @@ public:
     ~CDlgTmplMain() override;
 
     // The template (not owned): the Pictures tab lists its pictures, the
-    // Folder tab takes its name. Then LoadData shows it.
+    // Folder tab takes its name. Then LoadData shows it, at once when the
+    // page is on screen, else when it first shows: the preview is made at
+    // its size, which is known then.
     void SetTemplate(CProjTmpl* tmpl);
     // Builds the preview album from the template and shows it.
     void LoadData() override;
@@ -48,6 +50,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void OnPosition(int frame, int count);
@@ -68,4 +71,5 @@ private:
     CDlgTmplMainConf* m_settings;
     CDlgTmplMainDir* m_folder;
     bool m_playing = false;
+    bool m_loadOnShow = false;
 };

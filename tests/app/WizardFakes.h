@@ -33,8 +33,11 @@ public:
         return files;
     }
     QString SaveFile(QWidget*, const QString&, const QString&) override { return saveFile; }
-    bool ChooseAviCodecs(QWidget*, bool, std::string& video, std::string& audio) override {
+    bool ChooseAviCodecs(QWidget* parent, bool withAudio, std::string& video,
+                         std::string& audio) override {
         ++codecCalls;
+        if (realCodecChoice)
+            return CUserPrompts::ChooseAviCodecs(parent, withAudio, video, audio);
         video = videoCodec;
         audio = audioCodec;
         return codecsChosen;
@@ -53,6 +56,7 @@ public:
     int openCalls = 0;
     QString saveFile;
     bool codecsChosen = true;
+    bool realCodecChoice = false; // show the encoder dialog
     int codecCalls = 0;
     std::string videoCodec = "mpeg4", audioCodec = "mp2";
     std::vector<QString> opened;

@@ -68,8 +68,10 @@ struct SWizard {
         dialog->SetTemplate(&tmpl);
         dialog->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+        firstRenderSize = Preview().GetRenderSize();
         EXPECT_TRUE(QTest::qWaitFor([this] { return Settled(); }, 30000));
     }
+    QSize firstRenderSize; // the preview's picture size when the window showed
     ~SWizard() { dialog.reset(); }
 
     CDlgTmplMain& Main() const { return *dialog->MainPage(); }
@@ -144,6 +146,8 @@ TEST(Wizard, SheetAndPageLayoutFollowTheAspectSetting) {
         const int a = aspect == 1 ? 480 : 360;
         const QRect preview = wizard.Preview().geometry();
         EXPECT_EQ(preview.size(), QSize(a, 270));
+        // The album is loaded once, at the preview's size.
+        EXPECT_EQ(wizard.firstRenderSize, QSize(a, 270));
         EXPECT_EQ(preview.left(), (wizard.Main().width() - a) / 2);
         EXPECT_EQ(wizard.Main().Slider()->geometry(), QRect(preview.left() + 30, 289, a - 30, 20));
         EXPECT_EQ(wizard.Main().Tabs()->currentIndex(), 0);
@@ -659,4 +663,42 @@ TEST(WizardEndToEnd, ClosingTheWindowMidEncodeLeavesAFilePlayersOpen) {
     ASSERT_NE(info.Video(), nullptr);
     EXPECT_GT(info.Video()->frames, 25);
     EXPECT_LT(info.Video()->frames, 41 * 25);
+}
+
+// The default output is an AVI file: Finish asks for its encoders in a
+// dialog of its own, then makes the file at the Settings tab's size.
+TEST(WizardEndToEnd, TheDefaultAviFileAfterTheEncoderChoice) {
+    CScopedSettings settings;
+    CDecoderProbeScope decoders;
+    CTempDir dir;
+    SetSettingString(Settings::UpathProj.name, dir.Path());
+    CFakePrompts prompts;
+    prompts.realCodecChoice = true;
+    CUserPrompts::CScope scope(prompts);
+    SWizard wizard;
+    const std::string path = dir / "tmpl.avi";
+    EXPECT_EQ(wizard.Main().FolderTab()->GetPath(), path);
+    bool chose = false;
+    QTimer accept;
+    QObject::connect(&accept, &QTimer::timeout, [&] {
+        auto* choice = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!choice || choice == wizard.dialog.get())
+            return;
+        chose = true;
+        Screenshot(*choice, "wizard-avi-encoders.png");
+        choice->accept();
+    });
+    accept.start(50);
+    QTest::mouseClick(wizard.dialog->FinishButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !wizard.dialog->isVisible(); }, 300000));
+    accept.stop();
+    EXPECT_TRUE(chose);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].caption, "Success");
+    const SFileInfo info = Inspect(path);
+    ASSERT_TRUE(info.opened);
+    EXPECT_EQ(info.format, "avi");
+    ASSERT_NE(info.Video(), nullptr);
+    EXPECT_EQ(info.Video()->width, 720);
+    EXPECT_NE(info.Audio(), nullptr);
 }
