@@ -31,12 +31,16 @@ CDlgRenderVid::CDlgRenderVid(QSize size, QWidget* parent) : CDlgWizard(size, par
 
 CDlgRenderVid::~CDlgRenderVid() {
     // The job borrows the engine and the sources: end it before they go.
-    if (m_job) {
-        m_job->Cancel();
-        m_job->Join();
-    }
+    StopJob();
     m_job.reset();
     CloseAudio();
+}
+
+void CDlgRenderVid::StopJob() {
+    if (!m_job)
+        return;
+    m_job->Cancel();
+    m_job->Join();
 }
 
 void CDlgRenderVid::SetVideoSource(std::unique_ptr<IVideoSrc> video) { m_video = std::move(video); }
@@ -123,8 +127,7 @@ void CDlgRenderVid::OnCancel() {
 void CDlgRenderVid::closeEvent(QCloseEvent* event) {
     if (m_busy && m_job) {
         m_closeWhenIdle = true;
-        m_job->Cancel();
-        m_job->Join();
+        StopJob();
         PollJob();
         event->accept();
         return;

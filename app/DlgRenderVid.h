@@ -50,6 +50,9 @@ protected:
 
     // Checks the path, makes the engine and starts the encode.
     void Start();
+    // Cancels a running encode and waits for its worker; afterwards the
+    // sources may go.
+    void StopJob();
     // The busy state on or off: the output page, Back and Finish follow it;
     // the progress bar shows only while busy.
     virtual void SetBusy(bool busy);

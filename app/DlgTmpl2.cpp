@@ -45,7 +45,12 @@ CDlgTmpl2::CDlgTmpl2(const QString& title, QWidget* parent) : CDlgTmpl(parent), 
     connect(m_link, &CLinkLabel::Clicked, this, &CDlgTmpl2::OnWebLink);
 }
 
-CDlgTmpl2::~CDlgTmpl2() = default;
+CDlgTmpl2::~CDlgTmpl2() {
+    // The sources read the album, which goes first.
+    StopJob();
+    SetVideoSource(nullptr);
+    SetAudioSource(nullptr);
+}
 
 std::string CDlgTmpl2::HelpPage() { return GetProgramFolder() + "help/index.html"; }
 

@@ -56,8 +56,9 @@ CDlgTmplMain::CDlgTmplMain(QWidget* parent) : CDlgRenderVidOut(QString(), parent
 }
 
 CDlgTmplMain::~CDlgTmplMain() {
-    // The preview and the Pictures tab read the album and the template.
-    m_preview->Pause();
+    // The preview reads the album, which is destroyed before the children.
+    m_pictures->SetPreview(nullptr);
+    delete m_preview;
 }
 
 void CDlgTmplMain::SetTemplate(CProjTmpl* tmpl) {
