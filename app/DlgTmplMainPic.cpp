@@ -86,8 +86,10 @@ void CDlgTmplMainPic::Replace() {
     const std::vector<int> rows = SelectedRows();
     if (rows.empty())
         return;
+    // A remembered folder that is gone: the dialog starts where it likes.
     std::string folder;
-    GetUserFolder(kFolderPictures, folder, true);
+    if (!GetUserFolder(kFolderPictures, folder, true))
+        folder.clear();
     const QStringList files = CUserPrompts::Current().OpenFiles(
         this, QString::fromStdString(folder), PictureFilter());
     if (files.isEmpty())
