@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,30 @@ TEST(Motions, StartOnAAndEndOnBExactly) {
                 }
             }
         }
+    }
+}
+
+TEST(Motions, LayOutTheirGeometryInMemoryOrderOrRestoreTopDown) {
+    // Handed bottom-up, transitions that work in memory order draw the same
+    // bytes as top-down; those that restore top-down order draw the picture
+    // the same way up, so rows come out reversed in memory.
+    auto reversed = [](const STestPicture& p) {
+        STestPicture r(p.w, p.h);
+        for (int y = 0; y < p.h; ++y)
+            std::memcpy(r.At(0, y), p.At(0, p.h - 1 - y), std::size_t(p.w) * 4);
+        return r;
+    };
+    const STestPicture a = PictureA(64, 48), b = PictureB(64, 48);
+    for (const SCase& c : kMotions) {
+        const std::string name = c.name;
+        const bool topDown =
+            name == "DiagCells Plugin" || name == "FlipCells Plugin" || name == "FlyIn Plugin";
+        CTransitionRun run(TransitionIndex(c.name), 64, 48, 9);
+        const STestPicture up = run.Frame(3, a, b);
+        const STestPicture down = topDown ? reversed(run.Frame(3, reversed(a), reversed(b), true))
+                                          : run.Frame(3, a, b, true);
+        EXPECT_TRUE(down.SameColours(up)) << c.name;
+        EXPECT_FALSE(up.SameColours(reversed(up))) << c.name; // the frame has an up and a down
     }
 }
 
