@@ -1,8 +1,7 @@
 // What every strip, cell and card transition shares: it starts on A and ends
 // on B exactly, for every parameter value, frame count, size and buffer
 // orientation, and it stays inside the frame on sizes far below its strips
-// and cells. Also the exact scaling the drawings share.
-#include "plugins/transfx/ColumnWarp.h"
+// and cells. Also the exact scaling their drawings share.
 #include "plugins/transfx/ExactRatio.h"
 #include "tests/plugins/transfx/TransitionFixture.h"
 
@@ -150,37 +149,4 @@ TEST(ExactRatio, EqualsTheQuotientForFrameSizedOperands) {
             for (unsigned k = 0; k < 4000; ++k)
                 ASSERT_EQ(ratio(k), int(std::uint64_t(k) * num / den));
         }
-}
-
-TEST(ColumnWarp, ClipsColumnsToTheFrameAndTheBand) {
-    STestPicture src = PictureA(4, 4), dst(4, 4);
-    CColumnWarp warp;
-    ASSERT_TRUE(warp.Resize(4));
-    // Column 1 shows source column 3 over 8 rows from row −2: rows 0 … 3 take
-    // source rows ⌊(r + 2)·4/8⌋ = 1, 1, 2, 2. Column 2 is squeezed into rows
-    // 1 and 2. Columns outside or of no height are ignored.
-    warp.Set(1, src.bytes.data(), 16, 3, -2, 8, 4);
-    warp.Set(2, src.bytes.data(), 16, 0, 1, 2, 4);
-    warp.Set(4, src.bytes.data(), 16, 0, 0, 4, 4);
-    warp.Set(3, src.bytes.data(), 16, 0, 0, 0, 4);
-    warp.Draw(dst.bytes.data(), 16, 0, 3); // row 3 outside the band
-    EXPECT_EQ(dst.Colour(1, 0), src.Colour(3, 1));
-    EXPECT_EQ(dst.Colour(1, 2), src.Colour(3, 2));
-    EXPECT_EQ(dst.Colour(1, 3), (std::array<int, 3>{0, 0, 0}));
-    EXPECT_EQ(dst.Colour(2, 0), (std::array<int, 3>{0, 0, 0}));
-    EXPECT_EQ(dst.Colour(2, 1), src.Colour(0, 0));
-    EXPECT_EQ(dst.Colour(2, 2), src.Colour(0, 2));
-    EXPECT_EQ(dst.Colour(3, 0), (std::array<int, 3>{0, 0, 0}));
-    // A shade goes through its table and leaves the fourth byte alone.
-    std::uint8_t half[256];
-    FillShade(half, 0.5f);
-    EXPECT_EQ(half[255], 127);
-    warp.Clear();
-    warp.Set(0, src.bytes.data(), 16, 0, 0, 4, 4, half);
-    dst.At(0, 0)[3] = 9;
-    warp.Draw(dst.bytes.data(), 16, 0, 4);
-    EXPECT_EQ(dst.At(0, 0)[0], half[src.At(0, 0)[0]]);
-    EXPECT_EQ(dst.At(0, 3)[1], half[src.At(0, 3)[1]]);
-    EXPECT_EQ(dst.At(0, 0)[3], 9);
-    EXPECT_EQ(dst.Colour(1, 0), src.Colour(3, 1)); // cleared columns keep what they drew
 }
