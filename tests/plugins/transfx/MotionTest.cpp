@@ -111,8 +111,8 @@ TEST(Motions, StayInsideTinyOddAndUnevenFrames) {
 }
 
 TEST(Motions, ExtremeParameterValuesStayInside) {
-    // The smallest and largest strip and cell counts on a frame the largest
-    // counts do not divide.
+    // The smallest and largest strip and cell counts on frames the largest
+    // counts do not divide, and on the tiny ones.
     const std::vector<std::pair<const char*, std::vector<std::pair<const char*, int>>>> cases = {
         {"Blinds Plugin", {{"Blinds", 4}}},     {"Blinds Plugin", {{"Blinds", 16}}},
         {"DiagCells Plugin", {{"NumCells", 8}}}, {"DiagCells Plugin", {{"NumCells", 32}}},
@@ -121,7 +121,7 @@ TEST(Motions, ExtremeParameterValuesStayInside) {
         {"FlyCell Plugin", {{"Columns", 24}, {"Rows", 18}, {"Pattern", 255}}},
     };
     for (const auto& [name, params] : cases) {
-        for (auto [w, h] : {std::pair{101, 67}, std::pair{13, 11}}) {
+        for (auto [w, h] : {std::pair{101, 67}, std::pair{13, 11}, std::pair{1, 1}, std::pair{3, 2}}) {
             const STestPicture a = PictureA(w, h), b = PictureB(w, h);
             CTransitionRun run(TransitionIndex(name), w, h, 9);
             for (const auto& [key, value] : params)
