@@ -46,5 +46,16 @@ CTransition* MakeCircle(const STransitionInfo& info);
 CTransition* MakeWipe(const STransitionInfo& info);
 CTransition* MakeShutter(const STransitionInfo& info);
 CTransition* MakePolygon(const STransitionInfo& info);
+CTransition* MakeBlinds(const STransitionInfo& info);
+CTransition* MakeAccordion(const STransitionInfo& info);
+CTransition* MakeDiagCells(const STransitionInfo& info);
+CTransition* MakeFlipCells(const STransitionInfo& info);
+CTransition* MakeFlyCell(const STransitionInfo& info);
+CTransition* MakeConfetti(const STransitionInfo& info);
+CTransition* MakeDoor(const STransitionInfo& info);
+CTransition* MakeFlip(const STransitionInfo& info);
+CTransition* MakeFlyIn(const STransitionInfo& info);
+CTransition* MakeRotateIn(const STransitionInfo& info);
+CTransition* MakeSpin(const STransitionInfo& info);
 
 } // namespace transfx

@@ -62,12 +62,29 @@ protected:
     static std::uint8_t* RowOf(std::uint8_t* base, int stride, int y) {
         return base + std::ptrdiff_t(stride) * y;
     }
+    static const std::uint8_t* RowOf(const std::uint8_t* base, int stride, int y) {
+        return base + std::ptrdiff_t(stride) * y;
+    }
     // Runs time backwards and swaps the pictures, so that one drawing serves
     // both directions of a transition.
     void Reverse(int& frame, std::uint8_t*& a, int& as, std::uint8_t*& b, int& bs) const {
         frame = m_frameCount - 1 - frame;
         std::swap(a, b);
         std::swap(as, bs);
+    }
+
+    // Turns the three buffers, walked in memory order, into top-down order
+    // (the address of the last row, negated strides) for transitions whose
+    // geometry belongs to the picture rather than to memory.
+    void ToTopDown(std::uint8_t*& d, int& ds, std::uint8_t*& a, int& as, std::uint8_t*& b,
+                   int& bs) const {
+        const int last = m_height - 1;
+        d = RowOf(d, ds, last);
+        a = RowOf(a, as, last);
+        b = RowOf(b, bs, last);
+        ds = -ds;
+        as = -as;
+        bs = -bs;
     }
 
     int m_width = 0;

@@ -57,7 +57,12 @@ TEST(EffectsCommand, ListsTheBlendTransitionsWithTheirParameters) {
     EXPECT_EQ(texts, 27);
     EXPECT_EQ(names, (std::set<std::string>{"Fade Plugin", "Contrast Plugin", "Blur Plugin",
                                             "Speckle Plugin", "Zoom Plugin", "Circle Plugin",
-                                            "Wipe Plugin", "Shutter Plugin", "Polygon Plugin"}));
+                                            "Wipe Plugin", "Shutter Plugin", "Polygon Plugin",
+                                            "Blinds Plugin", "Accordion Plugin",
+                                            "DiagCells Plugin", "FlipCells Plugin",
+                                            "FlyCell Plugin", "Confetti Plugin", "Door Plugin",
+                                            "Flip Plugin", "FlyIn Plugin", "RotateIn Plugin",
+                                            "Spin Plugin"}));
     ASSERT_FALSE(list.empty());
     // Catalogue order: the cross-fade first, the fallback of unknown names.
     EXPECT_EQ(list[0]["name"], "Fade Plugin");

@@ -98,3 +98,19 @@ TEST(LongTransitions, ContrastBlurAndSpeckleAtTheirNamedFrames) {
     ExpectLikeShortRun(kSpeckle, {}, 40, 16, kLongest, 0, 4, 0);
     ExpectLikeShortRun(kSpeckle, {}, 40, 16, kLongest, kLongest - 1, 4, 3);
 }
+
+TEST(LongTransitions, StripCellAndCardTransitionsHalfWayAndAtTheEnd) {
+    // Their progress is i·side/(n − 1) or i/(n − 1) in reals, and their
+    // halves split at n/2, which is the middle frame here as it is frame 1 of
+    // three. (Fly Cell, Confetti and Spin scale their motion with n itself.)
+    const char* names[] = {"Blinds Plugin",    "Accordion Plugin", "DiagCells Plugin",
+                           "FlipCells Plugin", "Door Plugin",      "Flip Plugin",
+                           "FlyIn Plugin",     "RotateIn Plugin"};
+    for (const char* name : names) {
+        for (int direction : {0, 1}) {
+            const SParams params{{"Direction", direction}};
+            ExpectLikeShortRun(TransitionIndex(name), params, 40, 30, kLongest, kMiddle, 3, 1);
+            ExpectLikeShortRun(TransitionIndex(name), params, 40, 30, kLongest, kLongest - 1, 3, 2);
+        }
+    }
+}

@@ -51,6 +51,14 @@ int CPictureSrc::GetFrame(std::uint8_t** bits, int* stride) {
     return 1;
 }
 
+int TransitionIndex(const char* name) {
+    for (int i = 0; i < transfx::kTransitionCount; ++i)
+        if (std::strcmp(transfx::TransitionInfo(i)->name, name) == 0)
+            return i;
+    ADD_FAILURE() << "no transition " << name;
+    return -1;
+}
+
 CTransitionRun::CTransitionRun(int index, int w, int h, int frames) : w(w), h(h), frames(frames) {
     effect = transfx::CreateTransition(index);
     if (!effect) {
@@ -77,12 +85,13 @@ void CTransitionRun::Set(const char* key, int value) {
     ADD_FAILURE() << "no parameter " << key;
 }
 
-STestPicture CTransitionRun::Frame(int i, const STestPicture& a, const STestPicture& b) {
+STestPicture CTransitionRun::Frame(int i, const STestPicture& a, const STestPicture& b,
+                                   bool bottomUp) {
     STestPicture ca = a, cb = b, d(w, h);
-    CPictureSrc sa(ca, false), sb(cb, false);
+    CPictureSrc sa(ca, bottomUp), sb(cb, bottomUp);
     effect->SetSources(&sa, &sb);
     effect->Prepare();
-    EXPECT_EQ(effect->Render(i, d.bytes.data(), w * 4), 0);
+    EXPECT_EQ(effect->Render(i, d.bytes.data(), bottomUp ? -w * 4 : w * 4), 0);
     effect->SetSources(nullptr, nullptr);
     return d;
 }

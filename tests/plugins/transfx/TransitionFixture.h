@@ -51,6 +51,10 @@ private:
     bool m_available;
 };
 
+// The catalogue index of the transition with internal name `name`; fails the
+// test and gives −1 when there is none.
+int TransitionIndex(const char* name);
+
 // One transition of transfx set up as the host sets it up, rendering frames of
 // a given size and count from copies of two pictures (transitions may
 // overwrite their sources).
@@ -61,8 +65,9 @@ public:
 
     // Sets parameter `key` through the validation; fails the test if rejected.
     void Set(const char* key, int value);
-    // Frame i drawn into a cleared destination, both pictures fresh copies.
-    STestPicture Frame(int i, const STestPicture& a, const STestPicture& b);
+    // Frame i drawn into a cleared destination, both pictures fresh copies;
+    // bottomUp hands all three buffers over bottom-up, as the host does.
+    STestPicture Frame(int i, const STestPicture& a, const STestPicture& b, bool bottomUp = false);
 
     CTransition* effect = nullptr;
     int w, h, frames;

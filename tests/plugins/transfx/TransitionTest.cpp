@@ -18,7 +18,8 @@
 namespace {
 
 constexpr int kFade = 0, kWipe = 32;
-constexpr int kOffered[] = {0, 3, 5, 7, 19, 22, 24, 32, 34};
+// The blends, the strip and cell family and the card family.
+constexpr int kOffered[] = {0, 1, 2, 3, 5, 6, 7, 9, 10, 13, 14, 15, 16, 19, 21, 22, 24, 25, 32, 34};
 
 // Records what Render hands to RenderFrame.
 class CSpyTransition : public CTransition {
@@ -45,7 +46,7 @@ public:
 
 } // namespace
 
-TEST(TransfxCatalogue, OffersTheBlendFamilyAndNullForTheRest) {
+TEST(TransfxCatalogue, OffersTheBuiltFamiliesAndNullForTheRest) {
     std::set<std::string> names;
     for (int i = 0; i < transfx::kTransitionCount; ++i) {
         const transfx::STransitionInfo* info = transfx::TransitionInfo(i);
