@@ -29,6 +29,36 @@ std::vector<int> CArtRandom::Permutation(int count) {
 
 namespace {
 
+// One box blur along a line of count values, step apart, in place.
+void BlurLine(std::uint8_t* line, int count, std::ptrdiff_t step, int radius, std::vector<int>& copy) {
+    copy.resize(std::size_t(count));
+    for (int k = 0; k < count; ++k)
+        copy[std::size_t(k)] = line[k * step];
+    const int width = 2 * radius + 1;
+    int sum = 0;
+    for (int k = -radius; k <= radius; ++k)
+        sum += copy[std::size_t(std::clamp(k, 0, count - 1))];
+    for (int k = 0; k < count; ++k) {
+        line[k * step] = std::uint8_t((sum + width / 2) / width);
+        sum += copy[std::size_t(std::min(k + radius + 1, count - 1))] -
+               copy[std::size_t(std::max(k - radius, 0))];
+    }
+}
+
+} // namespace
+
+void BoxBlur(SGreyImage& image, int radius, int passes) {
+    std::vector<int> copy;
+    for (int pass = 0; pass < passes; ++pass) {
+        for (int y = 0; y < image.height; ++y)
+            BlurLine(&image.At(0, y), image.width, 1, radius, copy);
+        for (int x = 0; x < image.width; ++x)
+            BlurLine(&image.At(x, 0), image.height, image.width, radius, copy);
+    }
+}
+
+namespace {
+
 // A lattice point's value in [0, 1).
 double Lattice(int ix, int iy, std::uint32_t seed) {
     std::uint32_t h = std::uint32_t(ix) * 0x8da6b343u ^ std::uint32_t(iy) * 0xd8163841u ^

@@ -48,6 +48,10 @@ private:
     std::uint32_t m_state;
 };
 
+// Softens a picture: `passes` box blurs of the given radius across and down
+// (three passes come close to a Gaussian); edges repeat their last pixel.
+void BoxBlur(SGreyImage& image, int radius, int passes);
+
 // Smooth value noise in [0, 1] with a lattice of spacing 1; seed picks the lattice.
 double ValueNoise(double x, double y, std::uint32_t seed);
 // Octaves of value noise, each twice as fine and half as strong; in [0, 1].

@@ -108,11 +108,13 @@ double SoftHeart(double x, double y, double cx, double cy, double r) {
     return 220 * std::pow(std::min(s, 1.25) / 1.25, 1.3);
 }
 
-// One soft dark heart at the centre.
+// One soft dark heart at the centre. The blur smooths the creases that the
+// heart's cusps (the dip at the top, the tip below) draw through the levels.
 void DrawHeart(SGreyImage& img) {
     img.Fill([&](double x, double y) {
         return SoftHeart(x + 0.5, y + 0.5, img.width / 2.0, img.height / 2.0, 100);
     });
+    BoxBlur(img, 6, 3);
 }
 
 // Two soft dark hearts: a smaller one left of the centre, a larger one right of it.
@@ -121,6 +123,7 @@ void DrawHeart2(SGreyImage& img) {
         return std::min(SoftHeart(x + 0.5, y + 0.5, 120, 165, 58),
                         SoftHeart(x + 0.5, y + 0.5, 270, 140, 88));
     });
+    BoxBlur(img, 5, 3);
 }
 
 // Fine vertical streaks of speckle over a glow that is white at the top
