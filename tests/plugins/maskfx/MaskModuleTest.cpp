@@ -88,6 +88,8 @@ TEST(MaskModule, OffersTheShippedMasksThenTheFolderMasks) {
     std::vector<std::uint8_t> d(std::size_t(kW) * kH * 4);
     for (int index : {21, 22}) {
         auto* t = static_cast<ITransitionEffect*>(create(index));
+        int count = 0;
+        ASSERT_TRUE(t->GetParams(&count)[1].SetValue(0)); // Softness: hard edges
         t->SetSize(kW, kH);
         t->SetFrameCount(25);
         t->SetSources(&a, &b);
