@@ -102,10 +102,11 @@ def check(root):
                         target = unit_of(header)
                         if target == unit:
                             continue
-                        if target not in may and header not in PLUGIN_HEADERS.get(unit, []):
+                        granted = PLUGIN_HEADERS.get(unit, [])
+                        if target not in may and header not in granted:
                             problems.append(
                                 f"{path}:{line_no}: includes {header}, but {describe(unit)} may not "
-                                f"see {describe(target)} (it sees {', '.join(may) or 'only itself'})")
+                                f"see {describe(target)} (it sees {', '.join(may + granted) or 'only itself'})")
     return problems
 
 

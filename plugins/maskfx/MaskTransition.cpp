@@ -37,18 +37,22 @@ inline std::uint8_t BlendByte(int p, int q, const SLevelRule& rule) {
     return std::uint8_t(p + FloorDiv((q - p) * rule.num, rule));
 }
 
-// Draws the frame row by row in memory order, reading the scaled mask from
-// `mask` onwards in steps of Step (−1 walks it backwards). Without blends
-// every pixel is a copy of P or Q, chosen without a branch.
+// Draws the frame row by row in memory order. The scaled mask (W × H levels)
+// is read from its first byte onwards when Step is 1, from its last byte
+// backwards when Step is −1. Without blends every pixel is a copy of P or Q,
+// chosen without a branch.
 template <int Step, bool Blends>
 void DrawRows(const SLevelRule* rules, const std::uint8_t* mask, int width, int height,
               std::uint8_t* d, int ds, const std::uint8_t* p, int ps, const std::uint8_t* q, int qs) {
+    const std::size_t size = std::size_t(width) * std::size_t(height);
     for (int y = 0; y < height; ++y) {
         std::uint8_t* dr = d + std::ptrdiff_t(ds) * y;
         const std::uint8_t* pr = p + std::ptrdiff_t(ps) * y;
         const std::uint8_t* qr = q + std::ptrdiff_t(qs) * y;
-        for (int x = 0; x < width; ++x, mask += Step) {
-            const SLevelRule& rule = rules[*mask];
+        const std::size_t rowStart = std::size_t(y) * std::size_t(width);
+        const std::uint8_t* mr = Step > 0 ? mask + rowStart : mask + (size - 1 - rowStart);
+        for (int x = 0; x < width; ++x) {
+            const SLevelRule& rule = rules[mr[Step * x]];
             if constexpr (Blends) {
                 if (rule.kind == kBlend) {
                     for (int c = 0; c < 3; ++c)
@@ -206,7 +210,6 @@ int CMaskTransition::RenderFrame(int i, std::uint8_t* d, int ds, std::uint8_t* a
         else
             DrawRows<1, false>(rules, mask, w, h, d, ds, p, ps, q, qs);
     } else {
-        mask += m_scaled.size() - 1;
         if (blends)
             DrawRows<-1, true>(rules, mask, w, h, d, ds, p, ps, q, qs);
         else
