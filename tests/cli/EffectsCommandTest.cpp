@@ -42,8 +42,13 @@ TEST(EffectsCommand, ListsTheBlendTransitionsWithTheirParameters) {
     ASSERT_EQ(status, 0) << out;
     const auto list = nlohmann::json::parse(out);
     std::set<std::string> names;
-    int texts = 0;
+    int texts = 0, masks = 0;
     for (const auto& e : list) {
+        if (e["module"] == "maskfx.so") { // its own tests look into the mask transitions
+            EXPECT_EQ(e["kind"], "transition");
+            ++masks;
+            continue;
+        }
         if (e["module"] == "titlefx.so") {
             EXPECT_EQ(e["kind"], "text");
             EXPECT_TRUE(e["parameters"].empty());
@@ -55,6 +60,7 @@ TEST(EffectsCommand, ListsTheBlendTransitionsWithTheirParameters) {
         names.insert(e["name"].get<std::string>());
     }
     EXPECT_EQ(texts, 27);
+    EXPECT_EQ(masks, 21);
     EXPECT_EQ(names, (std::set<std::string>{"Fade Plugin", "Contrast Plugin", "Blur Plugin",
                                             "Speckle Plugin", "Zoom Plugin", "Circle Plugin",
                                             "Wipe Plugin", "Shutter Plugin", "Polygon Plugin",
