@@ -9,7 +9,7 @@ trap 'rm -rf "$work"' EXIT
 
 "$cli" info "$demo" > "$work/info.txt"
 grep -q "Pictures (10)" "$work/info.txt"
-grep -q '"Polygon Plugin"' "$work/info.txt"
+grep -q '"Door Plugin"' "$work/info.txt"
 "$cli" info "$demo" --json > "$work/info.json"
 python3 - "$work/info.json" <<'PY'
 import json, sys
