@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstring>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -202,4 +204,122 @@ TEST(Simulations, SameRequestsGiveTheSameFramesAndASeekBackRestarts) {
         const auto f = Sequence(r, {5, 2, 5}, a, b);
         EXPECT_TRUE(f[0].SameColours(f[2])) << name;
     }
+}
+
+namespace {
+
+STestPicture Mirrored(const STestPicture& p) {
+    STestPicture m(p.w, p.h);
+    for (int y = 0; y < p.h; ++y)
+        for (int x = 0; x < p.w; ++x)
+            std::memcpy(m.At(p.w - 1 - x, y), p.At(x, y), 4);
+    return m;
+}
+
+STestPicture Transposed(const STestPicture& p) {
+    STestPicture t(p.h, p.w);
+    for (int y = 0; y < p.h; ++y)
+        for (int x = 0; x < p.w; ++x)
+            std::memcpy(t.At(y, x), p.At(x, y), 4);
+    return t;
+}
+
+} // namespace
+
+TEST(Distortions, RightToLeftIsTheMirrorImage) {
+    // Spray, Image Peel and Expansion Morph draw "Right to Left" as the
+    // mirror of "Left to Right" over mirrored pictures, frame for frame.
+    const STestPicture a = Texture(90, 70), b = PictureB(90, 70);
+    for (const char* name : {"Spray Plugin", "Image Peel Plugin", "Expansion Morph Plugin"}) {
+        CTransitionRun left(TransitionIndex(name), 90, 70, 9), right(TransitionIndex(name), 90, 70, 9);
+        right.Set("Direction", 1);
+        for (int i : {2, 4, 6}) {
+            const STestPicture d = right.Frame(i, a, b);
+            EXPECT_TRUE(d.SameColours(Mirrored(left.Frame(i, Mirrored(a), Mirrored(b))))) << name << " " << i;
+            EXPECT_FALSE(d.SameColours(a)) << name << " " << i;
+        }
+    }
+}
+
+TEST(CubeFlip, TurnsAboutEitherAxisAlike) {
+    // On a square frame the vertical axis is the horizontal one transposed.
+    const STestPicture a = Texture(48, 48), b = PictureB(48, 48);
+    CTransitionRun rows(TransitionIndex("Cube Flip Plugin"), 48, 48, 12);
+    CTransitionRun columns(TransitionIndex("Cube Flip Plugin"), 48, 48, 12);
+    columns.Set("Direction", 2);
+    for (int i : {1, 4, 6, 8}) {
+        const STestPicture d = rows.Frame(i, a, b);
+        EXPECT_TRUE(Transposed(columns.Frame(i, Transposed(a), Transposed(b))).SameColours(d)) << i;
+    }
+    // i = 6 of 12 (h = 6): near length 48 − 36/5 = 41, far 48 − 72/5 = 34,
+    // c = 48 − 192/5 = 10 lines of A from row o = 144/5 = 28, and 38 lines
+    // of B from row 28 upwards; B's first line covers A's on row 28.
+    const STestPicture d = rows.Frame(6, a, b);
+    const std::array<int, 3> black{0, 0, 0};
+    EXPECT_EQ(d.Colour(3, 28), b.Colour(0, 47)); // 41 long from column 3
+    EXPECT_EQ(d.Colour(2, 28), black);
+    EXPECT_EQ(d.Colour(3, 29), a.Colour(0, 4));  // A's line 1·48/10
+    EXPECT_EQ(d.Colour(3, 27), b.Colour(0, 46)); // B's line 47 − 48/38
+    EXPECT_EQ(d.Colour(20, 38), black);          // below the outgoing face
+    // B's line 28 lies on row 0: 41 − 196/38 = 36 long from column 6,
+    // B's row 47 − 28·48/38 = 12.
+    EXPECT_EQ(d.Colour(6, 0), b.Colour(0, 12));
+    EXPECT_EQ(d.Colour(5, 0), black);
+}
+
+TEST(Smoke, DarkensOrLightensTheCrossFadeTowardItsLevel) {
+    const STestPicture a = PictureA(64, 48), b = PictureB(64, 48);
+    auto mean = [](const STestPicture& p) {
+        long long sum = 0;
+        for (std::uint8_t v : p.bytes)
+            sum += v;
+        return sum;
+    };
+    long long level[2];
+    for (int k = 0; k < 2; ++k) {
+        CTransitionRun run(TransitionIndex("Smoke Plugin"), 64, 48, 9);
+        run.Set("Brightness", k * 255);
+        level[k] = mean(run.Frame(4, a, b));
+    }
+    CTransitionRun fade(TransitionIndex("Fade Plugin"), 64, 48, 9);
+    const long long plain = mean(fade.Frame(4, a, b));
+    EXPECT_LT(level[0], plain);
+    EXPECT_GT(level[1], plain);
+}
+
+TEST(OldFilm, IsSepiaAtTheMiddleFrame) {
+    // n = 9, i = 4 = n/2: B, e = 0, an even frame, so sepia weight 1 and
+    // colour weight 0. (100, 150, 200) has v = 117.76883: blue
+    // trunc(v + 1.75), green trunc(v + 32.75), red trunc(v + 51.25). A jump
+    // moves a solid picture onto itself; a scratch blackens one column at most.
+    const STestPicture a = Solid(40, 30, 1, 2, 3), b = Solid(40, 30, 100, 150, 200);
+    CTransitionRun run(TransitionIndex("Old Film Plugin"), 40, 30, 9);
+    transfx::SeedRand(1);
+    const STestPicture d = run.Frame(4, a, b);
+    int sepia = 0;
+    for (int x = 1; x < 39; ++x)
+        sepia += d.Colour(x, 15) == std::array<int, 3>{119, 150, 169};
+    EXPECT_GE(sepia, 37);
+    // Frame 3 still shows the dark A, frame 5 B, each partly sepia (an odd
+    // frame, flicker 0.85: B's blue trunc(119.52·0.6375 + 100·0.2125) = 97).
+    EXPECT_LT(run.Frame(3, a, b).Colour(20, 15)[0], 10);
+    EXPECT_EQ(run.Frame(5, a, b).Colour(20, 15)[0], 97);
+}
+
+TEST(Bulge, TheLensMagnifiesTheCentreAndFadesByTheSquareOfTime) {
+    // 80 × 60, i = 2 of 5: t = 1/2, lens radius m = 40/8 = 5, weight
+    // trunc(255/4) = 63; the square is 80 high from row f = −10. Row 30 is
+    // the mirrored row of y = 39 (dy = −1). Column 40 is the mirror of
+    // x = 39 (dx = −1), s = 5/√1598: no offset, source (40, 30), mirrored to
+    // (39, 29). Column 32 (dx = −8): s = 5/√1535, offset trunc(−1.02) = −1,
+    // source (39, 30), mirrored to (39, 29) too: eight-fold magnification.
+    const STestPicture a = Texture(80, 60), b = PictureB(80, 60);
+    CTransitionRun run(TransitionIndex("Bulge Plugin"), 80, 60, 5);
+    const STestPicture d = run.Frame(2, a, b);
+    const auto pa = a.Colour(39, 29), pb = b.Colour(39, 29);
+    std::array<int, 3> expected{};
+    for (std::size_t c = 0; c < 3; ++c)
+        expected[c] = pa[c] + ((pb[c] - pa[c]) * 63 >> 8);
+    EXPECT_EQ(d.Colour(40, 30), expected);
+    EXPECT_EQ(d.Colour(32, 30), expected);
 }
