@@ -57,5 +57,20 @@ CTransition* MakeFlip(const STransitionInfo& info);
 CTransition* MakeFlyIn(const STransitionInfo& info);
 CTransition* MakeRotateIn(const STransitionInfo& info);
 CTransition* MakeSpin(const STransitionInfo& info);
+CTransition* MakeBulge(const STransitionInfo& info);
+CTransition* MakeRipples(const STransitionInfo& info);
+CTransition* MakeTrampoline(const STransitionInfo& info);
+CTransition* MakeSwirl(const STransitionInfo& info);
+CTransition* MakeTwist(const STransitionInfo& info);
+CTransition* MakeWarp(const STransitionInfo& info);
+CTransition* MakeWater(const STransitionInfo& info);
+CTransition* MakeWobble(const STransitionInfo& info);
+CTransition* MakeExpansionMorph(const STransitionInfo& info);
+CTransition* MakeFireRing(const STransitionInfo& info);
+CTransition* MakeSmoke(const STransitionInfo& info);
+CTransition* MakeOldFilm(const STransitionInfo& info);
+CTransition* MakeSpray(const STransitionInfo& info);
+CTransition* MakeImagePeel(const STransitionInfo& info);
+CTransition* MakeCubeFlip(const STransitionInfo& info);
 
 } // namespace transfx

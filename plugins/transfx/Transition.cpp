@@ -1,6 +1,7 @@
 #include "plugins/transfx/Transition.h"
 
 #include "effects/api/EffectName.h"
+#include "imgcore/CPU.h"
 #include "plugins/transfx/Strings.h"
 
 #include <algorithm>
@@ -113,4 +114,15 @@ int CTransition::Render(int frame, std::uint8_t* dst, int stride) {
         flipped = 1;
     }
     return RenderFrame(frame, dst, stride, a, as, b, bs, flipped);
+}
+
+bool CTransition::CopyEnd(int i, std::uint8_t* d, int ds, const std::uint8_t* a, int as,
+                          const std::uint8_t* b, int bs) const {
+    if (i != 0 && i != m_frameCount - 1)
+        return false;
+    if (i == 0)
+        CCPU::ippiCopy_8u_C4R(a, as, d, ds, {m_width, m_height});
+    else
+        CCPU::ippiCopy_8u_C4R(b, bs, d, ds, {m_width, m_height});
+    return true;
 }

@@ -73,6 +73,14 @@ protected:
         std::swap(as, bs);
     }
 
+    // Copies A at the first frame and B at the last and says whether it did.
+    // The host relies on frame 0 showing the outgoing picture and frame n − 1
+    // the incoming one exactly; drawings that only approach them (a weight
+    // that stops at 255, a ring, a curl or a ripple still on screen) end on
+    // the pictures this way, after any simulation has taken its step.
+    bool CopyEnd(int i, std::uint8_t* d, int ds, const std::uint8_t* a, int as,
+                 const std::uint8_t* b, int bs) const;
+
     // Turns the three buffers, walked in memory order, into top-down order
     // (the address of the last row, negated strides) for transitions whose
     // geometry belongs to the picture rather than to memory.

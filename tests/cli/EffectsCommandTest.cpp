@@ -68,7 +68,14 @@ TEST(EffectsCommand, ListsTheBlendTransitionsWithTheirParameters) {
                                             "DiagCells Plugin", "FlipCells Plugin",
                                             "FlyCell Plugin", "Confetti Plugin", "Door Plugin",
                                             "Flip Plugin", "FlyIn Plugin", "RotateIn Plugin",
-                                            "Spin Plugin"}));
+                                            "Spin Plugin", "Bulge Plugin", "Ripples Plugin",
+                                            "Trampoline Plugin", "Swirl Morph Plugin",
+                                            "Twist Plugin", "Warp Plugin", "Water Plugin",
+                                            "Wobble Plugin", "Expansion Morph Plugin",
+                                            "FireRing Plugin", "Smoke Plugin",
+                                            "Old Film Plugin", "Spray Plugin",
+                                            "Image Peel Plugin", "Cube Flip Plugin"}));
+    EXPECT_EQ(names.size(), 35u);
     ASSERT_FALSE(list.empty());
     // Catalogue order: the cross-fade first, the fallback of unknown names.
     EXPECT_EQ(list[0]["name"], "Fade Plugin");

@@ -18,8 +18,9 @@
 namespace {
 
 constexpr int kFade = 0, kWipe = 32;
-// The blends, the strip and cell family and the card family.
-constexpr int kOffered[] = {0, 1, 2, 3, 5, 6, 7, 9, 10, 13, 14, 15, 16, 19, 21, 22, 24, 25, 32, 34};
+// Every transition of the catalogue is offered.
+constexpr int kOffered[] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17,
+                            18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34};
 
 // Records what Render hands to RenderFrame.
 class CSpyTransition : public CTransition {
@@ -46,7 +47,7 @@ public:
 
 } // namespace
 
-TEST(TransfxCatalogue, OffersTheBuiltFamiliesAndNullForTheRest) {
+TEST(TransfxCatalogue, OffersAllThirtyFiveTransitions) {
     std::set<std::string> names;
     for (int i = 0; i < transfx::kTransitionCount; ++i) {
         const transfx::STransitionInfo* info = transfx::TransitionInfo(i);
