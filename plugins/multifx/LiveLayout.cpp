@@ -56,9 +56,12 @@ int CLiveLayout::Render(int frame, std::uint8_t* dst, int stride) {
 
 void CLiveLayout::DrawPicture(int i, const SPlacement& at) {
     ImultifxiSrc* source = m_sources[std::size_t(i)];
-    if (!source || at.opacity <= 0)
+    if (!source)
         return;
     source->SetTransform(at.scale, at.scale, at.x, at.y, at.rotation, at.opacity);
+    // A picture faded out entirely costs no warp.
+    if (at.opacity <= 0)
+        return;
     std::uint8_t* bits = nullptr;
     int layerStride = 0;
     SEffectRect rect{0, 0, 0, 0};
