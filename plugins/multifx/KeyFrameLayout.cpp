@@ -51,7 +51,7 @@ SKeyFrameRecord* CKeyFrameLayout::MakeKeyFrames(int picture, int pictures, int* 
     return m_keys.empty() ? nullptr : m_keys.data();
 }
 
-CEffectSetting* CKeyFrameLayout::GetParamsFor(int pictures, int* count) {
+CEffectSetting* CKeyFrameLayout::GetParamsFor(int pictures, int* count) try {
     if (count)
         *count = pictures;
     if (pictures <= 0)
@@ -66,8 +66,22 @@ CEffectSetting* CKeyFrameLayout::GetParamsFor(int pictures, int* count) {
     }
     for (int i = 0; i < pictures; ++i) {
         int k = 0;
-        SKeyFrameRecord* keys = MakeKeyFrames(i, pictures, &k);
-        if (k > 0 && !params[i].SetLayouts("KeyFrames", "Key Frames", keys, k)) {
+        SKeyFrameRecord* made = MakeKeyFrames(i, pictures, &k);
+        // The host's tracks show a picture untransformed (full frame, opaque)
+        // outside the range of its key-frames, so a picture that arrives
+        // later, or leaves before the end, waits and stays where its first
+        // and last key-frames put it.
+        std::vector<SKeyFrameRecord> keys(made, made + k);
+        if (k > 0 && keys.front().time > 0) {
+            keys.insert(keys.begin(), keys.front());
+            keys.front().time = 0;
+        }
+        if (k > 0 && keys.back().time < 1) {
+            keys.push_back(keys.back());
+            keys.back().time = 1;
+        }
+        k = int(keys.size());
+        if (k > 0 && !params[i].SetLayouts("KeyFrames", "Key Frames", keys.data(), k)) {
             if (count)
                 *count = 0;
             return nullptr;
@@ -78,4 +92,8 @@ CEffectSetting* CKeyFrameLayout::GetParamsFor(int pictures, int* count) {
     m_cached = std::move(params);
     m_cachedCount = pictures;
     return m_cached.get();
+} catch (const std::bad_alloc&) {
+    if (count)
+        *count = 0;
+    return nullptr;
 }

@@ -22,8 +22,10 @@ public:
     // The cached descriptors for the number of sources.
     CEffectSetting* GetParams(int* count) override;
     int Render(int, std::uint8_t*, int) override { return 0; }
-    // One descriptor of kind 3 per picture; the array stays cached until
-    // another picture count is asked for. Null with count n when n ≤ 0.
+    // One descriptor of kind 3 per picture, its key-frames from time 0 to 1
+    // (the first and last of MakeKeyFrames held to the slide's ends); the
+    // array stays cached until another picture count is asked for. Null with
+    // count n when n ≤ 0.
     CEffectSetting* GetParamsFor(int pictures, int* count) override;
     // The key-frames of picture a of n, in memory this object owns until the
     // next call; null with count 0 when a or n is out of range.

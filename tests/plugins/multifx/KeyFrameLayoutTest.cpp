@@ -101,6 +101,9 @@ TEST(KeyFrameLayoutTest, EveryLayoutGivesOrderedTimesForAnyCount) {
                 const SKeyFrameRecord* keys = params[a].Layouts();
                 ASSERT_GE(params[a].count, 2);
                 EXPECT_STREQ(params[a].key, "KeyFrames");
+                // The host plays them from the start of the slide to its end.
+                EXPECT_EQ(keys[0].time, 0.0);
+                EXPECT_EQ(keys[params[a].count - 1].time, 1.0);
                 for (int k = 0; k < params[a].count; ++k) {
                     EXPECT_GE(keys[k].time, 0.0) << i << " " << a << "/" << n;
                     EXPECT_LE(keys[k].time, 1.0 + 1e-9) << i << " " << a << "/" << n;
