@@ -1,5 +1,5 @@
 // Card Spread: the pictures fade in one after the other into a fan, like a
-// hand of cards, the first on the right.
+// hand of cards, the first on the left.
 #include "plugins/multifx/CardSpread.h"
 
 #include "plugins/multifx/Layouts.h"
