@@ -66,13 +66,16 @@ void Run(const char* title, CAlbum& album) {
                 source.Director()->LoadWaits());
 }
 
-// The key-frames a key-frame layout gives four pictures, as the pictures' own.
+// The key-frames a key-frame layout hands the host for four pictures, as
+// the pictures' own.
 std::vector<std::vector<CKeyFrame>> KeysOf(int index) {
     CLayout* layout = CMultiCatalogue::Create(index);
     std::vector<std::vector<CKeyFrame>> keys(kPictures);
-    for (int a = 0; a < kPictures; ++a) {
-        int count = 0;
-        const SKeyFrameRecord* r = layout->MakeKeyFrames(a, kPictures, &count);
+    int pictures = 0;
+    const CEffectSetting* params = layout->GetParamsFor(kPictures, &pictures);
+    for (int a = 0; a < pictures; ++a) {
+        int count = params[a].count;
+        const SKeyFrameRecord* r = params[a].Layouts();
         for (int k = 0; k < count; ++k) {
             CKeyFrame key;
             key.m_time = r[k].time;
