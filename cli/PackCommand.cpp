@@ -2,6 +2,8 @@
 #include "cli/CliCommands.h"
 
 #include "base/InputFile.h"
+#include "effects/EffectMgr.h"
+#include "effects/api/EffectInterface.h"
 #include "media/AnyPicDecoder.h"
 #include "media/Bmp.h"
 #include "media/TextException.h"
@@ -12,6 +14,7 @@
 #include "project/MediaProbe.h"
 #include "project/Paths.h"
 #include "project/ProjTmpl.h"
+#include "project/Slide.h"
 #include "project/TemplateWriter.h"
 
 #include <CLI/CLI.hpp>
@@ -57,6 +60,52 @@ std::string CannotDecode(const std::string& file) {
     return {};
 }
 
+// Why a slide's multi-picture layout cannot be played, or empty when its name
+// is in the catalogue and every stored setting is one of the layout's
+// parameters with a value it accepts.
+std::string CheckLayout(const CSlide& slide, CEffectMgr& catalogue) {
+    if (slide.m_layoutName.empty())
+        return {};
+    CEffect* layout = catalogue.Find(kEffectMulti, slide.m_layoutName);
+    if (!layout) {
+        std::string known;
+        for (int i = 0; CEffect* e = catalogue.Nth(kEffectMulti, i); ++i)
+            known += (known.empty() ? "" : ", ") + e->GetName();
+        return "unknown layout \"" + slide.m_layoutName + "\" (" +
+               (known.empty() ? std::string("the plug-in folder offers no layouts")
+                              : "known: " + known) +
+               ")";
+    }
+    int count = 0;
+    CEffectSetting* params = layout->GetParams(&count);
+    for (const SEffectValue& stored : slide.m_layoutValues) {
+        const CEffectSetting* match = nullptr;
+        for (int i = 0; i < count && !match; ++i)
+            if (params[i].kind != CEffectSetting::kLayouts && stored.m_key == params[i].key)
+                match = &params[i];
+        std::string where = "layout \"" + layout->GetName() + "\" ";
+        if (!match) {
+            std::string keys;
+            for (int i = 0; i < count; ++i)
+                if (params[i].kind != CEffectSetting::kLayouts)
+                    keys += (keys.empty() ? "" : ", ") + std::string(params[i].key);
+            return where + "has no setting \"" + stored.m_key + "\" (" +
+                   (keys.empty() ? std::string("it takes none") : "it takes " + keys) + ")";
+        }
+        // Checked on a copy: the catalogue's own descriptor keeps its value.
+        CEffectSetting probe(*match);
+        if (!probe.SetValue(stored.m_value)) {
+            std::string range = match->kind == CEffectSetting::kRange
+                                    ? std::to_string(match->RangeMin()) + " to " +
+                                          std::to_string(match->RangeMax())
+                                    : "0 to " + std::to_string(match->count - 1);
+            return where + "setting \"" + stored.m_key + "\" cannot be " +
+                   std::to_string(stored.m_value) + " (it takes " + range + ")";
+        }
+    }
+    return {};
+}
+
 void Pack(const SPackOptions& options) {
     nlohmann::ordered_json json;
     try {
@@ -88,6 +137,14 @@ void Pack(const SPackOptions& options) {
     std::string why;
     if (!album->CheckTimes(why))
         CliFail(options.albumPath + ": " + why);
+    CEffectMgr& catalogue = CEffectMgr::Global();
+    catalogue.Scan();
+    for (int i = 0; i < album->GetSlideCount(); ++i) {
+        const CSlide* slide = album->GetSlide(i);
+        why = slide ? CheckLayout(*slide, catalogue) : std::string();
+        if (!why.empty())
+            CliFail(options.albumPath + ": slide " + std::to_string(i + 1) + ": " + why);
+    }
 
     std::vector<std::string> files;
     project.ListFiles(files);

@@ -42,11 +42,16 @@ TEST(EffectsCommand, ListsTheBlendTransitionsWithTheirParameters) {
     ASSERT_EQ(status, 0) << out;
     const auto list = nlohmann::json::parse(out);
     std::set<std::string> names;
-    int texts = 0, masks = 0;
+    int texts = 0, masks = 0, layouts = 0;
     for (const auto& e : list) {
         if (e["module"] == "maskfx.so") { // its own tests look into the mask transitions
             EXPECT_EQ(e["kind"], "transition");
             ++masks;
+            continue;
+        }
+        if (e["module"] == "multifx.so") { // its own tests look into the layouts
+            EXPECT_EQ(e["kind"], "multi-picture");
+            ++layouts;
             continue;
         }
         if (e["module"] == "titlefx.so") {
@@ -61,6 +66,7 @@ TEST(EffectsCommand, ListsTheBlendTransitionsWithTheirParameters) {
     }
     EXPECT_EQ(texts, 27);
     EXPECT_EQ(masks, 21);
+    EXPECT_EQ(layouts, 22);
     EXPECT_EQ(names, (std::set<std::string>{"Fade Plugin", "Contrast Plugin", "Blur Plugin",
                                             "Speckle Plugin", "Zoom Plugin", "Circle Plugin",
                                             "Wipe Plugin", "Shutter Plugin", "Polygon Plugin",

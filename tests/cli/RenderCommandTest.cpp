@@ -89,11 +89,11 @@ TEST(RenderCommand, TheDemoBecomesAPalDvdStream) {
     EXPECT_EQ(s.width, 720);
     EXPECT_EQ(s.height, 576);
     EXPECT_DOUBLE_EQ(s.frameRate, 25.0);
-    EXPECT_EQ(s.videoFrames, 1038); // 41.5 s at 25 frames per second
+    EXPECT_EQ(s.videoFrames, 1413); // 56.5 s at 25 frames per second
     EXPECT_EQ(s.audioCodec, "mp2");
     EXPECT_EQ(s.sampleRate, 48000);
     EXPECT_EQ(s.channels, 2);
-    EXPECT_NEAR(s.audioSeconds, 41.52, 0.05);
+    EXPECT_NEAR(s.audioSeconds, 56.52, 0.05);
 }
 
 TEST(RenderCommand, CtrlCCancelsAndLeavesAFilePlayersOpen) {
@@ -117,7 +117,7 @@ TEST(RenderCommand, CtrlCCancelsAndLeavesAFilePlayersOpen) {
     SStreams s = Probe(out);
     ASSERT_TRUE(s.opened);
     EXPECT_GT(s.videoFrames, 0);
-    EXPECT_LT(s.videoFrames, 1038);
+    EXPECT_LT(s.videoFrames, 1413);
 }
 
 TEST(RenderCommand, BadOutputsAndArgumentsAreRefusedClearly) {

@@ -15,8 +15,8 @@ python3 - "$work/info.json" <<'PY'
 import json, sys
 info = json.load(open(sys.argv[1]))
 assert len(info["pictures"]) == 10, info["pictures"]
-assert abs(info["duration"] - 41.5) < 1e-9, info["duration"]
-assert len(info["slides"]) == 8 and info["slides"][1]["start"] == 5.0
+assert abs(info["duration"] - 56.5) < 1e-9, info["duration"]
+assert len(info["slides"]) == 11 and info["slides"][1]["start"] == 5.0
 assert any(s["file"].endswith("music.wav") for s in info["sounds"])
 PY
 
@@ -38,7 +38,7 @@ for name in sys.argv[1:]:
 PY
 ! cmp -s "$work/a.png" "$work/b.png"
 "$cli" frames "$demo" --size 96x72 --every 100 -o "$work/frames" > /dev/null
-[ "$(ls "$work/frames" | wc -l)" = 11 ]
+[ "$(ls "$work/frames" | wc -l)" = 15 ]
 
 # Bad input: a clear one-line message naming the file, and a failure status.
 expect_failure() {

@@ -1,0 +1,114 @@
+// Multi-picture layouts through the render engine: a slide of four 4000 x
+// 3000 JPEG photos (those of the reference album), 720 x 576 at 25 frames per
+// second through CAlbumFrameSrc::GetFrame, as an encode draws it. Each live
+// layout of the module is timed after the slide's loads; a key-frame layout
+// is timed beside the same key-frames written into the pictures by hand.
+//
+//   build/bin/bench_layouts [photo folder]   (default $TMPDIR/kelvclip-bench-photos)
+#include "bench/ReferenceAlbum.h"
+#include "encode/AlbumFrameSrc.h"
+#include "plugins/multifx/Layout.h"
+#include "plugins/multifx/MultiCatalogue.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+constexpr int kPictures = 4;
+
+// One slide of 8 s with the four photos; with a layout name the layout
+// places them, otherwise keys (when given) are written into the pictures.
+void BuildSlide(CAlbum& album, const std::string& folder, const std::string& layout,
+                const std::vector<std::vector<CKeyFrame>>* keys) {
+    album.m_transitionName = "Fade Plugin";
+    album.m_transitionLength = 0;
+    CSlide slide;
+    slide.m_displayTime = 8;
+    slide.m_transitionLength = 0;
+    slide.m_layoutName = layout;
+    for (int i = 0; i < kPictures; ++i) {
+        CImage image(ReferenceAlbum::MakePhoto(folder, i));
+        if (keys) {
+            image.ClearKeyFrames();
+            for (const CKeyFrame& k : (*keys)[std::size_t(i)])
+                image.AddKeyFrame(k);
+        }
+        slide.AddItem(image);
+    }
+    album.AddSlide(slide);
+}
+
+void Run(const char* title, CAlbum& album) {
+    CAlbumFrameSrc source(false);
+    source.SetAlbum(&album, nullptr);
+    const int size[2] = {720, 576};
+    auto t0 = std::chrono::steady_clock::now();
+    if (!source.SetOutputFormat(size, 16.0 / 15.0, 25, 1, nullptr)) {
+        std::fprintf(stderr, "the album cannot be loaded\n");
+        std::exit(1);
+    }
+    auto t1 = std::chrono::steady_clock::now();
+    const int frames = int(source.GetFrameCount());
+    int stride = 0;
+    for (int f = 0; f < frames; ++f)
+        if (!source.GetFrame(f, &stride)) {
+            std::fprintf(stderr, "frame %d failed\n", f);
+            std::exit(1);
+        }
+    auto t2 = std::chrono::steady_clock::now();
+    double load = std::chrono::duration<double>(t1 - t0).count();
+    double render = std::chrono::duration<double>(t2 - t1).count();
+    std::printf("%-38s %4d frames  %7.1f fps  (%.2f ms/frame; loads %.0f ms; waits %d)\n", title,
+                frames, frames / render, 1000 * render / frames, 1000 * load,
+                source.Director()->LoadWaits());
+}
+
+// The key-frames a key-frame layout hands the host for four pictures, as
+// the pictures' own.
+std::vector<std::vector<CKeyFrame>> KeysOf(int index) {
+    CLayout* layout = CMultiCatalogue::Create(index);
+    std::vector<std::vector<CKeyFrame>> keys(kPictures);
+    int pictures = 0;
+    const CEffectSetting* params = layout->GetParamsFor(kPictures, &pictures);
+    for (int a = 0; a < pictures; ++a) {
+        int count = params[a].count;
+        const SKeyFrameRecord* r = params[a].Layouts();
+        for (int k = 0; k < count; ++k) {
+            CKeyFrame key;
+            key.m_time = r[k].time;
+            key.m_x = r[k].x;
+            key.m_y = r[k].y;
+            key.m_scale = r[k].scale;
+            key.m_opacity = r[k].opacity;
+            key.m_rotation = r[k].rotation;
+            keys[std::size_t(a)].push_back(key);
+        }
+    }
+    layout->Destroy();
+    return keys;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::string folder = ReferenceAlbum::PhotoFolder(argc > 1 ? argv[1] : nullptr);
+    std::printf("one slide of %d photos of 4000x3000, 720x576 at 25 fps\n", kPictures);
+    for (int i = CMultiCatalogue::kFirstLive; i < CMultiCatalogue::kCount; ++i) {
+        CAlbum album;
+        BuildSlide(album, folder, CMultiCatalogue::Name(i), nullptr);
+        Run((std::string("live: ") + CMultiCatalogue::Name(i)).c_str(), album);
+    }
+    for (int i : {0, 3, 16}) {
+        CAlbum byLayout;
+        BuildSlide(byLayout, folder, CMultiCatalogue::Name(i), nullptr);
+        Run((std::string("key-frames: ") + CMultiCatalogue::Name(i)).c_str(), byLayout);
+        std::vector<std::vector<CKeyFrame>> keys = KeysOf(i);
+        CAlbum byHand;
+        BuildSlide(byHand, folder, "", &keys);
+        Run("  the same placed by hand", byHand);
+    }
+    return 0;
+}

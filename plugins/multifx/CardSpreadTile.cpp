@@ -1,0 +1,34 @@
+// Card Spread and Tile: a tilted pile at the centre opens into a fan and then
+// settles into a grid.
+#include "plugins/multifx/CardSpread.h"
+#include "plugins/multifx/Layouts.h"
+
+#include <new>
+
+namespace {
+
+class CCardSpreadTile final : public CKeyFrameLayout {
+public:
+    using CKeyFrameLayout::CKeyFrameLayout;
+
+protected:
+    void Generate(int a, int n, CCrtRandom& random,
+                  std::vector<SKeyFrameRecord>& keys) const override {
+        SPlacement pile;
+        pile.scale = 0.5;
+        pile.rotation = placement::RandomTilt(random);
+        keys.push_back(Key(pile, 0.0));
+        SPlacement fan = placement::FanSlot(CCardSpread::FanAngle(a, n), 0.5);
+        keys.push_back(Key(fan, 0.25));
+        keys.push_back(Key(fan, 0.5));
+        SPlacement cell = placement::GridCell(a, n);
+        keys.push_back(Key(cell, 0.75));
+        keys.push_back(Key(cell, 1.0));
+    }
+};
+
+} // namespace
+
+CLayout* multifx::NewCardSpreadTile(int index, int nameId) {
+    return new (std::nothrow) CCardSpreadTile("Card Spread and Tile", index, nameId);
+}

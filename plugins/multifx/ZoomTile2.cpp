@@ -1,0 +1,54 @@
+// Zoom Tile2: all pictures lie in a grid; each in turn leaves its cell for the
+// centre at three quarters of the frame, stays, and goes back, while the
+// others dim when the background fade is on.
+#include "plugins/multifx/Layouts.h"
+#include "plugins/multifx/LiveLayout.h"
+#include "plugins/multifx/Strings.h"
+
+#include <new>
+
+namespace {
+
+class CZoomTile2 final : public CLiveLayout {
+public:
+    explicit CZoomTile2(int nameId) : CLiveLayout("Zoom Tile2", nameId, 2, 30) {
+        const int choices[2] = {multifx::kStrNo, multifx::kStrYes};
+        SetChoice(0, "BkgFade", multifx::kStrBackgroundFade, 0, choices, 2);
+    }
+
+protected:
+    void Draw(int f, int F) override {
+        int n = GetSourceCount();
+        SSlot slot = SlotOf(f, F, n);
+        if (slot.past) {
+            for (int i = 0; i < n; ++i)
+                DrawPicture(i, placement::GridCell(i, n));
+            return;
+        }
+        int L = slot.length, j = slot.current, t = slot.t;
+        int E = int(L / 3.0);
+        // How far the current picture is out of its cell: up in the first E
+        // frames, down in the last E.
+        double u = 1.0;
+        if (E > 0 && t < E)
+            u = double(t) / E;
+        else if (E > 0 && t >= L - E)
+            u = double(L - t) / E;
+        double G = Param(0) == 1 ? 0.5 : 1.0;
+        double g = 1 + (G - 1) * u;
+        for (int i = 0; i < n; ++i) {
+            if (i == j)
+                continue;
+            SPlacement cell = placement::GridCell(i, n);
+            cell.opacity = g;
+            DrawPicture(i, cell);
+        }
+        SPlacement centre;
+        centre.scale = 0.75;
+        DrawPicture(j, placement::Blend(placement::GridCell(j, n), centre, u));
+    }
+};
+
+} // namespace
+
+CLayout* multifx::NewZoomTile2(int nameId) { return new (std::nothrow) CZoomTile2(nameId); }
