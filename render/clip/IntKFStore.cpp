@@ -51,19 +51,42 @@ bool CIntKFStore::Apply() {
             CKeyFrameTrack::Value{r.m_rotation * M_PI + m_baseRotation, 0},
             CKeyFrameTrack::Value{r.m_opacity * 255, 0}};
     };
-    bool ok = true;
+    // Records come in strictly increasing time. Several that fall on one
+    // frame (a short clip, a low frame rate) make one key there: the latest,
+    // which the clip shows from that frame on. Refusing them would leave the
+    // whole slide empty.
+    std::vector<std::size_t> keep;
+    int lastFrame = 0;
+    for (std::size_t i = 0; i < k; ++i) {
+        if (i > 0 && !(m_records[i].m_time > m_records[i - 1].m_time)) {
+            keep.clear();
+            break;
+        }
+        const int frame = ClipMath::KeyFrameAt(m_records[i].m_time, m_frames);
+        if (!keep.empty() && frame == lastFrame)
+            keep.back() = i;
+        else
+            keep.push_back(i);
+        lastFrame = frame;
+    }
+    bool ok = keep.size() >= 2;
     auto write = [&](const CKeyFrame& r, auto&& op) {
         int frame = ClipMath::KeyFrameAt(r.m_time, m_frames);
         auto v = values(r);
         for (std::size_t t = 0; t < 4; ++t)
             ok = op(*tracks[t], frame, v[t], r.m_easing) && ok;
     };
-    // The last key-frame is moved first, so a list whose first key-frame lies
-    // after frame 1 is not refused against the default second key-frame.
-    write(m_records.back(), [](CKeyFrameTrack& t, int f, auto v, int e) { return t.SetKey(1, f, v, e); });
-    write(m_records.front(), [](CKeyFrameTrack& t, int f, auto v, int e) { return t.SetKey(0, f, v, e); });
-    for (std::size_t i = 1; ok && i + 1 < k; ++i)
-        write(m_records[i], [i](CKeyFrameTrack& t, int f, auto v, int e) { return t.InsertAfter(i - 1, f, v, e); });
+    if (ok) {
+        // The last key-frame is moved first, so a list whose first key-frame
+        // lies after frame 1 is not refused against the default second one.
+        write(m_records[keep.back()],
+              [](CKeyFrameTrack& t, int f, auto v, int e) { return t.SetKey(1, f, v, e); });
+        write(m_records[keep.front()],
+              [](CKeyFrameTrack& t, int f, auto v, int e) { return t.SetKey(0, f, v, e); });
+    }
+    for (std::size_t j = 1; ok && j + 1 < keep.size(); ++j)
+        write(m_records[keep[j]],
+              [j](CKeyFrameTrack& t, int f, auto v, int e) { return t.InsertAfter(j - 1, f, v, e); });
     if (!ok) {
         for (CKeyFrameTrack* track : tracks)
             track->Clear();

@@ -20,8 +20,9 @@ public:
 
     CIntKFStore();
 
-    // Writes the records (at least two, strictly increasing frames); false
-    // leaves the clip without key-frames.
+    // Writes the records (at least two, in strictly increasing time; those
+    // that fall on one frame give one key, the latest); false leaves the clip
+    // without key-frames.
     bool SetKeyFrames(const std::vector<CKeyFrame>& records);
     bool SetFrameCount(int frames);
     bool SetFrameSize(int width, int height);

@@ -53,6 +53,25 @@ TEST(IntKFStore, BadKeyFramesFailTheClip) {
     EXPECT_FALSE(store.SetFrameCount(1));
 }
 
+TEST(IntKFStore, KeyFramesOnOneFrameMakeOneKeyTheLatest) {
+    // A layout's key-frames 0.01 apart on a clip of 40 frames: 0.5 and 0.51
+    // both fall on frame 20 (rounding), and the slide must still show.
+    CIntKFStore store;
+    store.SetFrameSize(100, 100);
+    store.SetFrameCount(41);
+    ASSERT_TRUE(store.SetKeyFrames(
+        {Key(0, 0, 1), Key(0.5, 0.2, 1), Key(0.505, 0.4, 1), Key(1, 0.4, 1)}));
+    CIntKFStore::STransform t{};
+    ASSERT_TRUE(store.Evaluate(20, t));
+    EXPECT_DOUBLE_EQ(t.x, 40); // the later of the two, 0.4 x 100
+    ASSERT_TRUE(store.Evaluate(10, t));
+    EXPECT_DOUBLE_EQ(t.x, 20); // halfway from 0 to the kept key
+    // The first two on frame 0 at a low rate: the later one is the start.
+    ASSERT_TRUE(store.SetKeyFrames({Key(0, 0, 1), Key(0.001, 0.1, 1), Key(1, 0.1, 1)}));
+    ASSERT_TRUE(store.Evaluate(0, t));
+    EXPECT_DOUBLE_EQ(t.x, 10);
+}
+
 TEST(IntKFStore, AClipMayStartLaterThanItsSlide) {
     CIntKFStore store;
     store.SetFrameSize(100, 100);
