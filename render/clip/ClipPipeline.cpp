@@ -163,8 +163,11 @@ bool CClipPipeline::Place(double x, double y, double scaleX, double scaleY, doub
         return false;
     }
     double x0 = bound[0][0], y0 = bound[0][1], x1 = bound[1][0], y1 = bound[1][1];
-    coeffs[0][2] = m_width / 2.0 + x - (x0 + x1) / 2;
-    coeffs[1][2] = m_height / 2.0 + y - (y0 + y1) / 2;
+    // Centre on centre, counted in pixel centres: the bound spans the first to
+    // the last source pixel centre and the layer's middle lies at (W − 1) / 2,
+    // so an unrotated picture at scale 1 lands on whole pixels and is copied.
+    coeffs[0][2] = (m_width - 1) / 2.0 + x - (x0 + x1) / 2;
+    coeffs[1][2] = (m_height - 1) / 2.0 + y - (y0 + y1) / 2;
     // The dirty rectangle in top-down rows: memory rows count upwards in a
     // bottom-up layer.
     int memTop = int(y0 + coeffs[1][2]), memBottom = int(y1 + coeffs[1][2] + 1);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -105,6 +106,52 @@ TEST(ClipPipeline, APlacedPictureComposesOverTheFrame) {
     const std::uint8_t* corner = target.Row(5) + 5 * 4;
     EXPECT_EQ(corner[0], 0); // the black frame outside the picture
     EXPECT_EQ(corner[3], 0xFF);
+}
+
+// A picture that fits the frame's width exactly is placed at scale 1, centred:
+// every pixel must come out as it went in, not blended with a neighbour, in
+// both row orders of the layer and the frame, with odd and even sizes.
+TEST(ClipPipeline, AnUprightPictureAtScaleOneIsCopied) {
+    struct SCase {
+        int frameW, frameH, picW, picH;
+    };
+    for (const SCase& c : {SCase{64, 48, 64, 40}, SCase{63, 47, 63, 41}, SCase{65, 50, 65, 50}})
+        for (bool bottomUp : {false, true}) {
+            SCOPED_TRACE(::testing::Message() << c.frameW << " x " << c.frameH << " frame, "
+                                              << c.picW << " x " << c.picH << " picture, "
+                                              << (bottomUp ? "bottom-up" : "top-down"));
+            // Opaque noise: any blend of neighbours changes some pixel.
+            std::vector<std::uint8_t> pixels(std::size_t(c.picW) * std::size_t(c.picH) * 4);
+            std::uint32_t seed = 12345;
+            for (std::size_t i = 0; i < pixels.size(); ++i) {
+                seed = seed * 1664525u + 1013904223u;
+                pixels[i] = (i & 3) == 3 ? 255 : std::uint8_t(seed >> 24);
+            }
+            CFrameSrcImage image;
+            ASSERT_TRUE(image.LoadPixels(pixels.data(), c.picW, c.picH, c.picW * 4, 0, 0));
+            CClipPipeline clip(c.frameW, c.frameH, 1.0, bottomUp);
+            clip.SetSource(&image);
+            clip.SetFit(CClipPipeline::kFitInside);
+            EXPECT_DOUBLE_EQ(std::fabs(clip.FitX()), 1.0);
+            EXPECT_DOUBLE_EQ(std::fabs(clip.FitY()), 1.0);
+            ASSERT_TRUE(clip.Place(0, 0, clip.FitX(), clip.FitY(), 0, 255));
+
+            std::vector<std::uint8_t> frame(std::size_t(c.frameW) * std::size_t(c.frameH) * 4);
+            CImageView target;
+            target.Attach(frame.data(), c.frameW, c.frameH,
+                          bottomUp ? -c.frameW * 4 : c.frameW * 4);
+            target.Fill(0xFF000000);
+            ASSERT_TRUE(clip.Compose(target, nullptr, false));
+            const int top = (c.frameH - c.picH) / 2;
+            int wrong = 0;
+            for (int y = 0; y < c.picH; ++y)
+                wrong += std::memcmp(target.Row(top + y), &pixels[std::size_t(y) * c.picW * 4],
+                                     std::size_t(c.picW) * 4) != 0;
+            EXPECT_EQ(wrong, 0) << "rows differ from the picture";
+            // The frame's rows outside the picture stay black.
+            if (top > 0)
+                EXPECT_EQ(target.Row(top - 1)[1], 0);
+        }
 }
 
 TEST(FrameSrcImage, LoadingReducesPremultipliesAndAdjusts) {
