@@ -232,6 +232,9 @@ void Measure(const std::string& name, const SPicture& full, const std::string& f
     const int w = int(std::lround(source.Source().Width() * clip.FitX() / aspect));
     const int h = int(std::lround(source.Source().Height() * std::fabs(clip.FitY())));
     const int left = (kFrameW - w) / 2, top = (kFrameH - h) / 2;
+    // An odd margin centres the picture between pixels: the reference moves
+    // by that half pixel too.
+    const double fracX = (kFrameW - w) / 2.0 - left, fracY = (kFrameH - h) / 2.0 - top;
 
     const SPicture lanczos =
         Scale(full.bgra.data(), full.width * 4, full.width, full.height, w, h, SWS_LANCZOS);
@@ -241,7 +244,10 @@ void Measure(const std::string& name, const SPicture& full, const std::string& f
     const SPicture bilinear = Scale(quarter.bgra.data(), quarter.width * 4, quarter.width,
                                     quarter.height, w, h, SWS_BILINEAR);
 
-    const SLuma ref = Luma(lanczos.bgra.data(), w * 4, w, h);
+    const SLuma ref = Shift(Luma(lanczos.bgra.data(), w * 4, w, h), fracX, fracY);
+    auto luma = [&](const SPicture& p) {
+        return Shift(Luma(p.bgra.data(), w * 4, w, h), fracX, fracY);
+    };
     const SLuma got = Luma(frame.Row(top) + 4 * left, frame.Stride(), w, h);
     // A two-pixel border is left out: the frame's picture edge fades into the
     // background, the reference's does not.
@@ -252,9 +258,9 @@ void Measure(const std::string& name, const SPicture& full, const std::string& f
     std::printf("  pipeline frame                         %6.2f dB\n",
                 Psnr(got, ref, b, b, w - b, h - b));
     std::printf("  quarter box + bilinear                 %6.2f dB\n",
-                Psnr(Luma(bilinear.bgra.data(), w * 4, w, h), ref, b, b, w - b, h - b));
+                Psnr(luma(bilinear), ref, b, b, w - b, h - b));
     std::printf("  area from full resolution              %6.2f dB\n",
-                Psnr(Luma(area.bgra.data(), w * 4, w, h), ref, b, b, w - b, h - b));
+                Psnr(luma(area), ref, b, b, w - b, h - b));
     double best = -1, bx = 0, by = 0;
     for (int j = -2; j <= 2; ++j)
         for (int i = -2; i <= 2; ++i) {
