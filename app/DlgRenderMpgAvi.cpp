@@ -9,25 +9,6 @@
 #include <QComboBox>
 #include <QLabel>
 
-namespace {
-
-// The custom size as the fields commit it (the engine's own rule).
-int CommitWidth(int width) {
-    COutputFormat format(true, false);
-    format.SetDisc(COutputFormat::kCustom);
-    format.SetCustomSize(width, 576);
-    return format.Width();
-}
-
-int CommitHeight(int height) {
-    COutputFormat format(true, false);
-    format.SetDisc(COutputFormat::kCustom);
-    format.SetCustomSize(720, height);
-    return format.Height();
-}
-
-} // namespace
-
 CDlgRenderMpgAvi::CDlgRenderMpgAvi(QWidget* parent) : QWidget(parent) {
     m_standardLabel = new QLabel(tr("Video"), this);
     m_standard = new QComboBox(this);
@@ -39,9 +20,9 @@ CDlgRenderMpgAvi::CDlgRenderMpgAvi(QWidget* parent) : QWidget(parent) {
     m_byLabel = new QLabel(tr("x"), this);
     m_byLabel->setAlignment(Qt::AlignCenter);
     m_width = new CIntEdit(this);
-    m_width->SetRule(CommitWidth);
+    m_width->SetRule(COutputFormat::CustomWidth);
     m_height = new CIntEdit(this);
-    m_height->SetRule(CommitHeight);
+    m_height->SetRule(COutputFormat::CustomHeight);
 
     connect(m_standard, &QComboBox::currentIndexChanged, this, [this](int index) {
         // The standard is remembered for the next time, as most users live

@@ -6,6 +6,7 @@
 // frame). "fps" is frames (or sizings) per second, "xCopy" the time of one
 // against clearing and copying one frame.
 #include "bench/BenchReport.h"
+#include "bench/NoiseFrameSrc.h"
 #include "plugins/maskfx/MaskCatalogue.h"
 #include "plugins/maskfx/MaskTransition.h"
 
@@ -18,23 +19,6 @@
 namespace {
 
 constexpr int kW = 720, kH = 576, kFrames = 50;
-
-class CFrameSrc : public ItransfxSrc {
-public:
-    explicit CFrameSrc(int seed) : m_pixels(std::size_t(kW) * kH * 4) {
-        for (std::size_t i = 0; i < m_pixels.size(); ++i)
-            m_pixels[i] = std::uint8_t((i * 2654435761u + std::size_t(seed) * 97) >> 13);
-    }
-    int GetFrame(std::uint8_t** bits, int* stride) override {
-        // Bottom-up, as the host hands frames over.
-        *bits = m_pixels.data();
-        *stride = -kW * 4;
-        return 1;
-    }
-
-private:
-    std::vector<std::uint8_t> m_pixels;
-};
 
 const CMaskCatalogue& Catalogue() {
     static const CMaskCatalogue catalogue("");
@@ -49,7 +33,7 @@ void SetParam(CTransition* t, int param, int value) {
 // fixedFrame ≥ 0 renders that frame only; otherwise the frames are cycled.
 void RunMask(benchmark::State& state, int index, int softness, int fixedFrame = -1) {
     CTransition* t = Catalogue().Create(index);
-    CFrameSrc a(1), b(2);
+    CNoiseFrameSrc a(kW, kH, 1), b(kW, kH, 2);
     std::vector<std::uint8_t> dst(std::size_t(kW) * kH * 4);
     SetParam(t, CMaskTransition::kSoftness, softness);
     t->SetSize(kW, kH);

@@ -2,6 +2,7 @@
 // transition, cycling through them; the "fps" counter is frames per second,
 // "xCopy" the time of a frame against clearing and copying one frame.
 #include "bench/BenchReport.h"
+#include "bench/NoiseFrameSrc.h"
 #include "plugins/transfx/Catalogue.h"
 #include "plugins/transfx/Transition.h"
 
@@ -14,30 +15,13 @@ namespace {
 
 constexpr int kW = 720, kH = 576, kFrames = 50;
 
-class CFrameSrc : public ItransfxSrc {
-public:
-    explicit CFrameSrc(int seed) : m_pixels(std::size_t(kW) * kH * 4) {
-        for (std::size_t i = 0; i < m_pixels.size(); ++i)
-            m_pixels[i] = std::uint8_t((i * 2654435761u + std::size_t(seed) * 97) >> 13);
-    }
-    int GetFrame(std::uint8_t** bits, int* stride) override {
-        // Bottom-up, as the host hands frames over.
-        *bits = m_pixels.data();
-        *stride = -kW * 4;
-        return 1;
-    }
-
-private:
-    std::vector<std::uint8_t> m_pixels;
-};
-
 void RunTransition(benchmark::State& state, int index, int fixedFrame) {
     CTransition* t = transfx::CreateTransition(index);
     if (!t) {
         state.SkipWithError("not offered");
         return;
     }
-    CFrameSrc a(1), b(2);
+    CNoiseFrameSrc a(kW, kH, 1), b(kW, kH, 2);
     std::vector<std::uint8_t> dst(std::size_t(kW) * kH * 4);
     t->SetSize(kW, kH);
     t->SetFrameCount(kFrames);

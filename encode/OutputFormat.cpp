@@ -12,9 +12,13 @@ void COutputFormat::SetStandard(bool pal) { m_pal = pal; }
 
 void COutputFormat::SetDisc(int disc) { m_disc = std::clamp(disc, int(kDvd), int(kCustom)); }
 
+int COutputFormat::CustomWidth(int width) { return std::clamp(width / 8 * 8, 200, 1920); }
+
+int COutputFormat::CustomHeight(int height) { return std::clamp(height / 4 * 4, 200, 1440); }
+
 void COutputFormat::SetCustomSize(int width, int height) {
-    m_customWidth = std::clamp(width / 8 * 8, 200, 1920);
-    m_customHeight = std::clamp(height / 4 * 4, 200, 1440);
+    m_customWidth = CustomWidth(width);
+    m_customHeight = CustomHeight(height);
 }
 
 void COutputFormat::SetAviCodecs(std::string video, std::string audio) {

@@ -27,6 +27,9 @@ public:
     // multiple of 8 within 200 .. 1920, the height to a multiple of 4 within
     // 200 .. 1440. Only used while the disc type is custom (or for AVI files).
     void SetCustomSize(int width, int height);
+    // The rule for each side alone, as a size field commits it.
+    static int CustomWidth(int width);
+    static int CustomHeight(int height);
     // 16:9 (true) or 4:3.
     void SetWide(bool wide) { m_wide = wide; }
     // FFmpeg encoder names for AVI files; empty for the defaults.

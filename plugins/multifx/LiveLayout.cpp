@@ -1,6 +1,7 @@
 #include "plugins/multifx/LiveLayout.h"
 
 #include "imgcore/CPU.h"
+#include "plugins/multifx/Placement.h"
 #include "plugins/multifx/Strings.h"
 
 #include <algorithm>
@@ -103,6 +104,22 @@ void CLiveLayout::DrawPicture(int i, const SPlacement& at) {
         CCPU::ippiAlphaComp_8u_AC4R(from, layerStep, to, dstStep, to, dstStep, {w, 1},
                                     ippAlphaOverPremul);
     }
+}
+
+void CLiveLayout::DrawGrid() {
+    const int n = GetSourceCount();
+    for (int i = 0; i < n; ++i)
+        DrawPicture(i, placement::GridCell(i, n));
+}
+
+double OutOfPlace(const SSlot& slot) {
+    const int L = slot.length, t = slot.t;
+    const int E = int(L / 3.0);
+    if (E > 0 && t < E)
+        return double(t) / E;
+    if (E > 0 && t >= L - E)
+        return double(L - t) / E;
+    return 1.0;
 }
 
 SSlot SlotOf(int f, int F, int n) {

@@ -28,6 +28,9 @@ protected:
     // Places source i and lays its warped picture over the frame; a picture
     // the host cannot give is skipped.
     void DrawPicture(int i, const SPlacement& at);
+    // Every picture in its cell of the grid (what the grid layouts show once
+    // their slots are over).
+    void DrawGrid();
 
     void SetChoice(int param, const char* key, int labelId, int defaultValue, const int* labelIds,
                    int count);
@@ -55,3 +58,6 @@ struct SSlot {
     bool past = false;
 };
 SSlot SlotOf(int f, int F, int n);
+// How far the slot's picture is out of its place: rising from 0 to 1 over the
+// slot's first third, 1 in the middle, falling back to 0 over its last third.
+double OutOfPlace(const SSlot& slot);

@@ -17,17 +17,11 @@ protected:
         int n = GetSourceCount();
         SSlot slot = SlotOf(f, F, n);
         if (slot.past) {
-            for (int i = 0; i < n; ++i)
-                DrawPicture(i, placement::GridCell(i, n));
+            DrawGrid();
             return;
         }
-        int L = slot.length, j = slot.current, t = slot.t;
-        int E = int(L / 3.0);
-        double u = 1.0;
-        if (E > 0 && t < E)
-            u = double(t) / E;
-        else if (E > 0 && t >= L - E)
-            u = double(L - t) / E;
+        const int j = slot.current;
+        const double u = OutOfPlace(slot);
         // The same scattering on every frame of the slot.
         CCrtRandom random{std::uint32_t(j)};
         m_places.clear();

@@ -21,19 +21,12 @@ protected:
         int n = GetSourceCount();
         SSlot slot = SlotOf(f, F, n);
         if (slot.past) {
-            for (int i = 0; i < n; ++i)
-                DrawPicture(i, placement::GridCell(i, n));
+            DrawGrid();
             return;
         }
-        int L = slot.length, j = slot.current, t = slot.t;
-        int E = int(L / 3.0);
-        // How far the current picture is out of its cell: up in the first E
-        // frames, down in the last E.
-        double u = 1.0;
-        if (E > 0 && t < E)
-            u = double(t) / E;
-        else if (E > 0 && t >= L - E)
-            u = double(L - t) / E;
+        const int j = slot.current;
+        // How far the current picture is out of its cell.
+        const double u = OutOfPlace(slot);
         double G = Param(0) == 1 ? 0.5 : 1.0;
         double g = 1 + (G - 1) * u;
         for (int i = 0; i < n; ++i) {
