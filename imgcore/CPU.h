@@ -86,9 +86,13 @@ public:
     // point; IPPI_INTER_LINEAR (2) weighs the four neighbours bilinearly;
     // IPPI_INTER_SUPER (8) averages the source area each destination pixel
     // covers, partial pixels by their covered share (factors must be at most 1,
-    // else ippStsResizeFactorErr). Results are rounded to nearest. srcRoi is
-    // first clipped to the picture; an empty intersection gives
-    // ippStsNoOperation and writes nothing. Factors ≤ 0 give
+    // else ippStsResizeFactorErr); IPPI_INTER_LANCZOS (16) weighs the source
+    // around each sample point with a three-lobed Lanczos window, widened by
+    // the reduction when shrinking so that detail the destination cannot hold
+    // is filtered out rather than folded into coarse patterns (its small
+    // overshoot at sharp edges is clamped to 0..255). Results are rounded to
+    // nearest. srcRoi is first clipped to the picture; an empty intersection
+    // gives ippStsNoOperation and writes nothing. Factors ≤ 0 give
     // ippStsResizeFactorErr, other modes ippStsInterpolationErr.
     // C4 writes all four bytes, AC4 the colour bytes only, C1 one byte a pixel.
     static IppStatus ippiResize_8u_C4R(const Ipp8u* pSrc, IppiSize srcSize, int srcStep,

@@ -57,13 +57,15 @@ std::vector<int> NearestTaps(int dstCount, int srcCount, double factor) {
     return taps;
 }
 
-// Area weights for supersampling: destination i covers source [i/f, (i + 1)/f).
+// Weights of a separable resize: destination i reads source [first, first +
+// count) with weights at offset in the shared weight array.
 struct SArea {
     int first;
     int count;
     int offset; // into the shared weight array
 };
 
+// Area weights for supersampling: destination i covers source [i/f, (i + 1)/f).
 void AreaTaps(int dstCount, int srcCount, double factor, std::vector<SArea>& areas,
               std::vector<float>& weights) {
     areas.resize(std::size_t(dstCount));
@@ -81,6 +83,43 @@ void AreaTaps(int dstCount, int srcCount, double factor, std::vector<SArea>& are
             weights.push_back(float(std::max(w, 0.0) * norm));
         }
         areas[std::size_t(i)] = a;
+    }
+}
+
+double Lanczos3(double t) {
+    t = std::fabs(t);
+    if (t < 1e-9)
+        return 1;
+    if (t >= 3)
+        return 0;
+    const double a = M_PI * t;
+    return 3 * std::sin(a) * std::sin(a / 3) / (a * a);
+}
+
+// Lanczos-3 weights around the sample point (i + 0.5)/f − 0.5, the kernel
+// widened by 1/f when shrinking so that it filters out what the destination
+// cannot hold. Taps beyond the edge fall on the edge pixel; the weights sum
+// to 1.
+void LanczosTaps(int dstCount, int srcCount, double factor, std::vector<SArea>& areas,
+                 std::vector<float>& weights) {
+    areas.resize(std::size_t(dstCount));
+    weights.clear();
+    const double stretch = std::max(1.0, 1.0 / factor), support = 3 * stretch;
+    std::vector<double> w;
+    for (int i = 0; i < dstCount; ++i) {
+        const double u = (i + 0.5) / factor - 0.5;
+        const int lo = int(std::ceil(u - support)), hi = int(std::floor(u + support));
+        const int first = std::clamp(lo, 0, srcCount - 1), last = std::clamp(hi, 0, srcCount - 1);
+        w.assign(std::size_t(last - first + 1), 0.0);
+        double sum = 0;
+        for (int k = lo; k <= hi; ++k) {
+            const double v = Lanczos3((k - u) / stretch);
+            w[std::size_t(std::clamp(k, first, last) - first)] += v;
+            sum += v;
+        }
+        areas[std::size_t(i)] = {first, last - first + 1, int(weights.size())};
+        for (double v : w)
+            weights.push_back(float(sum != 0 ? v / sum : 0));
     }
 }
 
@@ -119,37 +158,58 @@ void ResizeLinear(const Ipp8u* src, int srcStep, int sw, int sh, Ipp8u* dst, int
     }
 }
 
-// Separable area averaging: each source row is reduced horizontally once and
-// added into the destination rows it covers.
-void ResizeSuper(const Ipp8u* src, int srcStep, int sw, int sh, Ipp8u* dst, int dstStep,
-                 IppiSize dstSize, double xf, double yf, SLayout lay) {
+// A separable resize by per-row and per-column weights (area averaging or
+// Lanczos): each source row is reduced horizontally once and added into the
+// destination rows it reaches.
+void ResizeSeparable(const Ipp8u* src, int srcStep, int sw, int sh, Ipp8u* dst, int dstStep,
+                     IppiSize dstSize, double xf, double yf, SLayout lay, bool lanczos) {
     std::vector<SArea> xa, ya;
     std::vector<float> xw, yw;
-    AreaTaps(dstSize.width, sw, xf, xa, xw);
-    AreaTaps(dstSize.height, sh, yf, ya, yw);
+    if (lanczos) {
+        LanczosTaps(dstSize.width, sw, xf, xa, xw);
+        LanczosTaps(dstSize.height, sh, yf, ya, yw);
+    } else {
+        AreaTaps(dstSize.width, sw, xf, xa, xw);
+        AreaTaps(dstSize.height, sh, yf, ya, yw);
+    }
     const int ch = lay.channels, b = lay.bytes;
     const std::size_t rowLen = std::size_t(dstSize.width) * 4;
-    std::vector<float> reduced(rowLen), acc(rowLen);
-    int reducedRow = -1;
+    // The reduced source rows that the destination rows share, in a ring: a
+    // destination row reads a run of consecutive rows that only moves down.
+    int ring = 1;
+    for (const SArea& a : ya)
+        ring = std::max(ring, a.count);
+    std::vector<float> rows(std::size_t(ring) * rowLen), acc(rowLen);
+    std::vector<int> held(std::size_t(ring), -1);
+    auto reducedRow = [&](int sy) -> const float* {
+        const std::size_t slot = std::size_t(sy % ring);
+        float* reduced = &rows[slot * rowLen];
+        if (held[slot] == sy)
+            return reduced;
+        const Ipp8u* s = Row(src, srcStep, sy);
+        for (int x = 0; x < dstSize.width; ++x) {
+            const SArea ax = xa[std::size_t(x)];
+            const float* w = xw.data() + ax.offset;
+            const Ipp8u* p = s + ax.first * b;
+            float sum[4] = {0, 0, 0, 0};
+            if (b == 4) {
+                for (int j = 0; j < ax.count; ++j, p += 4)
+                    for (int c = 0; c < 4; ++c)
+                        sum[c] += w[j] * float(p[c]);
+            } else {
+                for (int j = 0; j < ax.count; ++j, p += b)
+                    sum[0] += w[j] * float(p[0]);
+            }
+            std::memcpy(reduced + std::size_t(x) * 4, sum, sizeof sum);
+        }
+        held[slot] = sy;
+        return reduced;
+    };
     for (int y = 0; y < dstSize.height; ++y) {
         const SArea ay = ya[std::size_t(y)];
         std::fill(acc.begin(), acc.end(), 0.0f);
         for (int k = 0; k < ay.count; ++k) {
-            const int sy = ay.first + k;
-            if (sy != reducedRow) {
-                const Ipp8u* s = Row(src, srcStep, sy);
-                for (int x = 0; x < dstSize.width; ++x) {
-                    const SArea ax = xa[std::size_t(x)];
-                    const float* w = xw.data() + ax.offset;
-                    const Ipp8u* p = s + ax.first * b;
-                    float sum[4] = {0, 0, 0, 0};
-                    for (int j = 0; j < ax.count; ++j, p += b)
-                        for (int c = 0; c < 4; ++c)
-                            sum[c] += w[j] * p[c < ch ? c : 0];
-                    std::memcpy(&reduced[std::size_t(x) * 4], sum, sizeof sum);
-                }
-                reducedRow = sy;
-            }
+            const float* reduced = reducedRow(ay.first + k);
             const float w = yw[std::size_t(ay.offset + k)];
             for (std::size_t i = 0; i < rowLen; ++i)
                 acc[i] += w * reduced[i];
@@ -175,7 +235,7 @@ IppStatus Resize(const Ipp8u* pSrc, IppiSize srcSize, int srcStep, IppiRect srcR
     if (!(xFactor > 0) || !(yFactor > 0))
         return ippStsResizeFactorErr;
     if (interpolation != IPPI_INTER_NN && interpolation != IPPI_INTER_LINEAR &&
-        interpolation != IPPI_INTER_SUPER)
+        interpolation != IPPI_INTER_SUPER && interpolation != IPPI_INTER_LANCZOS)
         return ippStsInterpolationErr;
     if (interpolation == IPPI_INTER_SUPER && (xFactor > 1 || yFactor > 1))
         return ippStsResizeFactorErr;
@@ -197,7 +257,8 @@ IppStatus Resize(const Ipp8u* pSrc, IppiSize srcSize, int srcStep, IppiRect srcR
         ResizeLinear(origin, srcStep, sw, sh, pDst, dstStep, dstRoiSize, xFactor, yFactor, lay);
         break;
     default:
-        ResizeSuper(origin, srcStep, sw, sh, pDst, dstStep, dstRoiSize, xFactor, yFactor, lay);
+        ResizeSeparable(origin, srcStep, sw, sh, pDst, dstStep, dstRoiSize, xFactor, yFactor, lay,
+                        interpolation == IPPI_INTER_LANCZOS);
         break;
     }
     return ippStsNoErr;

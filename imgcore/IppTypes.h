@@ -71,6 +71,7 @@ enum : int {
     IPPI_INTER_LINEAR = 2,
     IPPI_INTER_CUBIC = 4,
     IPPI_INTER_SUPER = 8,
+    IPPI_INTER_LANCZOS = 16,
     IPPI_SMOOTH_EDGE = int(0x80000000u),
 };
 

@@ -112,6 +112,7 @@ void PLAnyPicDecoder::Open(PLDataSource* source) {
     }
     dec->SetRequestedSize(m_RequestedWidth, m_RequestedHeight);
     dec->SetDraft(m_draft);
+    dec->SetFitRequested(m_fitRequested);
     dec->Open(source);
     m_pCurDec = dec;
     SetBmpInfo(dec->GetBmpInfo());

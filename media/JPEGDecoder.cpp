@@ -71,10 +71,16 @@ void PLJPEGDecoder::Close() {
     PLPicDecoder::Close();
 }
 
-static int Reduction(int width, int height, int rw, int rh) {
-    int fx = rw > 0 ? width / rw : 1;
-    int fy = rh > 0 ? height / rh : 1;
-    int f = std::min(fx, fy);
+// The largest libjpeg reduction (1, 2, 4 or 8) that keeps the picture at least
+// rw x rh (cover), or at least as large as the picture fitted inside rw x rh
+// (fit). A side of 0 or less: no reduction when covering, no limit from that
+// side when fitting.
+static int Reduction(int width, int height, int rw, int rh, bool fit) {
+    int f = 1;
+    if (fit)
+        f = std::max(rw > 0 ? width / rw : 0, rh > 0 ? height / rh : 0);
+    else
+        f = std::min(rw > 0 ? width / rw : 1, rh > 0 ? height / rh : 1);
     return f >= 8 ? 8 : f >= 4 ? 4 : f >= 2 ? 2 : 1;
 }
 
@@ -110,8 +116,9 @@ void PLJPEGDecoder::Open(PLDataSource* source) {
     int height = int(s->info.image_height);
     // The request is for the upright picture; compare it with the upright size.
     bool turned = m_orientation >= 5;
-    m_scale = turned ? Reduction(height, width, m_RequestedWidth, m_RequestedHeight)
-                     : Reduction(width, height, m_RequestedWidth, m_RequestedHeight);
+    m_scale = turned
+                  ? Reduction(height, width, m_RequestedWidth, m_RequestedHeight, m_fitRequested)
+                  : Reduction(width, height, m_RequestedWidth, m_RequestedHeight, m_fitRequested);
     s->info.scale_num = 1;
     s->info.scale_denom = unsigned(m_scale);
     int channels = s->info.num_components;

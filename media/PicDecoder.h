@@ -44,6 +44,11 @@ public:
     // unseen. A progressive JPEG decoded at one eighth needs only its DC
     // scans. Like the requested size, set before Open.
     void SetDraft(bool draft) { m_draft = draft; }
+    // How the requested size is read by decoders that reduce while decoding:
+    // by default the reduced picture covers the box (both sides at least the
+    // box's); with fit, it only needs to hold the picture fitted inside the
+    // box, so a picture of another shape may be reduced further.
+    void SetFitRequested(bool fit) { m_fitRequested = fit; }
 
 protected:
     // Opens a source the decoder owns until Close.
@@ -63,4 +68,5 @@ protected:
     int m_RequestedWidth = 0;
     int m_RequestedHeight = 0;
     bool m_draft = false;
+    bool m_fitRequested = false;
 };

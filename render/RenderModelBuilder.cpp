@@ -175,17 +175,20 @@ bool CRenderModelBuilder::AddItem(const CAlbumItem& item, IAssetLoader* assets, 
         break;
     default: {
         double scale = ClipMath::DecodeScale(minZoom, maxZoom, GetSetting(Settings::AALoadFactor));
+        const bool turned = (ClipMath::RotationCode(item.m_rotation, item.m_mirrorH != 0,
+                                                    item.m_mirrorV != 0) & 1) != 0;
+        const bool stretched = item.m_stretch == 1;
         int mw = 0, mh = 0;
-        ClipMath::MaxDecodeSize(scale, item.m_cropWidth, item.m_cropHeight, view.Width(),
-                                view.Height(), mw, mh);
+        ClipMath::DecodeBox(scale, item.m_cropWidth, item.m_cropHeight, view.Width(),
+                            view.Height(), r.PixelAspect(), turned, mw, mh);
         std::vector<std::uint8_t> bytes;
         if (assets && assets->LoadAsset(item.m_file, bytes))
             clip = r.AddPictureFromMemory(item.m_file, bytes.data(), bytes.size(),
                                           item.m_autoLevels != 0, item.m_brightness,
-                                          item.m_contrast, mw, mh);
+                                          item.m_contrast, mw, mh, stretched);
         else
             clip = r.AddPicture(item.m_file, item.m_autoLevels != 0, item.m_brightness,
-                                item.m_contrast, mw, mh);
+                                item.m_contrast, mw, mh, stretched);
         break;
     }
     }

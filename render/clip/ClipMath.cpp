@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace ClipMath {
 
@@ -23,11 +24,15 @@ double DecodeScale(double minZoom, double maxZoom, double loadFactor) {
     return s;
 }
 
-void MaxDecodeSize(double decodeScale, double cropWidth, double cropHeight, int frameWidth,
-                   int frameHeight, int& width, int& height) {
-    double t = (decodeScale > 0 ? decodeScale : 2.0) / std::min(cropWidth, cropHeight);
-    width = int(t * frameWidth);
-    height = int(t * frameHeight);
+void DecodeBox(double decodeScale, double cropWidth, double cropHeight, int frameWidth,
+               int frameHeight, double pixelAspect, bool quarterTurned, int& width, int& height) {
+    const double s = decodeScale > 0 ? decodeScale : 2.0;
+    double across = frameWidth * (pixelAspect > 0 ? pixelAspect : 1.0), down = frameHeight;
+    if (quarterTurned)
+        std::swap(across, down);
+    // A whisker below a whole pixel still asks for that pixel.
+    width = int(std::ceil(s * across / std::max(cropWidth, 1e-6) - 1e-6));
+    height = int(std::ceil(s * down / std::max(cropHeight, 1e-6) - 1e-6));
 }
 
 } // namespace ClipMath

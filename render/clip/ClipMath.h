@@ -12,10 +12,13 @@ int RotationCode(int quarterTurns, bool mirrorH, bool mirrorV);
 // it lies between them at min x (max / min)^loadFactor.
 double DecodeScale(double minZoom, double maxZoom, double loadFactor);
 
-// The largest decoded size that is worth decoding for a frame: the frame size
-// times the decode scale (2 when unknown), divided by the smaller crop fraction.
-void MaxDecodeSize(double decodeScale, double cropWidth, double cropHeight, int frameWidth,
-                   int frameHeight, int& width, int& height);
+// The box a picture is decoded for: the frame in square pixels (its width
+// times the pixel aspect) at the decode scale (2 when unknown), each side
+// divided by the crop fraction shown along it; a picture turned a quarter
+// lies across the frame, so the frame's sides swap. A picture fitted inside
+// the box (a stretched one: covering it) shows its crop at full resolution.
+void DecodeBox(double decodeScale, double cropWidth, double cropHeight, int frameWidth,
+               int frameHeight, double pixelAspect, bool quarterTurned, int& width, int& height);
 
 // The clip frame of a key-frame time (0 .. 1) for a clip of n frames.
 inline int KeyFrameAt(double time, int n) { return int(time * (n - 1) + 0.5); }

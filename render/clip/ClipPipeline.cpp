@@ -3,6 +3,7 @@
 #include "imgcore/CPU.h"
 #include "render/frame/FrameSrc.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstring>
@@ -12,6 +13,26 @@ namespace {
 std::uint64_t NextPipelineId() {
     static std::atomic<std::uint64_t> next{1};
     return next.fetch_add(1, std::memory_order_relaxed);
+}
+
+// Frame pixels one source pixel spans along the source's rows (x) and columns
+// (y) under a scale and angle, in a frame whose pixels are aspect wide.
+void Footprint(double scaleX, double scaleY, double angle, double aspect, double& x, double& y) {
+    const double c = std::cos(angle), s = std::sin(angle);
+    x = std::fabs(scaleX) * std::hypot(c / aspect, s);
+    y = std::fabs(scaleY) * std::hypot(s / aspect, c);
+}
+
+// The prepared scale for a footprint: the fitted footprint times the first
+// power of 1.25 at or above their ratio. The warp then shrinks by no more than
+// 0.8 and enlarges only past the picture's own resolution; at the fitted size
+// it copies. Powers of a fixed step let a zoom re-prepare at a few sizes
+// instead of every frame, the same sizes whatever the order frames are drawn in.
+double PreparedScale(double footprint, double fitted) {
+    if (!(fitted > 0) || !std::isfinite(fitted))
+        fitted = 1;
+    const double steps = std::ceil(std::log(footprint / fitted) / std::log(1.25) - 1e-6);
+    return fitted * std::pow(1.25, std::clamp(steps, -80.0, 80.0));
 }
 
 } // namespace
@@ -124,6 +145,17 @@ void CClipPipeline::Refit() {
     case 3: case 19: m_baseRotation = M_PI / 2; break;
     default: m_baseRotation = 0;
     }
+    Footprint(m_sx, m_sy, m_baseRotation, A, m_fittedX, m_fittedY);
+    // The fitted picture's size in frame pixels, as the source prepares it.
+    m_snapX = m_snapY = 0;
+    if (m_snap) {
+        const double across = std::min(sw, std::round(m_fittedX * sw));
+        const double down = std::min(sh, std::round(m_fittedY * sh));
+        const double w = oddTurns ? down : across, hgt = oddTurns ? across : down;
+        m_snapX = std::fmod(W - w, 2.0) != 0 ? 0.5 : 0;
+        // Half a pixel down the frame, whichever way the layer's rows run.
+        m_snapY = std::fmod(H - hgt, 2.0) == 0 ? 0 : m_bottomUp ? -0.5 : 0.5;
+    }
 }
 
 void CClipPipeline::Clear() {
@@ -144,6 +176,16 @@ bool CClipPipeline::Place(double x, double y, double scaleX, double scaleY, doub
         Clear();
         return a <= 0 && layer;
     }
+    // The source prepares its picture near the size it is drawn at, so the
+    // linear warp neither skips pixels when shrinking nor blurs a copy.
+    double footX = 0, footY = 0;
+    Footprint(scaleX, scaleY, angle, m_aspect, footX, footY);
+    if (footX > 0 && footY > 0 && std::isfinite(footX) && std::isfinite(footY) &&
+        !m_source->SetPreparedScale(PreparedScale(footX, m_fittedX),
+                                    PreparedScale(footY, m_fittedY))) {
+        Clear();
+        return false;
+    }
     const double now[6] = {x, y, scaleX, scaleY, angle, double(a)};
     bool changed = m_source->TakeChanged() || m_dirtyCache || !HoldsLayer() ||
                    std::memcmp(now, m_last, sizeof now) != 0;
@@ -154,8 +196,10 @@ bool CClipPipeline::Place(double x, double y, double scaleX, double scaleY, doub
 
     const CImageView& src = m_source->Prepared();
     double A = m_aspect;
-    double coeffs[2][3] = {{scaleX * std::cos(angle) / A, -scaleY * std::sin(angle) / A, 0},
-                           {scaleX * std::sin(angle), scaleY * std::cos(angle), 0}};
+    // Scales per prepared pixel.
+    const double px = scaleX / m_source->PreparedScaleX(), py = scaleY / m_source->PreparedScaleY();
+    double coeffs[2][3] = {{px * std::cos(angle) / A, -py * std::sin(angle) / A, 0},
+                           {px * std::sin(angle), py * std::cos(angle), 0}};
     const IppiRect srcRoi{0, 0, src.Width(), src.Height()};
     double bound[2][2];
     if (CCPU::ippiGetAffineBound(srcRoi, bound, coeffs) != ippStsNoErr) {
@@ -163,8 +207,11 @@ bool CClipPipeline::Place(double x, double y, double scaleX, double scaleY, doub
         return false;
     }
     double x0 = bound[0][0], y0 = bound[0][1], x1 = bound[1][0], y1 = bound[1][1];
-    coeffs[0][2] = m_width / 2.0 + x - (x0 + x1) / 2;
-    coeffs[1][2] = m_height / 2.0 + y - (y0 + y1) / 2;
+    // Centre on centre, counted in pixel centres: the bound spans the first to
+    // the last source pixel centre and the layer's middle lies at (W − 1) / 2,
+    // so an unrotated picture at scale 1 lands on whole pixels and is copied.
+    coeffs[0][2] = (m_width - 1) / 2.0 + x + m_snapX - (x0 + x1) / 2;
+    coeffs[1][2] = (m_height - 1) / 2.0 + y + m_snapY - (y0 + y1) / 2;
     // The dirty rectangle in top-down rows: memory rows count upwards in a
     // bottom-up layer.
     int memTop = int(y0 + coeffs[1][2]), memBottom = int(y1 + coeffs[1][2] + 1);
@@ -180,7 +227,7 @@ bool CClipPipeline::Place(double x, double y, double scaleX, double scaleY, doub
     view.Fill(0, written);
     m_layer->m_user = m_id;
     // The smooth edge reaches up to one source pixel beyond the bound.
-    int pad = int(std::ceil(std::max(std::fabs(scaleX), std::fabs(scaleY)))) + 2;
+    int pad = int(std::ceil(std::max(std::fabs(px), std::fabs(py)))) + 2;
     written = Intersect({dirty.left - pad, dirty.top - pad, dirty.right + pad, dirty.bottom + pad},
                         view.Bounds());
     // The source's first memory row with a positive step; the layer likewise.

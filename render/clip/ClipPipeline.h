@@ -63,6 +63,12 @@ public:
     // anchor 1 aligns offsets of +-0.5 with the frame's corners.
     void SetFit(int mode, int referenceHeight = 0, int anchor = 0);
     void Refit();
+    // Whether the picture, upright at its fitted size, lands on whole pixels:
+    // where its size and the frame's differ by an odd number of pixels,
+    // centring would put it between pixels and blur it, so every placement
+    // moves by half a pixel on that axis. For pictures and clips; captions
+    // keep their exact positions.
+    void SetSnapToPixels(bool snap) { m_snap = snap; Refit(); }
 
     // Warps the source into the layer: position in pixels from the frame
     // centre (memory-row coordinates), scale relative to the fit, angle in
@@ -102,6 +108,10 @@ private:
     int m_referenceHeight = 0;
     int m_anchor = 0;
     double m_sx = 1, m_sy = 1, m_ux = 0, m_uy = 0, m_baseRotation = 0;
+    // Frame pixels a source pixel spans at the fitted size (see Place).
+    double m_fittedX = 1, m_fittedY = 1;
+    bool m_snap = false;
+    double m_snapX = 0, m_snapY = 0; // the half pixels added to placements
 
     bool m_dirtyCache = true;
     double m_last[6] = {};

@@ -8,6 +8,7 @@ CIntClipPipeline::CIntClipPipeline(std::unique_ptr<CFrameSrc> source, int width,
     : m_source(std::move(source)), m_pipeline(width, height, aspect, bottomUp), m_width(width),
       m_height(height) {
     m_pipeline.SetSource(m_source.get());
+    m_pipeline.SetSnapToPixels(true);
     m_pipeline.SetFit(CClipPipeline::kFitInside);
 }
 

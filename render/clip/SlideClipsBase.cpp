@@ -6,6 +6,7 @@
 #include "render/frame/FrameSrcVideo.h"
 
 #include <algorithm>
+#include <cmath>
 
 CSlideClipsBase::CSlideClipsBase(CBufferedFrame& target, double pixelAspect, CTimerBase& clock)
     : m_target(target), m_pixelAspect(pixelAspect > 0 ? pixelAspect : 1.0), m_clock(clock) {}
@@ -39,9 +40,10 @@ std::unique_ptr<CIntClipPipeline> CSlideClipsBase::Prepare(std::unique_ptr<CFram
 std::unique_ptr<CIntClipPipeline> CSlideClipsBase::AddPicture(const std::string& path,
                                                               bool autoLevel, double brightness,
                                                               double contrast, int maxWidth,
-                                                              int maxHeight) {
+                                                              int maxHeight, bool cover) {
     auto source = std::make_unique<CFrameSrcImage>();
     source->SetDraft(m_draftPictures);
+    source->SetCoverBox(cover);
     if (!source->Load(path, maxWidth, maxHeight, autoLevel, brightness, contrast))
         return nullptr;
     return Prepare(std::move(source));
@@ -50,9 +52,10 @@ std::unique_ptr<CIntClipPipeline> CSlideClipsBase::AddPicture(const std::string&
 std::unique_ptr<CIntClipPipeline>
 CSlideClipsBase::AddPictureFromMemory(const std::string& name, const std::uint8_t* bytes,
                                       std::size_t length, bool autoLevel, double brightness,
-                                      double contrast, int maxWidth, int maxHeight) {
+                                      double contrast, int maxWidth, int maxHeight, bool cover) {
     auto source = std::make_unique<CFrameSrcImage>();
     source->SetDraft(m_draftPictures);
+    source->SetCoverBox(cover);
     if (!source->LoadFromMemory(bytes, length, maxWidth, maxHeight, autoLevel, brightness,
                                 contrast, name))
         return nullptr;
@@ -139,8 +142,9 @@ bool CSlideClipsBase::SetBackgroundPicture(const std::string& path,
     const CImageView& view = m_target.BackView();
     auto source = std::make_unique<CFrameSrcImage>();
     source->SetDraft(m_draftPictures);
-    // Decoded at no more than twice the frame, enough for any fit.
-    int mw = 2 * view.Width(), mh = 2 * view.Height();
+    // Stretched or filling, the picture covers the frame in square pixels.
+    source->SetCoverBox(true);
+    int mw = int(std::ceil(view.Width() * m_pixelAspect)), mh = view.Height();
     bool loaded =
         bytes ? source->LoadFromMemory(bytes->data(), bytes->size(), mw, mh, false, 0, 0, path)
               : source->Load(path, mw, mh);

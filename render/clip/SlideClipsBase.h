@@ -31,15 +31,16 @@ public:
     void OnEvent() override;
 
     // New clips (not yet added); null when the picture or clip cannot be opened.
+    // Pictures are decoded for the box maxWidth x maxHeight, which a stretched
+    // picture covers (cover) and others fit inside (see CFrameSrcImage).
     std::unique_ptr<CIntClipPipeline> AddPicture(const std::string& path, bool autoLevel,
                                                  double brightness, double contrast,
-                                                 int maxWidth, int maxHeight);
+                                                 int maxWidth, int maxHeight, bool cover = false);
     // name is the file the bytes come from, for reports.
-    std::unique_ptr<CIntClipPipeline> AddPictureFromMemory(const std::string& name,
-                                                           const std::uint8_t* bytes,
-                                                           std::size_t length, bool autoLevel,
-                                                           double brightness, double contrast,
-                                                           int maxWidth, int maxHeight);
+    std::unique_ptr<CIntClipPipeline>
+    AddPictureFromMemory(const std::string& name, const std::uint8_t* bytes, std::size_t length,
+                         bool autoLevel, double brightness, double contrast, int maxWidth,
+                         int maxHeight, bool cover = false);
     std::unique_ptr<CIntClipPipeline> AddSamplePicture(int id);
     // end < 0: to the clip's end.
     std::unique_ptr<CIntClipPipeline> AddVideo(const std::string& path, double start, double end);
@@ -75,6 +76,8 @@ public:
     [[nodiscard]] bool IsStarted() const { return m_event != nullptr; }
     [[nodiscard]] CBufferedFrame& Target() const { return m_target; }
     [[nodiscard]] double ClockRate() const { return m_clock.GetFrameRate(); }
+    // The frame's pixel aspect, width over height.
+    [[nodiscard]] double PixelAspect() const { return m_pixelAspect; }
 
 protected:
     // Draws clip frame f into the back buffer; true publishes it. Called

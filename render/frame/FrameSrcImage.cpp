@@ -24,18 +24,19 @@ bool CFrameSrcImage::LoadPixels(const std::uint8_t* bgra, int width, int height,
     m_source.Detach();
     if (!bgra || width <= 0 || height <= 0)
         return false;
-    // The decode-size reduction: keep the aspect, at most maxWidth x maxHeight.
+    // The decode box's reduction: the scale that fits the picture inside the
+    // box (or covers it); up to twice that size the picture is kept, so the
+    // prepared views resample it only once.
     int f = width, g = height;
-    bool reduce = maxWidth > 0 && maxHeight > 0 && (width > maxWidth || height > maxHeight);
-    if (reduce) {
-        g = maxHeight;
-        f = int(std::int64_t(width) * g / height);
-        if (maxWidth < f) {
-            f = maxWidth;
-            g = int(std::int64_t(height) * maxWidth / width);
+    bool reduce = false;
+    if (maxWidth > 0 && maxHeight > 0) {
+        const double fx = double(maxWidth) / width, fy = double(maxHeight) / height;
+        const double need = m_coverBox ? std::max(fx, fy) : std::min(fx, fy);
+        if (need < 0.5) {
+            reduce = true;
+            f = std::max(1, int(std::lround(2 * need * width)));
+            g = std::max(1, int(std::lround(2 * need * height)));
         }
-        f = std::max(1, f);
-        g = std::max(1, g);
     }
     m_picture = CCPU::ippiMalloc_8u_C4(f, g, &m_pictureStride);
     if (!m_picture)
@@ -53,6 +54,15 @@ bool CFrameSrcImage::LoadPixels(const std::uint8_t* bgra, int width, int height,
         return false;
     }
     m_source.Attach(m_picture, f, g, m_pictureStride);
+    m_opaque = true;
+    for (int y = 0; y < g && m_opaque; ++y) {
+        const std::uint8_t* p = m_source.Row(y);
+        for (int x = 0; x < f; ++x)
+            if (p[4 * x + 3] != 255) {
+                m_opaque = false;
+                break;
+            }
+    }
     m_autoLevel = autoLevel;
     m_brightness = brightness;
     m_contrast = contrast;
@@ -75,6 +85,7 @@ bool CFrameSrcImage::Decode(const std::string& name,
         PLAnyPicDecoder decoder;
         decoder.SetRequestedSize(maxWidth, maxHeight);
         decoder.SetDraft(m_draft);
+        decoder.SetFitRequested(!m_coverBox);
         PLAnyBmp bmp;
         decode(decoder, bmp);
         if (LoadBitmap(bmp, maxWidth, maxHeight, autoLevel, brightness, contrast))
@@ -143,13 +154,47 @@ bool CFrameSrcImage::SetCropRect(const SRect& rect) {
     return Prepare();
 }
 
+bool CFrameSrcImage::SetPreparedScale(double x, double y) {
+    if (!(x > 0) || !(y > 0) || !std::isfinite(x) || !std::isfinite(y))
+        return false;
+    m_wantX = x;
+    m_wantY = y;
+    int w = 0, h = 0;
+    ScaledSize(w, h);
+    if (m_margin && w + 2 * kMargin == m_marginWidth && h + 2 * kMargin == m_marginHeight)
+        return true;
+    return PrepareScaled();
+}
+
+void CFrameSrcImage::ScaledSize(int& width, int& height) const {
+    const int w = m_crop.right - m_crop.left, h = m_crop.bottom - m_crop.top;
+    // Never above the picture's own resolution: enlarging is the warp's job.
+    width = std::clamp(int(std::lround(m_wantX * w)), 1, w);
+    height = std::clamp(int(std::lround(m_wantY * h)), 1, h);
+}
+
 bool CFrameSrcImage::Prepare() {
     if (!m_picture || IsEmpty(m_crop))
         return false;
-    int w = m_crop.right - m_crop.left, h = m_crop.bottom - m_crop.top;
-    // The margin buffer is reallocated only when the crop size changes.
+    // Levels are measured once on the crop at full resolution, so every
+    // prepared scale shows the same colours.
+    if (m_autoLevel &&
+        !MeasureLevels(m_source.PixelAt(m_crop), m_source.Stride(), m_crop.right - m_crop.left,
+                       m_crop.bottom - m_crop.top))
+        return false;
+    return PrepareScaled();
+}
+
+bool CFrameSrcImage::PrepareScaled() {
+    if (!m_picture || IsEmpty(m_crop))
+        return false;
+    const int cw = m_crop.right - m_crop.left, ch = m_crop.bottom - m_crop.top;
+    int w = 0, h = 0;
+    ScaledSize(w, h);
+    // The margin buffer is reallocated only when the prepared size changes.
     if (!m_margin || m_marginWidth != w + 2 * kMargin || m_marginHeight != h + 2 * kMargin) {
         CCPU::ippiFree(m_margin);
+        m_prepared.Detach();
         m_marginWidth = w + 2 * kMargin;
         m_marginHeight = h + 2 * kMargin;
         m_margin = CCPU::ippiMalloc_8u_C4(m_marginWidth, m_marginHeight, &m_marginStride);
@@ -158,23 +203,41 @@ bool CFrameSrcImage::Prepare() {
     }
     std::memset(m_margin, 0, std::size_t(m_marginStride) * std::size_t(m_marginHeight));
     std::uint8_t* interior = m_margin + std::size_t(kMargin) * std::size_t(m_marginStride) + kMargin * 4;
-    if (CCPU::ippiCopy_8u_C4R(m_source.PixelAt(m_crop), m_source.Stride(), interior, m_marginStride,
-                              {w, h}) != ippStsNoErr)
+    const IppStatus status =
+        w == cw && h == ch
+            ? CCPU::ippiCopy_8u_C4R(m_source.PixelAt(m_crop), m_source.Stride(), interior,
+                                    m_marginStride, {w, h})
+            : CCPU::ippiResize_8u_C4R(m_source.PixelAt(m_source.Bounds()),
+                                      {m_source.Width(), m_source.Height()}, m_source.Stride(),
+                                      {m_crop.left, m_crop.top, cw, ch}, interior, m_marginStride,
+                                      {w, h}, double(w) / cw, double(h) / ch, IPPI_INTER_LANCZOS);
+    if (status != ippStsNoErr)
         return false;
-    if (m_autoLevel) {
-        if (!AutoLevel(interior, m_marginStride, w, h))
-            return false;
-    } else if (std::fabs(m_brightness) >= 0.00001 || std::fabs(m_contrast) >= 0.00001) {
+    // The filter's small overshoot at a sharp edge must not leave a colour
+    // brighter than its pixel's coverage, or it would light up what lies under
+    // a transparent part.
+    if (!m_opaque)
+        for (int y = 0; y < h; ++y) {
+            std::uint8_t* p = interior + std::size_t(y) * std::size_t(m_marginStride);
+            for (int x = 0; x < w; ++x, p += 4)
+                for (int c = 0; c < 3; ++c)
+                    p[c] = std::min(p[c], p[3]);
+        }
+    if (m_autoLevel)
+        StretchLevels(interior, m_marginStride, w, h);
+    else if (std::fabs(m_brightness) >= 0.00001 || std::fabs(m_contrast) >= 0.00001)
         ContrastLight(interior, m_marginStride, w, h);
-    }
     m_prepared.Attach(m_margin, m_marginWidth, m_marginHeight, m_marginStride);
+    m_preparedScaleX = double(w) / cw;
+    m_preparedScaleY = double(h) / ch;
     m_changed = true;
     return true;
 }
 
-// Stretches each colour channel so that 1 % of the pixels lie at or below 0
-// and 1 % at or above 255. A channel whose two limits meet is left as it is.
-bool CFrameSrcImage::AutoLevel(std::uint8_t* first, int stride, int width, int height) {
+// Finds, per colour channel, the levels below which 1 % of the pixels lie and
+// above which 1 % lie; stretching maps them to 0 and 255. A channel whose two
+// limits meet is left as it is.
+bool CFrameSrcImage::MeasureLevels(const std::uint8_t* first, int stride, int width, int height) {
     std::vector<Ipp32s> hist[3], levels[3];
     Ipp32s* histPointers[3];
     Ipp32s* levelPointers[3];
@@ -190,7 +253,8 @@ bool CFrameSrcImage::AutoLevel(std::uint8_t* first, int stride, int width, int h
                                         counts, lower, upper) != ippStsNoErr)
         return false;
     const double n = double(width) * height;
-    int low[3], high[3];
+    int* low = m_low;
+    int* high = m_high;
     for (int c = 0; c < 3; ++c) {
         low[c] = 0;
         high[c] = 255;
@@ -212,9 +276,14 @@ bool CFrameSrcImage::AutoLevel(std::uint8_t* first, int stride, int width, int h
     for (int c = 0; c < 3; ++c)
         if (high[c] <= low[c])
             low[c] = high[c] = 0;
+    return true;
+}
+
+void CFrameSrcImage::StretchLevels(std::uint8_t* first, int stride, int width, int height) const {
+    const int* low = m_low;
+    const int* high = m_high;
     const Ipp8u subtract[3] = {Ipp8u(low[0]), Ipp8u(low[1]), Ipp8u(low[2])};
-    if (CCPU::ippiSubC_8u_AC4IRSfs(subtract, first, stride, {width, height}, 0) != ippStsNoErr)
-        return false;
+    CCPU::ippiSubC_8u_AC4IRSfs(subtract, first, stride, {width, height}, 0);
     for (int y = 0; y < height; ++y) {
         std::uint8_t* p = first + std::size_t(y) * std::size_t(stride);
         for (int x = 0; x < width; ++x, p += 4)
@@ -224,7 +293,6 @@ bool CFrameSrcImage::AutoLevel(std::uint8_t* first, int stride, int width, int h
                     p[c] = std::uint8_t(std::min(255, p[c] * 255 / range));
             }
     }
-    return true;
 }
 
 // Contrast around 122/125 and a brightness step, on the premultiplied pixels.

@@ -11,10 +11,12 @@ class PLAnyPicDecoder;
 class PLBmp;
 class PLAnyBmp;
 
-// A still picture as a clip source. The picture is kept premultiplied, reduced
-// to the maximum decode size; the prepared view is a margin buffer holding the
-// adjusted crop at (40, 40) inside a 40-pixel transparent border, so the
-// warp's smooth edge fades the picture's own edges out.
+// A still picture as a clip source. The picture is kept premultiplied at the
+// size it was decoded at, reduced only when it is more than twice what the
+// decode box needs. The prepared view is a margin buffer holding the adjusted
+// crop at (40, 40) inside a 40-pixel transparent border, so the warp's smooth
+// edge fades the picture's own edges out; the crop in it is area-resampled to
+// the prepared scale the warp asks for, so the warp itself works near scale 1.
 class CFrameSrcImage final : public CFrameSrc {
 public:
     static constexpr int kMargin = 40;
@@ -24,15 +26,17 @@ public:
     CFrameSrcImage& operator=(const CFrameSrcImage&) = delete;
     ~CFrameSrcImage() override;
 
-    // Takes decoded 32-bit pixels (top-down rows, not premultiplied), reduced
-    // to fit maxWidth x maxHeight when larger (0 for no limit), with an
-    // adjustment; the crop starts as the whole picture.
+    // Takes decoded 32-bit pixels (top-down rows, not premultiplied) with an
+    // adjustment; the crop starts as the whole picture. maxWidth x maxHeight
+    // is the decode box (0 for none): the picture is kept as it comes up to
+    // twice the size fitted inside the box (covering it, see SetCoverBox) and
+    // reduced to that when larger.
     bool LoadPixels(const std::uint8_t* bgra, int width, int height, int stride, int maxWidth,
                     int maxHeight, bool autoLevel = false, double brightness = 0,
                     double contrast = 0);
-    // Decodes a picture file (any format the picture decoders read); the
-    // decoder is asked for no more than the maximum size where the format can
-    // reduce while decoding. False when it cannot be decoded.
+    // Decodes a picture file (any format the picture decoders read); where the
+    // format can reduce while decoding, the decoder is asked for no more than
+    // the decode box needs. False when it cannot be decoded.
     bool Load(const std::string& path, int maxWidth, int maxHeight, bool autoLevel = false,
               double brightness = 0, double contrast = 0);
     // The same from a picture file's bytes; name is the file the bytes come
@@ -48,10 +52,15 @@ public:
     // reduced picture much faster at a small loss (colour detail of a
     // progressive JPEG at one eighth), it does. For previews.
     void SetDraft(bool draft) { m_draft = draft; }
+    // Whether the following loads read the decode box as one the crop is
+    // stretched to cover (both sides at least the box's) rather than one it
+    // is fitted inside.
+    void SetCoverBox(bool cover) { m_coverBox = cover; }
 
     // A new adjustment: brightness and contrast in [-1, 1], or automatic levels.
     bool SetAdjust(bool autoLevel, double brightness, double contrast);
     bool SetCropRect(const SRect& rect) override;
+    bool SetPreparedScale(double x, double y) override;
 
 private:
     // Decodes through the picture decoders; a picture that cannot be decoded
@@ -61,9 +70,18 @@ private:
                 int maxHeight, bool autoLevel, double brightness, double contrast);
     bool LoadBitmap(PLBmp& bmp, int maxWidth, int maxHeight, bool autoLevel, double brightness,
                     double contrast);
+    // A new crop or adjustment: measures the crop for automatic levels and
+    // prepares it again.
     bool Prepare();
-    bool AutoLevel(std::uint8_t* first, int stride, int width, int height);
+    // Resamples the crop into the margin buffer at the wanted scale and
+    // adjusts it.
+    bool PrepareScaled();
+    // The channel ranges automatic levels stretch, measured on the crop.
+    bool MeasureLevels(const std::uint8_t* first, int stride, int width, int height);
+    void StretchLevels(std::uint8_t* first, int stride, int width, int height) const;
     void ContrastLight(std::uint8_t* first, int stride, int width, int height);
+    // The prepared crop size for the wanted scale.
+    void ScaledSize(int& width, int& height) const;
 
     std::uint8_t* m_picture = nullptr;
     int m_pictureStride = 0;
@@ -75,4 +93,8 @@ private:
     double m_brightness = 0;
     double m_contrast = 0;
     bool m_draft = false;
+    bool m_coverBox = false;
+    bool m_opaque = true; // no pixel of the picture is even partly transparent
+    double m_wantX = 1.0, m_wantY = 1.0;
+    int m_low[3] = {0, 0, 0}, m_high[3] = {0, 0, 0};
 };

@@ -240,6 +240,59 @@ TEST(CPU, ResizeInterpolations) {
     EXPECT_EQ(out[0], 25);
 }
 
+TEST(CPU, LanczosResizeFiltersWhatItCannotHoldAndStaysInsideItsRegion) {
+    // A one-pixel checkerboard shrunk by 2/3 has nothing the destination can
+    // hold: it becomes even grey, where area averaging leaves a pattern.
+    // Around it, a white frame outside the region must not bleed in.
+    SPicture board(32, 32), out(20, 20), area(20, 20);
+    board.Fill({255, 255, 255, 255});
+    for (int y = 1; y < 31; ++y)
+        for (int x = 1; x < 31; ++x) {
+            const Ipp8u v = (x + y) % 2 ? 200 : 40;
+            std::fill(board.At(x, y), board.At(x, y) + 3, v);
+        }
+    ASSERT_EQ(CCPU::ippiResize_8u_C4R(board.Data(), board.Size(), board.step, {1, 1, 30, 30},
+                                      out.Data(), out.step, out.Size(), 2.0 / 3, 2.0 / 3,
+                                      IPPI_INTER_LANCZOS),
+              0);
+    ASSERT_EQ(CCPU::ippiResize_8u_C4R(board.Data(), board.Size(), board.step, {1, 1, 30, 30},
+                                      area.Data(), area.step, area.Size(), 2.0 / 3, 2.0 / 3,
+                                      IPPI_INTER_SUPER),
+              0);
+    // (The corners, where the repeated edge meets, are left out.)
+    int lanczosSpread = 0, areaSpread = 0;
+    for (int y = 2; y < 18; ++y)
+        for (int x = 2; x < 18; ++x) {
+            lanczosSpread = std::max(lanczosSpread, std::abs(*out.At(x, y) - 120));
+            areaSpread = std::max(areaSpread, std::abs(*area.At(x, y) - 120));
+            EXPECT_EQ(out.At(x, y)[3], 255);
+        }
+    EXPECT_LE(lanczosSpread, 1);
+    EXPECT_GE(areaSpread, 8);
+
+    // An even picture stays even, shrunk or enlarged; an enlarged hard edge
+    // overshoots and is clamped, not wrapped.
+    SPicture flat(7, 5), wide(16, 11), edge(4, 1), edgeOut(16, 1);
+    flat.Fill({10, 128, 250, 255});
+    ASSERT_EQ(CCPU::ippiResize_8u_C4R(flat.Data(), flat.Size(), flat.step, {0, 0, 7, 5},
+                                      wide.Data(), wide.step, wide.Size(), 16.0 / 7, 11.0 / 5,
+                                      IPPI_INTER_LANCZOS),
+              0);
+    for (int y = 0; y < 11; ++y)
+        for (int x = 0; x < 16; ++x)
+            ASSERT_EQ(wide.Pixel(x, y), (Px{10, 128, 250, 255})) << x << ", " << y;
+    edge.Fill({0, 0, 0, 0});
+    std::fill(edge.At(2, 0), edge.At(2, 0) + 8, 255);
+    ASSERT_EQ(CCPU::ippiResize_8u_C4R(edge.Data(), edge.Size(), edge.step, {0, 0, 4, 1},
+                                      edgeOut.Data(), edgeOut.step, edgeOut.Size(), 4.0, 1.0,
+                                      IPPI_INTER_LANCZOS),
+              0);
+    for (int x = 2; x < 6; ++x)
+        EXPECT_EQ(*edgeOut.At(x, 0), 0) << x;
+    for (int x = 10; x < 14; ++x)
+        EXPECT_EQ(*edgeOut.At(x, 0), 255) << x;
+}
+
 TEST(CPU, ResizeAndBoundsWithRegionsAndFactorsBeyondAnInt) {
     // A ROI from column 2 with the largest width is the picture from column 2
     // on: its far edge x + w passes 2^31 and is clipped, not wrapped.

@@ -52,18 +52,24 @@ std::string PngHeaderOnly(std::uint32_t w, std::uint32_t h) {
 
 TEST(JPEGDecoder, ReducedSizesFollowTheRequest) {
     std::string jpeg = JpegBytes(QuadrantImage(3000, 2000), {.quality = 50});
+    // By default the reduced picture covers the request; asked to fit, it
+    // only needs to hold the picture fitted inside it.
     struct SCase {
         int rw, rh, w, h;
-    } cases[] = {{96, 96, 375, 250}, {1000, 1000, 1500, 1000}, {0, 0, 3000, 2000},
-                 {750, 0, 3000, 2000}, {2999, 1, 3000, 2000}, {400, 400, 750, 500}};
+        bool fit = false;
+    } cases[] = {{96, 96, 375, 250},       {1000, 1000, 1500, 1000},   {0, 0, 3000, 2000},
+                 {750, 0, 3000, 2000},     {2999, 1, 3000, 2000},      {400, 400, 750, 500},
+                 {200, 400, 750, 500},     {200, 400, 375, 250, true}, {750, 0, 750, 500, true},
+                 {0, 0, 3000, 2000, true}, {1000, 1000, 1500, 1000, true}};
     for (const SCase& c : cases) {
         PLAnyPicDecoder dec;
         PLMemSource src;
         src.Open(Bytes(jpeg), jpeg.size());
         dec.SetRequestedSize(c.rw, c.rh);
+        dec.SetFitRequested(c.fit);
         dec.Open(&src);
-        EXPECT_EQ(dec.GetWidth(), c.w) << c.rw << "x" << c.rh;
-        EXPECT_EQ(dec.GetHeight(), c.h) << c.rw << "x" << c.rh;
+        EXPECT_EQ(dec.GetWidth(), c.w) << c.rw << "x" << c.rh << (c.fit ? " fit" : "");
+        EXPECT_EQ(dec.GetHeight(), c.h) << c.rw << "x" << c.rh << (c.fit ? " fit" : "");
         EXPECT_EQ(dec.GetBitsPerPixel(), 32);
         EXPECT_TRUE(dec.HasAlpha());
     }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -107,19 +108,92 @@ TEST(ClipPipeline, APlacedPictureComposesOverTheFrame) {
     EXPECT_EQ(corner[3], 0xFF);
 }
 
+// A picture that fits the frame's width exactly is placed at scale 1, centred:
+// every pixel must come out as it went in, not blended with a neighbour, in
+// both row orders of the layer and the frame, with odd and even sizes.
+TEST(ClipPipeline, AnUprightPictureAtScaleOneIsCopied) {
+    struct SCase {
+        int frameW, frameH, picW, picH;
+        bool snap = false;
+    };
+    // With an odd margin the picture is copied only when snapped to pixels,
+    // half a pixel down (or right) of the centre.
+    for (const SCase& c : {SCase{64, 48, 64, 40}, SCase{63, 47, 63, 41}, SCase{65, 50, 65, 50},
+                           SCase{64, 48, 64, 41, true}, SCase{63, 48, 60, 48, true}})
+        for (bool bottomUp : {false, true}) {
+            SCOPED_TRACE(::testing::Message() << c.frameW << " x " << c.frameH << " frame, "
+                                              << c.picW << " x " << c.picH << " picture, "
+                                              << (bottomUp ? "bottom-up" : "top-down"));
+            // Opaque noise: any blend of neighbours changes some pixel.
+            std::vector<std::uint8_t> pixels(std::size_t(c.picW) * std::size_t(c.picH) * 4);
+            std::uint32_t seed = 12345;
+            for (std::size_t i = 0; i < pixels.size(); ++i) {
+                seed = seed * 1664525u + 1013904223u;
+                pixels[i] = (i & 3) == 3 ? 255 : std::uint8_t(seed >> 24);
+            }
+            CFrameSrcImage image;
+            ASSERT_TRUE(image.LoadPixels(pixels.data(), c.picW, c.picH, c.picW * 4, 0, 0));
+            CClipPipeline clip(c.frameW, c.frameH, 1.0, bottomUp);
+            clip.SetSource(&image);
+            clip.SetSnapToPixels(c.snap);
+            clip.SetFit(CClipPipeline::kFitInside);
+            EXPECT_DOUBLE_EQ(std::fabs(clip.FitX()), 1.0);
+            EXPECT_DOUBLE_EQ(std::fabs(clip.FitY()), 1.0);
+            ASSERT_TRUE(clip.Place(0, 0, clip.FitX(), clip.FitY(), 0, 255));
+
+            std::vector<std::uint8_t> frame(std::size_t(c.frameW) * std::size_t(c.frameH) * 4);
+            CImageView target;
+            target.Attach(frame.data(), c.frameW, c.frameH,
+                          bottomUp ? -c.frameW * 4 : c.frameW * 4);
+            target.Fill(0xFF000000);
+            ASSERT_TRUE(clip.Compose(target, nullptr, false));
+            const int top = (c.frameH - c.picH + 1) / 2, left = (c.frameW - c.picW + 1) / 2;
+            int wrong = 0;
+            for (int y = 0; y < c.picH; ++y)
+                wrong += std::memcmp(target.Row(top + y) + left * 4,
+                                     &pixels[std::size_t(y) * c.picW * 4],
+                                     std::size_t(c.picW) * 4) != 0;
+            EXPECT_EQ(wrong, 0) << "rows differ from the picture";
+            // The frame's rows outside the picture stay black.
+            if (top > 0) {
+                EXPECT_EQ(target.Row(top - 1)[1], 0);
+            }
+        }
+}
+
 TEST(FrameSrcImage, LoadingReducesPremultipliesAndAdjusts) {
     std::vector<std::uint8_t> big = Picture(4000, 3000, 0x80FF0000);
     CFrameSrcImage image;
+    // Fitted inside the 720 x 576 box it would be 720 x 540: it is kept at
+    // twice that, for the prepared views to shrink from.
     ASSERT_TRUE(image.LoadPixels(big.data(), 4000, 3000, 4000 * 4, 720, 576));
-    EXPECT_EQ(image.Source().Width(), 720);
-    EXPECT_EQ(image.Source().Height(), 540);
+    EXPECT_EQ(image.Source().Width(), 1440);
+    EXPECT_EQ(image.Source().Height(), 1080);
     const std::uint8_t* p = image.Source().Row(270) + 360 * 4;
     EXPECT_EQ(p[3], 0x80);
     EXPECT_NEAR(p[2], 128, 1); // red 255 premultiplied by 128/255
-    // The prepared view: the crop inside a 40-pixel transparent border.
+    // The prepared view: the crop inside a 40-pixel transparent border, at
+    // the scale the warp asks for, never above the picture's own.
+    ASSERT_TRUE(image.SetPreparedScale(0.5, 0.25));
     EXPECT_EQ(image.Prepared().Width(), 720 + 80);
+    EXPECT_EQ(image.Prepared().Height(), 270 + 80);
+    EXPECT_DOUBLE_EQ(image.PreparedScaleY(), 0.25);
     EXPECT_EQ(image.Prepared().Row(20)[20 * 4 + 3], 0);
     EXPECT_EQ(image.Prepared().Row(40)[40 * 4 + 3], 0x80);
+    EXPECT_NEAR(image.Prepared().Row(40)[40 * 4 + 2], 128, 1);
+    ASSERT_TRUE(image.SetPreparedScale(3, 1));
+    EXPECT_EQ(image.Prepared().Width(), 1440 + 80);
+    EXPECT_DOUBLE_EQ(image.PreparedScaleX(), 1);
+    EXPECT_FALSE(image.SetPreparedScale(0, 1));
+    // Up to twice the fitted size a picture is kept; a box to cover keeps a
+    // wide picture high enough for the box's height.
+    CFrameSrcImage kept;
+    ASSERT_TRUE(kept.LoadPixels(big.data(), 1400, 1050, 4000 * 4, 720, 576));
+    EXPECT_EQ(kept.Source().Width(), 1400);
+    kept.SetCoverBox(true);
+    ASSERT_TRUE(kept.LoadPixels(big.data(), 4000, 1000, 4000 * 4, 400, 300));
+    EXPECT_EQ(kept.Source().Height(), 600);
+    EXPECT_EQ(kept.Source().Width(), 2400);
 
     // Contrast 0.5 (k = 1.5) around 122/125, then brightness -0.1 (-25).
     std::vector<std::uint8_t> grey = Picture(10, 10, 0xFFC8C8C8);
@@ -139,4 +213,40 @@ TEST(FrameSrcImage, LoadingReducesPremultipliesAndAdjusts) {
     EXPECT_EQ(picture.image.Crop().top, 150);
     EXPECT_EQ(picture.image.Crop().right, 680);
     EXPECT_EQ(picture.image.Crop().bottom, 450);
+}
+
+// The source prepares the picture near the size the warp draws it at: the
+// fitted size itself for a still, a few sizes a step of 1.25 apart through a
+// zoom, chosen by the zoom alone and not by the frames drawn before.
+TEST(ClipPipeline, PreparedSizesFollowTheZoomInFewSteps) {
+    SSource picture(2000, 1500);
+    CClipPipeline clip(720, 576, 16.0 / 15.0, false);
+    clip.SetSource(&picture.image);
+    clip.SetFit(CClipPipeline::kFitInside);
+    auto preparedAt = [&](double zoom) {
+        EXPECT_TRUE(clip.Place(0, 0, clip.FitX() * zoom, clip.FitY() * zoom, 0, 255));
+        const CImageView& v = picture.image.Prepared();
+        return std::pair(v.Width() - 80, v.Height() - 80);
+    };
+    // Still: PAL's wide pixels make the 4:3 picture 720 x 576 frame pixels.
+    EXPECT_EQ(preparedAt(1.0), std::pair(720, 576));
+    int changes = 0;
+    std::pair<int, int> last = preparedAt(1.0);
+    for (int f = 0; f <= 50; ++f) {
+        const auto now = preparedAt(1.0 + 0.3 * f / 50);
+        changes += now != last;
+        last = now;
+    }
+    EXPECT_EQ(changes, 2); // 1.25 x and then 1.5625 x the fitted size
+    EXPECT_EQ(last, std::pair(1125, 900));
+    EXPECT_EQ(preparedAt(1.1), std::pair(900, 720));
+    EXPECT_EQ(preparedAt(1.0), std::pair(720, 576));
+    // Shrunk to a small cell it is prepared small (1.25^-7 of the fitted
+    // size), not warped down from the whole picture.
+    EXPECT_EQ(preparedAt(0.2), std::pair(151, 121));
+    // Turned a quarter, the picture's rows run down the frame, where a frame
+    // pixel is narrower than along it: its width takes the next step up.
+    EXPECT_TRUE(clip.Place(0, 0, clip.FitX(), clip.FitY(), M_PI / 2, 255));
+    EXPECT_EQ(picture.image.Prepared().Width() - 80, 900);
+    EXPECT_EQ(picture.image.Prepared().Height() - 80, 576);
 }

@@ -55,12 +55,18 @@ TEST(ClipMath, DecodeScaleAndSize) {
     EXPECT_NEAR(ClipMath::DecodeScale(1, 4, 0.75), std::pow(4.0, 0.75), 1e-12);
     EXPECT_DOUBLE_EQ(ClipMath::DecodeScale(1, 1.5, 0.75), 1.5);
     EXPECT_DOUBLE_EQ(ClipMath::DecodeScale(-1, -1, 0.75), -1);
+    // The frame in square pixels, each side over the crop fraction along it.
     int w = 0, h = 0;
-    ClipMath::MaxDecodeSize(1, 0.5, 0.25, 720, 576, w, h);
-    EXPECT_EQ(w, 2880);
+    ClipMath::DecodeBox(1, 0.5, 0.25, 720, 576, 16.0 / 15.0, false, w, h);
+    EXPECT_EQ(w, 1536);
     EXPECT_EQ(h, 2304);
-    ClipMath::MaxDecodeSize(-1, 1, 1, 720, 576, w, h);
+    // A quarter turn lays the picture's width along the frame's height.
+    ClipMath::DecodeBox(1, 0.5, 0.25, 720, 576, 16.0 / 15.0, true, w, h);
+    EXPECT_EQ(w, 1152);
+    EXPECT_EQ(h, 3072);
+    ClipMath::DecodeBox(-1, 1, 1, 720, 576, 1, false, w, h);
     EXPECT_EQ(w, 1440);
+    EXPECT_EQ(h, 1152);
 }
 
 TEST(ClipMath, RotationCodes) {
