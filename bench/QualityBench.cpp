@@ -130,19 +130,6 @@ void WritePpm(const std::string& path, const std::uint8_t* first, int stride, in
     std::fclose(f);
 }
 
-// The part of the picture a frame shows at a zoom over the largest centred
-// window of the frame's shape, moved right by pan pixels.
-SBox Window(const SPicture& full, double aspect, double zoom, int pan) {
-    const double shape = kFrameW * aspect / kFrameH;
-    double w = std::min<double>(full.width, full.height * shape) / zoom;
-    SBox box;
-    box.width = int(std::lround(w));
-    box.height = std::min(full.height, int(std::lround(w / shape)));
-    box.x = (full.width - box.width) / 2 + pan;
-    box.y = (full.height - box.height) / 2;
-    return box;
-}
-
 // Every frame of a zoom from 1.0 to 1.3 and of a horizontal pan at 1.2, each
 // drawn by one pipeline in turn as an album would, against Lanczos references.
 void MeasureMotion(const SPicture& full, const std::string& file, double aspect) {
@@ -166,8 +153,10 @@ void MeasureMotion(const SPicture& full, const std::string& file, double aspect)
         const SBox frameBox{0, 0, kFrameW, kFrameH}, inner{2, 2, kFrameW - 4, kFrameH - 4};
         for (int f = 0; f < kFrames; ++f) {
             const SBox window = motion == 0
-                                    ? Window(full, aspect, 1.0 + 0.3 * f / (kFrames - 1), 0)
-                                    : Window(full, aspect, 1.2, (f - kFrames / 2) * step);
+                                    ? QualityKit::FrameWindow(full, kFrameW, kFrameH, aspect,
+                                                              1.0 + 0.3 * f / (kFrames - 1))
+                                    : QualityKit::FrameWindow(full, kFrameW, kFrameH, aspect, 1.2,
+                                                              (f - kFrames / 2) * step);
             SPicture frame;
             if (!rig.Draw(window, frameBox, frame))
                 return;

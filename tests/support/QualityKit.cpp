@@ -95,6 +95,18 @@ SPicture MakeZonePlate(int width, int height) {
     return p;
 }
 
+SBox FrameWindow(const SPicture& picture, int frameWidth, int frameHeight, double pixelAspect,
+                 double zoom, int pan) {
+    const double shape = frameWidth * pixelAspect / frameHeight;
+    const double w = std::min<double>(picture.width, picture.height * shape) / zoom;
+    SBox box;
+    box.width = int(std::lround(w));
+    box.height = std::min(picture.height, int(std::lround(w / shape)));
+    box.x = (picture.width - box.width) / 2 + pan;
+    box.y = (picture.height - box.height) / 2;
+    return box;
+}
+
 SPicture Resample(const SPicture& picture, const SBox& window, int width, int height, int flags) {
     SPicture out(width, height);
     SwsContext* ctx = sws_getContext(window.width, window.height, AV_PIX_FMT_BGRA, width, height,

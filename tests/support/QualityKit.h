@@ -40,6 +40,12 @@ SPicture MakeTexture(int width, int height);
 // back shows it as rings that are not in the picture.
 SPicture MakeZonePlate(int width, int height);
 
+// The part of a picture that a frame of frameWidth x frameHeight pixels,
+// pixelAspect wide, shows at a zoom over the largest centred window of the
+// frame's shape, moved right by pan pixels.
+SBox FrameWindow(const SPicture& picture, int frameWidth, int frameHeight, double pixelAspect,
+                 double zoom, int pan = 0);
+
 // libswscale resamples the part window of a picture to width x height with
 // the given filter flags (SWS_LANCZOS, SWS_AREA …).
 SPicture Resample(const SPicture& picture, const SBox& window, int width, int height, int flags);

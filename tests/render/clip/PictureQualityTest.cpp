@@ -33,19 +33,6 @@ bool Load(CFrameSrcImage& source, const SPicture& full, double aspect, double ma
     return source.LoadPixels(full.bgra.data(), full.width, full.height, full.width * 4, mw, mh);
 }
 
-// The part of the picture a frame of the frame's shape shows at a zoom over
-// the largest centred window, moved right by pan pixels.
-SBox Window(const SPicture& full, double aspect, double zoom, int pan = 0) {
-    const double shape = kW * aspect / kH;
-    const double w = std::min<double>(full.width, full.height * shape) / zoom;
-    SBox box;
-    box.width = int(std::lround(w));
-    box.height = std::min(full.height, int(std::lround(w / shape)));
-    box.x = (full.width - box.width) / 2 + pan;
-    box.y = (full.height - box.height) / 2;
-    return box;
-}
-
 // The frame's part that the picture covers, less the two pixels at its edge
 // that fade into the background in the pipeline and not in the reference.
 SBox Inside(const SBox& target) {
@@ -133,7 +120,8 @@ TEST(PictureQuality, EveryFrameOfAZoomAndAPanMatchesALanczosResample) {
             // The zoom runs from 1.0 to 1.3; the pan moves 1.2 frame pixels a
             // frame at zoom 1.2.
             const SBox window =
-                motion ? Window(texture, kPal, 1.2, (f - 6) * 4) : Window(texture, kPal, 1 + 0.025 * f);
+                motion ? QualityKit::FrameWindow(texture, kW, kH, kPal, 1.2, (f - 6) * 4)
+                       : QualityKit::FrameWindow(texture, kW, kH, kPal, 1 + 0.025 * f);
             SPicture frame;
             ASSERT_TRUE(rig.Draw(window, frameBox, frame));
             const double psnr =
