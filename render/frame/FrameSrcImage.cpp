@@ -66,6 +66,7 @@ bool CFrameSrcImage::LoadPixels(const std::uint8_t* bgra, int width, int height,
     m_autoLevel = autoLevel;
     m_brightness = brightness;
     m_contrast = contrast;
+    m_crop = {0, 0, 0, 0}; // a new picture is prepared whatever its crop
     return SetCropRect(m_source.Bounds());
 }
 
@@ -150,6 +151,10 @@ bool CFrameSrcImage::SetCropRect(const SRect& rect) {
     SRect crop = Intersect(rect, m_source.Bounds());
     if (IsEmpty(crop))
         return false;
+    // The same crop again leaves the prepared view as it is.
+    if (m_margin && crop.left == m_crop.left && crop.top == m_crop.top &&
+        crop.right == m_crop.right && crop.bottom == m_crop.bottom)
+        return true;
     m_crop = crop;
     return Prepare();
 }

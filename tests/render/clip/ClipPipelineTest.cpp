@@ -206,6 +206,11 @@ TEST(FrameSrcImage, LoadingReducesPremultipliesAndAdjusts) {
     ASSERT_TRUE(adjusted.SetAdjust(true, 0, 0));
     EXPECT_EQ(adjusted.Prepared().Row(45)[45 * 4], 0xC8);
 
+    // Another picture of the same size is prepared afresh.
+    std::vector<std::uint8_t> green = Picture(10, 10, 0xFF00FF00);
+    ASSERT_TRUE(adjusted.LoadPixels(green.data(), 10, 10, 40, 0, 0));
+    EXPECT_EQ(adjusted.Prepared().Row(45)[45 * 4 + 1], 0xFF);
+
     // A crop in fractions of the picture.
     SSource picture(800, 600);
     ASSERT_TRUE(picture.image.SetCrop(0.1, 0, 0.5, 0.5));
