@@ -150,7 +150,7 @@ bool CRenderModelBuilder::Load(const CSlide* slide, IAssetLoader* assets, bool l
         double lo = 1, hi = 1;
         if (!layout.live)
             ZoomRange(layout.keyFrames ? layout.pictures[i] : items[i]->GetKeyFrames(), lo, hi);
-        if (!AddItem(*items[i], assets, lo, hi))
+        if (!AddItem(*items[i], assets, lo, hi, !layout.live))
             return false;
         if (!layout.live &&
             !m_pz.SetKeyFrames(layout.keyFrames ? layout.pictures[i] : items[i]->GetKeyFrames()))
@@ -161,7 +161,7 @@ bool CRenderModelBuilder::Load(const CSlide* slide, IAssetLoader* assets, bool l
 }
 
 bool CRenderModelBuilder::AddItem(const CAlbumItem& item, IAssetLoader* assets, double minZoom,
-                                  double maxZoom) {
+                                  double maxZoom, bool zoomKnown) {
     CSlideClipsBase& r = *m_active;
     const CImageView& view = m_target.BackView();
     std::unique_ptr<CIntClipPipeline> clip;
@@ -198,5 +198,8 @@ bool CRenderModelBuilder::AddItem(const CAlbumItem& item, IAssetLoader* assets, 
     clip->SetRotation(ClipMath::RotationCode(item.m_rotation, item.m_mirrorH != 0,
                                              item.m_mirrorV != 0));
     clip->SetFit(item.m_stretch == 1 ? CClipPipeline::kStretch : CClipPipeline::kFitInside);
+    // The picture's sizes for its zoom are resampled here, on the loader.
+    if (zoomKnown)
+        clip->Pipeline().PrepareForZooms(minZoom, maxZoom);
     return r.AddClip(std::move(clip)) >= 0;
 }

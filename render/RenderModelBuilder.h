@@ -47,7 +47,10 @@ public:
     [[nodiscard]] bool UsesLayout() const { return m_active == &m_adj; }
 
 private:
-    bool AddItem(const CAlbumItem& item, IAssetLoader* assets, double minZoom, double maxZoom);
+    // zoomKnown: the zoom range comes from the picture's key-frames, so its
+    // prepared sizes can be made now (a live layout decides them as it draws).
+    bool AddItem(const CAlbumItem& item, IAssetLoader* assets, double minZoom, double maxZoom,
+                 bool zoomKnown);
 
     CBufferedFrame& m_target;
     CTimerBase& m_clock;

@@ -158,6 +158,18 @@ void CClipPipeline::Refit() {
     }
 }
 
+void CClipPipeline::PrepareForZooms(double lo, double hi) {
+    if (!m_source || !(lo > 0) || !(hi >= lo) || !std::isfinite(hi))
+        return;
+    // The steps from the largest down; one kept size is left for others.
+    const double bottom = PreparedScale(m_fittedX * lo, m_fittedX) / m_fittedX;
+    double step = PreparedScale(m_fittedX * hi, m_fittedX) / m_fittedX;
+    for (int n = 0; n < 3 && step >= bottom * (1 - 1e-9); ++n, step /= 1.25)
+        if (!m_source->SetPreparedScale(m_fittedX * step, m_fittedY * step))
+            return;
+    m_source->SetPreparedScale(m_fittedX * bottom, m_fittedY * bottom);
+}
+
 void CClipPipeline::Clear() {
     // What another pipeline left in a shared layer is its own to clear.
     if (HoldsLayer()) {

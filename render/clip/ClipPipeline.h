@@ -74,6 +74,11 @@ public:
     // centre (memory-row coordinates), scale relative to the fit, angle in
     // radians, opacity 0..255.
     bool Place(double x, double y, double scaleX, double scaleY, double angle, double opacity);
+    // Has the source prepare, ahead of drawing, the sizes an upright zoom
+    // between lo and hi (relative to the fit) will ask for, ending with the
+    // smallest: sources that keep prepared sizes then need no resample on the
+    // render thread. Call where loading happens, before the clip is drawn.
+    void PrepareForZooms(double lo, double hi);
     // Composes the layer over lower (or over the target itself) into target.
     bool Compose(const CImageView& target, const CImageView* lower, bool additive);
     void Clear();

@@ -13,7 +13,15 @@
 
 CFrameSrcImage::~CFrameSrcImage() {
     CCPU::ippiFree(m_picture);
-    CCPU::ippiFree(m_margin);
+    DropPreparedSizes();
+}
+
+void CFrameSrcImage::DropPreparedSizes() {
+    for (SPreparedSize& size : m_sizes)
+        CCPU::ippiFree(size.bits);
+    m_sizes.clear();
+    m_current = -1;
+    m_prepared.Detach();
 }
 
 bool CFrameSrcImage::LoadPixels(const std::uint8_t* bgra, int width, int height, int stride,
@@ -152,7 +160,7 @@ bool CFrameSrcImage::SetCropRect(const SRect& rect) {
     if (IsEmpty(crop))
         return false;
     // The same crop again leaves the prepared view as it is.
-    if (m_margin && crop.left == m_crop.left && crop.top == m_crop.top &&
+    if (m_current >= 0 && crop.left == m_crop.left && crop.top == m_crop.top &&
         crop.right == m_crop.right && crop.bottom == m_crop.bottom)
         return true;
     m_crop = crop;
@@ -166,7 +174,8 @@ bool CFrameSrcImage::SetPreparedScale(double x, double y) {
     m_wantY = y;
     int w = 0, h = 0;
     ScaledSize(w, h);
-    if (m_margin && w + 2 * kMargin == m_marginWidth && h + 2 * kMargin == m_marginHeight)
+    if (m_current >= 0 && m_sizes[std::size_t(m_current)].width == w + 2 * kMargin &&
+        m_sizes[std::size_t(m_current)].height == h + 2 * kMargin)
         return true;
     return PrepareScaled();
 }
@@ -181,6 +190,7 @@ void CFrameSrcImage::ScaledSize(int& width, int& height) const {
 bool CFrameSrcImage::Prepare() {
     if (!m_picture || IsEmpty(m_crop))
         return false;
+    DropPreparedSizes();
     // Levels are measured once on the crop at full resolution, so every
     // prepared scale shows the same colours.
     if (m_autoLevel &&
@@ -196,43 +206,77 @@ bool CFrameSrcImage::PrepareScaled() {
     const int cw = m_crop.right - m_crop.left, ch = m_crop.bottom - m_crop.top;
     int w = 0, h = 0;
     ScaledSize(w, h);
-    // The margin buffer is reallocated only when the prepared size changes.
-    if (!m_margin || m_marginWidth != w + 2 * kMargin || m_marginHeight != h + 2 * kMargin) {
-        CCPU::ippiFree(m_margin);
-        m_prepared.Detach();
-        m_marginWidth = w + 2 * kMargin;
-        m_marginHeight = h + 2 * kMargin;
-        m_margin = CCPU::ippiMalloc_8u_C4(m_marginWidth, m_marginHeight, &m_marginStride);
-        if (!m_margin)
-            return false;
+    const int mw = w + 2 * kMargin, mh = h + 2 * kMargin;
+    // A kept size is shown as it is.
+    for (std::size_t i = 0; i < m_sizes.size(); ++i)
+        if (m_sizes[i].width == mw && m_sizes[i].height == mh) {
+            m_current = int(i);
+            m_sizes[i].used = ++m_uses;
+            m_prepared.Attach(m_sizes[i].bits, mw, mh, m_sizes[i].stride);
+            m_preparedScaleX = double(w) / cw;
+            m_preparedScaleY = double(h) / ch;
+            m_changed = true;
+            return true;
+        }
+    // A new one takes a free place or the one shown longest ago.
+    std::size_t slot = m_sizes.size();
+    if (slot == kKeptSizes) {
+        slot = 0;
+        for (std::size_t i = 1; i < m_sizes.size(); ++i)
+            if (m_sizes[i].used < m_sizes[slot].used)
+                slot = i;
+        CCPU::ippiFree(m_sizes[slot].bits);
+        m_sizes[slot] = {};
+    } else {
+        m_sizes.emplace_back();
     }
-    std::memset(m_margin, 0, std::size_t(m_marginStride) * std::size_t(m_marginHeight));
-    std::uint8_t* interior = m_margin + std::size_t(kMargin) * std::size_t(m_marginStride) + kMargin * 4;
+    if (m_current == int(slot))
+        m_prepared.Detach();
+    m_current = -1;
+    SPreparedSize& size = m_sizes[slot];
+    size.bits = CCPU::ippiMalloc_8u_C4(mw, mh, &size.stride);
+    if (!size.bits) {
+        m_sizes.erase(m_sizes.begin() + std::ptrdiff_t(slot));
+        m_prepared.Detach();
+        return false;
+    }
+    size.width = mw;
+    size.height = mh;
+    std::memset(size.bits, 0, std::size_t(size.stride) * std::size_t(mh));
+    const int stride = size.stride;
+    std::uint8_t* interior = size.bits + std::size_t(kMargin) * std::size_t(stride) + kMargin * 4;
     const IppStatus status =
         w == cw && h == ch
             ? CCPU::ippiCopy_8u_C4R(m_source.PixelAt(m_crop), m_source.Stride(), interior,
-                                    m_marginStride, {w, h})
+                                    stride, {w, h})
             : CCPU::ippiResize_8u_C4R(m_source.PixelAt(m_source.Bounds()),
                                       {m_source.Width(), m_source.Height()}, m_source.Stride(),
-                                      {m_crop.left, m_crop.top, cw, ch}, interior, m_marginStride,
+                                      {m_crop.left, m_crop.top, cw, ch}, interior, stride,
                                       {w, h}, double(w) / cw, double(h) / ch, IPPI_INTER_LANCZOS);
-    if (status != ippStsNoErr)
+    if (status != ippStsNoErr) {
+        CCPU::ippiFree(size.bits);
+        m_sizes.erase(m_sizes.begin() + std::ptrdiff_t(slot));
+        m_prepared.Detach();
         return false;
+    }
     // The filter's small overshoot at a sharp edge must not leave a colour
     // brighter than its pixel's coverage, or it would light up what lies under
     // a transparent part.
     if (!m_opaque)
         for (int y = 0; y < h; ++y) {
-            std::uint8_t* p = interior + std::size_t(y) * std::size_t(m_marginStride);
+            std::uint8_t* p = interior + std::size_t(y) * std::size_t(stride);
             for (int x = 0; x < w; ++x, p += 4)
                 for (int c = 0; c < 3; ++c)
                     p[c] = std::min(p[c], p[3]);
         }
     if (m_autoLevel)
-        StretchLevels(interior, m_marginStride, w, h);
+        StretchLevels(interior, stride, w, h);
     else if (std::fabs(m_brightness) >= 0.00001 || std::fabs(m_contrast) >= 0.00001)
-        ContrastLight(interior, m_marginStride, w, h);
-    m_prepared.Attach(m_margin, m_marginWidth, m_marginHeight, m_marginStride);
+        ContrastLight(interior, stride, w, h);
+    size.used = ++m_uses;
+    ++m_made;
+    m_current = int(slot);
+    m_prepared.Attach(size.bits, mw, mh, stride);
     m_preparedScaleX = double(w) / cw;
     m_preparedScaleY = double(h) / ch;
     m_changed = true;

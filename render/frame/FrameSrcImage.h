@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class PLPicDecoder;
 class PLAnyPicDecoder;
@@ -60,7 +61,12 @@ public:
     // A new adjustment: brightness and contrast in [-1, 1], or automatic levels.
     bool SetAdjust(bool autoLevel, double brightness, double contrast);
     bool SetCropRect(const SRect& rect) override;
+    // A few prepared sizes are kept: asking again for one of them shows it
+    // without a new resample.
     bool SetPreparedScale(double x, double y) override;
+    // How many prepared sizes were made so far (a kept one shown again is
+    // not made again).
+    [[nodiscard]] int PreparedSizesMade() const { return m_made; }
 
 private:
     // Decodes through the picture decoders; a picture that cannot be decoded
@@ -83,12 +89,25 @@ private:
     // The prepared crop size for the wanted scale.
     void ScaledSize(int& width, int& height) const;
 
+    // Frees every kept prepared size.
+    void DropPreparedSizes();
+
+    // A prepared crop in its margin buffer. A few sizes are kept, so that a
+    // zoom that passes through them again, or sizes made ahead on the loader
+    // thread, need no new resample on the render thread.
+    struct SPreparedSize {
+        std::uint8_t* bits = nullptr;
+        int stride = 0, width = 0, height = 0; // the margin buffer's
+        std::uint64_t used = 0;                // when it was last shown
+    };
+    static constexpr std::size_t kKeptSizes = 4;
+
     std::uint8_t* m_picture = nullptr;
     int m_pictureStride = 0;
-    std::uint8_t* m_margin = nullptr;
-    int m_marginStride = 0;
-    int m_marginWidth = 0;
-    int m_marginHeight = 0;
+    std::vector<SPreparedSize> m_sizes;
+    int m_current = -1; // the size the prepared view shows
+    std::uint64_t m_uses = 0;
+    int m_made = 0;
     bool m_autoLevel = false;
     double m_brightness = 0;
     double m_contrast = 0;

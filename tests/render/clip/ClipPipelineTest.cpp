@@ -246,6 +246,20 @@ TEST(ClipPipeline, PreparedSizesFollowTheZoomInFewSteps) {
     EXPECT_EQ(last, std::pair(1125, 900));
     EXPECT_EQ(preparedAt(1.1), std::pair(900, 720));
     EXPECT_EQ(preparedAt(1.0), std::pair(720, 576));
+    // Made ahead for the zoom's range (as the loader does), the sizes are
+    // kept: drawing the zoom makes none.
+    SSource ahead(2000, 1500);
+    CClipPipeline loaded(720, 576, 16.0 / 15.0, false);
+    loaded.SetSource(&ahead.image);
+    loaded.SetFit(CClipPipeline::kFitInside);
+    loaded.PrepareForZooms(1.0, 1.3);
+    EXPECT_EQ(ahead.image.Prepared().Width() - 80, 720); // ready for the first frame
+    const int made = ahead.image.PreparedSizesMade();
+    for (int f = 0; f <= 50; ++f) {
+        const double zoom = 1.0 + 0.3 * f / 50;
+        ASSERT_TRUE(loaded.Place(0, 0, loaded.FitX() * zoom, loaded.FitY() * zoom, 0, 255));
+    }
+    EXPECT_EQ(ahead.image.PreparedSizesMade(), made);
     // Shrunk to a small cell it is prepared small (1.25^-7 of the fitted
     // size), not warped down from the whole picture.
     EXPECT_EQ(preparedAt(0.2), std::pair(151, 121));
