@@ -16,8 +16,9 @@ class PLAnyBmp;
 // size it was decoded at, reduced only when it is more than twice what the
 // decode box needs. The prepared view is a margin buffer holding the adjusted
 // crop at (40, 40) inside a 40-pixel transparent border, so the warp's smooth
-// edge fades the picture's own edges out; the crop in it is area-resampled to
-// the prepared scale the warp asks for, so the warp itself works near scale 1.
+// edge fades the picture's own edges out; the crop in it is resampled
+// (Lanczos) to the prepared scale the warp asks for, so the warp itself works
+// near scale 1.
 class CFrameSrcImage final : public CFrameSrc {
 public:
     static constexpr int kMargin = 40;
