@@ -76,11 +76,8 @@ void PLJPEGDecoder::Close() {
 // (fit). A side of 0 or less: no reduction when covering, no limit from that
 // side when fitting.
 static int Reduction(int width, int height, int rw, int rh, bool fit) {
-    int f = 1;
-    if (fit)
-        f = std::max(rw > 0 ? width / rw : 0, rh > 0 ? height / rh : 0);
-    else
-        f = std::min(rw > 0 ? width / rw : 1, rh > 0 ? height / rh : 1);
+    const int f = fit ? std::max(rw > 0 ? width / rw : 0, rh > 0 ? height / rh : 0)
+                      : std::min(rw > 0 ? width / rw : 1, rh > 0 ? height / rh : 1);
     return f >= 8 ? 8 : f >= 4 ? 4 : f >= 2 ? 2 : 1;
 }
 
