@@ -29,3 +29,11 @@ constexpr std::uint8_t ClampByte(int v) { return std::uint8_t(v < 0 ? 0 : v > 25
 constexpr std::uint8_t Blend8(unsigned p, unsigned q, int k) {
     return std::uint8_t(int(p) + ((int(q) - int(p)) * k >> 8));
 }
+
+// Blend8 of the three colour bytes of the pixels p and q into out; out's
+// fourth byte is left as it is.
+inline void Blend8Colour(std::uint8_t* out, const std::uint8_t* p, const std::uint8_t* q, int k) {
+    out[0] = Blend8(p[0], q[0], k);
+    out[1] = Blend8(p[1], q[1], k);
+    out[2] = Blend8(p[2], q[2], k);
+}

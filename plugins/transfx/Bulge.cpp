@@ -32,7 +32,7 @@ public:
             const std::uint8_t* pb = RowOf(b, bs, y);
             std::uint8_t* o = RowOf(d, ds, y);
             for (int x = 0; x < 4 * W; x += 4)
-                Mix(o + x, pa + x, pb + x, v);
+                Blend8Colour(o + x, pa + x, pb + x, v);
         }
         const long long T = (long long)R * R - (long long)m * m;
         if (T <= 0)
@@ -54,13 +54,13 @@ public:
                 const int mx = W - 1 - cx, my = H - cy - 1;
                 if (hasTop) {
                     std::uint8_t* o = RowOf(d, ds, top);
-                    Mix(o + 4 * x, Pixel(a, as, cx, cy), Pixel(b, bs, cx, cy), v);
-                    Mix(o + 4 * (W - 1 - x), Pixel(a, as, mx, cy), Pixel(b, bs, mx, cy), v);
+                    Blend8Colour(o + 4 * x, Pixel(a, as, cx, cy), Pixel(b, bs, cx, cy), v);
+                    Blend8Colour(o + 4 * (W - 1 - x), Pixel(a, as, mx, cy), Pixel(b, bs, mx, cy), v);
                 }
                 if (hasBottom) {
                     std::uint8_t* o = RowOf(d, ds, bottom);
-                    Mix(o + 4 * x, Pixel(a, as, cx, my), Pixel(b, bs, cx, my), v);
-                    Mix(o + 4 * (W - 1 - x), Pixel(a, as, mx, my), Pixel(b, bs, mx, my), v);
+                    Blend8Colour(o + 4 * x, Pixel(a, as, cx, my), Pixel(b, bs, cx, my), v);
+                    Blend8Colour(o + 4 * (W - 1 - x), Pixel(a, as, mx, my), Pixel(b, bs, mx, my), v);
                 }
             }
         }
@@ -70,11 +70,6 @@ public:
 private:
     static const std::uint8_t* Pixel(const std::uint8_t* p, int stride, int x, int y) {
         return RowOf(p, stride, y) + 4 * std::ptrdiff_t(x);
-    }
-    static void Mix(std::uint8_t* o, const std::uint8_t* pa, const std::uint8_t* pb, int v) {
-        o[0] = Blend8(pa[0], pb[0], v);
-        o[1] = Blend8(pa[1], pb[1], v);
-        o[2] = Blend8(pa[2], pb[2], v);
     }
 };
 

@@ -57,9 +57,7 @@ public:
                         } else if (k > 255) {
                             std::memcpy(o, pb, 4);
                         } else {
-                            o[0] = Blend8(pa[0], pb[0], k);
-                            o[1] = Blend8(pa[1], pb[1], k);
-                            o[2] = Blend8(pa[2], pb[2], k);
+                            Blend8Colour(o, pa, pb, k);
                         }
                     }
                 }

@@ -94,9 +94,7 @@ public:
                             std::memcpy(o, RowOf(b, bs, row) + at, 4);
                         } else {
                             const std::uint8_t* pa = RowOf(a, as, row) + at;
-                            o[0] = Blend8(pa[0], colour[0], k);
-                            o[1] = Blend8(pa[1], colour[1], k);
-                            o[2] = Blend8(pa[2], colour[2], k);
+                            Blend8Colour(o, pa, colour, k);
                         }
                     }
                 }

@@ -73,9 +73,7 @@ public:
                 if (from) {
                     std::memcpy(o, from, 4);
                 } else {
-                    o[0] = Blend8(front[0], back[0], kBack);
-                    o[1] = Blend8(front[1], back[1], kBack);
-                    o[2] = Blend8(front[2], back[2], kBack);
+                    Blend8Colour(o, front, back, kBack);
                 }
             }
         }

@@ -37,7 +37,7 @@ public:
             const std::uint8_t* pb = RowOf(b, bs, y);
             std::uint8_t* o = RowOf(d, ds, y);
             for (int x = 0; x < 4 * W; x += 4)
-                Mix(o + x, pb + x, pa + x, k);
+                Blend8Colour(o + x, pb + x, pa + x, k);
         }
         const long long R2 = (long long)R * R;
         if (R2 == 0)
@@ -57,25 +57,17 @@ public:
                 table.SinCos(s * thetaB, sb, cb);
                 const int ax = int(dx * ca - dy * sa), ay = int(dx * sa + dy * ca);
                 const int bx = int(dx * cb - dy * sb), by = int(dx * sb + dy * cb);
-                Mix(at(d, ds, cx + dx, cy + dy), at(b, bs, cx + bx, cy + by),
-                    at(a, as, cx + ax, cy + ay), k);
-                Mix(at(d, ds, ex - dx, ey - dy), at(b, bs, ex - bx, ey - by),
-                    at(a, as, ex - ax, ey - ay), k);
-                Mix(at(d, ds, ex - dy, cy + dx), at(b, bs, ex - by, cy + bx),
-                    at(a, as, ex - ay, cy + ax), k);
-                Mix(at(d, ds, cx + dy, ey - dx), at(b, bs, cx + by, ey - bx),
-                    at(a, as, cx + ay, ey - ax), k);
+                Blend8Colour(at(d, ds, cx + dx, cy + dy), at(b, bs, cx + bx, cy + by),
+                             at(a, as, cx + ax, cy + ay), k);
+                Blend8Colour(at(d, ds, ex - dx, ey - dy), at(b, bs, ex - bx, ey - by),
+                             at(a, as, ex - ax, ey - ay), k);
+                Blend8Colour(at(d, ds, ex - dy, cy + dx), at(b, bs, ex - by, cy + bx),
+                             at(a, as, ex - ay, cy + ax), k);
+                Blend8Colour(at(d, ds, cx + dy, ey - dx), at(b, bs, cx + by, ey - bx),
+                             at(a, as, cx + ay, ey - ax), k);
             }
         }
         return 0;
-    }
-
-private:
-    // B + ((A − B)·k >> 8).
-    static void Mix(std::uint8_t* o, const std::uint8_t* pb, const std::uint8_t* pa, int k) {
-        o[0] = Blend8(pb[0], pa[0], k);
-        o[1] = Blend8(pb[1], pa[1], k);
-        o[2] = Blend8(pb[2], pa[2], k);
     }
 };
 

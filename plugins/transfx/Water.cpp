@@ -44,9 +44,7 @@ public:
                 const int sx = std::clamp(u + shift, 0, W - 1), sy = std::clamp(v + shift, 0, H - 1);
                 const std::uint8_t* pa = RowOf(a, as, sy) + 4 * std::ptrdiff_t(sx);
                 const std::uint8_t* pb = RowOf(b, bs, sy) + 4 * std::ptrdiff_t(sx);
-                o[0] = Blend8(pa[0], pb[0], k);
-                o[1] = Blend8(pa[1], pb[1], k);
-                o[2] = Blend8(pa[2], pb[2], k);
+                Blend8Colour(o, pa, pb, k);
             }
         }
         return 0;

@@ -32,9 +32,7 @@ public:
             std::uint8_t* o = RowOf(d, ds, y);
             for (int x = 0; x < W; ++x, pa += 4, o += 4) {
                 const std::uint8_t* pb = rb + m_column[std::size_t(x)];
-                o[0] = Blend8(pa[0], pb[0], k);
-                o[1] = Blend8(pa[1], pb[1], k);
-                o[2] = Blend8(pa[2], pb[2], k);
+                Blend8Colour(o, pa, pb, k);
             }
         }
         return 0;
