@@ -12,6 +12,7 @@
 #include "imgcore/PixelMath.h"
 #include "plugins/transfx/Random.h"
 #include "plugins/transfx/Transition.h"
+#include "plugins/transfx/WaveField.h"
 
 #include <algorithm>
 #include <cstring>
@@ -28,24 +29,23 @@ public:
     int RenderFrame(int i, std::uint8_t* d, int ds, std::uint8_t* a, int as, std::uint8_t* b,
                     int bs, int) override {
         const int W = m_width, H = m_height;
-        if (i < m_steps)
+        if (i < m_field.Steps())
             Restart(true);
-        if (m_steps == 0)
+        if (m_field.Steps() == 0)
             m_seed = transfx::RandState();
         else
             transfx::RandState() = m_state;
-        while (m_steps < i) {
-            Drops(m_steps);
-            Mark(m_steps);
+        while (m_field.Steps() < i) {
+            Drops(m_field.Steps());
+            Mark(m_field.Steps());
             Step();
         }
         Drops(i);
         Mark(i);
         const float g = Slope(i);
-        const std::int32_t* h = m_current.data();
         for (int y = 0; y < H; ++y) {
             std::uint8_t* o = RowOf(d, ds, y);
-            const std::int32_t* row = h + std::ptrdiff_t(y) * W;
+            const std::int32_t* row = m_field.Row(y);
             const std::uint8_t* touched = m_touched.data() + std::ptrdiff_t(y) * W;
             for (int x = 0; x < W; ++x, o += 4) {
                 const int dx = x < W - 1 ? int(float(row[x] - row[x + 1]) * g) : 0;
@@ -78,27 +78,21 @@ public:
 
 private:
     bool OnSizeChanged() override {
-        const std::size_t size = std::size_t(m_width) * std::size_t(m_height);
         try {
-            m_current.assign(size, 0);
-            m_previous.assign(size, 0);
-            m_touched.assign(size, 0);
+            m_touched.assign(std::size_t(m_width) * std::size_t(m_height), 0);
         } catch (...) {
             return false;
         }
-        m_steps = 0;
-        return true;
+        return m_field.Resize(m_width, m_height);
     }
 
     // Still water; on a rewind the generator goes back to where it stood at
     // the first frame.
     void Restart(bool rewind) {
-        std::fill(m_current.begin(), m_current.end(), 0);
-        std::fill(m_previous.begin(), m_previous.end(), 0);
         std::fill(m_touched.begin(), m_touched.end(), 0);
-        if (rewind && m_steps > 0)
+        if (rewind && m_field.Steps() > 0)
             transfx::RandState() = m_seed;
-        m_steps = 0;
+        m_field.Clear();
     }
 
     // The slopes are scaled by g = 1 − i/(n − 1), which flattens the waves
@@ -111,7 +105,7 @@ private:
         const int W = m_width, H = m_height;
         const float g = Slope(i);
         for (int y = 0; y < H; ++y) {
-            const std::int32_t* row = m_current.data() + std::ptrdiff_t(y) * W;
+            const std::int32_t* row = m_field.Row(y);
             std::uint8_t* touched = m_touched.data() + std::ptrdiff_t(y) * W;
             for (int x = 0; x < W; ++x) {
                 const int dx = x < W - 1 ? int(float(row[x] - row[x + 1]) * g) : 0;
@@ -140,7 +134,7 @@ private:
             const int cx = q + transfx::Rand() % (W - 2 * q - 11) + 5;
             const int cy = q + transfx::Rand() % (H - 2 * q - 11) + 5;
             for (int j = -rho; j < rho; ++j) {
-                std::int32_t* row = m_current.data() + std::ptrdiff_t(cy + j) * W;
+                std::int32_t* row = m_field.Row(cy + j);
                 for (int k = -rho; k < rho; ++k)
                     if (j * j + k * k < rho * rho)
                         row[cx + k] += s + 50;
@@ -148,28 +142,13 @@ private:
         }
     }
 
-    // One step of the waves: the new height is half the sum of the eight
-    // neighbours less the one before, damped by 1/32.
+    // One step of the waves, damped by 1/32.
     void Step() {
-        const int W = m_width, H = m_height;
-        const std::int32_t* h = m_current.data();
-        std::int32_t* p = m_previous.data();
-        for (int y = 2; y < H - 1; ++y) {
-            for (int x = 2; x < W - 1; ++x) {
-                const std::ptrdiff_t at = std::ptrdiff_t(y) * W + x;
-                const int sum = h[at - W - 1] + h[at - W] + h[at - W + 1] + h[at - 1] + h[at + 1] +
-                                h[at + W - 1] + h[at + W] + h[at + W + 1];
-                const int J = (sum >> 2) - p[at];
-                p[at] = J - (J >> 5);
-            }
-        }
-        m_current.swap(m_previous);
-        ++m_steps;
+        m_field.Step([](int j) { return std::int32_t(j - (j >> 5)); });
     }
 
-    std::vector<std::int32_t> m_current, m_previous;
+    CWaveField m_field; // advanced by one step a frame
     std::vector<std::uint8_t> m_touched; // 1 where a wave has passed
-    int m_steps = 0;                     // the frames the waves have been advanced by
     std::uint32_t m_seed = 0;            // the generator at the first frame
     std::uint32_t m_state = 0;           // the generator after the last frame
 };

@@ -9,10 +9,10 @@
 // seek) starts again from the pyramid and replays them.
 #include "imgcore/PixelMath.h"
 #include "plugins/transfx/Transition.h"
+#include "plugins/transfx/WaveField.h"
 
 #include <algorithm>
 #include <cstdlib>
-#include <vector>
 
 namespace {
 
@@ -25,17 +25,16 @@ public:
     int RenderFrame(int i, std::uint8_t* d, int ds, std::uint8_t* a, int as, std::uint8_t* b,
                     int bs, int) override {
         const int W = m_width, H = m_height, n = m_frameCount;
-        if (i < m_steps)
+        if (i < m_field.Steps())
             Restart();
-        while (m_steps < i)
-            Step(Damping(m_steps));
+        while (m_field.Steps() < i)
+            Step(Damping(m_field.Steps()));
         const bool first = i < (n - 1) / 2 + 4;
         const std::uint8_t* p = first ? a : b;
         const int ps = first ? as : bs;
-        const std::int32_t* h = m_current.data();
         for (int y = 0; y < H; ++y) {
             std::uint8_t* o = RowOf(d, ds, y);
-            const std::int32_t* row = h + std::ptrdiff_t(y) * W;
+            const std::int32_t* row = m_field.Row(y);
             for (int x = 0; x < W; ++x, o += 4) {
                 // The last column and row have no neighbour beyond them and
                 // are drawn as flat.
@@ -59,13 +58,8 @@ public:
 
 private:
     bool OnSizeChanged() override {
-        const std::size_t size = std::size_t(m_width) * std::size_t(m_height);
-        try {
-            m_current.assign(size, 0);
-            m_previous.assign(size, 0);
-        } catch (...) {
+        if (!m_field.Resize(m_width, m_height))
             return false;
-        }
         Restart();
         return true;
     }
@@ -79,39 +73,25 @@ private:
     // Both fields cleared, the current one a pyramid of height 1000 over the
     // frame less its outer ring. Frames under 4 pixels stay flat.
     void Restart() {
-        std::fill(m_current.begin(), m_current.end(), 0);
-        std::fill(m_previous.begin(), m_previous.end(), 0);
-        m_steps = 0;
+        m_field.Clear();
         const int W = m_width, H = m_height;
         const int hh = H / 2, hw = W / 2;
         if (hh < 2 || hw < 2)
             return;
         for (int r = 1 - hh; r <= hh - 2; ++r) {
             const double fr = 1 - double(std::abs(r)) / (hh - 1);
-            std::int32_t* row = m_current.data() + std::ptrdiff_t(hh + r) * W;
+            std::int32_t* row = m_field.Row(hh + r);
             for (int c = 1 - hw; c <= hw - 2; ++c)
                 row[hw + c] = std::int32_t(fr * (1 - double(std::abs(c)) / (hw - 1)) * 1000);
         }
     }
 
+    // The swing, damped by k.
     void Step(double k) {
-        const int W = m_width, H = m_height;
-        const std::int32_t* h = m_current.data();
-        std::int32_t* p = m_previous.data();
-        for (int y = 2; y < H - 1; ++y) {
-            for (int x = 2; x < W - 1; ++x) {
-                const std::ptrdiff_t at = std::ptrdiff_t(y) * W + x;
-                const int sum = h[at - W - 1] + h[at - W] + h[at - W + 1] + h[at - 1] + h[at + 1] +
-                                h[at + W - 1] + h[at + W] + h[at + W + 1];
-                p[at] = std::int32_t(k * ((sum >> 2) - p[at]));
-            }
-        }
-        m_current.swap(m_previous);
-        ++m_steps;
+        m_field.Step([k](int j) { return std::int32_t(k * j); });
     }
 
-    std::vector<std::int32_t> m_current, m_previous;
-    int m_steps = 0; // the frames the swing has been advanced by
+    CWaveField m_field; // advanced by one step a frame
 };
 
 } // namespace
