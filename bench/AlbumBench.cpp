@@ -8,16 +8,10 @@
 //   build/bin/bench_album [photo folder]   (photos are made there once; default
 //                                           $TMPDIR/kelvclip-bench-photos)
 #include "bench/ReferenceAlbum.h"
-#include "encode/AlbumFrameSrc.h"
 
 #include <sys/resource.h>
 
-#include <chrono>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace {
@@ -33,34 +27,12 @@ double PeakMegabytes() {
 void Run(const char* title, const std::string& folder, double zoom) {
     CAlbum album;
     ReferenceAlbum::Build(album, folder, zoom);
-    CAlbumFrameSrc source(false);
-    source.SetAlbum(&album, nullptr);
-    const int size[2] = {720, 576};
-    auto t0 = std::chrono::steady_clock::now();
-    if (!source.SetOutputFormat(size, 16.0 / 15.0, 25, 1, nullptr)) {
-        std::fprintf(stderr, "the album cannot be loaded\n");
-        std::exit(1);
-    }
-    auto t1 = std::chrono::steady_clock::now();
-    const int frames = int(source.GetFrameCount());
-    int stride = 0;
-    std::string waited;
-    for (int f = 0; f < frames; ++f) {
-        int before = source.Director()->LoadWaits();
-        if (!source.GetFrame(f, &stride)) {
-            std::fprintf(stderr, "frame %d failed\n", f);
-            std::exit(1);
-        }
-        if (source.Director()->LoadWaits() != before)
-            waited += " " + std::to_string(f);
-    }
-    auto t2 = std::chrono::steady_clock::now();
-    double load = std::chrono::duration<double>(t1 - t0).count();
-    double render = std::chrono::duration<double>(t2 - t1).count();
+    const ReferenceAlbum::STimedRender r = ReferenceAlbum::RenderTimed(album);
     std::printf("%-34s %5d frames  %6.1f fps  (%.2f ms/frame; first slots %.0f ms)  "
                 "waits on loads: %d%s%s\n",
-                title, frames, frames / render, 1000 * render / frames, 1000 * load,
-                source.Director()->LoadWaits(), waited.empty() ? "" : " at frames", waited.c_str());
+                title, r.frames, r.frames / r.renderSeconds, 1000 * r.renderSeconds / r.frames,
+                1000 * r.loadSeconds, r.waits, r.waitedAt.empty() ? "" : " at frames",
+                r.waitedAt.c_str());
 }
 
 } // namespace

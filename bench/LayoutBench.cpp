@@ -6,13 +6,10 @@
 //
 //   build/bin/bench_layouts [photo folder]   (default $TMPDIR/kelvclip-bench-photos)
 #include "bench/ReferenceAlbum.h"
-#include "encode/AlbumFrameSrc.h"
 #include "plugins/multifx/Layout.h"
 #include "plugins/multifx/MultiCatalogue.h"
 
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -42,28 +39,10 @@ void BuildSlide(CAlbum& album, const std::string& folder, const std::string& lay
 }
 
 void Run(const char* title, CAlbum& album) {
-    CAlbumFrameSrc source(false);
-    source.SetAlbum(&album, nullptr);
-    const int size[2] = {720, 576};
-    auto t0 = std::chrono::steady_clock::now();
-    if (!source.SetOutputFormat(size, 16.0 / 15.0, 25, 1, nullptr)) {
-        std::fprintf(stderr, "the album cannot be loaded\n");
-        std::exit(1);
-    }
-    auto t1 = std::chrono::steady_clock::now();
-    const int frames = int(source.GetFrameCount());
-    int stride = 0;
-    for (int f = 0; f < frames; ++f)
-        if (!source.GetFrame(f, &stride)) {
-            std::fprintf(stderr, "frame %d failed\n", f);
-            std::exit(1);
-        }
-    auto t2 = std::chrono::steady_clock::now();
-    double load = std::chrono::duration<double>(t1 - t0).count();
-    double render = std::chrono::duration<double>(t2 - t1).count();
+    const ReferenceAlbum::STimedRender r = ReferenceAlbum::RenderTimed(album);
     std::printf("%-38s %4d frames  %7.1f fps  (%.2f ms/frame; loads %.0f ms; waits %d)\n", title,
-                frames, frames / render, 1000 * render / frames, 1000 * load,
-                source.Director()->LoadWaits());
+                r.frames, r.frames / r.renderSeconds, 1000 * r.renderSeconds / r.frames,
+                1000 * r.loadSeconds, r.waits);
 }
 
 // The key-frames a key-frame layout hands the host for four pictures, as

@@ -3,12 +3,16 @@
 // The reference album of the render benchmarks: ten 4000 x 3000 JPEG photos,
 // 4 s each with 1 s transitions, pan and zoom from 1.0 to a given scale on
 // every photo. The photos are made once in a folder and kept.
+#include "encode/AlbumFrameSrc.h"
 #include "project/Album.h"
 #include "project/Image.h"
 #include "project/Slide.h"
 #include "tests/support/MediaMaker.h"
 
+#include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -72,6 +76,46 @@ inline void Build(CAlbum& album, const std::string& folder, double zoom) {
     for (int i = 0; i < kPhotos; ++i)
         photos.push_back(MakePhoto(folder, i));
     BuildFrom(album, photos, zoom);
+}
+
+// An album drawn as an encode draws it: 720 x 576 PAL at 25 frames per
+// second, every frame through CAlbumFrameSrc::GetFrame. The time to the first
+// frame's slots, the time of the frames, and the frames that waited for a
+// slide to load. Ends the program when the album or a frame fails.
+struct STimedRender {
+    int frames = 0;
+    double loadSeconds = 0, renderSeconds = 0;
+    int waits = 0;
+    std::string waitedAt; // " 250 500 …"
+};
+
+inline STimedRender RenderTimed(CAlbum& album) {
+    CAlbumFrameSrc source(false);
+    source.SetAlbum(&album, nullptr);
+    const int size[2] = {720, 576};
+    const auto t0 = std::chrono::steady_clock::now();
+    if (!source.SetOutputFormat(size, 16.0 / 15.0, 25, 1, nullptr)) {
+        std::fprintf(stderr, "the album cannot be loaded\n");
+        std::exit(1);
+    }
+    const auto t1 = std::chrono::steady_clock::now();
+    STimedRender r;
+    r.frames = int(source.GetFrameCount());
+    int stride = 0;
+    for (int f = 0; f < r.frames; ++f) {
+        const int before = source.Director()->LoadWaits();
+        if (!source.GetFrame(f, &stride)) {
+            std::fprintf(stderr, "frame %d failed\n", f);
+            std::exit(1);
+        }
+        if (source.Director()->LoadWaits() != before)
+            r.waitedAt += " " + std::to_string(f);
+    }
+    const auto t2 = std::chrono::steady_clock::now();
+    r.loadSeconds = std::chrono::duration<double>(t1 - t0).count();
+    r.renderSeconds = std::chrono::duration<double>(t2 - t1).count();
+    r.waits = source.Director()->LoadWaits();
+    return r;
 }
 
 } // namespace ReferenceAlbum
