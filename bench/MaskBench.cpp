@@ -33,22 +33,8 @@ void SetParam(CTransition* t, int param, int value) {
 // fixedFrame ≥ 0 renders that frame only; otherwise the frames are cycled.
 void RunMask(benchmark::State& state, int index, int softness, int fixedFrame = -1) {
     CTransition* t = Catalogue().Create(index);
-    CNoiseFrameSrc a(kW, kH, 1), b(kW, kH, 2);
-    std::vector<std::uint8_t> dst(std::size_t(kW) * kH * 4);
     SetParam(t, CMaskTransition::kSoftness, softness);
-    t->SetSize(kW, kH);
-    t->SetFrameCount(kFrames);
-    t->SetSources(&a, &b);
-    t->Prepare();
-    int frame = 0;
-    CBenchReport report(state);
-    for (auto _ : state) {
-        std::memset(dst.data(), 0, dst.size()); // the host clears before each frame
-        benchmark::DoNotOptimize(t->Render(fixedFrame >= 0 ? fixedFrame : frame, dst.data(), -kW * 4));
-        benchmark::ClobberMemory();
-        frame = (frame + 1) % kFrames;
-    }
-    t->Destroy();
+    TimeTransitionFrames(state, t, fixedFrame);
 }
 
 void SetSize(benchmark::State& state, int index) {

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int kW = 720, kH = 576, kFrames = 50;
+constexpr int kFrames = 50; // as TimeTransitionFrames draws them
 
 void RunTransition(benchmark::State& state, int index, int fixedFrame) {
     CTransition* t = transfx::CreateTransition(index);
@@ -21,21 +21,7 @@ void RunTransition(benchmark::State& state, int index, int fixedFrame) {
         state.SkipWithError("not offered");
         return;
     }
-    CNoiseFrameSrc a(kW, kH, 1), b(kW, kH, 2);
-    std::vector<std::uint8_t> dst(std::size_t(kW) * kH * 4);
-    t->SetSize(kW, kH);
-    t->SetFrameCount(kFrames);
-    t->SetSources(&a, &b);
-    t->Prepare();
-    int frame = 0;
-    CBenchReport report(state);
-    for (auto _ : state) {
-        std::memset(dst.data(), 0, dst.size()); // the host clears before each frame
-        benchmark::DoNotOptimize(t->Render(fixedFrame >= 0 ? fixedFrame : frame, dst.data(), -kW * 4));
-        benchmark::ClobberMemory();
-        frame = (frame + 1) % kFrames;
-    }
-    t->Destroy();
+    TimeTransitionFrames(state, t, fixedFrame);
 }
 
 } // namespace
