@@ -13,11 +13,7 @@
 
 namespace {
 
-struct SCase {
-    const char* name;
-    const char* key; // the parameter that picks the direction or mode
-    int values;      // its number of choices
-};
+using SCase = STransitionCase;
 
 const SCase kMotions[] = {
     {"Blinds Plugin", "Direction", 2},    {"Accordion Plugin", "Direction", 2},
@@ -37,24 +33,8 @@ std::string Describe(const SCase& c, int value, int w, int h, int n, bool bottom
 } // namespace
 
 TEST(Motions, StartOnAAndEndOnBExactly) {
-    for (const SCase& c : kMotions) {
-        const int index = TransitionIndex(c.name);
-        for (auto [w, h] : {std::pair{64, 48}, std::pair{61, 37}, std::pair{36, 70}}) {
-            const STestPicture a = PictureA(w, h), b = PictureB(w, h);
-            for (int n : {2, 3, 4, 25}) {
-                for (int value = 0; value < c.values; ++value) {
-                    CTransitionRun run(index, w, h, n);
-                    run.Set(c.key, value);
-                    for (bool bottomUp : {false, true}) {
-                        EXPECT_TRUE(run.Frame(0, a, b, bottomUp).SameColours(a))
-                            << "first frame of " << Describe(c, value, w, h, n, bottomUp);
-                        EXPECT_TRUE(run.Frame(n - 1, a, b, bottomUp).SameColours(b))
-                            << "last frame of " << Describe(c, value, w, h, n, bottomUp);
-                    }
-                }
-            }
-        }
-    }
+    for (const SCase& c : kMotions)
+        ExpectStartOnAAndEndOnB(c);
 }
 
 TEST(Motions, LayOutTheirGeometryInMemoryOrderOrRestoreTopDown) {

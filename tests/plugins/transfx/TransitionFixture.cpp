@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <utility>
 
 STestPicture::STestPicture(int width, int height,
                            const std::function<std::array<std::uint8_t, 4>(int, int)>& f)
@@ -94,4 +96,49 @@ STestPicture CTransitionRun::Frame(int i, const STestPicture& a, const STestPict
     EXPECT_EQ(effect->Render(i, d.bytes.data(), bottomUp ? -w * 4 : w * 4), 0);
     effect->SetSources(nullptr, nullptr);
     return d;
+}
+
+std::vector<STestPicture> Sequence(CTransitionRun& run, const std::vector<int>& frames,
+                                   const STestPicture& a, const STestPicture& b, bool bottomUp) {
+    std::vector<STestPicture> out;
+    STestPicture ca = a, cb = b;
+    CPictureSrc sa(ca, bottomUp), sb(cb, bottomUp);
+    run.effect->SetSources(&sa, &sb);
+    run.effect->Prepare();
+    for (int i : frames) {
+        ca = a;
+        cb = b;
+        STestPicture d(run.w, run.h);
+        EXPECT_EQ(run.effect->Render(i, d.bytes.data(), bottomUp ? -run.w * 4 : run.w * 4), 0);
+        out.push_back(std::move(d));
+    }
+    run.effect->SetSources(nullptr, nullptr);
+    return out;
+}
+
+void ExpectStartOnAAndEndOnB(const STransitionCase& c) {
+    const int index = TransitionIndex(c.name);
+    for (auto [w, h] : {std::pair{64, 48}, std::pair{61, 37}, std::pair{36, 70}}) {
+        const STestPicture a = PictureA(w, h), b = PictureB(w, h);
+        for (int n : {2, 3, 4, 25}) {
+            std::vector<int> all;
+            for (int i = 0; i < n; ++i)
+                all.push_back(i);
+            for (int value = 0; value < c.values; ++value) {
+                CTransitionRun run(index, w, h, n);
+                if (c.key)
+                    run.Set(c.key, value);
+                for (bool bottomUp : {false, true}) {
+                    const auto frames = Sequence(run, all, a, b, bottomUp);
+                    const std::string what = std::string(c.name) + " " +
+                                             (c.key ? c.key : "") + "=" + std::to_string(value) +
+                                             " " + std::to_string(w) + "x" + std::to_string(h) +
+                                             " n=" + std::to_string(n) +
+                                             (bottomUp ? " bottom-up" : " top-down");
+                    EXPECT_TRUE(frames.front().SameColours(a)) << "first frame of " << what;
+                    EXPECT_TRUE(frames.back().SameColours(b)) << "last frame of " << what;
+                }
+            }
+        }
+    }
 }

@@ -72,3 +72,23 @@ public:
     CTransition* effect = nullptr;
     int w, h, frames;
 };
+
+// The frames of a run asked for in the given order on one set-up (Prepare
+// once), as a host that seeks would; returned in request order.
+std::vector<STestPicture> Sequence(CTransitionRun& run, const std::vector<int>& frames,
+                                   const STestPicture& a, const STestPicture& b,
+                                   bool bottomUp = false);
+
+// A transition and the parameter that picks its direction or mode (null for
+// none) with that parameter's number of choices.
+struct STransitionCase {
+    const char* name;
+    const char* key;
+    int values;
+};
+
+// Expects the first frame to be A and the last B exactly, the frames drawn in
+// order as a render asks for them, for every choice of the case's parameter,
+// 2, 3, 4 and 25 frames, frames of 64 x 48, 61 x 37 and 36 x 70, and both
+// row orders.
+void ExpectStartOnAAndEndOnB(const STransitionCase& c);
