@@ -16,9 +16,10 @@ std::uint64_t NextPipelineId() {
 }
 
 // Frame pixels one source pixel spans along the source's rows (x) and columns
-// (y) under a scale and angle, in a frame whose pixels are aspect wide.
-void Footprint(double scaleX, double scaleY, double angle, double aspect, double& x, double& y) {
-    const double c = std::cos(angle), s = std::sin(angle);
+// (y) under a scale and an angle of cosine c and sine s, in a frame whose
+// pixels are aspect wide.
+void Footprint(double scaleX, double scaleY, double c, double s, double aspect, double& x,
+               double& y) {
     x = std::fabs(scaleX) * std::hypot(c / aspect, s);
     y = std::fabs(scaleY) * std::hypot(s / aspect, c);
 }
@@ -145,7 +146,8 @@ void CClipPipeline::Refit() {
     case 3: case 19: m_baseRotation = M_PI / 2; break;
     default: m_baseRotation = 0;
     }
-    Footprint(m_sx, m_sy, m_baseRotation, A, m_fittedX, m_fittedY);
+    Footprint(m_sx, m_sy, std::cos(m_baseRotation), std::sin(m_baseRotation), A, m_fittedX,
+              m_fittedY);
     // The fitted picture's size in frame pixels, as the source prepares it.
     m_snapX = m_snapY = 0;
     if (m_snap) {
@@ -190,8 +192,9 @@ bool CClipPipeline::Place(double x, double y, double scaleX, double scaleY, doub
     }
     // The source prepares its picture near the size it is drawn at, so the
     // linear warp neither skips pixels when shrinking nor blurs a copy.
+    const double cosine = std::cos(angle), sine = std::sin(angle);
     double footX = 0, footY = 0;
-    Footprint(scaleX, scaleY, angle, m_aspect, footX, footY);
+    Footprint(scaleX, scaleY, cosine, sine, m_aspect, footX, footY);
     if (footX > 0 && footY > 0 && std::isfinite(footX) && std::isfinite(footY) &&
         !m_source->SetPreparedScale(PreparedScale(footX, m_fittedX),
                                     PreparedScale(footY, m_fittedY))) {
@@ -210,8 +213,8 @@ bool CClipPipeline::Place(double x, double y, double scaleX, double scaleY, doub
     double A = m_aspect;
     // Scales per prepared pixel.
     const double px = scaleX / m_source->PreparedScaleX(), py = scaleY / m_source->PreparedScaleY();
-    double coeffs[2][3] = {{px * std::cos(angle) / A, -py * std::sin(angle) / A, 0},
-                           {px * std::sin(angle), py * std::cos(angle), 0}};
+    double coeffs[2][3] = {{px * cosine / A, -py * sine / A, 0},
+                           {px * sine, py * cosine, 0}};
     const IppiRect srcRoi{0, 0, src.Width(), src.Height()};
     double bound[2][2];
     if (CCPU::ippiGetAffineBound(srcRoi, bound, coeffs) != ippStsNoErr) {

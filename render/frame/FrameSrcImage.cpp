@@ -242,8 +242,16 @@ bool CFrameSrcImage::PrepareScaled() {
     }
     size.width = mw;
     size.height = mh;
-    std::memset(size.bits, 0, std::size_t(size.stride) * std::size_t(mh));
+    // Only the transparent border is cleared: the crop covers the rest.
     const int stride = size.stride;
+    const std::size_t marginRows = std::size_t(kMargin) * std::size_t(stride);
+    std::memset(size.bits, 0, marginRows);
+    std::memset(size.bits + std::size_t(kMargin + h) * std::size_t(stride), 0, marginRows);
+    for (int y = kMargin; y < kMargin + h; ++y) {
+        std::uint8_t* row = size.bits + std::size_t(y) * std::size_t(stride);
+        std::memset(row, 0, kMargin * 4);
+        std::memset(row + std::size_t(kMargin + w) * 4, 0, std::size_t(stride) - std::size_t(kMargin + w) * 4);
+    }
     std::uint8_t* interior = size.bits + std::size_t(kMargin) * std::size_t(stride) + kMargin * 4;
     const IppStatus status =
         w == cw && h == ch
