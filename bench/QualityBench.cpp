@@ -27,6 +27,7 @@ extern "C" {
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -115,19 +116,6 @@ SLuma Shift(const SLuma& in, double dx, double dy) {
     pass(in, mid, dx, true);
     pass(mid, out, dy, false);
     return out;
-}
-
-void WritePpm(const std::string& path, const std::uint8_t* first, int stride, int w, int h) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return;
-    std::fprintf(f, "P6\n%d %d\n255\n", w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const std::uint8_t* p = first + std::ptrdiff_t(y) * stride + 4 * x;
-            const std::uint8_t rgb[3] = {p[2], p[1], p[0]};
-            std::fwrite(rgb, 1, 3, f);
-        }
-    std::fclose(f);
 }
 
 // Every frame of a zoom from 1.0 to 1.3 and of a horizontal pan at 1.2, each
@@ -245,9 +233,11 @@ void Measure(const std::string& name, const SPicture& full, const std::string& f
     std::printf("  pipeline vs shifted reference, best    %6.2f dB at (%+.2f, %+.2f) px\n", best,
                 bx, by);
     if (const char* out = std::getenv("KV_QUALITY_OUT")) {
-        WritePpm(std::string(out) + "/" + name + "-frame.ppm", frame.Row(top) + 4 * left,
-                 frame.Stride(), w, h);
-        WritePpm(std::string(out) + "/" + name + "-lanczos.ppm", lanczos.bgra.data(), w * 4, w, h);
+        SPicture fitted(w, h);
+        for (int y = 0; y < h; ++y)
+            std::memcpy(fitted.Row(y), frame.Row(top + y) + 4 * left, std::size_t(w) * 4);
+        QualityKit::SavePpm(fitted, (std::string(out) + "/" + name + "-frame.ppm").c_str());
+        QualityKit::SavePpm(lanczos, (std::string(out) + "/" + name + "-lanczos.ppm").c_str());
     }
     MeasureMotion(full, file, aspect);
 }
