@@ -1,0 +1,68 @@
+#pragma once
+
+// Owning pointers for FFmpeg's objects, each freed by the function FFmpeg
+// pairs with its allocation. Every FFmpeg object the program makes is held by
+// one of these from the moment it is made, so no failure path leaks it and no
+// object is freed twice.
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/dict.h>
+#include <libavutil/frame.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
+}
+
+#include <memory>
+
+namespace FfOwners {
+
+// An input context: closed with avformat_close_input (which frees it).
+struct SInputDeleter {
+    void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
+};
+// An output context: the caller closes its I/O first; this frees the context.
+struct SOutputDeleter {
+    void operator()(AVFormatContext* f) const { avformat_free_context(f); }
+};
+struct SCodecDeleter {
+    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+struct SFrameDeleter {
+    void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+struct SPacketDeleter {
+    void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+struct SSwsDeleter {
+    void operator()(SwsContext* s) const { sws_freeContext(s); }
+};
+struct SSwrDeleter {
+    void operator()(SwrContext* s) const { swr_free(&s); }
+};
+
+} // namespace FfOwners
+
+using FfInputPtr = std::unique_ptr<AVFormatContext, FfOwners::SInputDeleter>;
+using FfOutputPtr = std::unique_ptr<AVFormatContext, FfOwners::SOutputDeleter>;
+using FfCodecPtr = std::unique_ptr<AVCodecContext, FfOwners::SCodecDeleter>;
+using FfFramePtr = std::unique_ptr<AVFrame, FfOwners::SFrameDeleter>;
+using FfPacketPtr = std::unique_ptr<AVPacket, FfOwners::SPacketDeleter>;
+using FfSwsPtr = std::unique_ptr<SwsContext, FfOwners::SSwsDeleter>;
+using FfSwrPtr = std::unique_ptr<SwrContext, FfOwners::SSwrDeleter>;
+
+// An options dictionary: starts empty (null, as FFmpeg requires) and is freed
+// with whatever entries the call it was passed to left in it.
+class CFfDictionary {
+public:
+    CFfDictionary() = default;
+    CFfDictionary(const CFfDictionary&) = delete;
+    CFfDictionary& operator=(const CFfDictionary&) = delete;
+    ~CFfDictionary() { av_dict_free(&m_dict); }
+    AVDictionary** Address() { return &m_dict; }
+    [[nodiscard]] AVDictionary* Get() const { return m_dict; }
+
+private:
+    AVDictionary* m_dict = nullptr;
+};
