@@ -25,7 +25,7 @@ bool SetChannelMap(SwrContext* swr, int inChannels, int outChannels) {
 
 CAudioConvert::CAudioConvert() : IAudioFilter(true) {}
 
-CAudioConvert::~CAudioConvert() { swr_free(&m_swr); }
+CAudioConvert::~CAudioConvert() = default;
 
 void CAudioConvert::AddInput(IAudioSrc* source) {
     IAudioFilter::AddInput(source);
@@ -73,7 +73,7 @@ bool CAudioConvert::OpenMembers(std::vector<std::unique_ptr<CAudioConvert>>& mem
 
 void CAudioConvert::Close() {
     IAudioFilter::Close();
-    swr_free(&m_swr);
+    m_swr.reset();
     m_resamplers.clear();
     m_pending.clear();
     m_setUp = false;
@@ -99,7 +99,7 @@ void CAudioConvert::ResetConversion() {
     m_pending.clear();
     m_inputEnded = false;
     m_failed = false;
-    swr_free(&m_swr);
+    m_swr.reset();
     m_resamplers.clear();
     m_setUp = true;
     if (!m_input || PassThrough())
@@ -118,14 +118,18 @@ void CAudioConvert::ResetConversion() {
         m_channelOut.assign(std::size_t(inChannels), {});
         return;
     }
-    AVChannelLayout in, out;
+    AVChannelLayout in{}, out{};
     av_channel_layout_default(&in, inChannels);
     av_channel_layout_default(&out, m_channels);
     auto format = [](int bits) { return bits == 8 ? AV_SAMPLE_FMT_U8 : AV_SAMPLE_FMT_S16; };
-    if (swr_alloc_set_opts2(&m_swr, &out, format(m_bits), m_rate, &in, format(inBits), inRate, 0,
-                            nullptr) < 0 ||
-        !SetChannelMap(m_swr, inChannels, m_channels) || swr_init(m_swr) < 0) {
-        swr_free(&m_swr);
+    SwrContext* swr = nullptr;
+    int rc = swr_alloc_set_opts2(&swr, &out, format(m_bits), m_rate, &in, format(inBits), inRate,
+                                 0, nullptr);
+    m_swr.reset(swr);
+    av_channel_layout_uninit(&in);
+    av_channel_layout_uninit(&out);
+    if (rc < 0 || !SetChannelMap(m_swr.get(), inChannels, m_channels) || swr_init(m_swr.get()) < 0) {
+        m_swr.reset();
         m_failed = true;
     }
 }
@@ -176,7 +180,7 @@ void CAudioConvert::Convert16(const std::uint8_t* data, int frames, int inChanne
 }
 
 void CAudioConvert::ConvertOther(const std::uint8_t* data, int frames) {
-    int room = swr_get_out_samples(m_swr, frames);
+    int room = swr_get_out_samples(m_swr.get(), frames);
     if (room <= 0)
         return;
     int blockAlign = m_bits / 8 * m_channels;
@@ -184,7 +188,7 @@ void CAudioConvert::ConvertOther(const std::uint8_t* data, int frames) {
     m_pending.resize(old + std::size_t(room) * std::size_t(blockAlign));
     std::uint8_t* out = m_pending.data() + old;
     const std::uint8_t* in = data;
-    int done = swr_convert(m_swr, &out, room, data ? &in : nullptr, data ? frames : 0);
+    int done = swr_convert(m_swr.get(), &out, room, data ? &in : nullptr, data ? frames : 0);
     m_pending.resize(old + std::size_t(std::max(0, done)) * std::size_t(blockAlign));
 }
 

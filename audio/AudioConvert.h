@@ -2,11 +2,11 @@
 
 #include "audio/AudioFilter.h"
 #include "audio/Resampler.h"
+#include "media/FfOwners.h"
 
 #include <memory>
 #include <vector>
 
-struct SwrContext;
 class CAudioSilence;
 
 // Converts one input to the requested rate, channel count and width.
@@ -59,7 +59,7 @@ private:
     bool m_failed = false;
     bool m_setUp = false;
     std::vector<CResampler> m_resamplers;
-    SwrContext* m_swr = nullptr;
+    FfSwrPtr m_swr;
     std::vector<std::uint8_t> m_pending; // converted frames not yet delivered
     std::vector<std::uint8_t> m_output;
     std::vector<std::int16_t> m_channelIn;

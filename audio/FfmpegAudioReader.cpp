@@ -1,34 +1,16 @@
 #include "audio/FfmpegAudioReader.h"
 
 #include "base/InputFile.h"
+#include "media/FfOwners.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
-#include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 }
 
-#include <memory>
-
 namespace {
-
-struct SFormatDeleter {
-    void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
-};
-struct SCodecDeleter {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct SSwrDeleter {
-    void operator()(SwrContext* s) const { swr_free(&s); }
-};
-struct SFrameDeleter {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct SPacketDeleter {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
 
 std::string AvError(int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -36,7 +18,88 @@ std::string AvError(int code) {
     return text;
 }
 
+// "an MP4" / "a Matroska" …: the container as FFmpeg names it, with its article.
+std::string ContainerName(const AVFormatContext* format) {
+    std::string name = format && format->iformat && format->iformat->long_name
+                           ? format->iformat->long_name
+                           : "an unknown kind of";
+    if (name.rfind("an ", 0) == 0)
+        return name;
+    bool vowel = std::string("AEIOUaeiou").find(name[0]) != std::string::npos;
+    return (vowel ? "an " : "a ") + name;
+}
+
 } // namespace
+
+// The resampler from one input format (as decoded frames carry it) to the
+// reader's output format.
+struct CFfmpegAudioReader::SConverter {
+    FfSwrPtr swr;
+    int inRate = 0;
+    int inFormat = -1;
+    AVChannelLayout inLayout{};
+    int outBits = 16;
+    int blockAlign = 4;
+
+    SConverter() = default;
+    SConverter(const SConverter&) = delete;
+    SConverter& operator=(const SConverter&) = delete;
+    ~SConverter() { av_channel_layout_uninit(&inLayout); }
+
+    [[nodiscard]] bool Fits(const AVFrame& in) const {
+        return swr && in.sample_rate == inRate && in.format == inFormat &&
+               av_channel_layout_compare(&in.ch_layout, &inLayout) == 0;
+    }
+
+    bool SetUp(const AVFrame& in, int rate, int channels, int bits) {
+        swr.reset();
+        av_channel_layout_uninit(&inLayout);
+        // Layouts start zeroed: av_channel_layout_copy frees what its
+        // destination holds first, and a custom-order layout owns a map.
+        AVChannelLayout from{};
+        if (in.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
+            av_channel_layout_default(&from, in.ch_layout.nb_channels);
+        else if (av_channel_layout_copy(&from, &in.ch_layout) < 0)
+            return false;
+        AVChannelLayout to{};
+        av_channel_layout_default(&to, channels);
+        SwrContext* raw = nullptr;
+        int rc = swr_alloc_set_opts2(&raw, &to, bits == 8 ? AV_SAMPLE_FMT_U8 : AV_SAMPLE_FMT_S16,
+                                     rate, &from, AVSampleFormat(in.format), in.sample_rate, 0,
+                                     nullptr);
+        av_channel_layout_uninit(&from);
+        av_channel_layout_uninit(&to);
+        swr.reset(raw);
+        if (rc < 0 || swr_init(swr.get()) < 0 || av_channel_layout_copy(&inLayout, &in.ch_layout) < 0) {
+            swr.reset();
+            return false;
+        }
+        inRate = in.sample_rate;
+        inFormat = in.format;
+        outBits = bits;
+        blockAlign = bits / 8 * channels;
+        return true;
+    }
+};
+
+// Converts a frame (null: what the converter still holds) onto the end of the data.
+void CFfmpegAudioReader::Append(SConverter& converter, const AVFrame* in, bool& tooLarge) {
+    int outCount = swr_get_out_samples(converter.swr.get(), in ? in->nb_samples : 0);
+    if (outCount <= 0 || tooLarge)
+        return;
+    const std::size_t blockAlign = std::size_t(converter.blockAlign);
+    std::size_t old = m_data.size();
+    if (old + std::size_t(outCount) * blockAlign > kMaxBytes) {
+        tooLarge = true;
+        return;
+    }
+    m_data.resize(old + std::size_t(outCount) * blockAlign);
+    std::uint8_t* out = m_data.data() + old;
+    int done = swr_convert(converter.swr.get(), &out, outCount,
+                           in ? const_cast<const std::uint8_t**>(in->extended_data) : nullptr,
+                           in ? in->nb_samples : 0);
+    m_data.resize(old + std::size_t(std::max(0, done)) * blockAlign);
+}
 
 void CFfmpegAudioReader::Close() {
     m_data.clear();
@@ -70,94 +133,94 @@ bool CFfmpegAudioReader::Open(const std::string& path, std::string& error, int r
         error = path + ": " + AvError(rc);
         return false;
     }
-    std::unique_ptr<AVFormatContext, SFormatDeleter> format(rawFormat);
+    FfInputPtr format(rawFormat);
     if ((rc = avformat_find_stream_info(format.get(), nullptr)) < 0) {
         error = path + ": " + AvError(rc);
         return false;
     }
     const AVCodec* codec = nullptr;
     int stream = av_find_best_stream(format.get(), AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
-    if (stream < 0 || !codec) {
-        error = path + ": no sound";
+    if (stream == AVERROR_DECODER_NOT_FOUND) {
+        // There is sound, in a coding this build has no decoder for.
+        stream = av_find_best_stream(format.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+        const AVCodecDescriptor* what =
+            stream >= 0 ? avcodec_descriptor_get(format->streams[stream]->codecpar->codec_id)
+                        : nullptr;
+        error = path + ": this is " + ContainerName(format.get()) + " file whose sound (" +
+                (what ? what->long_name : "an unknown coding") + ") this build cannot decode";
         return false;
     }
-    std::unique_ptr<AVCodecContext, SCodecDeleter> decoder(avcodec_alloc_context3(codec));
+    if (stream < 0 || !codec) {
+        error = path + ": " + ContainerName(format.get()) + " file that holds no sound";
+        return false;
+    }
+    FfCodecPtr decoder(avcodec_alloc_context3(codec));
     if (!decoder ||
         avcodec_parameters_to_context(decoder.get(), format->streams[stream]->codecpar) < 0 ||
         avcodec_open2(decoder.get(), codec, nullptr) < 0) {
-        error = path + ": the sound cannot be decoded";
+        error = path + ": its sound (" + std::string(codec->long_name ? codec->long_name : codec->name) +
+                ") cannot be decoded";
         return false;
     }
-    if (decoder->sample_rate <= 0 || decoder->ch_layout.nb_channels <= 0) {
-        error = path + ": no sound";
-        return false;
-    }
-
-    AVChannelLayout inLayout;
-    if (decoder->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
-        av_channel_layout_default(&inLayout, decoder->ch_layout.nb_channels);
-    else
-        av_channel_layout_copy(&inLayout, &decoder->ch_layout);
-    m_channels = std::min(2, inLayout.nb_channels);
-    m_rate = rate > 0 ? rate : decoder->sample_rate;
-    bool eightBit = decoder->sample_fmt == AV_SAMPLE_FMT_U8 || decoder->sample_fmt == AV_SAMPLE_FMT_U8P;
-    m_bits = bits > 0 ? bits : (eightBit ? 8 : 16);
-    AVChannelLayout outLayout;
-    av_channel_layout_default(&outLayout, m_channels);
-    AVSampleFormat outFormat = m_bits == 8 ? AV_SAMPLE_FMT_U8 : AV_SAMPLE_FMT_S16;
-
-    SwrContext* rawSwr = nullptr;
-    rc = swr_alloc_set_opts2(&rawSwr, &outLayout, outFormat, m_rate, &inLayout,
-                             decoder->sample_fmt, decoder->sample_rate, 0, nullptr);
-    av_channel_layout_uninit(&inLayout);
-    std::unique_ptr<SwrContext, SSwrDeleter> swr(rawSwr);
-    if (rc < 0 || swr_init(swr.get()) < 0) {
-        error = path + ": the sound cannot be converted";
-        Close();
+    FfPacketPtr packet(av_packet_alloc());
+    FfFramePtr frame(av_frame_alloc());
+    if (!packet || !frame) {
+        error = path + ": out of memory";
         return false;
     }
 
-    std::unique_ptr<AVPacket, SPacketDeleter> packet(av_packet_alloc());
-    std::unique_ptr<AVFrame, SFrameDeleter> frame(av_frame_alloc());
-    int blockAlign = GetBlockAlign();
+    // The output format is fixed by the first decoded frame: some decoders
+    // learn the rate, layout or sample format only from the data. A frame
+    // that changes them later gets a converter of its own.
+    SConverter converter;
     bool tooLarge = false;
+    bool unconvertible = false;
     auto convert = [&](const AVFrame* in) {
-        int outCount = swr_get_out_samples(swr.get(), in ? in->nb_samples : 0);
-        if (outCount <= 0)
-            return;
-        std::size_t old = m_data.size();
-        if (old + std::size_t(outCount) * blockAlign > kMaxBytes) {
-            tooLarge = true;
-            return;
+        if (in && !converter.Fits(*in)) {
+            if (converter.swr)
+                Append(converter, nullptr, tooLarge); // what the old converter still holds
+            if (m_channels == 0) {
+                m_channels = std::min(2, in->ch_layout.nb_channels);
+                m_rate = rate > 0 ? rate : in->sample_rate;
+                bool eightBit = in->format == AV_SAMPLE_FMT_U8 || in->format == AV_SAMPLE_FMT_U8P;
+                m_bits = bits > 0 ? bits : (eightBit ? 8 : 16);
+            }
+            if (!converter.SetUp(*in, m_rate, m_channels, m_bits)) {
+                unconvertible = true;
+                return;
+            }
         }
-        m_data.resize(old + std::size_t(outCount) * blockAlign);
-        std::uint8_t* out = m_data.data() + old;
-        int done = swr_convert(swr.get(), &out, outCount,
-                               in ? const_cast<const std::uint8_t**>(in->extended_data) : nullptr,
-                               in ? in->nb_samples : 0);
-        m_data.resize(old + std::size_t(std::max(0, done)) * blockAlign);
+        if (converter.swr)
+            Append(converter, in, tooLarge);
     };
     auto drain = [&] {
         while (avcodec_receive_frame(decoder.get(), frame.get()) == 0) {
-            convert(frame.get());
+            if (frame->sample_rate > 0 && frame->ch_layout.nb_channels > 0 && !unconvertible)
+                convert(frame.get());
             av_frame_unref(frame.get());
         }
     };
-    while (!tooLarge && av_read_frame(format.get(), packet.get()) >= 0) {
+    while (!tooLarge && !unconvertible && av_read_frame(format.get(), packet.get()) >= 0) {
         if (packet->stream_index == stream && avcodec_send_packet(decoder.get(), packet.get()) >= 0)
             drain();
         av_packet_unref(packet.get());
     }
     avcodec_send_packet(decoder.get(), nullptr);
     drain();
-    convert(nullptr); // what the converter still holds
+    if (converter.swr)
+        Append(converter, nullptr, tooLarge); // what the converter still holds
+    if (unconvertible) {
+        error = path + ": the sound cannot be converted";
+        Close();
+        return false;
+    }
     if (tooLarge) {
         error = path + ": the sound is too long (more than " + std::to_string(kMaxBytes >> 20) +
                 " MB of samples, about 45 minutes at 48 kHz in stereo)";
         Close();
         return false;
     }
-    m_length = std::int64_t(m_data.size() / std::size_t(blockAlign));
+    m_length = m_channels > 0 ? std::int64_t(m_data.size() / std::size_t(GetBlockAlign())) : 0;
     if (m_length == 0) {
         error = path + ": no sound could be decoded";
         Close();

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+struct AVFrame;
+
 // Decodes the sound of a file (a sound file or the sound track of a movie)
 // through FFmpeg into interleaved PCM held in memory, so every frame can be
 // reached exactly and the length is known at once.
@@ -30,6 +32,9 @@ public:
     static constexpr std::size_t kMaxBytes = std::size_t(512) << 20;
 
 private:
+    struct SConverter;
+    void Append(SConverter& converter, const AVFrame* in, bool& tooLarge);
+
     int m_rate = 0;
     int m_channels = 0;
     int m_bits = 0;

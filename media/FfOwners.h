@@ -3,43 +3,43 @@
 // Owning pointers for FFmpeg's objects, each freed by the function FFmpeg
 // pairs with its allocation. Every FFmpeg object the program makes is held by
 // one of these from the moment it is made, so no failure path leaks it and no
-// object is freed twice.
-
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/dict.h>
-#include <libavutil/frame.h>
-#include <libswresample/swresample.h>
-#include <libswscale/swscale.h>
-}
+// object is freed twice. The header names the types only, so class headers
+// can hold owners without pulling in FFmpeg's headers.
 
 #include <memory>
+
+struct AVCodecContext;
+struct AVDictionary;
+struct AVFormatContext;
+struct AVFrame;
+struct AVPacket;
+struct SwrContext;
+struct SwsContext;
 
 namespace FfOwners {
 
 // An input context: closed with avformat_close_input (which frees it).
 struct SInputDeleter {
-    void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
+    void operator()(AVFormatContext* f) const;
 };
 // An output context: the caller closes its I/O first; this frees the context.
 struct SOutputDeleter {
-    void operator()(AVFormatContext* f) const { avformat_free_context(f); }
+    void operator()(AVFormatContext* f) const;
 };
 struct SCodecDeleter {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+    void operator()(AVCodecContext* c) const;
 };
 struct SFrameDeleter {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
+    void operator()(AVFrame* f) const;
 };
 struct SPacketDeleter {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
+    void operator()(AVPacket* p) const;
 };
 struct SSwsDeleter {
-    void operator()(SwsContext* s) const { sws_freeContext(s); }
+    void operator()(SwsContext* s) const;
 };
 struct SSwrDeleter {
-    void operator()(SwrContext* s) const { swr_free(&s); }
+    void operator()(SwrContext* s) const;
 };
 
 } // namespace FfOwners
@@ -59,7 +59,7 @@ public:
     CFfDictionary() = default;
     CFfDictionary(const CFfDictionary&) = delete;
     CFfDictionary& operator=(const CFfDictionary&) = delete;
-    ~CFfDictionary() { av_dict_free(&m_dict); }
+    ~CFfDictionary();
     AVDictionary** Address() { return &m_dict; }
     [[nodiscard]] AVDictionary* Get() const { return m_dict; }
 
