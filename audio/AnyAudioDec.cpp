@@ -1,11 +1,12 @@
 #include "audio/AnyAudioDec.h"
 
-#include "project/Paths.h"
+#include "media/MediaKind.h"
 
 CAnyAudioDec::EKind CAnyAudioDec::KindOf(const std::string& path) {
-    if (Paths::HasExtension(path, "mov;mp4;m4v;3gp"))
+    const CMediaKind::SFacts facts = CMediaKind::Probe(path);
+    if (facts.IsMovieContainer())
         return kMovie;
-    if (Paths::HasExtension(path, "mpg;mpeg") || Paths::HasExtension(path, "mpa;mp2;m2a"))
+    if (facts.IsMpeg())
         return kMpeg;
     return kGeneral;
 }

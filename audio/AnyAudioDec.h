@@ -5,9 +5,9 @@
 #include "audio/MclAudioDec.h"
 #include "audio/QtAudioDec.h"
 
-// Picks a decoder by the file's extension and forwards every operation to it:
-// "mov;mp4;m4v;3gp" the movie reader, "mpg;mpeg" and "mpa;mp2;m2a" the MPEG
-// reader, every other extension the general reader.
+// Picks a decoder by the file's content and forwards every operation to it:
+// ISO media files (MP4, MOV, M4A, 3GP) the movie reader, MPEG streams and
+// MPEG layer I/II sound the MPEG reader, everything else the general reader.
 class CAnyAudioDec final : public CAudioDec {
 public:
     enum EKind { kGeneral, kMpeg, kMovie };

@@ -41,7 +41,7 @@ Json ListSounds(const CAlbum& album) {
     return sounds;
 }
 
-Json Describe(const CProjTmpl& tmpl) {
+Json Describe(CProjTmpl& tmpl) {
     const CAlbum& album = *tmpl.GetTemplateAlbum();
     Json pictures = Json::array();
     for (const std::string& picture : tmpl.ListTemplatePictures(true))

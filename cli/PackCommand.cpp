@@ -5,15 +5,17 @@
 #include "effects/EffectMgr.h"
 #include "effects/api/EffectInterface.h"
 #include "media/AnyPicDecoder.h"
+#include "media/AnyVidDecoder.h"
+#include "media/MediaKind.h"
 #include "media/Bmp.h"
 #include "media/TextException.h"
 #include "project/Album.h"
 #include "project/AlbumGrp.h"
 #include "project/AlbumJson.h"
+#include "project/FileWalk.h"
 #include "project/MainDoc.h"
 #include "project/MediaProbe.h"
 #include "project/Paths.h"
-#include "project/ProjTmpl.h"
 #include "project/Slide.h"
 #include "project/TemplateWriter.h"
 
@@ -30,10 +32,17 @@ struct SPackOptions {
     std::string output;
 };
 
-// Why a media file cannot go into a template, or empty when it decodes: a
-// template must not carry what would show as a black slide or silence.
-std::string CannotDecode(const std::string& file) {
-    if (Paths::HasExtension(file, CProjTmpl::kPictureExtensions)) {
+// Why a media file cannot go into a template, or empty when it decodes as
+// what the album uses it for: a template must not carry what would show as a
+// black slide or play as silence.
+std::string CannotUse(const std::string& file, bool shown, bool played) {
+    const CMediaKind::SFacts facts = CMediaKind::Probe(file);
+    switch (facts.kind) {
+    case EMediaKind::kUnknown:
+        return facts.why;
+    case EMediaKind::kPicture:
+        if (!shown)
+            return "is a picture, and the album plays it as a sound";
         try {
             PLAnyPicDecoder decoder;
             // A small requested size lets JPEG decode cheaply; the whole file
@@ -42,21 +51,40 @@ std::string CannotDecode(const std::string& file) {
             PLAnyBmp bmp;
             decoder.DecodeFile(file, &bmp, 32);
         } catch (const PLTextException& e) {
-            return e.what();
+            return std::string("cannot be decoded: ") + e.what();
         } catch (const std::bad_alloc&) {
-            return "out of memory";
+            return "cannot be decoded: out of memory";
         }
         return {};
-    }
-    if (Paths::HasExtension(file, CProjTmpl::kSoundExtensions)) {
-        SSoundFacts facts;
+    case EMediaKind::kSound: {
+        if (shown)
+            return "is a sound, and the album shows it as a picture (give it as a slide's or an "
+                   "item's \"sound\")";
+        SSoundFacts sound;
         std::string error;
-        if (!IMediaProbe::Get().ProbeSound(file, facts, error))
-            return error.empty() ? "not a sound the decoders read" : error;
+        if (!IMediaProbe::Get().ProbeSound(file, sound, error))
+            return "cannot be decoded: " + (error.empty() ? "not a sound the decoders read" : error);
         return {};
     }
-    if (IMediaProbe::Get().ProbeVideoFrameCount(file) <= 0)
-        return "not a picture, sound or video clip the decoders read";
+    case EMediaKind::kClip:
+        break;
+    }
+    try {
+        PLAnyVidDecoder decoder;
+        decoder.OpenByName(file);
+        if (decoder.GetFrameCount() <= 0)
+            return "cannot be decoded: the clip holds no frames";
+    } catch (const PLTextException& e) {
+        return std::string("cannot be decoded: ") + e.what();
+    } catch (const std::bad_alloc&) {
+        return "cannot be decoded: out of memory";
+    }
+    if (played) {
+        SSoundFacts sound;
+        std::string error;
+        if (!IMediaProbe::Get().ProbeSound(file, sound, error))
+            return "is played as a sound, but its sound cannot be decoded: " + error;
+    }
     return {};
 }
 
@@ -148,12 +176,14 @@ void Pack(const SPackOptions& options) {
 
     std::vector<std::string> files;
     project.ListFiles(files);
+    CFileUses uses;
+    project.WalkFiles(uses);
     for (const std::string& file : files) {
         if (!InputFile::Check(file, why))
             CliFail(options.albumPath + ": media file " + file + " " + why);
-        why = CannotDecode(file);
+        why = CannotUse(file, uses.shown.count(file) > 0, uses.played.count(file) > 0);
         if (!why.empty())
-            CliFail(options.albumPath + ": media file " + file + " cannot be decoded: " + why);
+            CliFail(options.albumPath + ": media file " + file + " " + why);
     }
     std::vector<std::string> inputs = files;
     inputs.push_back(options.albumPath);

@@ -2,7 +2,7 @@
 
 #include "base/LruCache.h"
 #include "imgcore/CPU.h"
-#include "media/MediaFacts.h"
+#include "media/MediaKind.h"
 #include "media/TextException.h"
 
 #include <cstring>
@@ -20,7 +20,9 @@ void PLAnyDecoder::Open(PLDataSource* source) {
     if (!source)
         throw PLTextException(PL_ERRINTERNAL, kTextNullDecoder);
     const std::string& name = source->GetName();
-    bool video = !name.empty() && name != "Mem" && CMediaFacts::ExtensionIn(name, kVideoExtensions);
+    // Memory holds pictures only; a named source goes to the clip decoders
+    // when its file's content is a clip.
+    bool video = !name.empty() && name != "Mem" && CMediaKind::Of(name) == EMediaKind::kClip;
     PLPicDecoder* dec = video ? static_cast<PLPicDecoder*>(&m_vid) : &m_pic;
     dec->Open(source);
     m_cur = dec;
@@ -29,7 +31,7 @@ void PLAnyDecoder::Open(PLDataSource* source) {
 }
 
 void PLAnyDecoder::OpenPath(const std::string& path) {
-    if (CMediaFacts::ExtensionIn(path, kVideoExtensions)) {
+    if (CMediaKind::Of(path) == EMediaKind::kClip) {
         m_vid.OpenByName(path);
         m_cur = &m_vid;
         SetBmpInfo(m_vid.GetBmpInfo());

@@ -14,15 +14,13 @@ struct PLVidInfo : PLBmpInfo {
     bool m_HasAudio = false;
 };
 
-// Pictures and clips behind one interface. A file whose extension is one of
-// "mpg;mpeg;avi;mov;mp4;m4v;3gp" (any case) goes to the video decoders,
-// everything else (and every memory source) to the picture decoders. For a
+// Pictures and clips behind one interface. A file whose content is a clip
+// (CMediaKind) goes to the video decoders, everything else (and every memory
+// source) to the picture decoders, which name what they cannot read. For a
 // picture the frame operations return the picture, decoded once at 32 bits
 // and kept, and the video queries answer 0.
 class PLAnyDecoder : public PLVidDecoder {
 public:
-    static constexpr const char* kVideoExtensions = "mpg;mpeg;avi;mov;mp4;m4v;3gp";
-
     PLAnyDecoder() = default;
     ~PLAnyDecoder() override { Close(); }
     bool GetExif(CExifRecord& record) override;

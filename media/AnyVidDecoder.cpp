@@ -1,7 +1,7 @@
 #include "media/AnyVidDecoder.h"
 
 #include "media/DxVidDecoder.h"
-#include "media/MediaFacts.h"
+#include "media/MediaKind.h"
 #include "media/MpgVidDecoder.h"
 #include "media/QtVidDecoder.h"
 #include "media/TextException.h"
@@ -15,10 +15,13 @@ void PLAnyVidDecoder::OpenPath(const std::string& path) {
     m_dec.reset();
     if (path.empty())
         throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, "Empty Filename");
-    if (CMediaFacts::ExtensionIn(path, "mov;mp4;m4v;3gp")) {
+    // The container decides: ISO media files go to the movie decoder, MPEG
+    // streams to the MPEG decoder, everything else to the general one.
+    const CMediaKind::SFacts facts = CMediaKind::Probe(path);
+    if (facts.IsMovieContainer()) {
         if (PLQtVidDecoder::GetVersion() >= 0x06008000)
             m_dec = std::make_unique<PLQtVidDecoder>();
-    } else if (CMediaFacts::ExtensionIn(path, "mpg;mpeg")) {
+    } else if (facts.IsMpeg() && facts.kind == EMediaKind::kClip) {
         m_dec = std::make_unique<PLMpgVidDecoder>();
     } else {
         m_dec = std::make_unique<PLDxVidDecoder>();

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-// Chooses a video decoder by the file's extension and forwards every
+// Chooses a video decoder by the file's container and forwards every
 // operation to it; answers null or 0 while none is open.
 class PLAnyVidDecoder : public PLVidDecoder {
 public:

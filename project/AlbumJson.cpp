@@ -1,5 +1,6 @@
 #include "project/AlbumJson.h"
 
+#include "media/MediaKind.h"
 #include "project/Album.h"
 #include "project/Image.h"
 #include "project/ImageSamp.h"
@@ -272,8 +273,14 @@ std::unique_ptr<CSlide> SlideFromJson(const Json& json, const std::string& where
 std::unique_ptr<CAlbumItem> ItemFromJson(const Json& json, const std::string& where,
                                          const PathFn& mapPath, int depth) {
     CFields f(json, where);
-    std::string kind = "image";
+    // Without a kind the file's content decides between picture and clip.
+    std::string kind;
     f.Get("kind", kind);
+    if (kind.empty()) {
+        std::string file;
+        f.GetPath("file", file, mapPath);
+        kind = !file.empty() && CMediaKind::Of(file) == EMediaKind::kClip ? "video" : "image";
+    }
     std::unique_ptr<CAlbumItem> item;
     if (kind == "image")
         item = std::make_unique<CImage>();

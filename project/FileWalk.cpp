@@ -12,6 +12,16 @@ void CCollectFiles::OnSound(CMusicFile& sound) {
         m_map.try_emplace(sound.GetPath());
 }
 
+void CFileUses::OnPath(std::string& path) {
+    if (!path.empty())
+        shown.insert(path);
+}
+
+void CFileUses::OnSound(CMusicFile& sound) {
+    if (!sound.GetPath().empty())
+        played.insert(sound.GetPath());
+}
+
 void CListFiles::OnPath(std::string& path) {
     if (!path.empty() && m_seen.insert(path).second)
         m_list.push_back(path);

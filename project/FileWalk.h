@@ -58,6 +58,17 @@ private:
     const Paths::PathMap& m_map;
 };
 
+// Sorts the files by use: the paths shown (pictures, clips, backgrounds)
+// and the sounds played. A clip may be in both.
+class CFileUses final : public CFileWalk {
+public:
+    void OnPath(std::string& path) override;
+    void OnSound(CMusicFile& sound) override;
+
+    Paths::PathSet shown;
+    Paths::PathSet played;
+};
+
 // The file operations of albums, groups and the project, over the owner's
 // WalkFiles(CFileWalk&).
 template <class Owner>

@@ -16,10 +16,19 @@ public:
 
 CUnknownMedia g_unknown;
 std::atomic<IMediaProbe*> g_probe{&g_unknown};
+thread_local int t_noFiles = 0;
 
 } // namespace
 
-IMediaProbe& IMediaProbe::Get() { return *g_probe.load(std::memory_order_acquire); }
+IMediaProbe& IMediaProbe::Get() {
+    if (t_noFiles > 0)
+        return g_unknown;
+    return *g_probe.load(std::memory_order_acquire);
+}
+
+IMediaProbe::CNoFiles::CNoFiles() { ++t_noFiles; }
+IMediaProbe::CNoFiles::~CNoFiles() { --t_noFiles; }
+bool IMediaProbe::FilesClosed() { return t_noFiles > 0; }
 
 void IMediaProbe::Install(IMediaProbe* probe) {
     g_probe.store(probe ? probe : &g_unknown, std::memory_order_release);

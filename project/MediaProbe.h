@@ -41,4 +41,18 @@ public:
     // Installs a probe (not owned; it must outlive its use). Null restores the
     // "unknown" answers.
     static void Install(IMediaProbe* probe);
+
+    // While one lives, the model on this thread touches no file: every probe
+    // answers "unknown" without opening, or even looking for, the file named.
+    // Reading a template's project holds one, so a path the template names
+    // outside its package is never opened. Scopes nest.
+    class CNoFiles {
+    public:
+        CNoFiles();
+        CNoFiles(const CNoFiles&) = delete;
+        CNoFiles& operator=(const CNoFiles&) = delete;
+        ~CNoFiles();
+    };
+    // Whether a CNoFiles scope is open on this thread.
+    [[nodiscard]] static bool FilesClosed();
 };

@@ -4,7 +4,9 @@
 #include "base/MediaWarnings.h"
 #include "base/TempFolders.h"
 #include "project/Album.h"
+#include "project/FileWalk.h"
 #include "project/MainDoc.h"
+#include "project/MediaProbe.h"
 #include "project/Project.h"
 #include "project/ZipReader.h"
 
@@ -100,6 +102,10 @@ bool CProjTmpl::Load(const std::string& packagePath,
     if (!m_archive->Read(project->name, stream, error, kMaxProjectStream))
         return Fail(packagePath + ": " + error);
 
+    // Nothing the project names is opened while it is read and relocated:
+    // packaged paths name no file yet, and any other path is the user's,
+    // which a template may not read (ApplyTo refuses it).
+    IMediaProbe::CNoFiles noFiles;
     auto doc = std::make_unique<CMainDoc>();
     switch (doc->LoadFromMemory(stream.data(), stream.size(), error, confirm)) {
     case CProjectReader::kLoaded: break;
@@ -125,6 +131,12 @@ bool CProjTmpl::Load(const std::string& packagePath,
     for (auto& [path, target] : paths)
         target = path.compare(0, 3, "Z:\\") == 0 ? path.substr(3) : path;
     m_templateAlbum->RelocateFiles(paths);
+
+    CFileUses uses;
+    m_templateAlbum->WalkFiles(uses);
+    for (const std::string& sound : uses.played)
+        if (!uses.shown.count(sound))
+            m_soundsOnly.insert(sound);
     return true;
 }
 
@@ -139,6 +151,8 @@ void CProjTmpl::UnloadLocked() {
     m_replacements.clear();
     m_extracted.clear();
     m_extractedFrom.clear();
+    m_kinds.clear();
+    m_soundsOnly.clear();
     m_extractedBytes = 0;
     if (!m_tempFolder.empty())
         TempFolders::Remove(m_tempFolder);
@@ -188,7 +202,7 @@ std::string CProjTmpl::ExtractLocked(const std::string& entryName, std::string& 
     // Caps on what extraction writes: per file (a sound larger than the sound
     // decoder takes is of no use), per template, and never the last of the
     // disk. The declared size is checked first; ReadTo enforces the real one.
-    const bool sound = Paths::HasExtension(entry->name, kSoundExtensions);
+    const bool sound = m_soundsOnly.count(entryName) > 0;
     const std::uint64_t cap = std::min(sound ? m_limits.sound : m_limits.clip,
                                        m_limits.total - std::min(m_limits.total, m_extractedBytes));
     constexpr double kMB = 1 << 20;
@@ -306,11 +320,45 @@ std::vector<std::string> CProjTmpl::ListTemplateFiles(bool applyReplacements) co
     return files;
 }
 
-std::vector<std::string> CProjTmpl::ListTemplatePictures(bool applyReplacements) const {
+EMediaKind CProjTmpl::EntryKindLocked(const std::string& file) {
+    const CZipReader::SEntry* entry = m_archive ? m_archive->Find(file) : nullptr;
+    if (!entry || entry->size == 0)
+        return EMediaKind::kUnknown;
+    std::string key = CZipReader::NameKey(entry->name);
+    if (auto it = m_kinds.find(key); it != m_kinds.end())
+        return it->second;
+    EMediaKind kind = EMediaKind::kUnknown;
+    std::vector<std::uint8_t> head;
+    if (m_archive->ReadHead(entry->name, CMediaKind::kHeadBytes, head) &&
+        CMediaKind::IsPictureHead(head.data(), head.size(), entry->name)) {
+        kind = EMediaKind::kPicture;
+    } else {
+        // Clips and sounds are told apart by FFmpeg, which reads files.
+        std::string why;
+        std::string temp = ExtractLocked(file, why);
+        if (!temp.empty())
+            kind = CMediaKind::Of(temp);
+    }
+    m_kinds.emplace(key, kind);
+    return kind;
+}
+
+std::vector<std::string> CProjTmpl::ListTemplatePictures(bool applyReplacements) {
     std::vector<std::string> pictures;
-    for (std::string& file : ListTemplateFiles(applyReplacements))
-        if (Paths::HasExtension(file, kPictureExtensions))
-            pictures.push_back(std::move(file));
+    std::lock_guard lock(m_lock);
+    if (!m_templateAlbum)
+        return pictures;
+    std::vector<std::string> files;
+    m_templateAlbum->ListFiles(files);
+    for (std::string& file : files) {
+        EMediaKind kind = EntryKindLocked(file);
+        if (kind == EMediaKind::kClip || kind == EMediaKind::kSound)
+            continue;
+        if (applyReplacements)
+            if (auto it = m_replacements.find(file); it != m_replacements.end())
+                file = it->second;
+        pictures.push_back(std::move(file));
+    }
     return pictures;
 }
 
@@ -339,8 +387,9 @@ void CProjTmpl::ApplyTo(CAlbum& target, bool extractMedia) {
         } else if (entry->size == 0) {
             CMediaWarnings::Report(file, "is empty in the template package");
             relocated.emplace(file, std::string());
-        } else if (extractMedia && Paths::HasExtension(file, kMediaExtensions)) {
-            // Sounds and clips are opened as files by their decoders.
+        } else if (extractMedia && EntryKindLocked(file) != EMediaKind::kPicture) {
+            // Sounds and clips are opened as files by their decoders (and
+            // what is neither is extracted too, so its warning can say why).
             std::string why;
             std::string temp = ExtractLocked(file, why);
             if (temp.empty())

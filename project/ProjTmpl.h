@@ -1,5 +1,6 @@
 #pragma once
 
+#include "media/MediaKind.h"
 #include "project/AssetLoader.h"
 #include "project/Paths.h"
 #include "project/ProjectReader.h"
@@ -27,13 +28,6 @@ class CZipReader;
 // archive is serialised by one lock.
 class CProjTmpl final : public IAssetLoader {
 public:
-    // The extensions of the files the wizard lists as pictures, and of the
-    // files that are extracted because decoders open them as files.
-    static constexpr const char* kPictureExtensions =
-        "jpg;jpeg;gif;bmp;png;tif;tiff;pcx;pgm;pct;pict;tga;wmf;eps";
-    static constexpr const char* kMediaExtensions = "mp3;wav;mpa;mp2;m2a;mp4;m4v;mov;mpg;3gp";
-    static constexpr const char* kSoundExtensions = "mp3;wav;mpa;mp2;m2a";
-
     // What extraction may write: a sound file (the sound decoder keeps at most
     // 512 MB of samples, so a larger sound file is of no use), a clip, all the
     // files of one template, and the free space it must leave on the disk.
@@ -80,8 +74,10 @@ public:
     // applyReplacements each replaced path is listed as its replacement.
     [[nodiscard]] std::vector<std::string> ListTemplateFiles(bool applyReplacements) const;
     // The same list, pictures only: the template's pictures in the order the
-    // user numbers them.
-    [[nodiscard]] std::vector<std::string> ListTemplatePictures(bool applyReplacements) const;
+    // user numbers them. A file counts as a picture unless its content is a
+    // clip or a sound (a damaged picture stays listed, so it can be
+    // replaced); telling the two apart may extract a packaged file.
+    [[nodiscard]] std::vector<std::string> ListTemplatePictures(bool applyReplacements);
 
     // Makes target a copy of the template album (keeping target's group) with
     // the replacements applied; with extractMedia the sounds and clips it still
@@ -104,6 +100,10 @@ public:
 private:
     void UnloadLocked();
     std::string ExtractLocked(const std::string& entryName, std::string& why);
+    // What a template file is by its content: a packaged picture is told by
+    // its first bytes, any other entry is extracted and probed. Unknown for
+    // what the package does not hold.
+    EMediaKind EntryKindLocked(const std::string& file);
 
     bool Fail(const std::string& error);
 
@@ -114,6 +114,8 @@ private:
     Paths::PathMap m_replacements;
     std::map<std::string, std::string> m_extracted; // entry key -> temporary file
     std::map<std::string, std::string> m_extractedFrom; // temporary file -> template path
+    std::map<std::string, EMediaKind> m_kinds;          // entry key -> content kind
+    Paths::PathSet m_soundsOnly; // files the album plays as sounds and shows nowhere
     std::string m_tempFolder;
     std::uint64_t m_extractedBytes = 0;
     SExtractLimits m_limits;

@@ -31,7 +31,8 @@ constexpr int kMaxNesting = 16;
 
 bool FileExists(const std::string& path) {
     struct stat st {};
-    return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    return !path.empty() && !IMediaProbe::FilesClosed() && stat(path.c_str(), &st) == 0 &&
+           S_ISREG(st.st_mode);
 }
 
 std::string LowerBackslashed(std::string_view text) {

@@ -3,6 +3,7 @@
 #include "base/InputFile.h"
 #include "project/TextCodec.h"
 
+#include <algorithm>
 #include <unzip.h>
 
 CZipReader::~CZipReader() { Close(); }
@@ -128,4 +129,17 @@ bool CZipReader::Read(std::string_view name, std::vector<std::uint8_t>& data, st
     if (!ok)
         data.clear();
     return ok;
+}
+
+bool CZipReader::ReadHead(std::string_view name, std::size_t count, std::vector<std::uint8_t>& data) {
+    data.clear();
+    std::string error;
+    ReadTo(name, kMaxFileEntry,
+           [&data, count](const std::uint8_t* bytes, std::size_t n) {
+               data.insert(data.end(), bytes, bytes + std::min(n, count - data.size()));
+               return data.size() < count;
+           },
+           error);
+    // Stopping early reports a failure; what counts is what arrived.
+    return !data.empty();
 }

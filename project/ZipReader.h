@@ -48,6 +48,10 @@ public:
                 const std::function<bool(const std::uint8_t*, std::size_t)>& sink,
                 std::string& error);
 
+    // The first bytes of an entry (up to count; fewer when the entry is
+    // shorter); false when it cannot be read.
+    bool ReadHead(std::string_view name, std::size_t count, std::vector<std::uint8_t>& data);
+
     // The form names are compared in: "/" separators, case folded.
     static std::string NameKey(std::string_view name);
 

@@ -4,8 +4,7 @@
 #include "effects/Effect.h"
 #include "effects/EffectMgr.h"
 #include "imgcore/CPU.h"
-#include "media/AnyDecoder.h"
-#include "media/MediaFacts.h"
+#include "media/MediaKind.h"
 #include "project/Album.h"
 #include "project/Slide.h"
 #include "render/RenderModelBuilder.h"
@@ -20,8 +19,6 @@
 #include <cstring>
 
 namespace {
-
-constexpr const char* kOverlayPictures = "jpg;jpeg;gif;bmp;png;tif;tiff;pcx;pgm;pct;pict;tga;wmf;eps";
 
 // A full-frame buffer cleared to transparent black, viewed bottom-up.
 std::uint8_t* AllocateFrame(int width, int height, CImageView& view) {
@@ -362,11 +359,12 @@ void CAlbumDirector::SetupOverlay() {
     if (name.empty())
         return;
     std::unique_ptr<CFrameSrc> source;
-    if (CMediaFacts::ExtensionIn(name, PLAnyDecoder::kVideoExtensions)) {
+    const EMediaKind kind = CMediaKind::Of(name);
+    if (kind == EMediaKind::kClip) {
         auto video = std::make_unique<CFrameSrcVideo>();
         if (video->Open(name, 0, -1, m_clock.GetFrameRate()))
             source = std::move(video);
-    } else if (CMediaFacts::ExtensionIn(name, kOverlayPictures)) {
+    } else if (kind == EMediaKind::kPicture) {
         auto picture = std::make_unique<CFrameSrcImage>();
         if (picture->Load(name, 0, 0))
             source = std::move(picture);

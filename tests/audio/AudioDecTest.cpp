@@ -4,6 +4,7 @@
 #include "tests/support/SoundWriter.h"
 #include "tests/support/TempDir.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
 
 namespace {
@@ -25,14 +26,21 @@ int SampleAt(IAudioSrc& src, std::int64_t frame) {
 
 } // namespace
 
-TEST(AudioDecoders, TheExtensionPicksTheDecoder) {
-    EXPECT_EQ(CAnyAudioDec::KindOf("a.MP2"), CAnyAudioDec::kMpeg);
-    EXPECT_EQ(CAnyAudioDec::KindOf("clip.mpeg"), CAnyAudioDec::kMpeg);
-    EXPECT_EQ(CAnyAudioDec::KindOf("a.wav"), CAnyAudioDec::kGeneral);
-    EXPECT_EQ(CAnyAudioDec::KindOf("a.mp3"), CAnyAudioDec::kGeneral);
-    EXPECT_EQ(CAnyAudioDec::KindOf("movie.mp4"), CAnyAudioDec::kMovie);
-    EXPECT_EQ(CAnyAudioDec::KindOf("movie.3GP"), CAnyAudioDec::kMovie);
-    EXPECT_EQ(CAnyAudioDec::KindOf("noext"), CAnyAudioDec::kGeneral);
+TEST(AudioDecoders, TheContentPicksTheDecoderWhateverTheName) {
+    CTempDir dir;
+    // Each file is written under its proper name, then given a misleading one.
+    auto misnamed = [&dir](const char* proper, const char* encoder, const char* name) {
+        std::string path = dir / proper;
+        EXPECT_TRUE(SoundWriter::Write(path, encoder, 44100, 2, SoundWriter::Sine(440, 0.2, 44100, 2)));
+        std::string renamed = dir / name;
+        EXPECT_EQ(std::rename(path.c_str(), renamed.c_str()), 0);
+        return renamed;
+    };
+    EXPECT_EQ(CAnyAudioDec::KindOf(misnamed("l2.mp2", "mp2", "layer2.wav")), CAnyAudioDec::kMpeg);
+    EXPECT_EQ(CAnyAudioDec::KindOf(misnamed("w.wav", "pcm_s16le", "wave.MP2")), CAnyAudioDec::kGeneral);
+    EXPECT_EQ(CAnyAudioDec::KindOf(misnamed("m.mp4", "aac", "movie.dat")), CAnyAudioDec::kMovie);
+    EXPECT_EQ(CAnyAudioDec::KindOf(misnamed("m.m4a", "aac", "music.mp3")), CAnyAudioDec::kMovie);
+    EXPECT_EQ(CAnyAudioDec::KindOf(dir / "missing.mp4"), CAnyAudioDec::kGeneral);
 }
 
 TEST(AudioDecoders, FilesDeliverTheirOwnFormat) {
