@@ -18,11 +18,16 @@
 
 namespace {
 
+// The usual names of the pictures the decoders read, for the open-file
+// dialog's filter only: what a chosen file is comes from its content.
+constexpr const char* kPictureNames =
+    "jpg;jpeg;jpe;png;gif;bmp;tif;tiff;webp;heic;heif;avif;pcx;pgm;ppm;pct;pict;tga;psd;wmf;eps";
+
 // The pictures' patterns for the open-file dialog, each extension in both
 // cases (file names on Linux are case-sensitive).
 QString PictureFilter() {
     QString patterns;
-    for (const QString& extension : QString(CProjTmpl::kPictureExtensions).split(';')) {
+    for (const QString& extension : QString(kPictureNames).split(';')) {
         if (!patterns.isEmpty())
             patterns += ' ';
         patterns += "*." + extension + " *." + extension.toUpper();

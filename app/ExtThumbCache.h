@@ -31,8 +31,6 @@ class CExtThumbCache : public CLruCache<SThumbJpeg> {
 public:
     static constexpr std::size_t kCapacity = 2000;
     static constexpr int kThumbSize = 96;
-    // Files shown as clips: on black, with film-strip marks.
-    static constexpr const char* kVideoExtensions = "mpg;mpeg;avi;mov;mp4;m4v;3gp";
     // The film-strip bars' height, and the squares punched into them.
     static constexpr int kFilmBar = 16;
     static constexpr int kFilmHole = 7;

@@ -3,7 +3,7 @@
 #include "app/ExtThumbCache.h"
 #include "base/Event.h"
 #include "base/ThreadName.h"
-#include "media/MediaFacts.h"
+#include "media/MediaKind.h"
 
 #include <QMetaObject>
 #include <QObject>
@@ -18,6 +18,14 @@
 namespace {
 
 std::atomic<int> g_liveWorkers{0};
+
+// A file whose content is read and is neither a picture nor a clip (a text, a
+// sound) gets no thumbnail without troubling the cache; for anything else the
+// cache decides, answering null for what it cannot make.
+bool MayHaveThumbnail(const std::string& path) {
+    const CMediaKind::SFacts facts = CMediaKind::Probe(path);
+    return facts.kind == EMediaKind::kPicture || facts.kind == EMediaKind::kClip || !facts.readable;
+}
 
 // A thumbnail as an image the list can show (0xffRRGGBB in memory order
 // blue, green, red, 255: the bitmap's own order, made opaque).
@@ -125,7 +133,7 @@ void CExtThumbMgr::Work(std::shared_ptr<SRun> run) {
             if (run->stop)
                 break;
             std::unique_ptr<PLAnyBmp> thumb;
-            if (!path.empty() && CMediaFacts::ExtensionIn(path, kThumbExtensions))
+            if (!path.empty() && MayHaveThumbnail(path))
                 thumb = pass == 0 ? run->cache->GetCachedThumbnail(path)
                                   : run->cache->GetThumbnail(path);
             if (run->stop)

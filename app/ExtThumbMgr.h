@@ -17,8 +17,8 @@ class QObject;
 // The worker runs two passes over its work (item index -> path). The first
 // delivers only thumbnails the cache already holds, so they show at once; the
 // second makes what is missing and delivers every item, a null image standing
-// for a file that has no thumbnail (an empty path, an extension that is not a
-// picture or clip, a file that cannot be decoded).
+// for a file that has no thumbnail (an empty path, a file that does not
+// decode as a picture or clip).
 //
 // Deliveries are queued calls on the window's thread, so they arrive in the
 // order they were made, and only while the run that made them has not been
@@ -32,10 +32,6 @@ public:
     // Called on the window's thread with the item index, the path the
     // thumbnail was made for and the thumbnail (null: none can be made).
     using Deliver = std::function<void(int item, const std::string& path, const QImage& thumb)>;
-
-    // The extensions the worker makes thumbnails for.
-    static constexpr const char* kThumbExtensions =
-        "jpg;jpeg;gif;bmp;png;tif;tiff;pcx;pgm;pct;pict;tga;wmf;eps;mpg;mpeg;avi;mov;mp4;m4v;3gp";
 
     // A null cache means the process-wide default cache.
     explicit CExtThumbMgr(std::shared_ptr<CExtThumbCache> cache = nullptr);

@@ -39,7 +39,7 @@ std::string CannotUse(const std::string& file, bool shown, bool played) {
     const CMediaKind::SFacts facts = CMediaKind::Probe(file);
     switch (facts.kind) {
     case EMediaKind::kUnknown:
-        return facts.why;
+        return "cannot be decoded: " + facts.why;
     case EMediaKind::kPicture:
         if (!shown)
             return "is a picture, and the album plays it as a sound";

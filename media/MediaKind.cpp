@@ -53,6 +53,8 @@ private:
     std::unordered_map<std::string, CMediaKind::SFacts> m_facts;
 };
 
+constexpr const char* kNothingWeRead = "it is not a picture, clip or sound that this build reads";
+
 // "an MP4" / "a Matroska" …: FFmpeg's long name of a container with its article.
 std::string WithArticle(const char* name) {
     std::string text = name && *name ? name : "unknown";
@@ -132,8 +134,9 @@ CMediaKind::SFacts CMediaKind::ProbeUncached(const std::string& path) {
         have += std::size_t(n);
     }
     close(fd);
+    facts.readable = true;
     if (have == 0) {
-        facts.why = "is empty";
+        facts.why = "the file is empty";
         return facts;
     }
     if (IsPictureHead(head.data(), have, path)) {
@@ -144,12 +147,12 @@ CMediaKind::SFacts CMediaKind::ProbeUncached(const std::string& path) {
     AVFormatContext* raw = nullptr;
     av_log_set_level(AV_LOG_QUIET);
     if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0) {
-        facts.why = "is not a picture, clip or sound that this build reads";
+        facts.why = kNothingWeRead;
         return facts;
     }
     FfInputPtr format(raw);
     if (avformat_find_stream_info(format.get(), nullptr) < 0) {
-        facts.why = "is " + WithArticle(format->iformat->long_name) +
+        facts.why = "it is " + WithArticle(format->iformat->long_name) +
                     " file whose streams cannot be read (the file may be damaged)";
         return facts;
     }
@@ -175,10 +178,11 @@ CMediaKind::SFacts CMediaKind::ProbeUncached(const std::string& path) {
     else if (sound)
         facts.kind = EMediaKind::kSound;
     else if (pictureDemuxer)
-        facts.why = "is " + WithArticle(format->iformat->long_name) +
-                    " picture, a format this build does not read as a picture";
+        // FFmpeg picks its picture readers by the file's name, so this says
+        // no more than that the content matched nothing.
+        facts.why = kNothingWeRead;
     else
-        facts.why = "is " + WithArticle(format->iformat->long_name) +
+        facts.why = "it is " + WithArticle(format->iformat->long_name) +
                     " file that holds neither moving pictures nor sound";
     if (facts.kind == EMediaKind::kUnknown)
         facts.container.clear();

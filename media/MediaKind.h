@@ -23,9 +23,12 @@ public:
         // empty for pictures and for what FFmpeg does not read.
         std::string container;
         std::string soundCoding;
-        // Why an unknown file is not a picture, clip or sound, as a phrase
-        // that follows the file's name ("is not a picture, clip or sound …").
+        // Why an unknown file is not a picture, clip or sound, as a clause
+        // ("it is not a picture, clip or sound that this build reads").
         std::string why;
+        // Whether the file could be read at all (false: missing, not a
+        // regular file, unreadable).
+        bool readable = false;
 
         // An ISO media file (MP4, MOV, 3GP, M4A …).
         [[nodiscard]] bool IsMovieContainer() const;

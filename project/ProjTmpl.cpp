@@ -136,7 +136,8 @@ bool CProjTmpl::Load(const std::string& packagePath,
     m_templateAlbum->WalkFiles(uses);
     for (const std::string& sound : uses.played)
         if (!uses.shown.count(sound))
-            m_soundsOnly.insert(sound);
+            m_soundsOnly.insert(CZipReader::NameKey(sound));
+    m_shown = std::move(uses.shown);
     return true;
 }
 
@@ -153,6 +154,7 @@ void CProjTmpl::UnloadLocked() {
     m_extractedFrom.clear();
     m_kinds.clear();
     m_soundsOnly.clear();
+    m_shown.clear();
     m_extractedBytes = 0;
     if (!m_tempFolder.empty())
         TempFolders::Remove(m_tempFolder);
@@ -202,7 +204,7 @@ std::string CProjTmpl::ExtractLocked(const std::string& entryName, std::string& 
     // Caps on what extraction writes: per file (a sound larger than the sound
     // decoder takes is of no use), per template, and never the last of the
     // disk. The declared size is checked first; ReadTo enforces the real one.
-    const bool sound = m_soundsOnly.count(entryName) > 0;
+    const bool sound = m_soundsOnly.count(key) > 0;
     const std::uint64_t cap = std::min(sound ? m_limits.sound : m_limits.clip,
                                        m_limits.total - std::min(m_limits.total, m_extractedBytes));
     constexpr double kMB = 1 << 20;
@@ -351,6 +353,8 @@ std::vector<std::string> CProjTmpl::ListTemplatePictures(bool applyReplacements)
     std::vector<std::string> files;
     m_templateAlbum->ListFiles(files);
     for (std::string& file : files) {
+        if (!m_shown.count(file))
+            continue;
         EMediaKind kind = EntryKindLocked(file);
         if (kind == EMediaKind::kClip || kind == EMediaKind::kSound)
             continue;

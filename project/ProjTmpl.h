@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -73,10 +74,10 @@ public:
     // The template album's distinct file paths in walk order; with
     // applyReplacements each replaced path is listed as its replacement.
     [[nodiscard]] std::vector<std::string> ListTemplateFiles(bool applyReplacements) const;
-    // The same list, pictures only: the template's pictures in the order the
-    // user numbers them. A file counts as a picture unless its content is a
-    // clip or a sound (a damaged picture stays listed, so it can be
-    // replaced); telling the two apart may extract a packaged file.
+    // The template's pictures in the order the user numbers them: the files
+    // the album shows whose content is not a clip or a sound (a damaged
+    // picture stays listed, so it can be replaced). Telling them apart may
+    // extract a packaged file.
     [[nodiscard]] std::vector<std::string> ListTemplatePictures(bool applyReplacements);
 
     // Makes target a copy of the template album (keeping target's group) with
@@ -115,7 +116,8 @@ private:
     std::map<std::string, std::string> m_extracted; // entry key -> temporary file
     std::map<std::string, std::string> m_extractedFrom; // temporary file -> template path
     std::map<std::string, EMediaKind> m_kinds;          // entry key -> content kind
-    Paths::PathSet m_soundsOnly; // files the album plays as sounds and shows nowhere
+    std::set<std::string> m_soundsOnly; // entry keys of files the album only plays as sounds
+    Paths::PathSet m_shown;             // files the album shows
     std::string m_tempFolder;
     std::uint64_t m_extractedBytes = 0;
     SExtractLimits m_limits;

@@ -4,6 +4,7 @@
 #include "effects/Effect.h"
 #include "effects/EffectMgr.h"
 #include "effects/api/KeyFrameRecord.h"
+#include "media/MediaKind.h"
 #include "project/AssetLoader.h"
 #include "project/ImageSamp.h"
 #include "project/Slide.h"
@@ -174,6 +175,14 @@ bool CRenderModelBuilder::AddItem(const CAlbumItem& item, IAssetLoader* assets, 
                           item.m_playLength > 0 ? item.m_startOffset + item.m_playLength : -1);
         break;
     default: {
+        std::vector<std::uint8_t> bytes;
+        const bool packaged = assets && assets->LoadAsset(item.m_file, bytes);
+        // A clip given where a picture is expected (a replacement, an album
+        // description without a kind) plays as a clip.
+        if (!packaged && CMediaKind::Of(item.m_file) == EMediaKind::kClip) {
+            clip = r.AddVideo(item.m_file, 0, -1);
+            break;
+        }
         double scale = ClipMath::DecodeScale(minZoom, maxZoom, GetSetting(Settings::AALoadFactor));
         const bool turned = (ClipMath::RotationCode(item.m_rotation, item.m_mirrorH != 0,
                                                     item.m_mirrorV != 0) & 1) != 0;
@@ -181,8 +190,7 @@ bool CRenderModelBuilder::AddItem(const CAlbumItem& item, IAssetLoader* assets, 
         int mw = 0, mh = 0;
         ClipMath::DecodeBox(scale, item.m_cropWidth, item.m_cropHeight, view.Width(),
                             view.Height(), r.PixelAspect(), turned, mw, mh);
-        std::vector<std::uint8_t> bytes;
-        if (assets && assets->LoadAsset(item.m_file, bytes))
+        if (packaged)
             clip = r.AddPictureFromMemory(item.m_file, bytes.data(), bytes.size(),
                                           item.m_autoLevels != 0, item.m_brightness,
                                           item.m_contrast, mw, mh, stretched);

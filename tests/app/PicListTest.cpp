@@ -89,7 +89,11 @@ TEST(CtrlPicList, CachedThumbnailsComeFirstThenEveryItemInOrder) {
     ASSERT_TRUE(cache->GetThumbnail("a.jpg"));
     ASSERT_TRUE(cache->GetThumbnail("c.jpg"));
     CCtrlPicList list(cache);
-    for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.png", "", "e.txt"})
+    // A text on disk is told by its content; the other names exist only in
+    // the fake cache.
+    CTempDir dir;
+    const std::string text = dir.WriteFile("e.txt", "not a picture");
+    for (const std::string& name : {"a.jpg", "b.jpg", "c.jpg", "d.png", "", text.c_str()})
         list.AddPicture(name);
     std::vector<int> order;
     QObject::connect(&list, &CCtrlPicList::ThumbnailSet, [&](int i) { order.push_back(i); });

@@ -11,6 +11,8 @@
 #include "project/TextCaption.h"
 #include "base/MediaWarnings.h"
 #include "tests/support/FakeMediaProbe.h"
+#include "tests/support/MediaMaker.h"
+#include "tests/support/SoundWriter.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +28,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // A template with two picture slides, a slide sound, album music and a
-// background picture, made from files in a temporary folder.
+// background picture, made from files in a temporary folder. Pictures and the
+// sound are real: what a packaged file is comes from its content.
 class TemplatePackage : public testing::Test {
 protected:
     void SetUp() override {
@@ -35,12 +38,15 @@ protected:
             std::make_unique<CAlbum>());
         album->m_name = "T";
         CSlide first;
-        first.AddItem(CImage(m_media.WriteFile("a.jpg", "AAAA")));
-        first.m_backgroundPicture = m_media.WriteFile("bg.png", "BG");
+        first.AddItem(CImage(m_media.WriteFile("a.jpg", JpegBytes(QuadrantImage(16, 12)))));
+        first.m_backgroundPicture = m_media.WriteFile("bg.png", PngBytes(QuadrantImage(8, 8), false));
         CSlide second;
-        second.AddItem(CImage(m_media.WriteFile("sub/b.JPG", "BBBBBB")));
+        second.AddItem(CImage(m_media.WriteFile("sub/b.JPG", m_b)));
         second.AddItem(CImage(m_media / "a.jpg")); // the same file again
-        second.m_sound.SetFile(m_media.WriteFile("s.wav", "RIFFsound"));
+        ASSERT_TRUE(SoundWriter::Write(m_media / "s.wav", "pcm_s16le", 8000, 1,
+                                       SoundWriter::Sine(440, 0.1, 8000, 1)));
+        m_sound = ReadWholeFile(m_media / "s.wav");
+        second.m_sound.SetFile(m_media / "s.wav");
         album->AddSlide(first);
         album->AddSlide(second);
         album->m_music.emplace_back(m_media.WriteFile("m.mp3", "music"));
@@ -51,6 +57,8 @@ protected:
     CTempDir m_media;
     CTempDir m_out;
     std::string m_path = m_out / "tmpl.vez";
+    std::string m_b = JpegBytes(QuadrantImage(24, 16), {.grey = true});
+    std::string m_sound;
 };
 
 // Writes a package with the given entries.
@@ -94,7 +102,7 @@ TEST_F(TemplatePackage, LoadsTheFirstAlbumWithEntryPaths) {
 
     std::vector<std::uint8_t> bytes;
     ASSERT_TRUE(tmpl.LoadAsset("files\\b.jpg", bytes));
-    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "BBBBBB");
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), m_b);
     EXPECT_TRUE(tmpl.LoadAsset("FILES/A.JPG", bytes));
     EXPECT_FALSE(tmpl.LoadAsset("files\\nothere.jpg", bytes));
     EXPECT_TRUE(bytes.empty());
@@ -119,7 +127,7 @@ TEST_F(TemplatePackage, ReplacementsListAndApply) {
     EXPECT_EQ(target.GetSlide(1)->GetItem(0)->m_file, "files\\b.jpg");
     // The sound now plays from an extracted copy.
     std::string sound = target.GetSlide(1)->m_sound.GetPath();
-    EXPECT_EQ(ReadWholeFile(sound), "RIFFsound");
+    EXPECT_EQ(ReadWholeFile(sound), m_sound);
     EXPECT_EQ(fs::path(sound).parent_path().string(), tmpl.GetTempFolder());
 
     // Removing the replacement restores the template's picture on the next apply.
@@ -292,12 +300,18 @@ TEST(TemplatePackageFailures, ATemplateUsesOnlyItsOwnFiles) {
                                     std::string("Z:\\Files\\ok.jpg"),
                                     std::string("Z:\\Files\\empty.jpg")})
         hostile.AddItem(CImage(file));
+    // And a sound of the user's: it must not be opened, not even to be probed.
+    std::string hostSound = dir.WriteFile("private.wav", "user sound");
+    hostile.m_sound.SetFile(hostSound);
     doc.GetProject().AddGroup(std::make_unique<CAlbumGrp>())->AddAlbum(std::make_unique<CAlbum>())
         ->AddSlide(hostile);
     // Written as it stands, not in package form, which would rename every file.
     std::string path = MakeZip(dir, {{"p.kvs", CProjectWriter::Write(doc, false)},
-                                     {"Files/ok.jpg", "picture"},
+                                     {"Files/ok.jpg", JpegBytes(QuadrantImage(8, 8))},
                                      {"Files/empty.jpg", ""}});
+    CFakeMediaProbe probe;
+    probe.AddSound(hostSound, 3.0);
+    probe.AddPicture(host, 8, 8);
     CProjTmpl tmpl;
     ASSERT_TRUE(tmpl.Load(path)) << tmpl.GetError();
     // The pictures stay listed and numbered, so the user can replace them.
@@ -305,6 +319,11 @@ TEST(TemplatePackageFailures, ATemplateUsesOnlyItsOwnFiles) {
     SWarnings warnings;
     CAlbum album;
     tmpl.ApplyTo(album, true);
+    for (const std::string& asked : probe.m_asked) {
+        EXPECT_NE(asked, hostSound);
+        EXPECT_NE(asked, host);
+    }
+    EXPECT_EQ(album.GetSlide(0)->m_sound.GetPath(), "");
     const CSlide& slide = *album.GetSlide(0);
     EXPECT_EQ(slide.GetItem(0)->m_file, "");
     EXPECT_EQ(slide.GetItem(1)->m_file, "");
@@ -315,7 +334,8 @@ TEST(TemplatePackageFailures, ATemplateUsesOnlyItsOwnFiles) {
     EXPECT_NE(warnings.ReasonFor("Files\\..\\..\\x.jpg").find("outside"), std::string::npos);
     EXPECT_EQ(warnings.ReasonFor("Files\\gone.jpg"), "is not in the template package");
     EXPECT_EQ(warnings.ReasonFor("Files\\empty.jpg"), "is empty in the template package");
-    EXPECT_EQ(warnings.list.size(), 4u);
+    EXPECT_NE(warnings.ReasonFor(hostSound).find("outside the template package"), std::string::npos);
+    EXPECT_EQ(warnings.list.size(), 5u);
 
     // A replacement is the user's own choice and is used as it is.
     tmpl.SetReplacement(host, "/home/u/mine.jpg");
@@ -325,7 +345,18 @@ TEST(TemplatePackageFailures, ATemplateUsesOnlyItsOwnFiles) {
 
 TEST(TemplatePackageFailures, ExtractionIsCappedPerFileInAllAndByFreeSpace) {
     CTempDir dir;
-    std::string path = MakeZip(dir, {{"p.kvs", OneSlideStream({"Files\\a.jpg"})},
+    // The album plays the .wav entries as sounds, so the sound cap applies
+    // to them; the clip is shown.
+    CMainDoc doc;
+    CAlbum* album = doc.GetProject().AddGroup(std::make_unique<CAlbumGrp>())->AddAlbum(
+        std::make_unique<CAlbum>());
+    for (const char* sound : {"a", "b", "d", "e"}) {
+        CSlide slide;
+        slide.AddItem(CImage("Files\\c.mp4"));
+        slide.m_sound.SetFile("Files\\" + std::string(sound) + ".wav");
+        album->AddSlide(slide);
+    }
+    std::string path = MakeZip(dir, {{"p.kvs", CProjectWriter::Write(doc, false)},
                                      {"Files/a.wav", std::string(1000, 'a')},
                                      {"Files/b.wav", std::string(1000, 'b')},
                                      {"Files/c.mp4", std::string(3000, 'c')},

@@ -16,6 +16,7 @@ void CFakeMediaProbe::AddVideo(const std::string& path, double seconds, bool wit
 
 bool CFakeMediaProbe::ProbeSound(const std::string& path, SSoundFacts& facts, std::string& error) {
     ++m_soundProbes;
+    m_asked.push_back(path);
     auto it = m_sounds.find(path);
     if (it == m_sounds.end()) {
         error = "cannot open " + path;
@@ -26,11 +27,13 @@ bool CFakeMediaProbe::ProbeSound(const std::string& path, SSoundFacts& facts, st
 }
 
 double CFakeMediaProbe::ProbeVideoDuration(const std::string& path) {
+    m_asked.push_back(path);
     auto it = m_videos.find(path);
     return it == m_videos.end() ? 0.0 : it->second;
 }
 
 std::int64_t CFakeMediaProbe::ProbeVideoFrameCount(const std::string& path) {
+    m_asked.push_back(path);
     auto it = m_frames.find(path);
     return it == m_frames.end() ? 0 : it->second;
 }
@@ -40,6 +43,7 @@ void CFakeMediaProbe::AddPicture(const std::string& path, int width, int height)
 }
 
 bool CFakeMediaProbe::ProbePictureSize(const std::string& path, int& width, int& height) {
+    m_asked.push_back(path);
     auto it = m_pictures.find(path);
     if (it == m_pictures.end())
         return IMediaProbe::ProbePictureSize(path, width, height);

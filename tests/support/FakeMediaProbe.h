@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 // Answers the model's media questions from tables a test fills in. Installed
 // for its lifetime; paths not in the tables cannot be opened.
@@ -25,6 +26,8 @@ public:
     bool ProbePictureSize(const std::string& path, int& width, int& height) override;
 
     int m_soundProbes = 0;
+    // Every path asked about, in order, whatever the question.
+    std::vector<std::string> m_asked;
 
 private:
     std::map<std::string, SSoundFacts> m_sounds;
