@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test demo run clean
+.PHONY: all deps configure build test memcheck demo run clean
 
 all: build
 
@@ -18,7 +18,12 @@ build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 test: build
-	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS) -LE memcheck
+
+# The command line on the media corpus and the demo under Valgrind's memory
+# checker (a few minutes on two cores).
+memcheck: build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS) -L memcheck
 
 # The bundled demo template rendered as a PAL DVD stream.
 DEMO_OUT ?= $(BUILD_DIR)/demo-dvd.mpg

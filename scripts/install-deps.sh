@@ -14,6 +14,7 @@ packages=(
   libsdl2-dev qt6-base-dev
   nlohmann-json3-dev libcli11-dev
   unzip python3
+  ffmpeg valgrind
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)

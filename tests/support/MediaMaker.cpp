@@ -88,8 +88,12 @@ std::string JpegBytes(const STestImage& image, const SJpegOptions& o) {
     c.image_width = JDIMENSION(image.width);
     c.image_height = JDIMENSION(image.height);
     c.input_components = o.grey ? 1 : 4;
-    c.in_color_space = o.grey ? JCS_GRAYSCALE : JCS_EXT_BGRA;
+    c.in_color_space = o.grey ? JCS_GRAYSCALE : o.cmyk ? JCS_CMYK : JCS_EXT_BGRA;
     jpeg_set_defaults(&c);
+    // Adobe's inverted CMYK of a colour with no black is its red, green and
+    // blue as they are, then 255 for the black channel.
+    if (o.cmyk)
+        c.write_Adobe_marker = TRUE;
     jpeg_set_quality(&c, o.quality, TRUE);
     if (o.progressive)
         jpeg_simple_progression(&c);
@@ -100,6 +104,7 @@ std::string JpegBytes(const STestImage& image, const SJpegOptions& o) {
                           unsigned(exif.size()));
     }
     std::vector<std::uint8_t> grey(std::size_t(image.width));
+    std::vector<std::uint8_t> cmyk(std::size_t(image.width) * 4);
     while (c.next_scanline < c.image_height) {
         const std::uint8_t* row = image.At(0, int(c.next_scanline));
         JSAMPROW r = const_cast<JSAMPROW>(row);
@@ -107,6 +112,14 @@ std::string JpegBytes(const STestImage& image, const SJpegOptions& o) {
             for (int x = 0; x < image.width; ++x)
                 grey[x] = row[4 * x + 1];
             r = grey.data();
+        } else if (o.cmyk) {
+            for (int x = 0; x < image.width; ++x) {
+                cmyk[4 * x] = row[4 * x + 2];
+                cmyk[4 * x + 1] = row[4 * x + 1];
+                cmyk[4 * x + 2] = row[4 * x];
+                cmyk[4 * x + 3] = 255;
+            }
+            r = cmyk.data();
         }
         jpeg_write_scanlines(&c, &r, 1);
     }

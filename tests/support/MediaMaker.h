@@ -32,6 +32,7 @@ struct SJpegOptions {
     bool grey = false;
     int quality = 95;
     bool progressive = false; // the library's standard progression of scans
+    bool cmyk = false;        // four-channel CMYK with the Adobe marker (inverted, as Adobe writes)
 };
 // JPEG through libjpeg, EXIF through libexif.
 std::string JpegBytes(const STestImage& image, const SJpegOptions& options = {});
