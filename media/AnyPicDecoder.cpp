@@ -12,6 +12,7 @@
 #include "media/TGADecoder.h"
 #include "media/TIFFDecoder.h"
 #include "media/TextException.h"
+#include "media/WEBPDecoder.h"
 #include "media/WEMFDecoder.h"
 
 #include <algorithm>
@@ -24,7 +25,8 @@ PLAnyPicDecoder::PLAnyPicDecoder()
       m_pJPEGDec(std::make_unique<PLJPEGDecoder>()), m_pPNGDec(std::make_unique<PLPNGDecoder>()),
       m_pWEMFDec(std::make_unique<PLWEMFDecoder>()), m_pPCXDec(std::make_unique<PLPCXDecoder>()),
       m_pPGMDec(std::make_unique<PLPGMDecoder>()), m_pGIFDec(std::make_unique<PLGIFDecoder>()),
-      m_pPPMDec(std::make_unique<PLPPMDecoder>()), m_pPSDDec(std::make_unique<PLPSDDecoder>()) {}
+      m_pPPMDec(std::make_unique<PLPPMDecoder>()), m_pPSDDec(std::make_unique<PLPSDDecoder>()),
+      m_pWEBPDec(std::make_unique<PLWEBPDecoder>()) {}
 
 PLAnyPicDecoder::~PLAnyPicDecoder() { Close(); }
 
@@ -76,6 +78,9 @@ PLAnyPicDecoder::EPicType PLAnyPicDecoder::DetermineType(const PLDataSource& sou
         return kPpm;
     if (starts("8BPS", 4))
         return kPsd;
+    // WebP: a RIFF file of form type "WEBP".
+    if (have >= 12 && starts("RIFF", 4) && std::memcmp(b + 8, "WEBP", 4) == 0)
+        return kWebp;
     return kUnknown;
 }
 
@@ -96,6 +101,7 @@ void PLAnyPicDecoder::Open(PLDataSource* source) {
     case kPgm: dec = m_pPGMDec.get(); break;
     case kPpm: dec = m_pPPMDec.get(); break;
     case kPsd: dec = m_pPSDDec.get(); break;
+    case kWebp: dec = m_pWEBPDec.get(); break;
     case kWmf:
     case kEmf: dec = m_pWEMFDec.get(); break;
     case kEpsTiff: {

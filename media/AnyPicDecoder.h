@@ -16,6 +16,7 @@ class PLPGMDecoder;
 class PLGIFDecoder;
 class PLPPMDecoder;
 class PLPSDDecoder;
+class PLWEBPDecoder;
 
 // Recognises a picture's format from its name (metafiles) and first bytes and
 // forwards to the format decoder it owns.
@@ -23,7 +24,7 @@ class PLAnyPicDecoder : public PLPicDecoder {
 public:
     enum EPicType {
         kUnknown, kBmp, kTga, kTiff, kGif, kPict, kJpeg, kPng, kEpsTiff, kPcx, kPgm, kPpm, kPsd,
-        kWmf, kEmf,
+        kWmf, kEmf, kWebp,
     };
 
     PLAnyPicDecoder();
@@ -51,4 +52,5 @@ private:
     std::unique_ptr<PLGIFDecoder> m_pGIFDec;
     std::unique_ptr<PLPPMDecoder> m_pPPMDec;
     std::unique_ptr<PLPSDDecoder> m_pPSDDec;
+    std::unique_ptr<PLWEBPDecoder> m_pWEBPDec;
 };

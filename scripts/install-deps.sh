@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev libminizip-dev
-  libjpeg-dev libpng-dev libtiff-dev libgif-dev libexif-dev
+  libjpeg-dev libpng-dev libtiff-dev libgif-dev libexif-dev libwebp-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
   libsdl2-dev qt6-base-dev

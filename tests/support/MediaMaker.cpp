@@ -9,6 +9,8 @@
 #include <png.h>
 #include <tiffio.h>
 #include <unistd.h>
+#include <webp/encode.h>
+#include <webp/mux.h>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -41,6 +43,8 @@ STestImage QuadrantImage(int width, int height) {
 
 namespace {
 
+// An EXIF block as a JPEG's APP1 marker holds it: "Exif\0\0", then the TIFF
+// structure.
 std::string ExifBlock(const SJpegOptions& o) {
     ExifData* ed = exif_data_new();
     exif_data_set_byte_order(ed, EXIF_BYTE_ORDER_INTEL);
@@ -224,6 +228,94 @@ std::string TiffBytes(const STestImage& image, bool keepAlpha) {
         std::fclose(f);
     }
     unlink(name);
+    return bytes;
+}
+
+namespace {
+
+SJpegOptions ExifTags(int orientation, const std::string& modTime, const std::string& description) {
+    return {.orientation = orientation, .modTime = modTime, .description = description};
+}
+
+bool HasExif(int orientation, const std::string& modTime, const std::string& description) {
+    return orientation || !modTime.empty() || !description.empty();
+}
+
+// The picture as libwebp's encoder input; false on failure.
+bool ImportWebp(const STestImage& image, bool keepAlpha, WebPPicture& pic) {
+    if (!WebPPictureInit(&pic))
+        return false;
+    pic.use_argb = 1;
+    pic.width = image.width;
+    pic.height = image.height;
+    return keepAlpha ? WebPPictureImportBGRA(&pic, image.bgra.data(), image.width * 4)
+                     : WebPPictureImportBGRX(&pic, image.bgra.data(), image.width * 4);
+}
+
+} // namespace
+
+std::string WebpBytes(const STestImage& image, const SWebpOptions& o) {
+    WebPConfig config;
+    WebPPicture pic;
+    if (!WebPConfigInit(&config) || !ImportWebp(image, o.keepAlpha, pic))
+        return {};
+    config.lossless = o.lossless;
+    config.quality = float(o.quality);
+    config.exact = o.lossless;
+    WebPMemoryWriter writer;
+    WebPMemoryWriterInit(&writer);
+    pic.writer = WebPMemoryWrite;
+    pic.custom_ptr = &writer;
+    const bool encoded = WebPEncode(&config, &pic);
+    WebPPictureFree(&pic);
+    std::string bytes(reinterpret_cast<char*>(writer.mem), encoded ? writer.size : 0);
+    WebPMemoryWriterClear(&writer);
+    if (!encoded || !HasExif(o.orientation, o.modTime, o.description))
+        return bytes;
+
+    // WebP keeps EXIF as the bare TIFF structure, without the JPEG lead.
+    std::string exif = ExifBlock(ExifTags(o.orientation, o.modTime, o.description));
+    if (!o.exifLead)
+        exif.erase(0, 6);
+    WebPMux* mux = WebPMuxNew();
+    WebPData still{reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()};
+    WebPData chunk{reinterpret_cast<const std::uint8_t*>(exif.data()), exif.size()};
+    WebPData out{};
+    std::string muxed;
+    if (WebPMuxSetImage(mux, &still, 1) == WEBP_MUX_OK &&
+        WebPMuxSetChunk(mux, "EXIF", &chunk, 1) == WEBP_MUX_OK &&
+        WebPMuxAssemble(mux, &out) == WEBP_MUX_OK)
+        muxed.assign(reinterpret_cast<const char*>(out.bytes), out.size);
+    WebPDataClear(&out);
+    WebPMuxDelete(mux);
+    return muxed;
+}
+
+std::string WebpAnimationBytes(const std::vector<STestImage>& frames) {
+    if (frames.empty())
+        return {};
+    WebPAnimEncoderOptions options;
+    WebPConfig config;
+    if (!WebPAnimEncoderOptionsInit(&options) || !WebPConfigInit(&config))
+        return {};
+    config.lossless = 1;
+    WebPAnimEncoder* enc = WebPAnimEncoderNew(frames[0].width, frames[0].height, &options);
+    bool ok = enc != nullptr;
+    int time = 0;
+    for (const STestImage& frame : frames) {
+        WebPPicture pic;
+        ok = ok && ImportWebp(frame, true, pic);
+        ok = ok && WebPAnimEncoderAdd(enc, &pic, time, &config);
+        WebPPictureFree(&pic);
+        time += 100;
+    }
+    WebPData out{};
+    ok = ok && WebPAnimEncoderAdd(enc, nullptr, time, nullptr) &&
+         WebPAnimEncoderAssemble(enc, &out);
+    std::string bytes = ok ? std::string(reinterpret_cast<const char*>(out.bytes), out.size)
+                           : std::string();
+    WebPDataClear(&out);
+    WebPAnimEncoderDelete(enc);
     return bytes;
 }
 
