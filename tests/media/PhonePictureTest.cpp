@@ -1,5 +1,6 @@
-// The formats phones write: WebP through libwebp. Files are made at test
-// time with the library's own encoder.
+// The formats phones write: WebP through libwebp, HEIC and AVIF through
+// libheif. Files are made at test time with the libraries' own encoders;
+// where this build's libheif has no encoder for a coding, its tests skip.
 #include "media/AnyPicDecoder.h"
 #include "media/ExifCache.h"
 #include "media/ExifRecord.h"
@@ -35,6 +36,12 @@ void ExpectUpright(const PLBmp& bmp, const STestImage& stored, int o, int tol = 
             EXPECT_TRUE(Near(PixelAt(bmp, x, y), e[0], e[1], e[2], tol)) << x << "," << y;
         }
 }
+
+// The HEIF file of a coding, or a skip when this libheif cannot write it.
+#define HEIF_OR_SKIP(var, image, coding, ...)                                              \
+    const std::string var = HeifBytes(image, coding, ##__VA_ARGS__);                       \
+    if (var.empty())                                                                       \
+        GTEST_SKIP() << "this libheif has no " << coding << " encoder";
 
 // Four quadrants of different alpha: 255, 128, 0 and 40, colours kept.
 STestImage AlphaQuadrants(int w, int h) {
@@ -144,12 +151,64 @@ TEST(WEBPDecoder, AnAnimationShowsItsFirstFrame) {
     ExpectUpright(bmp, first, 1, 0);
 }
 
-TEST(PhonePictureFacts, ExifTextOfWebpFiles) {
+TEST(HEIFDecoder, HeicAndAvifPicturesDecodeWithTheirColours) {
+    const STestImage image = QuadrantImage(64, 48);
+    for (const char* coding : {"heic", "avif"}) {
+        SCOPED_TRACE(coding);
+        HEIF_OR_SKIP(heif, image, coding);
+        PLAnyBmp bmp;
+        DecodeBytes(heif, bmp, 16, 16); // decoded at full size whatever the request
+        ExpectUpright(bmp, image, 1);
+        EXPECT_FALSE(bmp.HasAlpha());
+        EXPECT_EQ(PixelAt(bmp, 50, 40)[3], 255);
+
+        HEIF_OR_SKIP(clear, AlphaQuadrants(64, 48), coding, {.keepAlpha = true});
+        PLAnyBmp alpha;
+        DecodeBytes(clear, alpha);
+        EXPECT_TRUE(alpha.HasAlpha());
+        EXPECT_NEAR(PixelAt(alpha, 5, 5)[3], 255, 4);
+        EXPECT_NEAR(PixelAt(alpha, 48, 12)[3], 128, 8);
+        EXPECT_TRUE(Near(PixelAt(alpha, 48, 12), 10, 200, 10)); // straight, not halved
+        EXPECT_NEAR(PixelAt(alpha, 16, 36)[3], 0, 4);
+    }
+}
+
+TEST(HEIFDecoder, TheContainerTurnIsAppliedOnceAndExifOrientationIsNotAdded) {
+    const int w = 64, h = 48;
+    const STestImage stored = QuadrantImage(w, h);
+    // Phones record the same turn in the container and in EXIF.
+    HEIF_OR_SKIP(both, stored, "heic", {.orientation = 6, .exifOrientation = 6});
+    PLAnyBmp bmp;
+    DecodeBytes(both, bmp);
+    ExpectUpright(bmp, stored, 6);
+    {
+        PLAnyPicDecoder dec;
+        PLMemSource src;
+        src.Open(Bytes(both), both.size());
+        dec.Open(&src);
+        CExifRecord record;
+        ASSERT_TRUE(dec.GetExif(record));
+        EXPECT_EQ(record.GetOrientation(), 6); // there, and left alone
+    }
+    // The EXIF tag alone turns nothing; the container's turn alone is applied.
+    HEIF_OR_SKIP(exifOnly, stored, "heic", {.exifOrientation = 6});
+    DecodeBytes(exifOnly, bmp);
+    ExpectUpright(bmp, stored, 1);
+    HEIF_OR_SKIP(disagree, stored, "heic", {.orientation = 3, .exifOrientation = 8});
+    DecodeBytes(disagree, bmp);
+    ExpectUpright(bmp, stored, 3);
+}
+
+TEST(PhonePictureFacts, ExifTextOfWebpAndHeifFiles) {
     CTempDir dir;
     const STestImage image = QuadrantImage(32, 32);
     std::vector<std::string> paths = {
         dir.WriteFile("a.webp", WebpBytes(image, {.modTime = "2021:03:04 05:06:07",
                                                   .description = "Harbour"}))};
+    const std::string heic = HeifBytes(image, "heic",
+                                       {.modTime = "2021:03:04 05:06:07", .description = "Harbour"});
+    if (!heic.empty())
+        paths.push_back(dir.WriteFile("b.heic", heic));
     for (const std::string& path : paths) {
         SCOPED_TRACE(path);
         EXPECT_EQ(GetExifText(path, "Main.Desc"), "Harbour");
@@ -171,7 +230,7 @@ TEST(PhonePictureFacts, ExifTextOfWebpFiles) {
     EXPECT_FALSE(dec.GetExif(record));
 }
 
-TEST(PictureRecognition, WebpBySignature) {
+TEST(PictureRecognition, WebpAndHeifBySignatureAndBrand) {
     auto typeOf = [](const std::string& bytes) {
         PLMemSource src;
         src.Open(Bytes(bytes), bytes.size());
@@ -180,13 +239,46 @@ TEST(PictureRecognition, WebpBySignature) {
     const std::string zeros(8, '\0');
     EXPECT_EQ(typeOf("RIFF" + zeros.substr(0, 4) + "WEBPVP8 " + zeros), PLAnyPicDecoder::kWebp);
     EXPECT_EQ(typeOf("RIFF" + zeros.substr(0, 4) + "WAVEfmt " + zeros), PLAnyPicDecoder::kUnknown);
+
+    // An ftyp box: size, "ftyp", major brand, minor version, compatible brands.
+    auto ftyp = [&](const std::string& major, const std::string& compatible) {
+        const std::size_t size = 16 + compatible.size();
+        return std::string{0, 0, 0, char(size)} + "ftyp" + major + std::string(4, '\0') +
+               compatible + std::string("\0\0\0\x08" "free", 8) + zeros;
+    };
+    EXPECT_EQ(typeOf(ftyp("heic", "mif1heic")), PLAnyPicDecoder::kHeif);
+    EXPECT_EQ(typeOf(ftyp("avif", "")), PLAnyPicDecoder::kHeif);
+    EXPECT_EQ(typeOf(ftyp("mp42", "isommif1")), PLAnyPicDecoder::kHeif); // compatible brand
+    EXPECT_EQ(typeOf(ftyp("mp42", "isommp42")), PLAnyPicDecoder::kUnknown);
+    EXPECT_EQ(typeOf(ftyp("qt  ", "qt  ")), PLAnyPicDecoder::kUnknown);
+    // A brand only past the box's end does not count.
+    std::string shortBox = ftyp("mp42", "isomheic");
+    shortBox[3] = 20;
+    EXPECT_EQ(typeOf(shortBox), PLAnyPicDecoder::kUnknown);
+
+    // A real MP4 clip is not a picture; a sequence-only HEIF has no primary
+    // picture to show. Both fail with the decoder error.
+    CTempDir dir;
+    ASSERT_TRUE(WriteClip(dir / "clip.mp4", {.frames = 3, .container = "mp4",
+                                            .codec = "mpeg4"}));
+    PLAnyPicDecoder dec;
+    PLAnyBmp bmp;
+    EXPECT_PL_ERROR(dec.DecodeFile(dir / "clip.mp4", &bmp, 32), PL_ERRUNKNOWN_FILE_TYPE,
+                    "Unknown file type.");
+    for (const char* brand : {"msf1", "avis", "hevc"})
+        EXPECT_PL_ERROR(DecodeBytes(ftyp(brand, brand), bmp), PL_ERRINTERNAL, "");
 }
 
-TEST(PictureBadInput, TruncatedWebpFilesRaiseEndOfFile) {
+TEST(PictureBadInput, TruncatedWebpAndHeifFilesRaiseEndOfFile) {
     const STestImage image = QuadrantImage(64, 48);
     std::vector<std::string> files = {WebpBytes(image),
                                       WebpBytes(image, {.lossless = true, .orientation = 6}),
                                       WebpAnimationBytes({image, image})};
+    for (const char* coding : {"heic", "avif"}) {
+        const std::string heif = HeifBytes(image, coding);
+        if (!heif.empty())
+            files.push_back(heif);
+    }
     for (const std::string& whole : files) {
         for (std::size_t cut : {std::size_t(20), whole.size() / 4, whole.size() / 2,
                                 whole.size() - 1}) {
@@ -202,18 +294,24 @@ TEST(PictureBadInput, TruncatedWebpFilesRaiseEndOfFile) {
 // Damaged files behind a valid signature: every one decodes or raises the
 // decoder error, never anything else. Run under the memory checkers, this is
 // where reads out of bounds show.
-TEST(PictureBadInput, DamagedWebpFilesFailCleanly) {
+TEST(PictureBadInput, DamagedWebpAndHeifFilesFailCleanly) {
     const STestImage image = QuadrantImage(32, 24);
     std::vector<std::string> files = {WebpBytes(image),
                                       WebpBytes(image, {.lossless = true, .keepAlpha = true,
                                                         .orientation = 5}),
                                       WebpAnimationBytes({image, image})};
+    for (const char* coding : {"heic", "avif"}) {
+        const std::string heif = HeifBytes(image, coding, {.exifOrientation = 3});
+        if (!heif.empty())
+            files.push_back(heif);
+    }
     std::mt19937 random(27);
     int decoded = 0, failed = 0;
     for (const std::string& whole : files) {
         for (int round = 0; round < 60; ++round) {
             std::string damaged = whole;
-            // Keep the signature so the damage reaches the format decoder; damage a few bytes
+            // Keep the signature (the first 12 bytes for WebP, 16 for HEIF)
+            // so the damage reaches the format decoder; damage a few bytes
             // elsewhere, or replace the rest with noise.
             const std::size_t keep = 16;
             if (round % 10 == 9) {

@@ -6,6 +6,7 @@
 #include <gif_lib.h>
 #include <jpeglib.h>
 #include <libexif/exif-data.h>
+#include <libheif/heif.h>
 #include <png.h>
 #include <tiffio.h>
 #include <unistd.h>
@@ -317,6 +318,64 @@ std::string WebpAnimationBytes(const std::vector<STestImage>& frames) {
     WebPDataClear(&out);
     WebPAnimEncoderDelete(enc);
     return bytes;
+}
+
+std::string HeifBytes(const STestImage& image, const std::string& coding, const SHeifOptions& o) {
+    const heif_compression_format format =
+        coding == "avif" ? heif_compression_AV1 : heif_compression_HEVC;
+    heif_context* ctx = heif_context_alloc();
+    heif_encoder* encoder = nullptr;
+    if (heif_context_get_encoder_for_format(ctx, format, &encoder).code != heif_error_Ok) {
+        heif_context_free(ctx);
+        return {};
+    }
+    heif_encoder_set_lossy_quality(encoder, o.quality);
+    if (format == heif_compression_AV1)
+        heif_encoder_set_parameter_integer(encoder, "speed", 8); // fast enough for tests
+
+    heif_image* img = nullptr;
+    const int channels = o.keepAlpha ? 4 : 3;
+    heif_image_create(image.width, image.height, heif_colorspace_RGB,
+                      o.keepAlpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
+                      &img);
+    heif_image_add_plane(img, heif_channel_interleaved, image.width, image.height, 8);
+    int stride = 0;
+    std::uint8_t* plane = heif_image_get_plane(img, heif_channel_interleaved, &stride);
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            const std::uint8_t* p = image.At(x, y);
+            std::uint8_t* d = plane + std::ptrdiff_t(y) * stride + x * channels;
+            d[0] = p[2];
+            d[1] = p[1];
+            d[2] = p[0];
+            if (o.keepAlpha)
+                d[3] = p[3];
+        }
+    heif_encoding_options* options = heif_encoding_options_alloc();
+    if (o.orientation)
+        options->image_orientation = heif_orientation(o.orientation);
+    heif_image_handle* handle = nullptr;
+    bool ok = heif_context_encode_image(ctx, img, encoder, options, &handle).code == heif_error_Ok;
+    heif_encoding_options_free(options);
+    if (ok && HasExif(o.exifOrientation, o.modTime, o.description)) {
+        const std::string exif = ExifBlock(ExifTags(o.exifOrientation, o.modTime, o.description));
+        ok = heif_context_add_exif_metadata(ctx, handle, exif.data(), int(exif.size())).code ==
+             heif_error_Ok;
+    }
+    std::string bytes;
+    heif_writer writer{};
+    writer.writer_api_version = 1;
+    writer.write = [](heif_context*, const void* data, size_t size, void* user) {
+        static_cast<std::string*>(user)->append(static_cast<const char*>(data), size);
+        return heif_error{heif_error_Ok, heif_suberror_Unspecified, ""};
+    };
+    ok = ok && heif_context_write(ctx, &writer, &bytes).code == heif_error_Ok;
+    if (handle)
+        heif_image_handle_release(handle);
+    heif_image_release(img);
+    heif_encoder_release(encoder);
+    heif_context_free(ctx);
+    return ok ? bytes : std::string();
 }
 
 namespace {

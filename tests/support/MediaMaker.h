@@ -60,6 +60,19 @@ std::string WebpBytes(const STestImage& image, const SWebpOptions& options = {})
 // An animated WebP, frames of 100 ms each, every frame the whole canvas.
 std::string WebpAnimationBytes(const std::vector<STestImage>& frames);
 
+struct SHeifOptions {
+    int orientation = 0;     // the container's own turn (irot and imir); 0 writes none
+    int exifOrientation = 0; // orientation tag of an EXIF block; 0 writes none
+    std::string modTime = {};
+    std::string description = {};
+    bool keepAlpha = false;
+    int quality = 90;
+};
+// HEIF through libheif's encoders: coding "heic" (HEVC by x265) or "avif"
+// (AV1 by aom). Empty when this libheif has no encoder for it.
+std::string HeifBytes(const STestImage& image, const std::string& coding,
+                      const SHeifOptions& options = {});
+
 struct SClipOptions {
     int width = 64;
     int height = 48;
