@@ -71,6 +71,11 @@ TEST(WEBPDecoder, LossyAndLosslessPicturesKeepColoursAndStraightAlpha) {
     EXPECT_TRUE(clear.HasAlpha());
     for (auto [x, y] : {std::pair{5, 5}, {40, 5}, {5, 40}, {40, 40}})
         EXPECT_EQ(std::memcmp(PixelAt(clear, x, y), alpha.At(x, y), 4), 0) << x << "," << y;
+    // A bitmap stored bottom-up gets the same rows.
+    PLWinBmp bottomUp;
+    DecodeBytes(WebpBytes(alpha, {.lossless = true, .keepAlpha = true}), bottomUp);
+    for (int y = 0; y < 48; ++y)
+        ASSERT_EQ(std::memcmp(bottomUp.GetLineArray()[y], alpha.At(0, y), 64 * 4), 0) << y;
 }
 
 TEST(WEBPDecoder, ExifOrientationTurnsThePictureAndItsAlpha) {
