@@ -3,6 +3,7 @@
 #include "media/BmpDecoder.h"
 #include "media/ByteOrder.h"
 #include "media/GIFDecoder.h"
+#include "media/HEIFDecoder.h"
 #include "media/JPEGDecoder.h"
 #include "media/PCXDecoder.h"
 #include "media/PNGDecoder.h"
@@ -12,6 +13,7 @@
 #include "media/TGADecoder.h"
 #include "media/TIFFDecoder.h"
 #include "media/TextException.h"
+#include "media/WEBPDecoder.h"
 #include "media/WEMFDecoder.h"
 
 #include <algorithm>
@@ -24,9 +26,40 @@ PLAnyPicDecoder::PLAnyPicDecoder()
       m_pJPEGDec(std::make_unique<PLJPEGDecoder>()), m_pPNGDec(std::make_unique<PLPNGDecoder>()),
       m_pWEMFDec(std::make_unique<PLWEMFDecoder>()), m_pPCXDec(std::make_unique<PLPCXDecoder>()),
       m_pPGMDec(std::make_unique<PLPGMDecoder>()), m_pGIFDec(std::make_unique<PLGIFDecoder>()),
-      m_pPPMDec(std::make_unique<PLPPMDecoder>()), m_pPSDDec(std::make_unique<PLPSDDecoder>()) {}
+      m_pPPMDec(std::make_unique<PLPPMDecoder>()), m_pPSDDec(std::make_unique<PLPSDDecoder>()),
+      m_pWEBPDec(std::make_unique<PLWEBPDecoder>()), m_pHEIFDec(std::make_unique<PLHEIFDecoder>()) {}
 
 PLAnyPicDecoder::~PLAnyPicDecoder() { Close(); }
+
+namespace {
+
+// Whether the first bytes hold an ISO base media file type box naming a HEIF
+// still-picture brand, as major or compatible brand. MP4 and QuickTime clips
+// start with the same box but name other brands. The box's bytes beyond what
+// was read are not looked at.
+bool IsHeifFileType(const std::uint8_t* b, std::size_t have) {
+    static constexpr const char* kBrands[] = {"heic", "heix", "hevc", "heim", "heis", "hevm",
+                                              "hevs", "mif1", "msf1", "avif", "avis"};
+    if (have < 16 || std::memcmp(b + 4, "ftyp", 4) != 0)
+        return false;
+    // The box size counts its own eight header bytes; 0 means "to the end".
+    const std::uint32_t boxSize = GetBE32(b);
+    if (boxSize != 0 && boxSize < 16)
+        return false;
+    const std::size_t end = boxSize == 0 ? have : std::min<std::size_t>(boxSize, have);
+    auto known = [](const std::uint8_t* brand) {
+        return std::any_of(std::begin(kBrands), std::end(kBrands),
+                           [brand](const char* k) { return std::memcmp(brand, k, 4) == 0; });
+    };
+    if (known(b + 8)) // the major brand; bytes 12 to 15 are its minor version
+        return true;
+    for (std::size_t at = 16; at + 4 <= end; at += 4)
+        if (known(b + at))
+            return true;
+    return false;
+}
+
+} // namespace
 
 PLAnyPicDecoder::EPicType PLAnyPicDecoder::DetermineType(const PLDataSource& source) {
     std::string name = source.GetName();
@@ -76,6 +109,11 @@ PLAnyPicDecoder::EPicType PLAnyPicDecoder::DetermineType(const PLDataSource& sou
         return kPpm;
     if (starts("8BPS", 4))
         return kPsd;
+    // WebP: a RIFF file of form type "WEBP".
+    if (have >= 12 && starts("RIFF", 4) && std::memcmp(b + 8, "WEBP", 4) == 0)
+        return kWebp;
+    if (IsHeifFileType(b, have))
+        return kHeif;
     return kUnknown;
 }
 
@@ -96,6 +134,8 @@ void PLAnyPicDecoder::Open(PLDataSource* source) {
     case kPgm: dec = m_pPGMDec.get(); break;
     case kPpm: dec = m_pPPMDec.get(); break;
     case kPsd: dec = m_pPSDDec.get(); break;
+    case kWebp: dec = m_pWEBPDec.get(); break;
+    case kHeif: dec = m_pHEIFDec.get(); break;
     case kWmf:
     case kEmf: dec = m_pWEMFDec.get(); break;
     case kEpsTiff: {

@@ -16,6 +16,8 @@ class PLPGMDecoder;
 class PLGIFDecoder;
 class PLPPMDecoder;
 class PLPSDDecoder;
+class PLWEBPDecoder;
+class PLHEIFDecoder;
 
 // Recognises a picture's format from its name (metafiles) and first bytes and
 // forwards to the format decoder it owns.
@@ -23,7 +25,7 @@ class PLAnyPicDecoder : public PLPicDecoder {
 public:
     enum EPicType {
         kUnknown, kBmp, kTga, kTiff, kGif, kPict, kJpeg, kPng, kEpsTiff, kPcx, kPgm, kPpm, kPsd,
-        kWmf, kEmf,
+        kWmf, kEmf, kWebp, kHeif,
     };
 
     PLAnyPicDecoder();
@@ -51,4 +53,6 @@ private:
     std::unique_ptr<PLGIFDecoder> m_pGIFDec;
     std::unique_ptr<PLPPMDecoder> m_pPPMDec;
     std::unique_ptr<PLPSDDecoder> m_pPSDDec;
+    std::unique_ptr<PLWEBPDecoder> m_pWEBPDec;
+    std::unique_ptr<PLHEIFDecoder> m_pHEIFDec;
 };

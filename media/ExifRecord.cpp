@@ -3,8 +3,10 @@
 #include <libexif/exif-data.h>
 #include <libexif/exif-loader.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -76,6 +78,19 @@ bool CExifRecord::ReadBlock(const std::uint8_t* data, std::size_t size) {
     }
     exif_data_unref(ed);
     return !m_tags.empty();
+}
+
+bool CExifRecord::ReadTiff(const std::uint8_t* data, std::size_t size) {
+    static constexpr char kLead[6] = {'E', 'x', 'i', 'f', 0, 0};
+    if (data && size >= 6 && std::memcmp(data, kLead, 6) == 0)
+        return ReadBlock(data, std::min<std::size_t>(size, 0xFFFF + 6));
+    Clear();
+    if (!data || size < 8 ||
+        !(std::memcmp(data, "II*\0", 4) == 0 || std::memcmp(data, "MM\0*", 4) == 0))
+        return false;
+    std::vector<std::uint8_t> block(kLead, kLead + 6);
+    block.insert(block.end(), data, data + std::min<std::size_t>(size, 0xFFFF));
+    return ReadBlock(block.data(), block.size());
 }
 
 std::string CExifRecord::GetText(const std::string& key) const {

@@ -15,6 +15,11 @@ public:
     // Reads an EXIF block (the APP1 payload starting "Exif\0\0", or the bytes
     // after it). False, with the record emptied, when nothing readable is there.
     bool ReadBlock(const std::uint8_t* data, std::size_t size);
+    // Reads EXIF kept as a bare TIFF structure (its byte-order mark first),
+    // as WebP and HEIF files store it; a block that still has the "Exif\0\0"
+    // lead is read as it is. Only the first 64 KiB are read, as much as a
+    // JPEG file can hold: the main directory comes first.
+    bool ReadTiff(const std::uint8_t* data, std::size_t size);
 
     // The text of a tag; empty when the record has no such tag.
     [[nodiscard]] std::string GetText(const std::string& key) const;

@@ -1,6 +1,6 @@
 #include "media/JPEGDecoder.h"
 
-#include "imgcore/CPU.h"
+#include "media/ExifOrientation.h"
 #include "media/TextException.h"
 
 #include <csetjmp>
@@ -71,16 +71,6 @@ void PLJPEGDecoder::Close() {
     PLPicDecoder::Close();
 }
 
-// The largest libjpeg reduction (1, 2, 4 or 8) that keeps the picture at least
-// rw x rh (cover), or at least as large as the picture fitted inside rw x rh
-// (fit). A side of 0 or less: no reduction when covering, no limit from that
-// side when fitting.
-static int Reduction(int width, int height, int rw, int rh, bool fit) {
-    const int f = fit ? std::max(rw > 0 ? width / rw : 0, rh > 0 ? height / rh : 0)
-                      : std::min(rw > 0 ? width / rw : 1, rh > 0 ? height / rh : 1);
-    return f >= 8 ? 8 : f >= 4 ? 4 : f >= 2 ? 2 : 1;
-}
-
 void PLJPEGDecoder::Open(PLDataSource* source) {
     Close();
     PLPicDecoder::Open(source);
@@ -112,10 +102,8 @@ void PLJPEGDecoder::Open(PLDataSource* source) {
     int width = int(s->info.image_width);
     int height = int(s->info.image_height);
     // The request is for the upright picture; compare it with the upright size.
-    bool turned = m_orientation >= 5;
-    m_scale = turned
-                  ? Reduction(height, width, m_RequestedWidth, m_RequestedHeight, m_fitRequested)
-                  : Reduction(width, height, m_RequestedWidth, m_RequestedHeight, m_fitRequested);
+    bool turned = SwapsSides(m_orientation);
+    m_scale = turned ? RequestedReduction(height, width) : RequestedReduction(width, height);
     s->info.scale_num = 1;
     s->info.scale_denom = unsigned(m_scale);
     int channels = s->info.num_components;
@@ -260,29 +248,6 @@ void PLJPEGDecoder::ReadImage(PLBmp& bmp) {
         for (int y = 0; y < oh; ++y)
             for (int x = 0; x < ow; ++x)
                 rows[y][4 * x + 3] = 255;
-    if (m_orientation == 1)
-        return;
-
-    // Orientations: 2 mirrored, 3 turned half round, 4 upside down, 5 transposed,
-    // 6 stored a quarter turn anticlockwise, 7 transversed, 8 a quarter clockwise.
-    int w = stored.GetWidth(), h = stored.GetHeight();
-    int srcStride = 0, dstStride = 0;
-    std::uint8_t* src = stored.GetTopDown(srcStride);
-    std::uint8_t* dst = bmp.GetTopDown(dstStride);
-    IppiSize storedSize{w, h};
-    IppiSize uprightSize{bmp.GetWidth(), bmp.GetHeight()};
-    if (m_orientation <= 4) {
-        CCPU::ippiCopy_8u_C4R(src, srcStride, dst, dstStride, storedSize);
-    } else {
-        CCPU::ippiTranspose_8u_C4R(src, srcStride, dst, dstStride, storedSize);
-    }
-    switch (m_orientation) {
-    case 2: CCPU::ippiMirror_8u_AC4IR(dst, dstStride, uprightSize, ippAxsVertical); break;
-    case 3: CCPU::ippiMirror_8u_AC4IR(dst, dstStride, uprightSize, ippAxsBoth); break;
-    case 4: CCPU::ippiMirror_8u_AC4IR(dst, dstStride, uprightSize, ippAxsHorizontal); break;
-    case 6: CCPU::ippiMirror_8u_AC4IR(dst, dstStride, uprightSize, ippAxsVertical); break;
-    case 7: CCPU::ippiMirror_8u_AC4IR(dst, dstStride, uprightSize, ippAxsBoth); break;
-    case 8: CCPU::ippiMirror_8u_AC4IR(dst, dstStride, uprightSize, ippAxsHorizontal); break;
-    default: break;
-    }
+    if (m_orientation != 1)
+        TurnUpright(stored, bmp, m_orientation);
 }

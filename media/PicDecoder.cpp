@@ -3,6 +3,8 @@
 #include "media/ExifRecord.h"
 #include "media/TextException.h"
 
+#include <algorithm>
+
 PLPicDecoder::~PLPicDecoder() = default;
 
 bool PLPicDecoder::GetExif(CExifRecord&) { return false; }
@@ -50,6 +52,14 @@ void PLPicDecoder::CheckTarget(const PLBmp& bmp, int bpp) const {
         throw PLTextException(PL_ERRINTERNAL, kTextNullDecoder);
     if (bmp.GetWidth() != m_Width || bmp.GetHeight() != m_Height || bmp.GetBitsPerPixel() != bpp)
         throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, kTextDepthMismatch);
+}
+
+int PLPicDecoder::RequestedReduction(int width, int height) const {
+    const int rw = m_RequestedWidth, rh = m_RequestedHeight;
+    const int f = m_fitRequested
+                      ? std::max(rw > 0 ? width / rw : 0, rh > 0 ? height / rh : 0)
+                      : std::min(rw > 0 ? width / rw : 1, rh > 0 ? height / rh : 1);
+    return f >= 8 ? 8 : f >= 4 ? 4 : f >= 2 ? 2 : 1;
 }
 
 void PLPicDecoder::DecodeTo(PLBmp* bmp, int bpp) {

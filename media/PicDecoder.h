@@ -56,6 +56,11 @@ protected:
     // Raises code 7 when nothing is open and code 6 when bmp does not have the
     // open picture's size and the given depth: the checks of every ReadImage.
     void CheckTarget(const PLBmp& bmp, int bpp = 32) const;
+    // The largest reduction 1, 2, 4 or 8 that keeps a picture of the given
+    // upright size at least the requested size (cover), or at least as large
+    // as the picture fitted inside it (fit). A requested side of 0 or less:
+    // no reduction when covering, no limit from that side when fitting.
+    [[nodiscard]] int RequestedReduction(int width, int height) const;
 
 private:
     // Open on a source the decoder then owns, DecodeTo, Close (also on errors).

@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev libminizip-dev
-  libjpeg-dev libpng-dev libtiff-dev libgif-dev libexif-dev
+  libjpeg-dev libpng-dev libtiff-dev libgif-dev libexif-dev libwebp-dev libheif-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
   libsdl2-dev qt6-base-dev
@@ -16,6 +16,13 @@ packages=(
   unzip python3
   ffmpeg valgrind
 )
+# Debian 12's libheif1 carries its codecs (libde265 and dav1d to decode HEIC
+# and AVIF, x265 and aom to encode them in the tests). Later releases ship
+# them as plug-in packages, asked for where the package lists know them.
+if apt-cache show libheif-plugin-libde265 >/dev/null 2>&1; then
+  packages+=(libheif-plugin-libde265 libheif-plugin-dav1d libheif-plugin-x265
+             libheif-plugin-aomenc)
+fi
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
 fi

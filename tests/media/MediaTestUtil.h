@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 // Expects code (and text when given) from a decoder call.
 #define EXPECT_PL_ERROR(statement, code, text)                                  \
@@ -37,4 +38,19 @@ inline ::testing::AssertionResult Near(const std::uint8_t* p, int b, int g, int 
 
 inline const std::uint8_t* PixelAt(const PLBmp& bmp, int x, int y) {
     return bmp.GetLineArray()[y] + 4 * x;
+}
+
+// Where upright pixel (x, y) lies in the stored picture (w × h stored) for an
+// EXIF orientation.
+inline std::pair<int, int> StoredOf(int o, int x, int y, int w, int h) {
+    switch (o) {
+    case 2: return {w - 1 - x, y};
+    case 3: return {w - 1 - x, h - 1 - y};
+    case 4: return {x, h - 1 - y};
+    case 5: return {y, x};
+    case 6: return {y, h - 1 - x};
+    case 7: return {w - 1 - y, h - 1 - x};
+    case 8: return {w - 1 - y, x};
+    default: return {x, y};
+    }
 }

@@ -18,21 +18,6 @@ void DecodeBytes(const std::string& bytes, PLBmp& bmp, int bpp = 32, int rw = 0,
     dec.DecodeMemory(Bytes(bytes), bytes.size(), &bmp, bpp);
 }
 
-// Where upright pixel (x, y) lies in the stored picture (w × h stored) for an
-// EXIF orientation.
-std::pair<int, int> StoredOf(int o, int x, int y, int w, int h) {
-    switch (o) {
-    case 2: return {w - 1 - x, y};
-    case 3: return {w - 1 - x, h - 1 - y};
-    case 4: return {x, h - 1 - y};
-    case 5: return {y, x};
-    case 6: return {y, h - 1 - x};
-    case 7: return {w - 1 - y, h - 1 - x};
-    case 8: return {w - 1 - y, x};
-    default: return {x, y};
-    }
-}
-
 // A PNG holding only a signature and a header chunk of the given size.
 std::string PngHeaderOnly(std::uint32_t w, std::uint32_t h) {
     std::string ihdr = "IHDR";

@@ -6,9 +6,12 @@
 #include <gif_lib.h>
 #include <jpeglib.h>
 #include <libexif/exif-data.h>
+#include <libheif/heif.h>
 #include <png.h>
 #include <tiffio.h>
 #include <unistd.h>
+#include <webp/encode.h>
+#include <webp/mux.h>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -41,6 +44,8 @@ STestImage QuadrantImage(int width, int height) {
 
 namespace {
 
+// An EXIF block as a JPEG's APP1 marker holds it: "Exif\0\0", then the TIFF
+// structure.
 std::string ExifBlock(const SJpegOptions& o) {
     ExifData* ed = exif_data_new();
     exif_data_set_byte_order(ed, EXIF_BYTE_ORDER_INTEL);
@@ -238,6 +243,157 @@ std::string TiffBytes(const STestImage& image, bool keepAlpha) {
     }
     unlink(name);
     return bytes;
+}
+
+namespace {
+
+SJpegOptions ExifTags(int orientation, const std::string& modTime, const std::string& description) {
+    return {.orientation = orientation, .modTime = modTime, .description = description};
+}
+
+bool HasExif(int orientation, const std::string& modTime, const std::string& description) {
+    return orientation || !modTime.empty() || !description.empty();
+}
+
+// The picture as libwebp's encoder input; false on failure.
+bool ImportWebp(const STestImage& image, bool keepAlpha, WebPPicture& pic) {
+    if (!WebPPictureInit(&pic))
+        return false;
+    pic.use_argb = 1;
+    pic.width = image.width;
+    pic.height = image.height;
+    return keepAlpha ? WebPPictureImportBGRA(&pic, image.bgra.data(), image.width * 4)
+                     : WebPPictureImportBGRX(&pic, image.bgra.data(), image.width * 4);
+}
+
+} // namespace
+
+std::string WebpBytes(const STestImage& image, const SWebpOptions& o) {
+    WebPConfig config;
+    WebPPicture pic;
+    if (!WebPConfigInit(&config) || !ImportWebp(image, o.keepAlpha, pic))
+        return {};
+    config.lossless = o.lossless;
+    config.quality = float(o.quality);
+    config.exact = o.lossless;
+    WebPMemoryWriter writer;
+    WebPMemoryWriterInit(&writer);
+    pic.writer = WebPMemoryWrite;
+    pic.custom_ptr = &writer;
+    const bool encoded = WebPEncode(&config, &pic);
+    WebPPictureFree(&pic);
+    std::string bytes(reinterpret_cast<char*>(writer.mem), encoded ? writer.size : 0);
+    WebPMemoryWriterClear(&writer);
+    if (!encoded || !HasExif(o.orientation, o.modTime, o.description))
+        return bytes;
+
+    // WebP keeps EXIF as the bare TIFF structure, without the JPEG lead.
+    std::string exif = ExifBlock(ExifTags(o.orientation, o.modTime, o.description));
+    if (!o.exifLead)
+        exif.erase(0, 6);
+    WebPMux* mux = WebPMuxNew();
+    WebPData still{reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()};
+    WebPData chunk{reinterpret_cast<const std::uint8_t*>(exif.data()), exif.size()};
+    WebPData out{};
+    std::string muxed;
+    if (WebPMuxSetImage(mux, &still, 1) == WEBP_MUX_OK &&
+        WebPMuxSetChunk(mux, "EXIF", &chunk, 1) == WEBP_MUX_OK &&
+        WebPMuxAssemble(mux, &out) == WEBP_MUX_OK)
+        muxed.assign(reinterpret_cast<const char*>(out.bytes), out.size);
+    WebPDataClear(&out);
+    WebPMuxDelete(mux);
+    return muxed;
+}
+
+std::string WebpAnimationBytes(const std::vector<STestImage>& frames) {
+    if (frames.empty())
+        return {};
+    WebPAnimEncoderOptions options;
+    WebPConfig config;
+    if (!WebPAnimEncoderOptionsInit(&options) || !WebPConfigInit(&config))
+        return {};
+    config.lossless = 1;
+    WebPAnimEncoder* enc = WebPAnimEncoderNew(frames[0].width, frames[0].height, &options);
+    bool ok = enc != nullptr;
+    int time = 0;
+    for (const STestImage& frame : frames) {
+        WebPPicture pic;
+        ok = ok && ImportWebp(frame, true, pic);
+        ok = ok && WebPAnimEncoderAdd(enc, &pic, time, &config);
+        WebPPictureFree(&pic);
+        time += 100;
+    }
+    WebPData out{};
+    ok = ok && WebPAnimEncoderAdd(enc, nullptr, time, nullptr) &&
+         WebPAnimEncoderAssemble(enc, &out);
+    std::string bytes = ok ? std::string(reinterpret_cast<const char*>(out.bytes), out.size)
+                           : std::string();
+    WebPDataClear(&out);
+    WebPAnimEncoderDelete(enc);
+    return bytes;
+}
+
+std::string HeifBytes(const STestImage& image, const std::string& coding, const SHeifOptions& o) {
+    const heif_compression_format format =
+        coding == "avif" ? heif_compression_AV1 : heif_compression_HEVC;
+    heif_context* ctx = heif_context_alloc();
+    heif_encoder* encoder = nullptr;
+    if (heif_context_get_encoder_for_format(ctx, format, &encoder).code != heif_error_Ok) {
+        heif_context_free(ctx);
+        return {};
+    }
+    heif_encoder_set_lossy_quality(encoder, o.quality);
+    if (format == heif_compression_AV1)
+        heif_encoder_set_parameter_integer(encoder, "speed", 8); // fast enough for tests
+    // x265's sample adaptive offset reads stack memory it never set, which
+    // then reaches the coded bytes: memory checkers would blame whatever
+    // reads the file. These flat test pictures do not need it.
+    if (format == heif_compression_HEVC)
+        heif_encoder_set_parameter_string(encoder, "x265:sao", "0");
+
+    heif_image* img = nullptr;
+    const int channels = o.keepAlpha ? 4 : 3;
+    heif_image_create(image.width, image.height, heif_colorspace_RGB,
+                      o.keepAlpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
+                      &img);
+    heif_image_add_plane(img, heif_channel_interleaved, image.width, image.height, 8);
+    int stride = 0;
+    std::uint8_t* plane = heif_image_get_plane(img, heif_channel_interleaved, &stride);
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            const std::uint8_t* p = image.At(x, y);
+            std::uint8_t* d = plane + std::ptrdiff_t(y) * stride + x * channels;
+            d[0] = p[2];
+            d[1] = p[1];
+            d[2] = p[0];
+            if (o.keepAlpha)
+                d[3] = p[3];
+        }
+    heif_encoding_options* options = heif_encoding_options_alloc();
+    if (o.orientation)
+        options->image_orientation = heif_orientation(o.orientation);
+    heif_image_handle* handle = nullptr;
+    bool ok = heif_context_encode_image(ctx, img, encoder, options, &handle).code == heif_error_Ok;
+    heif_encoding_options_free(options);
+    if (ok && HasExif(o.exifOrientation, o.modTime, o.description)) {
+        const std::string exif = ExifBlock(ExifTags(o.exifOrientation, o.modTime, o.description));
+        ok = heif_context_add_exif_metadata(ctx, handle, exif.data(), int(exif.size())).code ==
+             heif_error_Ok;
+    }
+    std::string bytes;
+    heif_writer writer{};
+    writer.writer_api_version = 1;
+    writer.write = [](heif_context*, const void* data, size_t size, void* user) {
+        static_cast<std::string*>(user)->append(static_cast<const char*>(data), size);
+        return heif_error{heif_error_Ok, heif_suberror_Unspecified, ""};
+    };
+    ok = ok && heif_context_write(ctx, &writer, &bytes).code == heif_error_Ok;
+    if (handle)
+        heif_image_handle_release(handle);
+    heif_image_release(img);
+    heif_encoder_release(encoder);
+    heif_context_free(ctx);
+    return ok ? bytes : std::string();
 }
 
 namespace {

@@ -46,6 +46,34 @@ std::string GifBytes(int width, int height, const std::vector<std::uint8_t>& ind
 // TIFF through libtiff (RGBA with associated-free alpha when keepAlpha).
 std::string TiffBytes(const STestImage& image, bool keepAlpha);
 
+struct SWebpOptions {
+    bool lossless = false; // lossless keeps every colour exact, also under transparency
+    int quality = 90;
+    bool keepAlpha = false;
+    int orientation = 0;      // orientation tag of an EXIF chunk; 0 writes none
+    std::string modTime = {}; // EXIF DateTime of the main directory; empty writes none
+    std::string description = {};
+    bool exifLead = false; // the chunk starts "Exif\0\0" as a JPEG's block does
+};
+// WebP through libwebp's encoder; an EXIF chunk (written with libexif) is
+// added through libwebp's muxer.
+std::string WebpBytes(const STestImage& image, const SWebpOptions& options = {});
+// An animated WebP, frames of 100 ms each, every frame the whole canvas.
+std::string WebpAnimationBytes(const std::vector<STestImage>& frames);
+
+struct SHeifOptions {
+    int orientation = 0;     // the container's own turn (irot and imir); 0 writes none
+    int exifOrientation = 0; // orientation tag of an EXIF block; 0 writes none
+    std::string modTime = {};
+    std::string description = {};
+    bool keepAlpha = false;
+    int quality = 90;
+};
+// HEIF through libheif's encoders: coding "heic" (HEVC by x265) or "avif"
+// (AV1 by aom). Empty when this libheif has no encoder for it.
+std::string HeifBytes(const STestImage& image, const std::string& coding,
+                      const SHeifOptions& options = {});
+
 struct SClipOptions {
     int width = 64;
     int height = 48;
