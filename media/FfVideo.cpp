@@ -284,9 +284,12 @@ bool CFfVideo::Open(const std::string& path, bool halfSize) {
     if (r < 0)
         return Fail("the " + codecName + " video cannot be set up: " + FfText(r));
     int width = vs->codecpar->width, height = vs->codecpar->height;
-    if (width <= 0 || height <= 0 || width > 16384 || height > 16384)
-        return Fail("the " + codecName + " video has no usable picture size (" +
-                    std::to_string(width) + " x " + std::to_string(height) + ")");
+    // FFmpeg leaves the size 0 when no picture header of the stream could be read.
+    if (width <= 0 || height <= 0)
+        return Fail("the file is damaged: its " + codecName + " video gives no picture size");
+    if (width > 16384 || height > 16384)
+        return Fail("the " + codecName + " video's pictures (" + std::to_string(width) + " x " +
+                    std::to_string(height) + ") are larger than this program handles");
     // One thread per decoder: several clips decode side by side already.
     m_codec->thread_count = 1;
     // Half size is made by scaling full decoded frames. The codec's reduced
@@ -330,6 +333,7 @@ bool CFfVideo::Open(const std::string& path, bool halfSize) {
     m_count = vs->nb_frames;
     m_numbered = m_isMpeg;
     std::int64_t end = AV_NOPTS_VALUE;
+    std::int64_t lastStart = AV_NOPTS_VALUE; // the stamp of the last picture, when scanned
     if (vs->duration != AV_NOPTS_VALUE && vs->duration > 0)
         end = (vs->start_time != AV_NOPTS_VALUE ? vs->start_time : 0) + vs->duration;
     if (m_count <= 0 || m_isMpeg) {
@@ -340,8 +344,9 @@ bool CFfVideo::Open(const std::string& path, bool halfSize) {
             if (p->stream_index == m_stream) {
                 ScanPacket(p, packets++);
                 if (p->pts != AV_NOPTS_VALUE) {
-                    std::int64_t stop = p->pts + std::max<std::int64_t>(0, p->duration);
                     first = first == AV_NOPTS_VALUE ? p->pts : std::min(first, p->pts);
+                    lastStart = lastStart == AV_NOPTS_VALUE ? p->pts : std::max(lastStart, p->pts);
+                    std::int64_t stop = p->pts + std::max<std::int64_t>(0, p->duration);
                     last = last == AV_NOPTS_VALUE ? stop : std::max(last, stop);
                 }
             }
@@ -389,10 +394,16 @@ bool CFfVideo::Open(const std::string& path, bool halfSize) {
         m_startPts = m_next->best_effort_timestamp != AV_NOPTS_VALUE
                          ? m_next->best_effort_timestamp : 0;
     // Unevenly spaced frames: the count covers the clip's duration at the
-    // rate, whatever the number of pictures.
+    // rate, whatever the number of pictures, and reaches the first index of
+    // the last picture even when the container does not say how long that
+    // picture lasts.
     if (m_stamped && end != AV_NOPTS_VALUE) {
         double span = double(end - m_startPts) * m_timeBase * m_rate;
         m_count = std::max(m_count, std::int64_t(std::ceil(span - kLate)));
+    }
+    if (m_stamped && lastStart != AV_NOPTS_VALUE) {
+        double position = double(lastStart - m_startPts) * m_timeBase * m_rate;
+        m_count = std::max(m_count, std::int64_t(std::ceil(position - kLate)) + 1);
     }
     m_haveNext = true;
     m_nextFirst = 0;
