@@ -521,6 +521,10 @@ bool WriteClip(const std::string& path, const SClipOptions& o) {
         ok = av_frame_make_writable(frame.get()) >= 0;
         DrawFrame(frame.get(), i, o);
         frame->pts = o.variableRate ? HalfPeriods(o, i) : i;
+        // H.263 clips coefficients beyond ±127, which smears the bars at the
+        // finest step the encoder takes by default: a coarser one for it.
+        if (o.codec.rfind("h263", 0) == 0 && !o.bitrate)
+            frame->quality = FF_QP2LAMBDA * 6;
         ok = ok && Drain(vc.get(), vs, fmt.get(), frame.get(), o);
         while (ok && ac && samples * o.fps < std::int64_t(i + 1) * 44100) {
             sound->pts = samples;
