@@ -18,11 +18,35 @@
 #include <algorithm>
 #include <fstream>
 #include <sstream>
-#include <functional>
 #include <memory>
 #include <random>
 
 namespace {
+
+// The number shown by the frame a decoder hands out; −1 for none.
+int Number(const std::uint8_t* frame, int stride, int w, int h) {
+    if (!frame)
+        return -1;
+    const std::uint8_t* top = stride < 0 ? frame + std::ptrdiff_t(-stride) * (h - 1) : frame;
+    return ReadClipNumber(top, stride, w, h);
+}
+
+int FrameNumber(PLVidDecoder& dec, std::int64_t i) {
+    int stride = 0;
+    return Number(dec.GetFrame(i, stride), stride, dec.GetWidth(), dec.GetHeight());
+}
+
+// Indices 0 … n − 1 in random order (seeks back and forth, short steps
+// forward), then straight through.
+std::vector<std::int64_t> IndexOrder(std::int64_t n, unsigned seed) {
+    std::vector<std::int64_t> order;
+    for (std::int64_t i = 0; i < n; ++i)
+        order.push_back(i);
+    std::shuffle(order.begin(), order.end(), std::mt19937(seed));
+    for (std::int64_t i = 0; i < n; ++i)
+        order.push_back(i);
+    return order;
+}
 
 class VideoDecoder : public ::testing::Test {
 protected:
@@ -40,32 +64,6 @@ protected:
     }
     static void TearDownTestSuite() { s_dir.reset(); }
     static std::string Path(const std::string& name) { return *s_dir / name; }
-
-    // The number shown by the frame a decoder hands out; −1 for none.
-    static int Number(const std::uint8_t* frame, int stride, int w, int h) {
-        if (!frame)
-            return -1;
-        const std::uint8_t* top = stride < 0 ? frame + std::ptrdiff_t(-stride) * (h - 1) : frame;
-        return ReadClipNumber(top, stride, w, h);
-    }
-    static int FrameNumber(PLVidDecoder& dec, std::int64_t i) {
-        int stride = 0;
-        return Number(dec.GetFrame(i, stride), stride, dec.GetWidth(), dec.GetHeight());
-    }
-
-    // Every index of a clip in random order, then straight through: each
-    // must show the number want(i).
-    static void ExpectEveryIndex(PLVidDecoder& dec, const std::function<int(std::int64_t)>& want) {
-        std::int64_t n = dec.GetFrameCount();
-        std::vector<std::int64_t> order(static_cast<std::size_t>(n));
-        for (std::int64_t i = 0; i < n; ++i)
-            order[std::size_t(i)] = i;
-        std::shuffle(order.begin(), order.end(), std::mt19937(7));
-        for (std::int64_t i = 0; i < n; ++i)
-            order.push_back(i);
-        for (std::int64_t i : order)
-            ASSERT_EQ(FrameNumber(dec, i), want(i)) << "index " << i;
-    }
 
     static std::unique_ptr<CTempDir> s_dir;
 };
@@ -108,13 +106,7 @@ TEST_F(VideoDecoder, EveryFrameInAnyOrderIsExactlyTheOneAskedFor) {
         ASSERT_TRUE(dec.OpenFile2(Path(name)));
         std::int64_t n = dec.GetFrameCount();
         ASSERT_GE(n, 60);
-        std::vector<std::int64_t> order(static_cast<std::size_t>(n));
-        for (std::int64_t i = 0; i < n; ++i)
-            order[std::size_t(i)] = i;
-        std::shuffle(order.begin(), order.end(), std::mt19937(7));
-        for (std::int64_t i : order)
-            ASSERT_EQ(FrameNumber(dec, i), i);
-        for (std::int64_t i = 0; i < n; ++i) // and straight through
+        for (std::int64_t i : IndexOrder(n, 7))
             ASSERT_EQ(FrameNumber(dec, i), i);
         int stride = 0;
         EXPECT_FALSE(dec.GetFrame(n, stride));
@@ -259,7 +251,7 @@ struct SFormat {
     const char* label;
     const char* file;
     const char* container;
-    const char* codec;
+    const char* codecs; // encoders that make this format, the first this build has is used
     int width;
     int height;
 };
@@ -268,11 +260,13 @@ class VideoDecoderFormat : public ::testing::TestWithParam<SFormat> {};
 
 TEST_P(VideoDecoderFormat, OpensAndGivesEveryFrameExactly) {
     const SFormat& f = GetParam();
-    SClipOptions o{.width = f.width, .height = f.height, .frames = 30, .container = f.container,
-                   .codec = f.codec};
-    std::string why;
+    SClipOptions o{.width = f.width, .height = f.height, .frames = 30, .container = f.container};
+    std::string why, missing;
+    std::istringstream codecs(f.codecs);
+    while (std::getline(codecs, o.codec, ' ') && !CanWriteClip(o, why))
+        missing += (missing.empty() ? "" : "; ") + why;
     if (!CanWriteClip(o, why))
-        GTEST_SKIP() << why;
+        GTEST_SKIP() << missing;
     CTempDir dir;
     std::string path = dir / f.file;
     ASSERT_TRUE(WriteClip(path, o));
@@ -283,21 +277,8 @@ TEST_P(VideoDecoderFormat, OpensAndGivesEveryFrameExactly) {
     EXPECT_EQ(dec.GetFrameCount(), 30);
     EXPECT_DOUBLE_EQ(dec.GetFrameRate(), 25.0);
     EXPECT_NEAR(dec.GetDuration(), 1.2, 1e-9);
-    std::int64_t n = dec.GetFrameCount();
-    std::vector<std::int64_t> order(static_cast<std::size_t>(n));
-    for (std::int64_t i = 0; i < n; ++i)
-        order[std::size_t(i)] = i;
-    std::shuffle(order.begin(), order.end(), std::mt19937(11));
-    for (std::int64_t i = 0; i < n; ++i)
-        order.push_back(i);
-    for (std::int64_t i : order) {
-        int stride = 0;
-        const std::uint8_t* frame = dec.GetFrame(i, stride);
-        ASSERT_TRUE(frame) << "index " << i;
-        const std::uint8_t* top = stride < 0 ? frame + std::ptrdiff_t(-stride) * (f.height - 1)
-                                             : frame;
-        ASSERT_EQ(ReadClipNumber(top, stride, f.width, f.height), i) << "index " << i;
-    }
+    for (std::int64_t i : IndexOrder(dec.GetFrameCount(), 11))
+        ASSERT_EQ(FrameNumber(dec, i), i) << "index " << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -310,9 +291,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SFormat{"MkvH264", "c.mkv", "matroska", "libx264", 64, 48},
                       SFormat{"WebmVp8", "c.webm", "webm", "libvpx", 64, 48},
                       SFormat{"WebmVp9", "c.webm", "webm", "libvpx-vp9", 64, 48},
-                      SFormat{"WebmAv1Aom", "c.webm", "webm", "libaom-av1", 64, 48},
-                      SFormat{"MkvAv1Svt", "c.mkv", "matroska", "libsvtav1", 64, 64},
-                      SFormat{"WebmAv1Rav1e", "c.webm", "webm", "librav1e", 64, 48},
+                      // SVT-AV1 needs 64 lines at least.
+                      SFormat{"WebmAv1", "c.webm", "webm", "libaom-av1 librav1e libsvtav1", 64, 64},
                       SFormat{"ThreeGpH263", "c.3gp", "3gp", "h263", 128, 96},
                       SFormat{"MpgMpeg1", "c.mpg", "mpeg", "mpeg1video", 64, 48}),
     [](const ::testing::TestParamInfo<SFormat>& info) { return std::string(info.param.label); });
@@ -434,14 +414,7 @@ TEST_F(VideoDecoder, UnevenFrameTimesKeepTheirTiming) {
                 ++i;
             return i;
         };
-        std::int64_t count = n;
-        std::vector<std::int64_t> order(static_cast<std::size_t>(count));
-        for (std::int64_t i = 0; i < count; ++i)
-            order[std::size_t(i)] = i;
-        std::shuffle(order.begin(), order.end(), std::mt19937(3));
-        for (std::int64_t i = 0; i < count; ++i)
-            order.push_back(i);
-        for (std::int64_t k : order) {
+        for (std::int64_t k : IndexOrder(n, 3)) {
             int shown = FrameNumber(dec, k);
             double t = double(k) / rate;
             ASSERT_GE(shown, latestBy(t)) << "index " << k;

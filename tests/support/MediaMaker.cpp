@@ -320,7 +320,7 @@ void SetQuality(AVCodecContext* c, const SClipOptions& o, CFfDictionary& opts) {
         set("crf", "12");
         set("preset", "veryfast");
         if (o.codec == "libx265")
-            set("x265-params", "log-level=error");
+            set("x265-params", "log-level=error:asm=0");
     } else if (o.codec == "libvpx" || o.codec == "libvpx-vp9") {
         c->bit_rate = 2000000;
         set("crf", "8");
