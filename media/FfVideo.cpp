@@ -23,6 +23,17 @@ constexpr double kLate = 0.2;
 constexpr int kWeakProbe = AVPROBE_SCORE_MAX / 4;
 constexpr const char* kNotVideo = "the file is not in a video format this build can read";
 
+// The first index whose time is at or after a position counted in frame
+// periods from the start, a stamp up to kLate past it still counting as on
+// time. Positions from broken stamps are clamped so the conversion stays
+// defined.
+std::int64_t FirstIndexAt(double position) {
+    double index = std::ceil(position - kLate);
+    if (std::isnan(index))
+        return 0;
+    return std::int64_t(std::clamp(index, -1e15, 1e15));
+}
+
 std::string FfText(int error) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(error, text, sizeof text);
@@ -399,11 +410,11 @@ bool CFfVideo::Open(const std::string& path, bool halfSize) {
     // picture lasts.
     if (m_stamped && end != AV_NOPTS_VALUE) {
         double span = double(end - m_startPts) * m_timeBase * m_rate;
-        m_count = std::max(m_count, std::int64_t(std::ceil(span - kLate)));
+        m_count = std::max(m_count, FirstIndexAt(span));
     }
     if (m_stamped && lastStart != AV_NOPTS_VALUE) {
         double position = double(lastStart - m_startPts) * m_timeBase * m_rate;
-        m_count = std::max(m_count, std::int64_t(std::ceil(position - kLate)) + 1);
+        m_count = std::max(m_count, FirstIndexAt(position) + 1);
     }
     m_haveNext = true;
     m_nextFirst = 0;
@@ -539,7 +550,7 @@ std::int64_t CFfVideo::FirstIndexOfNext(bool& onTime) const {
     double position = double(ts - m_startPts) * m_timeBase * m_rate;
     if (!m_stamped)
         return std::llround(position);
-    auto first = std::int64_t(std::ceil(position - kLate));
+    std::int64_t first = FirstIndexAt(position);
     onTime = position >= double(first) - kLate;
     return first;
 }
