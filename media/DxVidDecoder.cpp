@@ -4,7 +4,7 @@
 
 void PLDxVidDecoder::OpenPath(const std::string& path) {
     if (!m_video.Open(path))
-        throw PLTextException(PL_ERRINTERNAL, "DShow Error");
+        throw PLTextException(PL_ERRINTERNAL, "DShow Error: " + m_video.GetError());
     TakeInfo();
 }
 

@@ -1,20 +1,17 @@
 #include "media/MpgVidDecoder.h"
 
-#include "base/InputFile.h"
 #include "media/TextException.h"
 
 void PLMpgVidDecoder::OpenPath(const std::string& path) {
-    const char* text = "McMpeg cannot open";
-    std::string why;
-    if (!InputFile::Check(path, why))
-        throw PLTextException(PL_ERRINTERNAL, text);
+    const std::string text = "McMpeg cannot open: ";
     int width = 0, height = 0;
-    if (!CFfVideo::ProbeSize(path, width, height))
-        throw PLTextException(PL_ERRINTERNAL, text);
+    std::string why;
+    if (!CFfVideo::ProbeSize(path, width, height, why))
+        throw PLTextException(PL_ERRINTERNAL, text + why);
     bool half = m_RequestedWidth >= 1 && m_RequestedHeight >= 1 &&
                 m_RequestedWidth <= width / 2 && m_RequestedHeight <= height / 2;
     if (!m_video.Open(path, half))
-        throw PLTextException(PL_ERRINTERNAL, text);
+        throw PLTextException(PL_ERRINTERNAL, text + m_video.GetError());
     TakeInfo();
 }
 

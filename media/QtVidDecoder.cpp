@@ -1,6 +1,5 @@
 #include "media/QtVidDecoder.h"
 
-#include "base/InputFile.h"
 #include "media/TextException.h"
 
 #include <atomic>
@@ -15,9 +14,10 @@ void PLQtVidDecoder::SetVersion(int version) { g_version.store(version); }
 
 void PLQtVidDecoder::OpenPath(const std::string& path) {
     std::string why;
-    if (!InputFile::Check(path, why))
-        throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, "QuickTime: OpenMovieFile error");
+    if (!CFfVideo::CanRead(path, why))
+        throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, "QuickTime: OpenMovieFile error: " + why);
     if (!m_video.Open(path))
-        throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, "QuickTime: NewMovieFromFile error");
+        throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED,
+                              "QuickTime: NewMovieFromFile error: " + m_video.GetError());
     TakeInfo();
 }

@@ -19,11 +19,13 @@ void PLVidDecoder::Open(PLDataSource* source) {
 }
 
 bool PLVidDecoder::OpenFile2(const std::string& path) {
+    m_openError.clear();
     try {
         OpenByName(path);
         return true;
-    } catch (const PLTextException&) {
+    } catch (const PLTextException& e) {
         Close();
+        m_openError = e.what();
         return false;
     }
 }

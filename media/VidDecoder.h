@@ -33,6 +33,9 @@ public:
     virtual bool GetAspectRatio(double& width, double& height);
     // Opens by path; false instead of an error.
     virtual bool OpenFile2(const std::string& path);
+    // The text of the error the last failed OpenFile2 turned into false
+    // (empty after a success): what a warning about the clip should say.
+    [[nodiscard]] const std::string& GetOpenError() const { return m_openError; }
     // Opens by path, raising the decoder's error.
     void OpenByName(const std::string& path) {
         Close();
@@ -51,4 +54,5 @@ protected:
     void TakeInfo();
 
     CFfVideo m_video;
+    std::string m_openError;
 };

@@ -13,10 +13,11 @@
 #include <webp/encode.h>
 #include <webp/mux.h>
 
+#include "media/FfOwners.h"
+
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/display.h>
 }
 
 STestImage::STestImage(int w, int h,
@@ -400,130 +401,310 @@ namespace {
 
 constexpr int kBars = 12;
 
-void DrawNumber(AVFrame* f, int number) {
-    for (int y = 0; y < f->height; ++y)
-        for (int x = 0; x < f->width; ++x) {
-            int bar = x * kBars / f->width;
-            bool one = (number >> (kBars - 1 - bar)) & 1;
-            f->data[0][y * f->linesize[0] + x] = one ? 235 : 16;
-        }
-    for (int p = 1; p < 3; ++p)
-        for (int y = 0; y < (f->height + 1) / 2; ++y)
-            std::memset(f->data[p] + y * f->linesize[p], 128, std::size_t((f->width + 1) / 2));
+// Where a stored pixel appears in the picture a player shows: turned
+// clockwise by the rotation, then mirrored left to right.
+struct SUprightPoint {
+    int x;
+    int y;
+};
+SUprightPoint UprightOf(int x, int y, int storedWidth, int storedHeight, const SClipOptions& o) {
+    int ux = x, uy = y, uprightWidth = storedWidth;
+    switch (o.rotation) {
+    case 90:
+        ux = storedHeight - 1 - y;
+        uy = x;
+        uprightWidth = storedHeight;
+        break;
+    case 180:
+        ux = storedWidth - 1 - x;
+        uy = storedHeight - 1 - y;
+        break;
+    case 270:
+        ux = y;
+        uy = storedWidth - 1 - x;
+        uprightWidth = storedHeight;
+        break;
+    default:
+        break;
+    }
+    if (o.mirror)
+        ux = uprightWidth - 1 - ux;
+    return {ux, uy};
 }
 
-bool Drain(AVCodecContext* c, AVStream* s, AVFormatContext* fmt, AVFrame* frame) {
+bool InMarker(SUprightPoint p, const SClipOptions& o) {
+    return o.marker && p.x < o.width / 4 && p.y < o.height / 4;
+}
+
+// Frame `number` as stored: the upright picture (bars, marker) turned back
+// so that a player applying the rotation and mirror shows it upright.
+void DrawFrame(AVFrame* f, int number, const SClipOptions& o) {
+    for (int y = 0; y < f->height; ++y)
+        for (int x = 0; x < f->width; ++x) {
+            SUprightPoint p = UprightOf(x, y, f->width, f->height, o);
+            int bar = p.x * kBars / o.width;
+            bool one = (number >> (kBars - 1 - bar)) & 1;
+            f->data[0][y * f->linesize[0] + x] = InMarker(p, o) ? 81 : one ? 235 : 16;
+        }
+    // Chroma: neutral grey, red (BT.601 limited range) in the marker.
+    for (int y = 0; y < (f->height + 1) / 2; ++y)
+        for (int x = 0; x < (f->width + 1) / 2; ++x) {
+            bool red = InMarker(UprightOf(2 * x, 2 * y, f->width, f->height, o), o);
+            f->data[1][y * f->linesize[1] + x] = red ? 90 : 128;
+            f->data[2][y * f->linesize[2] + x] = red ? 240 : 128;
+        }
+}
+
+// Frame i's presentation time in half frame periods. Constant-rate clips
+// step by two; variable-rate clips repeat frames lasting 1, 2, ½ and ½
+// periods, so frames fall at 0, 1, 3, 3.5, 4, 5, 7, 7.5, 8 … periods.
+std::int64_t HalfPeriods(const SClipOptions& o, std::int64_t i) {
+    if (!o.variableRate)
+        return 2 * i;
+    static const int kStart[4] = {0, 2, 6, 7};
+    return 8 * (i / 4) + kStart[i % 4];
+}
+
+bool IsNativeMpegFamily(const std::string& codec) {
+    return codec == "mpeg1video" || codec == "mpeg2video" || codec == "mpeg4" ||
+           codec == "h263" || codec == "h263p";
+}
+
+// Quality settings per encoder: sharp enough that the bars read back, fast
+// enough for tests. Options an encoder does not know stay unused.
+void SetQuality(AVCodecContext* c, const SClipOptions& o, CFfDictionary& opts) {
+    if (o.bitrate) {
+        c->bit_rate = o.bitrate;
+        c->rc_max_rate = o.bitrate * 2;
+        c->rc_buffer_size = o.bitrate;
+        return;
+    }
+    if (IsNativeMpegFamily(o.codec)) {
+        c->flags |= AV_CODEC_FLAG_QSCALE;
+        c->global_quality = FF_QP2LAMBDA * 3;
+        return;
+    }
+    auto set = [&](const char* key, const char* value) { av_dict_set(opts.Address(), key, value, 0); };
+    if (o.codec == "libx264" || o.codec == "libx265") {
+        set("crf", "12");
+        set("preset", "veryfast");
+        if (o.codec == "libx265")
+            set("x265-params", "log-level=error:asm=0");
+    } else if (o.codec == "libvpx" || o.codec == "libvpx-vp9") {
+        c->bit_rate = 2000000;
+        set("crf", "8");
+        set("deadline", "realtime");
+        set("cpu-used", "8");
+    } else if (o.codec == "libaom-av1") {
+        set("crf", "16");
+        set("cpu-used", "8");
+        set("usage", "realtime");
+    } else if (o.codec == "libsvtav1") {
+        set("crf", "16");
+        set("preset", "12");
+    } else if (o.codec == "librav1e") {
+        set("qp", "40");
+        set("speed", "10");
+    }
+}
+
+// Sends a frame (null: the end) and writes what the encoder gives back.
+bool Drain(AVCodecContext* c, AVStream* s, AVFormatContext* fmt, const AVFrame* frame,
+           const SClipOptions& o) {
     if (avcodec_send_frame(c, frame) < 0)
         return false;
-    AVPacket* pkt = av_packet_alloc();
-    while (avcodec_receive_packet(c, pkt) == 0) {
-        // Each picture lasts one frame (the container's edit list counts on it).
-        if (c->codec_type == AVMEDIA_TYPE_VIDEO)
+    FfPacketPtr pkt(av_packet_alloc());
+    if (!pkt)
+        return false;
+    for (;;) {
+        int r = avcodec_receive_packet(c, pkt.get());
+        if (r == AVERROR(EAGAIN) || r == AVERROR_EOF)
+            return true;
+        if (r < 0)
+            return false;
+        // Each picture lasts until the next one (the container's edit list
+        // counts on it); the last of a variable-rate clip as its pattern says.
+        if (c->codec_type == AVMEDIA_TYPE_VIDEO) {
             pkt->duration = 1;
-        av_packet_rescale_ts(pkt, c->time_base, s->time_base);
+            if (o.variableRate && pkt->pts >= 0) {
+                std::int64_t i = pkt->pts / 8 * 4; // frame of that time (in half periods)
+                while (HalfPeriods(o, i + 1) <= pkt->pts)
+                    ++i;
+                pkt->duration = HalfPeriods(o, i + 1) - HalfPeriods(o, i);
+            }
+        }
+        av_packet_rescale_ts(pkt.get(), c->time_base, s->time_base);
         pkt->stream_index = s->index;
-        av_interleaved_write_frame(fmt, pkt);
+        if (av_interleaved_write_frame(fmt, pkt.get()) < 0)
+            return false;
     }
-    av_packet_free(&pkt);
+}
+
+// The display matrix of the rotation and mirror, as a phone writes it.
+bool AddDisplayMatrix(AVStream* vs, const SClipOptions& o) {
+    if (!o.rotation && !o.mirror)
+        return true;
+    std::int32_t matrix[9] = {};
+    // Set by the clockwise angle (FFmpeg reads it back as the counterclockwise
+    // one, −90 for a phone held upright).
+    av_display_rotation_set(matrix, double(o.rotation));
+    if (o.mirror)
+        av_display_matrix_flip(matrix, 1, 0);
+    std::uint8_t* data = nullptr;
+#if LIBAVCODEC_VERSION_INT >= AV_VERSION_INT(60, 31, 100)
+    AVPacketSideData* sd = av_packet_side_data_new(&vs->codecpar->coded_side_data,
+                                                   &vs->codecpar->nb_coded_side_data,
+                                                   AV_PKT_DATA_DISPLAYMATRIX, sizeof matrix, 0);
+    data = sd ? sd->data : nullptr;
+#else
+    data = av_stream_new_side_data(vs, AV_PKT_DATA_DISPLAYMATRIX, sizeof matrix);
+#endif
+    if (!data)
+        return false;
+    std::memcpy(data, matrix, sizeof matrix);
     return true;
 }
 
 } // namespace
 
-bool WriteClip(const std::string& path, const SClipOptions& o) {
-    AVFormatContext* fmt = nullptr;
-    if (avformat_alloc_output_context2(&fmt, nullptr, o.container.c_str(), path.c_str()) < 0)
+bool CanWriteClip(const SClipOptions& o, std::string& why) {
+    if (!avcodec_find_encoder_by_name(o.codec.c_str())) {
+        why = "this FFmpeg build has no " + o.codec + " encoder";
         return false;
+    }
+    if (!av_guess_format(o.container.c_str(), nullptr, nullptr)) {
+        why = "this FFmpeg build has no " + o.container + " muxer";
+        return false;
+    }
+    return true;
+}
+
+double ClipFrameTime(const SClipOptions& o, int i) {
+    return double(HalfPeriods(o, i)) / (2.0 * o.fps);
+}
+
+bool WriteClip(const std::string& path, const SClipOptions& o) {
+    if (o.rotation % 90 || o.rotation < 0 || o.rotation >= 360 || o.width <= 0 || o.height <= 0)
+        return false;
+    const bool turned = o.rotation == 90 || o.rotation == 270;
+    const int storedWidth = turned ? o.height : o.width;
+    const int storedHeight = turned ? o.width : o.height;
+
+    AVFormatContext* out = nullptr;
+    if (avformat_alloc_output_context2(&out, nullptr, o.container.c_str(), path.c_str()) < 0)
+        return false;
+    FfOutputPtr fmt(out);
+    // Closes the file before the context goes, whatever path leaves.
+    struct SCloser {
+        AVFormatContext* fmt;
+        ~SCloser() {
+            if (!(fmt->oformat->flags & AVFMT_NOFILE))
+                avio_closep(&fmt->pb);
+        }
+    } closer{fmt.get()};
+
     const AVCodec* vcodec = avcodec_find_encoder_by_name(o.codec.c_str());
-    AVStream* vs = avformat_new_stream(fmt, nullptr);
-    AVCodecContext* vc = avcodec_alloc_context3(vcodec);
-    vc->width = o.width;
-    vc->height = o.height;
-    vc->time_base = AVRational{1, o.fps};
+    if (!vcodec)
+        return false;
+    AVStream* vs = avformat_new_stream(fmt.get(), nullptr);
+    FfCodecPtr vc(avcodec_alloc_context3(vcodec));
+    if (!vs || !vc)
+        return false;
+    vc->width = storedWidth;
+    vc->height = storedHeight;
+    // Variable-rate clips count time in half frame periods.
+    vc->time_base = AVRational{1, o.variableRate ? 2 * o.fps : o.fps};
     vc->framerate = AVRational{o.fps, 1};
     vc->pix_fmt = AV_PIX_FMT_YUV420P;
     vc->gop_size = o.gop;
-    vc->max_b_frames = 2;
-    if (o.bitrate) {
-        vc->bit_rate = o.bitrate;
-        vc->rc_max_rate = o.bitrate * 2;
-        vc->rc_buffer_size = o.bitrate;
-    } else {
-        vc->flags |= AV_CODEC_FLAG_QSCALE;
-        vc->global_quality = FF_QP2LAMBDA * 3;
-    }
-    if (o.aspectNum > 0)
+    vc->max_b_frames = o.codec == "h263" ? 0 : 2;
+    CFfDictionary opts;
+    SetQuality(vc.get(), o, opts);
+    if (o.aspectNum > 0) {
+        // The aspect is the upright picture's; the stored one is turned.
+        int num = turned ? o.aspectDen : o.aspectNum;
+        int den = turned ? o.aspectNum : o.aspectDen;
         av_reduce(&vc->sample_aspect_ratio.num, &vc->sample_aspect_ratio.den,
-                  std::int64_t(o.aspectNum) * o.height, std::int64_t(o.aspectDen) * o.width,
-                  255);
+                  std::int64_t(num) * storedHeight, std::int64_t(den) * storedWidth, 255);
+    }
     if (fmt->oformat->flags & AVFMT_GLOBALHEADER)
         vc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (avcodec_open2(vc, vcodec, nullptr) < 0)
+    if (avcodec_open2(vc.get(), vcodec, opts.Address()) < 0)
         return false;
-    avcodec_parameters_from_context(vs->codecpar, vc);
+    if (avcodec_parameters_from_context(vs->codecpar, vc.get()) < 0)
+        return false;
     vs->time_base = vc->time_base;
     vs->sample_aspect_ratio = vc->sample_aspect_ratio;
+    if (!AddDisplayMatrix(vs, o))
+        return false;
 
-    AVCodecContext* ac = nullptr;
+    FfCodecPtr ac;
     AVStream* as = nullptr;
     if (o.audio) {
         const AVCodec* acodec = avcodec_find_encoder(AV_CODEC_ID_MP2);
-        as = avformat_new_stream(fmt, nullptr);
-        ac = avcodec_alloc_context3(acodec);
+        as = avformat_new_stream(fmt.get(), nullptr);
+        ac.reset(avcodec_alloc_context3(acodec));
+        if (!acodec || !as || !ac)
+            return false;
         ac->sample_rate = 44100;
         ac->sample_fmt = AV_SAMPLE_FMT_S16;
         av_channel_layout_default(&ac->ch_layout, 2);
         ac->bit_rate = 128000;
         ac->time_base = AVRational{1, 44100};
-        if (avcodec_open2(ac, acodec, nullptr) < 0)
+        if (avcodec_open2(ac.get(), acodec, nullptr) < 0)
             return false;
-        avcodec_parameters_from_context(as->codecpar, ac);
+        if (avcodec_parameters_from_context(as->codecpar, ac.get()) < 0)
+            return false;
         as->time_base = ac->time_base;
     }
     if (!(fmt->oformat->flags & AVFMT_NOFILE) &&
         avio_open(&fmt->pb, path.c_str(), AVIO_FLAG_WRITE) < 0)
         return false;
-    if (avformat_write_header(fmt, nullptr) < 0)
+    if (avformat_write_header(fmt.get(), nullptr) < 0)
         return false;
-    AVFrame* frame = av_frame_alloc();
+
+    FfFramePtr frame(av_frame_alloc());
+    if (!frame)
+        return false;
     frame->format = AV_PIX_FMT_YUV420P;
-    frame->width = o.width;
-    frame->height = o.height;
-    av_frame_get_buffer(frame, 0);
-    AVFrame* sound = nullptr;
+    frame->width = storedWidth;
+    frame->height = storedHeight;
+    if (av_frame_get_buffer(frame.get(), 0) < 0)
+        return false;
+    FfFramePtr sound;
     std::int64_t samples = 0;
     if (ac) {
-        sound = av_frame_alloc();
+        sound.reset(av_frame_alloc());
+        if (!sound)
+            return false;
         sound->format = AV_SAMPLE_FMT_S16;
         sound->nb_samples = ac->frame_size;
-        av_channel_layout_copy(&sound->ch_layout, &ac->ch_layout);
         sound->sample_rate = 44100;
-        av_frame_get_buffer(sound, 0);
+        if (av_channel_layout_copy(&sound->ch_layout, &ac->ch_layout) < 0 ||
+            av_frame_get_buffer(sound.get(), 0) < 0)
+            return false;
         std::memset(sound->data[0], 0, std::size_t(ac->frame_size) * 4);
     }
-    for (int i = 0; i < o.frames; ++i) {
-        av_frame_make_writable(frame);
-        DrawNumber(frame, i);
-        frame->pts = i;
-        Drain(vc, vs, fmt, frame);
-        while (ac && samples * o.fps < std::int64_t(i + 1) * 44100) {
+    bool ok = true;
+    for (int i = 0; i < o.frames && ok; ++i) {
+        ok = av_frame_make_writable(frame.get()) >= 0;
+        DrawFrame(frame.get(), i, o);
+        frame->pts = o.variableRate ? HalfPeriods(o, i) : i;
+        // H.263 clips coefficients beyond ±127, which smears the bars at the
+        // finest step the encoder takes by default: a coarser one for it.
+        if (o.codec.rfind("h263", 0) == 0 && !o.bitrate)
+            frame->quality = FF_QP2LAMBDA * 6;
+        ok = ok && Drain(vc.get(), vs, fmt.get(), frame.get(), o);
+        while (ok && ac && samples * o.fps < std::int64_t(i + 1) * 44100) {
             sound->pts = samples;
-            Drain(ac, as, fmt, sound);
+            ok = Drain(ac.get(), as, fmt.get(), sound.get(), o);
             samples += ac->frame_size;
         }
     }
-    Drain(vc, vs, fmt, nullptr);
+    ok = ok && Drain(vc.get(), vs, fmt.get(), nullptr, o);
     if (ac)
-        Drain(ac, as, fmt, nullptr);
-    av_write_trailer(fmt);
-    av_frame_free(&frame);
-    av_frame_free(&sound);
-    avcodec_free_context(&vc);
-    avcodec_free_context(&ac);
-    if (!(fmt->oformat->flags & AVFMT_NOFILE))
-        avio_closep(&fmt->pb);
-    avformat_free_context(fmt);
-    return true;
+        ok = ok && Drain(ac.get(), as, fmt.get(), nullptr, o);
+    return av_write_trailer(fmt.get()) >= 0 && ok;
 }
 
 int ReadClipNumber(const std::uint8_t* topRow, int stride, int width, int height) {

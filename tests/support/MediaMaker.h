@@ -75,21 +75,43 @@ std::string HeifBytes(const STestImage& image, const std::string& coding,
                       const SHeifOptions& options = {});
 
 struct SClipOptions {
-    int width = 64;
+    int width = 64; // the picture a player shows (after any rotation)
     int height = 48;
     int frames = 30;
     int fps = 25;
-    std::string container = "mpeg"; // an FFmpeg muxer: mpeg, mp4, avi
+    // An FFmpeg muxer: mpeg, mp4, mov, 3gp, avi, matroska, webm.
+    std::string container = "mpeg";
+    // An FFmpeg encoder: mpeg1video, mpeg2video, mpeg4, h263, libx264,
+    // libx265, libvpx, libvpx-vp9, libaom-av1, libsvtav1, librav1e.
     std::string codec = "mpeg2video";
     int aspectNum = 0; // display aspect; 0 leaves square pixels
     int aspectDen = 0;
     bool audio = false;
     int gop = 12;
     int bitrate = 0; // 0: constant quality
+    // Degrees (0, 90, 180, 270) a player turns the stored picture clockwise,
+    // then mirrors it left to right when mirror is set: written as the
+    // stream's display matrix, as phones do, with the picture stored turned
+    // back so that the player shows width × height upright.
+    int rotation = 0;
+    bool mirror = false;
+    // A red block over the top left quarter of each side of the upright
+    // picture, above the bars: tells every turn and mirror apart.
+    bool marker = false;
+    // Uneven frame times (see ClipFrameTime): the average rate stays fps.
+    bool variableRate = false;
 };
+// Whether this FFmpeg build has the encoder and muxer; why when not.
+bool CanWriteClip(const SClipOptions& options, std::string& why);
 // A clip whose frame i shows i in binary as 12 vertical bars (bit 11 at the
 // left, white = 1), encoded with FFmpeg's libraries.
 bool WriteClip(const std::string& path, const SClipOptions& options);
+// Seconds from the first frame to frame i. Constant rate: i / fps. Variable
+// rate: frames last 1, 2, ½, ½ periods in turn, so they fall at 0, 1, 3,
+// 3.5, 4, 5, 7, 7.5 … periods: an index whose time has no frame of its own
+// (2, 6 …) and a frame that another replaces within the same period (3.5).
+// The clip ends at ClipFrameTime(options, frames).
+double ClipFrameTime(const SClipOptions& options, int i);
 // Reads the number back from a decoded frame (any size, rows from the top
 // through the signed stride; pointer at the top row). −1 when unreadable.
 int ReadClipNumber(const std::uint8_t* topRow, int stride, int width, int height);
