@@ -18,7 +18,9 @@ bool CFrameSrcVideo::Open(const std::string& path, double start, double end, dou
     m_prepared.Detach();
     try {
         if (!m_decoder->OpenFile2(path)) {
-            CMediaWarnings::Report(path, "cannot be opened as a video clip");
+            const std::string& why = m_decoder->GetOpenError();
+            CMediaWarnings::Report(path, "cannot be opened as a video clip" +
+                                             (why.empty() ? std::string() : ": " + why));
             return false;
         }
     } catch (const PLTextException& e) {

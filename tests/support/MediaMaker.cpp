@@ -16,8 +16,12 @@
 #include "media/FfOwners.h"
 
 extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/display.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
 }
 
 STestImage::STestImage(int w, int h,
