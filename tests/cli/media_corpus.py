@@ -152,17 +152,22 @@ class Run:
         split = ["-f", "lavfi", "-i", f"color=c=0x{RED[0]:02X}{RED[1]:02X}{RED[2]:02X}:s={W}x{H}",
                  "-f", "lavfi", "-i", f"color=c=0x{BLUE[0]:02X}{BLUE[1]:02X}{BLUE[2]:02X}:s={W // 2}x{H}",
                  "-filter_complex", f"overlay={W // 2}:0", "-frames:v", "1"]
+        # Palette pictures get a palette made for the picture, so its two
+        # colours are kept exactly.
+        palette = list(split)
+        palette[palette.index("-filter_complex") + 1] += (",trim=end_frame=1,split[a][b];"
+                                                       "[a]palettegen[p];[b][p]paletteuse")
         made = []
-        for name, enc, extra in [
-            ("baseline.jpg", "mjpeg", ["-q:v", "2"]),
-            ("palette.png", "png", ["-pix_fmt", "pal8"]),
-            ("deep.png", "png", ["-pix_fmt", "rgb48be"]),
-            ("picture.bmp", "bmp", []),
-            ("picture.tif", "tiff", []),
-            ("picture.gif", "gif", []),
-            ("plain.webp", "libwebp", ["-quality", "95"]),
+        for name, enc, source, extra in [
+            ("baseline.jpg", "mjpeg", split, ["-q:v", "2"]),
+            ("palette.png", "png", palette, []),
+            ("deep.png", "png", split, ["-pix_fmt", "rgb48be"]),
+            ("picture.bmp", "bmp", split, []),
+            ("picture.tif", "tiff", split, []),
+            ("picture.gif", "gif", palette, []),
+            ("plain.webp", "libwebp", split, ["-quality", "95"]),
         ]:
-            if self.need(name, enc) and self.ffmpeg(name, *split, "-c:v", enc, *extra,
+            if self.need(name, enc) and self.ffmpeg(name, *source, "-c:v", enc, *extra,
                                                     self.path(name)):
                 made.append(name)
         # What FFmpeg cannot write: progressive and CMYK JPEG, EXIF orientation,
