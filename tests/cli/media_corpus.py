@@ -70,8 +70,11 @@ class Run:
         cmd = self.wrap + self.cli + list(args)
         r = subprocess.run(cmd, capture_output=True, text=True)
         if r.returncode != 0:
-            self.fail(name, f"`{' '.join(args[:1])}` exited {r.returncode}: "
-                            f"{r.stderr.strip()[-2000:]}")
+            # The memory checker's report starts with its first error; the
+            # program's own message is its last line.
+            text = r.stderr.strip()
+            text = text[:3000] if self.wrap else text[-2000:]
+            self.fail(name, f"`{' '.join(args[:1])}` exited {r.returncode}: {text}")
             return None
         if "warning" in r.stderr:
             self.fail(name, f"`{args[0]}` warned: {r.stderr.strip()[-600:]}")
