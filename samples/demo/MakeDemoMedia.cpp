@@ -230,7 +230,7 @@ int main(int argc, char** argv) {
             background.Put(x, y, check ? 40 : 60, check ? 50 : 70, check ? 90 : 110);
         }
     if (!WritePng(folder + "/background.png", background) ||
-        !WriteMusic(folder + "/music.wav", 60.0) || !WriteChime(folder + "/chime.wav")) {
+        !WriteMusic(folder + "/music.wav", 66.0) || !WriteChime(folder + "/chime.wav")) {
         std::fprintf(stderr, "cannot write the demo media into %s\n", folder.c_str());
         return 1;
     }

@@ -89,11 +89,11 @@ TEST(RenderCommand, TheDemoBecomesAPalDvdStream) {
     EXPECT_EQ(s.width, 720);
     EXPECT_EQ(s.height, 576);
     EXPECT_DOUBLE_EQ(s.frameRate, 25.0);
-    EXPECT_EQ(s.videoFrames, 1413); // 56.5 s at 25 frames per second
+    EXPECT_EQ(s.videoFrames, 1513); // 60.5 s at 25 frames per second
     EXPECT_EQ(s.audioCodec, "mp2");
     EXPECT_EQ(s.sampleRate, 48000);
     EXPECT_EQ(s.channels, 2);
-    EXPECT_NEAR(s.audioSeconds, 56.52, 0.05);
+    EXPECT_NEAR(s.audioSeconds, 60.52, 0.05);
 }
 
 TEST(RenderCommand, CtrlCCancelsAndLeavesAFilePlayersOpen) {

@@ -18,9 +18,10 @@ python3 - "$work/info.json" <<'PY'
 import json, sys
 info = json.load(open(sys.argv[1]))
 assert len(info["pictures"]) == 10, info["pictures"]
-assert abs(info["duration"] - 56.5) < 1e-9, info["duration"]
-assert len(info["slides"]) == 11 and info["slides"][1]["start"] == 5.0
-assert any(s["file"].endswith("music.wav") for s in info["sounds"])
+assert abs(info["duration"] - 60.5) < 1e-9, info["duration"]
+assert len(info["slides"]) == 12 and info["slides"][1]["start"] == 5.0
+assert any(s["file"].endswith("music.mp3") for s in info["sounds"])
+assert any(s["file"].endswith("clip.mp4") for s in info["sounds"])
 PY
 
 cli dump "$demo" -o "$work/dump/album.json" 2> /dev/null
@@ -41,7 +42,7 @@ for name in sys.argv[1:]:
 PY
 ! cmp -s "$work/a.png" "$work/b.png"
 cli frames "$demo" --size 96x72 --every 100 -o "$work/frames" > /dev/null
-[ "$(ls "$work/frames" | wc -l)" = 15 ]
+[ "$(ls "$work/frames" | wc -l)" = 16 ]
 
 # Bad input: a clear one-line message naming the file, and a failure status.
 expect_failure() {
