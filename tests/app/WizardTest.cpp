@@ -260,6 +260,43 @@ TEST(Wizard, OneReplacementUpdatesEverySlideThatShowsThePicture) {
     EXPECT_TRUE(Near(middle.pixelColor(4, 4), 0, 200, 0));
 }
 
+TEST(Wizard, PhonePhotosReplaceAPictureUprightWhateverTheirFormat) {
+    CScopedSettings settings;
+    CTempDir dir;
+    CFakePrompts prompts;
+    CUserPrompts::CScope scope(prompts);
+    dir.WriteFile("red.png", PngBytes(Flat(160, 120, 0, 0, 220), false));
+    dir.WriteFile("album.json", R"({"format": "kelvclip-album", "version": 1, "slides": [
+        {"displayTime": 2, "transition": {"name": "Fade Plugin", "length": 0}, "items": [{"file": "red.png"}]}]})");
+    std::string output;
+    ASSERT_EQ(RunCommand(std::string(KV_CLI) + " pack " + (dir / "album.json") + " -o " +
+                             (dir / "one.vez") + " 2>&1",
+                         &output),
+              0)
+        << output;
+    // Upright: green above, blue below. Stored lying on its side, as a phone
+    // writes it, with the turn that shows it upright (EXIF orientation 6 for
+    // WebP, the container's own for HEIC).
+    const auto upright = [](int x, int y) {
+        (void)x;
+        return y < 60 ? std::array<std::uint8_t, 4>{0, 200, 0, 255}
+                      : std::array<std::uint8_t, 4>{220, 0, 0, 255};
+    };
+    const STestImage stored(120, 160, [&](int sx, int sy) { return upright(159 - sy, sx); });
+    const std::string webp = dir.WriteFile("phone.webp", WebpBytes(stored, {.orientation = 6}));
+    const std::string heic = dir.WriteFile("phone.HEIC", HeifBytes(stored, "heic", {.orientation = 6}));
+    SWizard wizard(dir / "one.vez");
+    for (const std::string& photo : {webp, heic}) {
+        SCOPED_TRACE(photo);
+        prompts.files = {QString::fromStdString(photo)};
+        wizard.Select({0});
+        wizard.Pictures().Replace();
+        EXPECT_TRUE(Near(wizard.PreviewColourAt(20, 0.5, 0.2), 0, 200, 0));
+        EXPECT_TRUE(Near(wizard.PreviewColourAt(20, 0.5, 0.8), 0, 0, 220));
+        EXPECT_EQ(wizard.tmpl.ListTemplatePictures(true), std::vector<std::string>{photo});
+    }
+}
+
 TEST(Wizard, FinishShowsProgressAndEndsDoneCancelledOrFailed) {
     CScopedSettings settings;
     CDecoderProbeScope decoders;
