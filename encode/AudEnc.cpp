@@ -14,12 +14,7 @@ CAudEnc::CAudEnc(std::string codec, int sampleRate, int channels, int bitRate, i
     : m_name(std::move(codec)), m_rate(sampleRate), m_channels(channels), m_bitRate(bitRate),
       m_freeBlock(freeBlock > 0 ? freeBlock : 1152) {}
 
-CAudEnc::~CAudEnc() {
-    swr_free(&m_swr);
-    av_packet_free(&m_packet);
-    av_frame_free(&m_frame);
-    avcodec_free_context(&m_codec);
-}
+CAudEnc::~CAudEnc() = default;
 
 bool CAudEnc::Fail(const std::string& text, int code) {
     char detail[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -33,9 +28,9 @@ bool CAudEnc::Open() {
     const AVCodec* codec = avcodec_find_encoder_by_name(m_name.c_str());
     if (!codec || codec->type != AVMEDIA_TYPE_AUDIO)
         return Fail("There is no sound encoder named \"" + m_name + "\"", 0);
-    m_codec = avcodec_alloc_context3(codec);
-    m_frame = av_frame_alloc();
-    m_packet = av_packet_alloc();
+    m_codec.reset(avcodec_alloc_context3(codec));
+    m_frame.reset(av_frame_alloc());
+    m_packet.reset(av_packet_alloc());
     if (!m_codec || !m_frame || !m_packet)
         return Fail("Out of memory for the sound encoder", AVERROR(ENOMEM));
     AVSampleFormat format = AV_SAMPLE_FMT_S16;
@@ -50,7 +45,7 @@ bool CAudEnc::Open() {
     av_channel_layout_default(&m_codec->ch_layout, m_channels);
     m_codec->bit_rate = m_bitRate;
     m_codec->time_base = AVRational{1, m_rate};
-    int code = avcodec_open2(m_codec, codec, nullptr);
+    int code = avcodec_open2(m_codec.get(), codec, nullptr);
     if (code < 0)
         return Fail("The sound encoder \"" + m_name + "\" cannot be opened at " +
                         std::to_string(m_rate) + " Hz",
@@ -59,10 +54,12 @@ bool CAudEnc::Open() {
                      (codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE);
     m_frameSize = m_codec->frame_size > 0 ? m_codec->frame_size : m_freeBlock;
     if (format != AV_SAMPLE_FMT_S16) {
-        code = swr_alloc_set_opts2(&m_swr, &m_codec->ch_layout, format, m_rate,
+        SwrContext* swr = nullptr;
+        code = swr_alloc_set_opts2(&swr, &m_codec->ch_layout, format, m_rate,
                                    &m_codec->ch_layout, AV_SAMPLE_FMT_S16, m_rate, 0, nullptr);
+        m_swr.reset(swr);
         if (code >= 0)
-            code = swr_init(m_swr);
+            code = swr_init(m_swr.get());
         if (code < 0)
             return Fail("The samples cannot be converted for the sound encoder", code);
     }
@@ -89,13 +86,13 @@ bool CAudEnc::Write(const std::uint8_t* data, std::size_t bytes) {
 // Encodes `frames` sample frames from the front of the pending samples;
 // missing samples (the end of the sound) are silence.
 bool CAudEnc::EncodeFrame(int frames) {
-    av_frame_unref(m_frame);
+    av_frame_unref(m_frame.get());
     m_frame->format = m_codec->sample_fmt;
     m_frame->nb_samples = frames;
     m_frame->sample_rate = m_rate;
     int code = av_channel_layout_copy(&m_frame->ch_layout, &m_codec->ch_layout);
     if (code >= 0)
-        code = av_frame_get_buffer(m_frame, 0);
+        code = av_frame_get_buffer(m_frame.get(), 0);
     if (code < 0)
         return Fail("Out of memory for the sound encoder", code);
     const std::size_t wanted = std::size_t(frames) * std::size_t(m_channels);
@@ -109,7 +106,7 @@ bool CAudEnc::EncodeFrame(int frames) {
     }
     if (m_swr) {
         const std::uint8_t* in[1] = {reinterpret_cast<const std::uint8_t*>(samples)};
-        code = swr_convert(m_swr, m_frame->data, frames, in, frames);
+        code = swr_convert(m_swr.get(), m_frame->data, frames, in, frames);
         if (code < 0)
             return Fail("The samples cannot be converted for the sound encoder", code);
     } else {
@@ -118,7 +115,7 @@ bool CAudEnc::EncodeFrame(int frames) {
     m_pendingStart += have;
     m_frame->pts = m_encoded;
     m_encoded += frames;
-    code = avcodec_send_frame(m_codec, m_frame);
+    code = avcodec_send_frame(m_codec.get(), m_frame.get());
     if (code < 0)
         return Fail("The sound encoder failed", code);
     return Drain();
@@ -126,13 +123,13 @@ bool CAudEnc::EncodeFrame(int frames) {
 
 bool CAudEnc::Drain() {
     for (;;) {
-        int code = avcodec_receive_packet(m_codec, m_packet);
+        int code = avcodec_receive_packet(m_codec.get(), m_packet.get());
         if (code == AVERROR(EAGAIN) || code == AVERROR_EOF)
             return true;
         if (code < 0)
             return Fail("The sound encoder failed", code);
-        if (!Deliver(m_packet)) {
-            av_packet_unref(m_packet);
+        if (!Deliver(m_packet.get())) {
+            av_packet_unref(m_packet.get());
             return false;
         }
     }
@@ -149,6 +146,6 @@ void CAudEnc::Close(bool abort) {
         return;
     m_pending.clear();
     m_pendingStart = 0;
-    if (avcodec_send_frame(m_codec, nullptr) >= 0)
+    if (avcodec_send_frame(m_codec.get(), nullptr) >= 0)
         Drain();
 }

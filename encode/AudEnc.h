@@ -1,6 +1,7 @@
 #pragma once
 
 #include "encode/Filter.h"
+#include "media/FfOwners.h"
 
 #include <cstdint>
 #include <string>
@@ -23,7 +24,7 @@ public:
     [[nodiscard]] int StreamKind() const override { return kAudio; }
     bool Open() override;
     void Close(bool abort) override;
-    [[nodiscard]] const AVCodecContext* Codec() const override { return m_codec; }
+    [[nodiscard]] const AVCodecContext* Codec() const override { return m_codec.get(); }
 
     // Encodes `bytes` bytes of interleaved 16-bit samples; false on failure.
     virtual bool Write(const std::uint8_t* data, std::size_t bytes);
@@ -45,10 +46,10 @@ private:
     int m_freeBlock;
     int m_frameSize = 0;
     bool m_variableSize = false;
-    AVCodecContext* m_codec = nullptr;
-    AVFrame* m_frame = nullptr;
-    AVPacket* m_packet = nullptr;
-    SwrContext* m_swr = nullptr;
+    FfCodecPtr m_codec;
+    FfFramePtr m_frame;
+    FfPacketPtr m_packet;
+    FfSwrPtr m_swr;
     std::vector<std::int16_t> m_pending; // interleaved samples not yet encoded
     std::size_t m_pendingStart = 0;      // first pending sample value
     std::int64_t m_encoded = 0;

@@ -23,16 +23,18 @@ void CMuxer::FailWith(const char* what, int code) {
 }
 
 bool CMuxer::Open() {
-    if (avformat_alloc_output_context2(&m_format, nullptr, m_settings.format.c_str(),
-                                       m_path.c_str()) < 0 || !m_format) {
+    AVFormatContext* format = nullptr;
+    int code = avformat_alloc_output_context2(&format, nullptr, m_settings.format.c_str(),
+                                              m_path.c_str());
+    m_format.reset(format);
+    if (code < 0 || !m_format) {
         SetError("The output format \"" + m_settings.format + "\" is not available");
         return false;
     }
-    int code = avio_open(&m_format->pb, m_path.c_str(), AVIO_FLAG_WRITE);
+    code = avio_open(&m_format->pb, m_path.c_str(), AVIO_FLAG_WRITE);
     if (code < 0) {
         FailWith("Cannot create", code);
-        avformat_free_context(m_format);
-        m_format = nullptr;
+        m_format.reset();
         return false;
     }
     if (m_settings.packetSize > 0)
@@ -47,7 +49,7 @@ bool CMuxer::Open() {
 int CMuxer::AddStream(int kind, const CFilter& element) {
     if (!m_format || m_started)
         return -1;
-    AVStream* stream = avformat_new_stream(m_format, nullptr);
+    AVStream* stream = avformat_new_stream(m_format.get(), nullptr);
     int num = 0, den = 0;
     if (!stream || !element.StreamParameters(stream->codecpar, num, den) || num <= 0 ||
         den <= 0) {
@@ -76,13 +78,12 @@ int CMuxer::AddStream(int kind, const CFilter& element) {
 bool CMuxer::Start() {
     if (!m_format || m_failed)
         return false;
-    AVDictionary* options = nullptr;
+    CFfDictionary options;
     if (m_settings.muxRate > 0)
-        av_dict_set_int(&options, "muxrate", m_settings.muxRate, 0);
+        av_dict_set_int(options.Address(), "muxrate", m_settings.muxRate, 0);
     if (m_settings.preloadMicros >= 0)
-        av_dict_set_int(&options, "preload", m_settings.preloadMicros, 0);
-    int code = avformat_write_header(m_format, &options);
-    av_dict_free(&options);
+        av_dict_set_int(options.Address(), "preload", m_settings.preloadMicros, 0);
+    int code = avformat_write_header(m_format.get(), options.Address());
     if (code < 0) {
         FailWith("Cannot write", code);
         return false;
@@ -106,7 +107,7 @@ bool CMuxer::WritePacket(int stream, AVPacket* packet) {
                     m_timeBases[std::size_t(stream)].second};
     packet->stream_index = stream;
     av_packet_rescale_ts(packet, from, m_format->streams[stream]->time_base);
-    int code = av_interleaved_write_frame(m_format, packet);
+    int code = av_interleaved_write_frame(m_format.get(), packet);
     if (code >= 0 && m_format->pb->error < 0)
         code = m_format->pb->error;
     if (code < 0) {
@@ -123,7 +124,7 @@ void CMuxer::Close(bool abort) {
     // The end is written even after a cancel or a failure: what reached the
     // file stays readable.
     if (m_started) {
-        int code = av_write_trailer(m_format);
+        int code = av_write_trailer(m_format.get());
         if (code < 0 && !abort)
             FailWith("Cannot write", code);
     }
@@ -135,7 +136,6 @@ void CMuxer::Close(bool abort) {
         if (code < 0 && !abort)
             FailWith("Cannot close", code);
     }
-    avformat_free_context(m_format);
-    m_format = nullptr;
+    m_format.reset();
     m_started = false;
 }

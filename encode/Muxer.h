@@ -1,6 +1,7 @@
 #pragma once
 
 #include "encode/Filter.h"
+#include "media/FfOwners.h"
 
 #include <mutex>
 #include <string>
@@ -56,7 +57,7 @@ private:
     mutable std::mutex m_writing; // guards the file and the error while packets arrive
     SMuxSettings m_settings;
     std::string m_path;
-    AVFormatContext* m_format = nullptr;
+    FfOutputPtr m_format;
     bool m_started = false;
     bool m_failed = false;
     std::vector<int> m_kinds;

@@ -76,12 +76,12 @@ bool CVidEnc::Init() {
     const AVCodec* codec = avcodec_find_encoder_by_name(s.codec.c_str());
     if (!codec || codec->type != AVMEDIA_TYPE_VIDEO)
         return Fail("There is no video encoder named \"" + s.codec + "\"", 0);
-    m_codec = avcodec_alloc_context3(codec);
-    m_packet = av_packet_alloc();
+    m_codec.reset(avcodec_alloc_context3(codec));
+    m_packet.reset(av_packet_alloc());
     if (!m_codec || !m_packet)
         return Fail("Out of memory for the video encoder", AVERROR(ENOMEM));
 
-    AVCodecContext* c = m_codec;
+    AVCodecContext* c = m_codec.get();
     c->width = s.width;
     c->height = s.height;
     c->time_base = AVRational{s.rateDen, s.rateNum};
@@ -150,9 +150,10 @@ int CVidEnc::PushFrame(int index) {
     AVPixelFormat from = bits == 32 ? AV_PIX_FMT_BGR0 : AV_PIX_FMT_BGR24;
     // The encoder's own fields are not read here: the compressing thread
     // owns the encoder.
-    m_sws = sws_getCachedContext(m_sws, width, height, from, m_settings.width, m_settings.height,
-                                 AVPixelFormat(m_pixelFormat), SWS_BICUBIC, nullptr, nullptr,
-                                 nullptr);
+    // The cached call frees the context it is given when it cannot reuse it.
+    m_sws.reset(sws_getCachedContext(m_sws.release(), width, height, from, m_settings.width,
+                                     m_settings.height, AVPixelFormat(m_pixelFormat), SWS_BICUBIC,
+                                     nullptr, nullptr, nullptr));
     if (!m_sws) {
         Fail("The picture cannot be converted for the video encoder", AVERROR(EINVAL));
         return kPushFailed;
@@ -187,7 +188,7 @@ int CVidEnc::PushFrame(int index) {
     // From the top row, the stride steps down the picture either way.
     const std::uint8_t* planes[4] = {top, nullptr, nullptr, nullptr};
     const int strides[4] = {stride, 0, 0, 0};
-    sws_scale(m_sws, planes, strides, 0, height, picture->data, picture->linesize);
+    sws_scale(m_sws.get(), planes, strides, 0, height, picture->data, picture->linesize);
     picture->pts = m_pushed++;
     if (m_handOverHook)
         m_handOverHook(picture->pts);
@@ -231,14 +232,14 @@ void CVidEnc::Compress() {
         const std::int64_t number = picture->pts;
         lock.unlock();
         std::string error = m_compressHook ? m_compressHook(number) : std::string();
-        int code = error.empty() ? avcodec_send_frame(m_codec, picture.get()) : 0;
+        int code = error.empty() ? avcodec_send_frame(m_codec.get(), picture.get()) : 0;
         if (code < 0) {
             char detail[AV_ERROR_MAX_STRING_SIZE] = {};
             av_strerror(code, detail, sizeof detail);
             error = std::string("The video encoder failed: ") + detail;
         }
         while (error.empty()) {
-            code = avcodec_receive_packet(m_codec, m_packet);
+            code = avcodec_receive_packet(m_codec.get(), m_packet.get());
             if (code == AVERROR(EAGAIN) || code == AVERROR_EOF)
                 break;
             if (code < 0) {
@@ -247,13 +248,13 @@ void CVidEnc::Compress() {
                 error = std::string("The video encoder failed: ") + detail;
             } else if (!m_muxer) {
                 error = "The video encoder is not connected to a multiplexer";
-            } else if (!m_muxer->WritePacket(m_stream, m_packet)) {
+            } else if (!m_muxer->WritePacket(m_stream, m_packet.get())) {
                 error = m_muxer->ErrorCopy();
                 if (error.empty())
                     error = "The video could not be written";
             }
         }
-        av_packet_unref(m_packet);
+        av_packet_unref(m_packet.get());
         lock.lock();
         m_spare.push_back(std::move(picture));
         if (!error.empty()) {
@@ -296,13 +297,13 @@ bool CVidEnc::StopThread() {
 
 bool CVidEnc::Drain() {
     for (;;) {
-        int code = avcodec_receive_packet(m_codec, m_packet);
+        int code = avcodec_receive_packet(m_codec.get(), m_packet.get());
         if (code == AVERROR(EAGAIN) || code == AVERROR_EOF)
             return true;
         if (code < 0)
             return Fail("The video encoder failed", code);
-        if (!Deliver(m_packet)) {
-            av_packet_unref(m_packet);
+        if (!Deliver(m_packet.get())) {
+            av_packet_unref(m_packet.get());
             return false;
         }
     }
@@ -316,7 +317,7 @@ void CVidEnc::Close(bool abort) {
     (void)abort;
     if (!m_codec || !StopThread())
         return;
-    if (avcodec_send_frame(m_codec, nullptr) >= 0)
+    if (avcodec_send_frame(m_codec.get(), nullptr) >= 0)
         Drain();
 }
 
@@ -325,10 +326,9 @@ void CVidEnc::Done() {
     // The thread has ended: whatever it left queued or kept goes now.
     m_queue.clear();
     m_spare.clear();
-    sws_freeContext(m_sws);
-    m_sws = nullptr;
-    av_packet_free(&m_packet);
-    avcodec_free_context(&m_codec);
+    m_sws.reset();
+    m_packet.reset();
+    m_codec.reset();
 }
 
 int CVidEnc::PercentDone() const {

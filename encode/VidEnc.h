@@ -2,6 +2,7 @@
 
 #include "encode/VideoFilter.h"
 #include "encode/VideoSettings.h"
+#include "media/FfOwners.h"
 
 #include <condition_variable>
 #include <cstdint>
@@ -38,7 +39,7 @@ public:
     [[nodiscard]] int StreamKind() const override { return m_kind; }
     bool Open() override { return m_codec != nullptr; }
     void Close(bool abort) override;
-    [[nodiscard]] const AVCodecContext* Codec() const override { return m_codec; }
+    [[nodiscard]] const AVCodecContext* Codec() const override { return m_codec.get(); }
 
     // Opens the encoder and sets the frame counter to 0.
     bool Init() override;
@@ -105,10 +106,10 @@ private:
     unsigned m_count = 0;
     int m_counter = 0;
     int m_pushed = 0;
-    AVCodecContext* m_codec = nullptr;
+    FfCodecPtr m_codec;
     int m_pixelFormat = -1; // the encoder's AVPixelFormat
-    AVPacket* m_packet = nullptr;
-    SwsContext* m_sws = nullptr;
+    FfPacketPtr m_packet;
+    FfSwsPtr m_sws;
 
     std::function<std::string(std::int64_t)> m_compressHook;
     std::function<void(std::int64_t)> m_handOverHook;

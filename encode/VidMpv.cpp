@@ -7,7 +7,6 @@ extern "C" {
 
 #include <utility>
 
-void CVidMpv::SFreePacket::operator()(AVPacket* packet) const { av_packet_free(&packet); }
 
 CVidMpv::CVidMpv(std::string path) : m_path(std::move(path)) {}
 
@@ -15,12 +14,15 @@ CVidMpv::~CVidMpv() { Done(); }
 
 bool CVidMpv::Init() {
     Done();
-    if (avformat_open_input(&m_input, m_path.c_str(), nullptr, nullptr) < 0) {
+    AVFormatContext* input = nullptr;
+    const int opened = avformat_open_input(&input, m_path.c_str(), nullptr, nullptr);
+    m_input.reset(input);
+    if (opened < 0) {
         SetError("Cannot open the video stream \"" + m_path + "\"");
         return false;
     }
-    if (avformat_find_stream_info(m_input, nullptr) < 0 ||
-        (m_stream = av_find_best_stream(m_input, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0)) < 0) {
+    if (avformat_find_stream_info(m_input.get(), nullptr) < 0 ||
+        (m_stream = av_find_best_stream(m_input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0)) < 0) {
         SetError("\"" + m_path + "\" holds no video");
         Done();
         return false;
@@ -31,7 +33,7 @@ bool CVidMpv::Init() {
         Done();
         return false;
     }
-    m_packet = av_packet_alloc();
+    m_packet.reset(av_packet_alloc());
     m_size = m_input->pb ? avio_size(m_input->pb) : 0;
     return m_packet != nullptr;
 }
@@ -68,7 +70,7 @@ int CVidMpv::PushNext() {
     if (!m_input)
         return kPushFailed;
     while (!m_eof) {
-        int code = av_read_frame(m_input, m_packet);
+        int code = av_read_frame(m_input.get(), m_packet.get());
         if (code == AVERROR_EOF) {
             m_eof = true;
             break;
@@ -78,7 +80,7 @@ int CVidMpv::PushNext() {
             return kPushFailed;
         }
         if (m_packet->stream_index != m_stream) {
-            av_packet_unref(m_packet);
+            av_packet_unref(m_packet.get());
             continue;
         }
         if (m_packet->duration > 0)
@@ -90,8 +92,8 @@ int CVidMpv::PushNext() {
         if (reference && m_refPending)
             m_queue.front()->pts = m_packet->dts;
         const bool flushed = reference ? Flush() : true;
-        CPacket held(av_packet_clone(m_packet));
-        av_packet_unref(m_packet);
+        CPacket held(av_packet_clone(m_packet.get()));
+        av_packet_unref(m_packet.get());
         if (!held || !flushed)
             return kPushFailed;
         m_queue.push_back(std::move(held));
@@ -128,8 +130,8 @@ void CVidMpv::Done() {
     m_queue.clear();
     m_refPending = m_eof = false;
     m_nextDts = m_duration = 0;
-    av_packet_free(&m_packet);
-    avformat_close_input(&m_input);
+    m_packet.reset();
+    m_input.reset();
     m_stream = -1;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "encode/VideoFilter.h"
+#include "media/FfOwners.h"
 
 #include <cstdint>
 #include <deque>
@@ -34,17 +35,14 @@ public:
 
 private:
     // A picture read from the file, owned: freed with its pointer on every path.
-    struct SFreePacket {
-        void operator()(AVPacket* packet) const;
-    };
-    using CPacket = std::unique_ptr<AVPacket, SFreePacket>;
+    using CPacket = FfPacketPtr;
 
     // Hands every queued picture to the multiplexer.
     bool Flush();
 
     std::string m_path;
-    AVFormatContext* m_input = nullptr;
-    AVPacket* m_packet = nullptr;
+    FfInputPtr m_input;
+    FfPacketPtr m_packet;
     int m_stream = -1;
     std::int64_t m_size = 0;
     // Pictures read but not yet handed on, in decoding order. A reference

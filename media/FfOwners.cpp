@@ -12,7 +12,12 @@ extern "C" {
 namespace FfOwners {
 
 void SInputDeleter::operator()(AVFormatContext* f) const { avformat_close_input(&f); }
-void SOutputDeleter::operator()(AVFormatContext* f) const { avformat_free_context(f); }
+void SOutputDeleter::operator()(AVFormatContext* f) const {
+    // The file is closed first when the owner did not do it already.
+    if (f && f->pb && f->oformat && !(f->oformat->flags & AVFMT_NOFILE))
+        avio_closep(&f->pb);
+    avformat_free_context(f);
+}
 void SCodecDeleter::operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
 void SFrameDeleter::operator()(AVFrame* f) const { av_frame_free(&f); }
 void SPacketDeleter::operator()(AVPacket* p) const { av_packet_free(&p); }

@@ -22,7 +22,7 @@ namespace FfOwners {
 struct SInputDeleter {
     void operator()(AVFormatContext* f) const;
 };
-// An output context: the caller closes its I/O first; this frees the context.
+// An output context: its file is closed (when still open) and the context freed.
 struct SOutputDeleter {
     void operator()(AVFormatContext* f) const;
 };
