@@ -2,6 +2,7 @@
 
 #include "base/InputFile.h"
 #include "media/FfOwners.h"
+#include "media/MediaKind.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -128,7 +129,9 @@ bool CFfmpegAudioReader::Open(const std::string& path, std::string& error, int r
     }
     AVFormatContext* rawFormat = nullptr;
     av_log_set_level(AV_LOG_QUIET);
-    int rc = avformat_open_input(&rawFormat, path.c_str(), nullptr, nullptr);
+    // The container is told from the content (FFmpeg's own probing, the
+    // fallback, also weighs the name).
+    int rc = avformat_open_input(&rawFormat, path.c_str(), CMediaKind::ContentFormat(path), nullptr);
     if (rc < 0) {
         error = path + ": " + AvError(rc);
         return false;

@@ -1,6 +1,7 @@
 #include "media/FfVideo.h"
 
 #include "base/InputFile.h"
+#include "media/MediaKind.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -144,12 +145,19 @@ int OpenContainer(const std::string& path, FfInputPtr& fmt, std::string& why) {
     if (!CFfVideo::CanRead(path, why))
         return -1;
     AVFormatContext* opened = nullptr; // FFmpeg allocates the context itself when given null
-    int r = avformat_open_input(&opened, path.c_str(), nullptr, nullptr);
+    // The container is told from the content; FFmpeg's own probing (which
+    // also weighs the name) is the fallback for what the content leaves open.
+    int score = 0;
+    const AVInputFormat* content = CMediaKind::ContentFormat(path, &score);
+    int r = avformat_open_input(&opened, path.c_str(), content, nullptr);
     if (r < 0) {
         why = WhyNotOpened(path, r);
         return -1;
     }
     fmt.reset(opened);
+    // FFmpeg records no score for a format it was given; the content's is kept.
+    if (content)
+        fmt->probe_score = score;
     // A format recognised only by a weak guess (a stray byte pattern, the
     // file name) says little: when such a file fails, it is called not a
     // video rather than a damaged one.

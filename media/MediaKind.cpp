@@ -62,6 +62,20 @@ std::string WithArticle(const char* name) {
     return (vowel ? "an " : "a ") + text;
 }
 
+// The container FFmpeg recognises in a file's first bytes alone (its name
+// plays no part), or null when none scores clearly.
+const AVInputFormat* ContainerOfHead(const std::uint8_t* head, std::size_t size) {
+    std::vector<std::uint8_t> padded(size + AVPROBE_PADDING_SIZE, 0);
+    std::copy(head, head + size, padded.begin());
+    AVProbeData probe{};
+    probe.filename = "";
+    probe.buf = padded.data();
+    probe.buf_size = int(size);
+    int score = 0;
+    const AVInputFormat* container = av_probe_input_format3(&probe, 1, &score);
+    return container && score > AVPROBE_SCORE_EXTENSION / 2 ? container : nullptr;
+}
+
 } // namespace
 
 bool CMediaKind::SFacts::IsMovieContainer() const {
@@ -91,15 +105,20 @@ bool CMediaKind::IsPictureHead(const std::uint8_t* head, std::size_t size, const
     // TGA has no signature: its test is a few plausible header bytes, which
     // an MPEG program or transport stream can show too. A container FFmpeg
     // recognises by content wins over it.
-    std::vector<std::uint8_t> padded(size + AVPROBE_PADDING_SIZE, 0);
-    std::copy(head, head + size, padded.begin());
-    AVProbeData probe{};
-    probe.filename = "";
-    probe.buf = padded.data();
-    probe.buf_size = int(size);
-    int score = 0;
-    const AVInputFormat* container = av_probe_input_format3(&probe, 1, &score);
-    return !container || score <= AVPROBE_SCORE_EXTENSION / 2;
+    return ContainerOfHead(head, size) == nullptr;
+}
+
+const AVInputFormat* CMediaKind::ContentFormat(const std::string& path, int* score) {
+    AVIOContext* io = nullptr;
+    if (avio_open(&io, path.c_str(), AVIO_FLAG_READ) < 0)
+        return nullptr;
+    const AVInputFormat* format = nullptr;
+    // An empty name: only the bytes count.
+    const int sure = av_probe_input_buffer2(io, &format, "", nullptr, 0, 0);
+    avio_closep(&io);
+    if (score)
+        *score = sure < 0 ? 0 : sure;
+    return sure < 0 ? nullptr : format;
 }
 
 CMediaKind::SFacts CMediaKind::Probe(const std::string& path) {
@@ -146,8 +165,14 @@ CMediaKind::SFacts CMediaKind::ProbeUncached(const std::string& path) {
 
     AVFormatContext* raw = nullptr;
     av_log_set_level(AV_LOG_QUIET);
-    if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0) {
-        facts.why = kNothingWeRead;
+    const AVInputFormat* content = ContentFormat(path);
+    if (!content || avformat_open_input(&raw, path.c_str(), content, nullptr) < 0) {
+        // A container FFmpeg knows by its first bytes but cannot open is
+        // damaged or cut short, which says more than "unknown".
+        const AVInputFormat* known = ContainerOfHead(head.data(), have);
+        facts.why = known ? "it looks like " + WithArticle(known->long_name) +
+                                " file but cannot be read (it may be damaged or cut short)"
+                          : kNothingWeRead;
         return facts;
     }
     FfInputPtr format(raw);

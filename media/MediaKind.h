@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+struct AVInputFormat;
+
 // What a media file is, told from its content, never from its name: the one
 // place that answers "picture, clip or sound" for packing, template loading,
 // extraction, rendering and the wizard.
@@ -51,6 +53,12 @@ public:
     // Windows metafiles) are a picture's. For packaged files, whose bytes are
     // not on disk.
     static bool IsPictureHead(const std::uint8_t* head, std::size_t size, const std::string& name);
+
+    // FFmpeg's demuxer for a file, chosen from its content alone: FFmpeg's
+    // own probing also weighs the file's name, and picks its picture readers
+    // by the name only. Null when the content names none; score, when given,
+    // receives how sure the probe is (up to 100).
+    static const AVInputFormat* ContentFormat(const std::string& path, int* score = nullptr);
 
     // "picture", "clip", "sound", "unknown file": for messages.
     static const char* Describe(EMediaKind kind);

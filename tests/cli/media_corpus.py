@@ -25,6 +25,7 @@ import os
 import shlex
 import shutil
 import struct
+import zipfile
 import subprocess
 import sys
 import tempfile
@@ -299,11 +300,54 @@ class Run:
                         elif raw:
                             self.expect_split("vfr.mp4", raw, at)
 
+    def refusals(self):
+        """What cannot be read is refused by pack, and warned about when a
+        template carries it anyway, with a reason; never a crash."""
+        good = self.path("h264.mp4")
+        cases = [("text.mp4", b"these are notes, not a clip\n", "not a picture, clip or sound"),
+                 ("empty.mp3", b"", "empty"),
+                 ("cut.mp4", open(good, "rb").read()[:600] if os.path.exists(good) else b"",
+                  "damaged or cut short")]
+        for name, data, reason in cases:
+            with open(self.path(name), "wb") as f:
+                f.write(data)
+            desc = self.path(name + ".json")
+            with open(desc, "w") as f:
+                json.dump({"format": "kelvclip-album", "version": 1,
+                           "slides": [{"items": [{"file": name}]}]}, f)
+            r = subprocess.run(self.wrap + self.cli + ["pack", desc, "-o", self.path(name + ".vez")],
+                               capture_output=True, text=True)
+            if r.returncode != 2 or name not in r.stderr or reason not in r.stderr:
+                self.fail(name, f"pack exited {r.returncode} and said {r.stderr.strip()[:400]!r}; "
+                                f"expected a refusal naming the file and \"{reason}\"")
+        # A template that carries such a file anyway: the clip's entry of a
+        # good template overwritten. The frame is still made, with a warning
+        # that names the file and the reason.
+        source = self.path("h264.mp4.vez")
+        if not os.path.exists(source):
+            return
+        broken = self.path("broken.vez")
+        with zipfile.ZipFile(source) as src, zipfile.ZipFile(broken, "w") as dst:
+            for entry in src.infolist():
+                data = src.read(entry.filename)
+                dst.writestr(entry, b"these are notes, not a clip\n"
+                             if entry.filename.lower().endswith("h264.mp4") else data)
+        png = self.path("broken.png")
+        r = subprocess.run(self.wrap + self.cli + ["frame", broken, "--at", "1", "--size",
+                                                   f"{W}x{H}", "-o", png],
+                           capture_output=True, text=True)
+        if r.returncode != 0 or "h264.mp4" not in r.stderr or "not" not in r.stderr:
+            self.fail("broken.vez", f"frame exited {r.returncode} and said {r.stderr.strip()[:400]!r}; "
+                                    "expected a frame and a warning naming the clip with a reason")
+
     # --- sounds ------------------------------------------------------------------
 
     def first_channel(self, path):
         """The first channel of a file's sound at 44100 Hz, as 16-bit samples."""
-        pcm = subprocess.run(FFMPEG + ["-i", path, "-map", "0:a", "-af", "pan=mono|c0=c0",
+        # FFmpeg's tool picks picture readers by name: a sound named .png is
+        # read as what it is.
+        forced = ["-f", "mp3"] if path.endswith(".png") else []
+        pcm = subprocess.run(FFMPEG + forced + ["-i", path, "-map", "0:a", "-af", "pan=mono|c0=c0",
                                        "-ar", "44100", "-f", "s16le", "-"],
                              capture_output=True).stdout
         samples = array.array("h")
@@ -372,10 +416,18 @@ class Run:
                                            "-ar", "48000"]),
             ("music.wma", "wmav2", ["-ac", "2"]),
         ]
+        # Music with its album cover (a picture stream marked as attached):
+        # still a sound. And a sound whose name says picture.
+        cover = ["-map", "0:a", "-map", "1:v", "-c:v", "png", "-disposition:v", "attached_pic",
+                 "-id3v2_version", "3"]
+        cases += [("cover.mp3", "libmp3lame", ["-ac", "2"] + cover),
+                  ("sound-named.png", "libmp3lame", ["-ac", "2", "-f", "mp3"])]
         for name, encoder, extra in cases:
             if not self.need(name, encoder):
                 continue
             args = list(sine)
+            if "attached_pic" in extra:
+                args[4:4] = ["-i", picture]  # the cover, after the sound's input
             if "-af" in extra:
                 args = args[:-2]  # the case's own filter replaces the level
             if self.ffmpeg(name, *args, *extra, "-c:a", encoder, self.path(name)):
@@ -408,6 +460,7 @@ def main():
             run.pictures(args.pictures_tool)
         elif args.group == "clips":
             run.clips()
+            run.refusals()
         else:
             run.sounds()
     finally:
