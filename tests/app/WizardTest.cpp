@@ -119,6 +119,16 @@ CDlgRenderVid::EngineFactory FactoryOf(int result, std::string error = {}, int h
     };
 }
 
+// Packs dir/album.json into dir/name with the command line.
+testing::AssertionResult Pack(const CTempDir& dir, const std::string& name) {
+    std::string output;
+    if (RunCommand(std::string(KV_CLI) + " pack " + (dir / "album.json") + " -o " + (dir / name) +
+                       " 2>&1",
+                   &output) == 0)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << output;
+}
+
 bool Near(const QColor& c, int r, int g, int b, int tolerance = 40) {
     return std::abs(c.red() - r) <= tolerance && std::abs(c.green() - g) <= tolerance &&
            std::abs(c.blue() - b) <= tolerance;
@@ -237,12 +247,7 @@ TEST(Wizard, OneReplacementUpdatesEverySlideThatShowsThePicture) {
         {"displayTime": 2, "transition": {"name": "Fade Plugin", "length": 0},
          "background": {"mode": "stretch", "picture": "red.png"}, "items": [{"file": "blue.png"}]},
         {"displayTime": 2, "transition": {"name": "Fade Plugin", "length": 0}, "items": [{"file": "red.png"}]}]})");
-    std::string output;
-    ASSERT_EQ(RunCommand(std::string(KV_CLI) + " pack " + (dir / "album.json") + " -o " +
-                             (dir / "two.vez") + " 2>&1",
-                         &output),
-              0)
-        << output;
+    ASSERT_TRUE(Pack(dir, "two.vez"));
     SWizard wizard(dir / "two.vez");
     // Slides of 2 s at 20 frames a second; the middles of the three.
     EXPECT_TRUE(Near(wizard.PreviewColourAt(20), 220, 0, 0));
@@ -268,12 +273,7 @@ TEST(Wizard, PhonePhotosReplaceAPictureUprightWhateverTheirFormat) {
     dir.WriteFile("red.png", PngBytes(Flat(160, 120, 0, 0, 220), false));
     dir.WriteFile("album.json", R"({"format": "kelvclip-album", "version": 1, "slides": [
         {"displayTime": 2, "transition": {"name": "Fade Plugin", "length": 0}, "items": [{"file": "red.png"}]}]})");
-    std::string output;
-    ASSERT_EQ(RunCommand(std::string(KV_CLI) + " pack " + (dir / "album.json") + " -o " +
-                             (dir / "one.vez") + " 2>&1",
-                         &output),
-              0)
-        << output;
+    ASSERT_TRUE(Pack(dir, "one.vez"));
     // Upright: green above, blue below. Stored lying on its side, as a phone
     // writes it, with the turn that shows it upright (EXIF orientation 6 for
     // WebP, the container's own for HEIC).
