@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the sound decoders through a file, since they open
-// paths. The first byte picks the extension, which chooses the decoder (and
-// steers FFmpeg's probing); the rest is the file. What opens is read through
+// paths. The first byte picks the file's extension, which the decoders must
+// not be misled by (the content chooses the decoder and FFmpeg's demuxer);
+// the rest is the file. What opens is read through
 // in blocks, then at its middle and its last frame, touching every byte
 // delivered so that a block reaching past the decoded sound is reported.
 #include "audio/AnyAudioDec.h"
