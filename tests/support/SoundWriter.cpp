@@ -101,7 +101,7 @@ bool Write(const std::string& path, const std::string& encoder, int rate, int ch
         return false;
 
     SwrContext* swr = nullptr;
-    AVChannelLayout layout;
+    AVChannelLayout layout{};
     av_channel_layout_default(&layout, channels);
     if (swr_alloc_set_opts2(&swr, &layout, format, rate, &layout, AV_SAMPLE_FMT_S16, rate, 0,
                             nullptr) < 0 ||
