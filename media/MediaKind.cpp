@@ -203,9 +203,8 @@ CMediaKind::SFacts CMediaKind::ProbeUncached(const std::string& path) {
     else if (sound)
         facts.kind = EMediaKind::kSound;
     else if (pictureDemuxer)
-        // FFmpeg picks its picture readers by the file's name, so this says
-        // no more than that the content matched nothing.
-        facts.why = kNothingWeRead;
+        facts.why = "it is " + WithArticle(format->iformat->long_name) +
+                    " picture, a kind of picture this build does not show";
     else
         facts.why = "it is " + WithArticle(format->iformat->long_name) +
                     " file that holds neither moving pictures nor sound";
