@@ -21,6 +21,11 @@ enum ECliExit : int {
     kExitUsage = 64,
 };
 
+// Text from templates, album descriptions and file names, fit to print on a
+// terminal: control characters (C0, DEL and the C1 range) are shown escaped
+// as \xNN or \uNNNN, so a name cannot clear the screen or retitle the window.
+[[nodiscard]] std::string Printable(const std::string& text);
+
 // Prints "kelvclip-cli: <message>" on stderr and throws the exit status.
 [[noreturn]] void CliFail(const std::string& message, int code = kExitFailed);
 

@@ -17,7 +17,7 @@
 #include <unistd.h>
 
 void CliFail(const std::string& message, int code) {
-    std::cerr << "kelvclip-cli: " << message << '\n';
+    std::cerr << "kelvclip-cli: " << Printable(message) << '\n';
     throw CLI::RuntimeError(code);
 }
 
@@ -153,3 +153,24 @@ void ApplyReplacements(CProjTmpl& tmpl, const std::vector<std::string>& replace)
     }
 }
 
+std::string Printable(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    char escaped[8];
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (c < 0x20 || c == 0x7F) {
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            out += escaped;
+        } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            // A C1 control in UTF-8 (U+0080 to U+009F): terminals obey these too.
+            std::snprintf(escaped, sizeof escaped, "\\u%04X", next);
+            out += escaped;
+            ++i;
+        } else {
+            out += char(c);
+        }
+    }
+    return out;
+}

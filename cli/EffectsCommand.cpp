@@ -69,18 +69,18 @@ nlohmann::json Describe(const CEffectMgr& mgr, CEffect& effect) {
 }
 
 void PrintText(const nlohmann::json& list) {
+    // Mask names come from file names: printed through Printable.
+    auto text = [](const nlohmann::json& value) { return Printable(value.get<std::string>()); };
     for (const auto& e : list) {
-        std::cout << e["module"].get<std::string>() << " #" << e["index"].get<int>() << "  "
-                  << e["kind"].get<std::string>() << "  \"" << e["name"].get<std::string>()
-                  << "\"  (" << e["displayName"].get<std::string>() << ")\n";
+        std::cout << text(e["module"]) << " #" << e["index"].get<int>() << "  " << text(e["kind"])
+                  << "  \"" << text(e["name"]) << "\"  (" << text(e["displayName"]) << ")\n";
         for (const auto& p : e["parameters"]) {
-            std::cout << "    " << p["key"].get<std::string>() << " \""
-                      << p["label"].get<std::string>() << "\": " << p["kind"].get<std::string>();
+            std::cout << "    " << text(p["key"]) << " \"" << text(p["label"])
+                      << "\": " << text(p["kind"]);
             if (p.contains("choices")) {
                 const auto& choices = p["choices"];
                 for (std::size_t i = 0; i < choices.size(); ++i)
-                    std::cout << (i ? ", " : " ") << i << " \"" << choices[i].get<std::string>()
-                              << '"';
+                    std::cout << (i ? ", " : " ") << i << " \"" << text(choices[i]) << '"';
             } else if (p.contains("min")) {
                 std::cout << ' ' << p["min"].get<int>() << " .. " << p["max"].get<int>();
             }
@@ -108,15 +108,19 @@ void AddEffectsCommand(CLI::App& app) {
             CliFail("cannot find the program's plug-in folder");
         // Standard output stays the catalogue alone (valid JSON with --json).
         for (const auto& skipped : mgr.GetSkippedModules())
-            std::cerr << "kelvclip-cli: skipped plug-in " << skipped.path << ": " << skipped.reason
+            std::cerr << "kelvclip-cli: skipped plug-in " << Printable(skipped.path) << ": "
+                      << Printable(skipped.reason)
                       << '\n';
         nlohmann::json list = nlohmann::json::array();
         for (const auto& entry : mgr.GetEntries())
             list.push_back(Describe(mgr, *entry));
         if (list.empty()) // an empty catalogue is a valid answer, but say where we looked
-            std::cerr << "kelvclip-cli: no effects in " << mgr.GetFolder() << '\n';
+            std::cerr << "kelvclip-cli: no effects in " << Printable(mgr.GetFolder()) << '\n';
         if (*json)
-            std::cout << list.dump(2) << '\n';
+            // Mask names come from file names, which need not be UTF-8: bad
+            // bytes are shown as U+FFFD so the JSON stays valid.
+            std::cout << list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
+                      << '\n';
         else
             PrintText(list);
     });

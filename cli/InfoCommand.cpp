@@ -79,35 +79,36 @@ Json Describe(CProjTmpl& tmpl) {
 }
 
 void PrintText(const Json& info) {
-    std::printf("Template %s: album \"%s\", %.2f s\n", info["template"].get<std::string>().c_str(),
-                info["album"].get<std::string>().c_str(), info["duration"].get<double>());
+    // Every text from the template is printed through Printable.
+    auto text = [](const Json& value) { return Printable(value.get<std::string>()); };
+    std::printf("Template %s: album \"%s\", %.2f s\n", text(info["template"]).c_str(),
+                text(info["album"]).c_str(), info["duration"].get<double>());
     std::printf("\nPictures (%zu):\n", info["pictures"].size());
     int n = 1;
     for (const auto& picture : info["pictures"])
-        std::printf("  %2d  %s\n", n++, picture.get<std::string>().c_str());
+        std::printf("  %2d  %s\n", n++, text(picture).c_str());
     std::printf("\nSlides (%zu):\n", info["slides"].size());
     n = 1;
     for (const auto& slide : info["slides"]) {
         std::printf("  %2d  at %7.2f s  show %5.2f s  transition %-20s %4.2f s", n++,
                     slide["start"].get<double>(), slide["displayTime"].get<double>(),
-                    ("\"" + slide["transition"].get<std::string>() + "\"").c_str(),
+                    ("\"" + text(slide["transition"]) + "\"").c_str(),
                     slide["transitionLength"].get<double>());
         if (!slide["layout"].get<std::string>().empty())
-            std::printf("  layout \"%s\"", slide["layout"].get<std::string>().c_str());
+            std::printf("  layout \"%s\"", text(slide["layout"]).c_str());
         std::printf("\n");
         for (const auto& caption : slide["captions"])
-            std::printf("        caption \"%s\"%s\n", caption["text"].get<std::string>().c_str(),
+            std::printf("        caption \"%s\"%s\n", text(caption["text"]).c_str(),
                         caption["effect"].get<std::string>().empty()
                             ? ""
-                            : (" with \"" + caption["effect"].get<std::string>() + "\"").c_str());
+                            : (" with \"" + text(caption["effect"]) + "\"").c_str());
     }
     const auto& closing = info["closingTransition"];
-    std::printf("  closing transition \"%s\" %.2f s\n", closing["name"].get<std::string>().c_str(),
+    std::printf("  closing transition \"%s\" %.2f s\n", text(closing["name"]).c_str(),
                 closing["length"].get<double>());
     std::printf("\nSounds (%zu):\n", info["sounds"].size());
     for (const auto& sound : info["sounds"])
-        std::printf("  %-10s %s%s\n", sound["source"].get<std::string>().c_str(),
-                    sound["file"].get<std::string>().c_str(),
+        std::printf("  %-10s %s%s\n", text(sound["source"]).c_str(), text(sound["file"]).c_str(),
                     sound.contains("toAlbumEnd") ? " (to the album's end)" : "");
 }
 
@@ -123,7 +124,9 @@ void AddInfoCommand(CLI::App& app) {
         LoadTemplateOrFail(tmpl, options->templatePath);
         Json description = Describe(tmpl);
         if (options->json)
-            std::cout << description.dump(2) << '\n';
+            // A name that is not UTF-8 (a file name in another encoding) would
+            // make the JSON invalid: its bad bytes are shown as U+FFFD.
+            std::cout << description.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
         else
             PrintText(description);
     });

@@ -1,5 +1,7 @@
 #include "cli/WarningPrinter.h"
 
+#include "cli/CliCommands.h"
+
 #include <iostream>
 
 CWarningPrinter::CWarningPrinter(std::function<std::string(const std::string&)> nameOf)
@@ -21,8 +23,8 @@ int CWarningPrinter::Flush(const char* before) {
     if (!pending.empty())
         std::cerr << before;
     for (const auto& [file, reason] : pending)
-        std::cerr << "kelvclip-cli: warning: " << (m_nameOf ? m_nameOf(file) : file) << ": "
-                  << reason << '\n';
+        std::cerr << "kelvclip-cli: warning: " << Printable(m_nameOf ? m_nameOf(file) : file)
+                  << ": " << Printable(reason) << '\n';
     return int(pending.size());
 }
 

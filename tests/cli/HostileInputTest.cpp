@@ -18,6 +18,7 @@
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <dirent.h>
 #include <signal.h>
@@ -356,4 +357,52 @@ TEST(HostileInput, StandardOutputCarriesOnlyThePicture) {
     ASSERT_GT(bytes.size(), 20u);
     EXPECT_EQ(bytes.substr(1, 3), "PNG");
     EXPECT_EQ(bytes.substr(bytes.size() - 8, 4), "IEND");
+}
+
+// Names and texts that come from templates, descriptions and file names never
+// act on the terminal, and the JSON forms stay valid whatever their bytes.
+TEST(HostileInput, TemplateTextsPrintSafelyAndJsonStaysValid) {
+    CTempDir dir;
+    dir.WriteFile("a.png", Png(32, 24, 200));
+    // ESC [2J clears the screen; OSC 0 retitles the window; U+009B is a C1
+    // control sequence introducer.
+    dir.WriteFile("album.json", R"({"format": "kelvclip-album", "version": 1,
+        "name": "\u001b[2Jwiped", "slides": [{"items": [{"file": "a.png"}],
+        "captions": [{"text": "\u001b]0;owned\u0007 and \u009b31m"}]}]})");
+    std::string text;
+    ASSERT_EQ(RunCli("pack " + (dir / "album.json") + " -o " + (dir / "t.vez"), &text), 0)
+        << text;
+    ASSERT_EQ(RunCli("info " + (dir / "t.vez"), &text), 0) << text;
+    EXPECT_EQ(text.find('\x1b'), std::string::npos) << text;
+    EXPECT_EQ(text.find("\xc2\x9b"), std::string::npos) << text;
+    EXPECT_TRUE(Has(text, "album \"\\x1B[2Jwiped\"")) << text;
+    EXPECT_TRUE(Has(text, "\\x1B]0;owned\\x07 and \\u009B31m")) << text;
+
+    // A template whose own name is not UTF-8: info --json stays JSON.
+    const std::string odd = dir / "\xff\xfe.vez";
+    fs::copy_file(dir / "t.vez", odd);
+    ASSERT_EQ(RunCommand("timeout 60 " + std::string(KV_CLI) + " info --json '" + odd + "'", &text),
+              0)
+        << text;
+    nlohmann::json info = nlohmann::json::parse(text, nullptr, false);
+    ASSERT_FALSE(info.is_discarded()) << text;
+    EXPECT_TRUE(Has(info["template"].get<std::string>(), "\xef\xbf\xbd")) << text;
+
+    // Mask pictures named with bad bytes and escapes, in a plug-in folder.
+    const std::string plugins = dir / "plugins";
+    fs::create_directories(plugins + "/Masks");
+    fs::copy_file(KV_MASKFX, plugins + "/maskfx.so");
+    const std::string gif =
+        GifBytes(4, 4, std::vector<std::uint8_t>(16, 1), {{0, 0, 0}, {255, 255, 255}}, -1);
+    dir.WriteFile("plugins/Masks/\xff\xfe.gif", gif);
+    dir.WriteFile("plugins/Masks/\x1b[2J.gif", gif);
+    ASSERT_EQ(RunCommand("timeout 60 " + std::string(KV_CLI) + " effects --json --plugins " +
+                             plugins + " 2>/dev/null",
+                         &text),
+              0);
+    nlohmann::json effects = nlohmann::json::parse(text, nullptr, false);
+    ASSERT_FALSE(effects.is_discarded()) << text;
+    ASSERT_EQ(RunCli("effects --plugins " + plugins, &text), 0) << text;
+    EXPECT_EQ(text.find('\x1b'), std::string::npos);
+    EXPECT_TRUE(Has(text, "\\x1B[2J.gif")) << text;
 }
