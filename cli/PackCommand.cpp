@@ -63,7 +63,8 @@ std::string CannotUse(const std::string& file, bool shown, bool played) {
         SSoundFacts sound;
         std::string error;
         if (!IMediaProbe::Get().ProbeSound(file, sound, error))
-            return "cannot be decoded: " + (error.empty() ? "not a sound the decoders read" : error);
+            return "cannot be decoded: " +
+                   (error.empty() ? std::string("not a sound the decoders read") : error);
         return {};
     }
     case EMediaKind::kClip:
