@@ -288,13 +288,21 @@ const CImageView* CAlbumDirector::RenderCurrent(bool sync) {
             WaitForSlot(after ? m_ring : Prev());
         }
         SSlot& slot = m_slots[std::size_t(index)];
-        slot.transitionView.Fill(0);
-        if (slot.transition) {
-            int stride = -slot.transitionView.Stride();
-            slot.transition->Render(frame - segment->startFrame,
-                                    slot.transitionView.PixelAt(m_output), stride);
+        if (!slot.transition && segment->endFrame - segment->startFrame <= 1) {
+            // One frame is too short to move between two pictures, and no
+            // transition is made for it: it shows the incoming slide (whose
+            // slot this is) instead of an empty frame.
+            slot.frame->Acquire();
+            view = WholeFrame(slot.frame->FrontView());
+        } else {
+            slot.transitionView.Fill(0);
+            if (slot.transition) {
+                int stride = -slot.transitionView.Stride();
+                slot.transition->Render(frame - segment->startFrame,
+                                        slot.transitionView.PixelAt(m_output), stride);
+            }
+            view = &slot.transitionView;
         }
-        view = &slot.transitionView;
     }
     if (view && m_captionFrame && m_captionFrame->Acquire()) {
         SRect drawn{};

@@ -72,7 +72,7 @@ TEST(AlbumDirector, OneSlideOpensFromAndClosesIntoTransparentBlack) {
     EXPECT_EQ(rig.clock.GetCurrentFrame(), 149); // the clock clamps
 }
 
-TEST(AlbumDirector, ShortTransitionsAndUnloadableSlidesShowEmptyFrames) {
+TEST(AlbumDirector, OneFrameTransitionsShowTheIncomingSlideAndUnloadableSlidesNothing) {
     CTempDir dir;
     CAlbum album;
     std::string red = FlatPicture(dir, "red.png", 80, 60, {0, 0, 200});
@@ -85,7 +85,7 @@ TEST(AlbumDirector, ShortTransitionsAndUnloadableSlidesShowEmptyFrames) {
     // 1 + 25, 0 + 25, 5 + 25, closing 0: the unloadable slide keeps its time.
     EXPECT_EQ(rig.director->GetFrameCount(), 81);
 
-    EXPECT_TRUE(AllZero(*rig.At(0)));        // one frame: no transition instance
+    EXPECT_EQ(Pixel(*rig.At(0), 40, 32), kRed); // one frame: the incoming slide, not black
     EXPECT_EQ(Pixel(*rig.At(10), 40, 32), kRed);
     EXPECT_TRUE(AllZero(*rig.At(30)));       // the slide that failed to load
     const CImageView* view = rig.At(53);     // inside the fallback transition
@@ -93,6 +93,22 @@ TEST(AlbumDirector, ShortTransitionsAndUnloadableSlidesShowEmptyFrames) {
     EXPECT_GT(Pixel(*view, 40, 32)[2], 0);
     EXPECT_LT(Pixel(*view, 40, 32)[2], 200);
     EXPECT_EQ(Pixel(*rig.At(70), 40, 32), kRed);
+}
+
+TEST(AlbumDirector, AOneFrameTransitionBetweenSlidesShowsTheIncomingOne) {
+    CTempDir dir;
+    CAlbum album;
+    std::string red = FlatPicture(dir, "red.png", 80, 60, {0, 0, 200});
+    std::string blue = FlatPicture(dir, "blue.png", 80, 60, {190, 0, 0});
+    AddSlide(album, {red}, 1, 0);
+    AddSlide(album, {blue}, 1, 0.04, "Puzzle Mask"); // one frame at 25 per second
+    album.m_transitionLength = 0;
+    SDirectorRig rig(25);
+    ASSERT_TRUE(rig.Load(album));
+    ASSERT_EQ(rig.director->GetFrameCount(), 51);
+    EXPECT_EQ(Pixel(*rig.At(24), 40, 32), kRed);
+    EXPECT_EQ(Pixel(*rig.At(25), 40, 32), kBlue); // the transition's frame: not black
+    EXPECT_EQ(Pixel(*rig.At(26), 40, 32), kBlue);
 }
 
 TEST(AlbumDirector, SteppingShiftsTheRingAndJumpsReset) {
