@@ -46,9 +46,10 @@ bool PalOutput(const std::string& standardOption) {
 
 void ParseSize(const std::string& text, int& width, int& height) {
     char x = 0, extra = 0;
-    if (std::sscanf(text.c_str(), "%d%c%d%c", &width, &x, &height, &extra) != 3 || x != 'x' ||
-        width < 1 || height < 1 || width > 8192 || height > 8192)
+    if (std::sscanf(text.c_str(), "%d%c%d%c", &width, &x, &height, &extra) != 3 || x != 'x')
         CliFail("--size wants WxH, for example 720x576", kExitUsage);
+    if (width < 1 || height < 1 || width > 8192 || height > 8192)
+        CliFail("--size " + text + " is outside 1x1 to 8192x8192", kExitUsage);
 }
 
 void CheckOutput(const std::string& output, const std::vector<std::string>& inputs, bool special) {

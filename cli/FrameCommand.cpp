@@ -109,6 +109,8 @@ void RunFrame(const SFrameArgs& args) {
     // The time is compared before it becomes a frame number, which it may
     // not fit.
     double frame = args.at >= 0 ? std::floor(args.at * args.rate + 0.5) : double(args.frame);
+    if (count <= 0)
+        CliFail("the album has no frames to show (it lasts 0 s)", kExitFailed);
     if (!(frame >= 0 && frame < count))
         CliFail("the album has frames 0 to " + std::to_string(count - 1) + " (0 to " +
                     std::to_string(count / args.rate) + " s); " +

@@ -4,14 +4,20 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 void PLCheckPictureSize(long long width, long long height) {
     constexpr long long kMaxSide = 20000;
     constexpr long long kMaxPixels = 1LL << 28;
     if (width <= 0 || height <= 0)
         throw PLTextException(PL_ERRINTERNAL, "Picture has no pixels.");
+    // Code 10 as for memory that cannot be had, but saying why: the size.
     if (width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
-        throw PLTextException(PL_ERRNO_MEMORY, kTextNoMemory);
+        throw PLTextException(PL_ERRNO_MEMORY,
+                              "The picture is too large: " + std::to_string(width) + " x " +
+                                  std::to_string(height) + " pixels (at most " +
+                                  std::to_string(kMaxSide) + " a side and " +
+                                  std::to_string(kMaxPixels) + " in all).");
 }
 
 void PLBmp::Create(int width, int height, int bpp, bool alpha, bool greyscale, int xres,

@@ -34,6 +34,7 @@ inline constexpr const char* kTextNoMemory = "Out of memory during strdup.";
 inline constexpr const char* kTextNullDecoder = "NULL decoder.";
 
 // Raises code 10 when a picture of that size would be unreasonable to hold:
-// a side above 20000 pixels or more than 2^28 pixels (1 GiB at four bytes).
+// a side above 20000 pixels or more than 2^28 pixels (1 GiB at four bytes);
+// the text gives the size and the limits.
 // Called by every decoder before it allocates pixels.
 void PLCheckPictureSize(long long width, long long height);

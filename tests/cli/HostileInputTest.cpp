@@ -406,3 +406,22 @@ TEST(HostileInput, TemplateTextsPrintSafelyAndJsonStaysValid) {
     EXPECT_EQ(text.find('\x1b'), std::string::npos);
     EXPECT_TRUE(Has(text, "\\x1B[2J.gif")) << text;
 }
+
+// Messages say what is wrong: the limit a size passes, an album without frames.
+TEST(HostileInput, MessagesNameTheLimitAndTheEmptyAlbum) {
+    CTempDir dir;
+    dir.WriteFile("a.png", Png(32, 24, 200));
+    dir.WriteFile("album.json", R"({"format": "kelvclip-album", "version": 1,
+        "closingTransition": {"name": "Fade Plugin", "length": 0},
+        "slides": [{"displayTime": 0, "transition": {"name": "Fade Plugin", "length": 0},
+                    "items": [{"file": "a.png"}]}]})");
+    std::string text;
+    ASSERT_EQ(RunCli("pack " + (dir / "album.json") + " -o " + (dir / "t.vez"), &text), 0)
+        << text;
+    EXPECT_EQ(RunCli("frame " + (dir / "t.vez") + " --at 0 -o " + (dir / "f.png"), &text), 2);
+    EXPECT_TRUE(Has(text, "the album has no frames to show")) << text;
+    EXPECT_EQ(RunCli("frame " + (dir / "t.vez") + " --at 0 --size 9000x10 -o " + (dir / "f.png"),
+                     &text),
+              64);
+    EXPECT_TRUE(Has(text, "--size 9000x10 is outside 1x1 to 8192x8192")) << text;
+}

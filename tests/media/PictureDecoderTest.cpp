@@ -311,8 +311,10 @@ TEST(PictureBadInput, TruncatedFilesOfEveryLibraryFormatRaise) {
 
 TEST(PictureBadInput, ImpossibleSizesFailWithCode10BeforeAllocating) {
     PLAnyBmp bmp;
+    // The text says what is wrong: the size, not memory.
     EXPECT_PL_ERROR(DecodeBytes(PngHeaderOnly(30000, 10), bmp), PL_ERRNO_MEMORY,
-                    "Out of memory during strdup.");
+                    "The picture is too large: 30000 x 10 pixels (at most 20000 a side and "
+                    "268435456 in all).");
     EXPECT_PL_ERROR(DecodeBytes(PngHeaderOnly(19000, 19000), bmp), PL_ERRNO_MEMORY, "");
     // A bitmap file header and info header claiming 40000 × 2 pixels.
     std::string bmpFile("BM\0\0\0\0\0\0\0\0\x36\0\0\0" "\x28\0\0\0" "\x40\x9c\0\0" "\x02\0\0\0"
