@@ -128,7 +128,6 @@ bool CFfmpegAudioReader::Open(const std::string& path, std::string& error, int r
         return false;
     }
     AVFormatContext* rawFormat = nullptr;
-    av_log_set_level(AV_LOG_QUIET);
     // The container is told from the content (FFmpeg's own probing, the
     // fallback, also weighs the name).
     int rc = avformat_open_input(&rawFormat, path.c_str(), CMediaKind::ContentFormat(path), nullptr);

@@ -109,6 +109,11 @@ bool CMediaKind::IsPictureHead(const std::uint8_t* head, std::size_t size, const
 }
 
 const AVInputFormat* CMediaKind::ContentFormat(const std::string& path, int* score) {
+    // Every file FFmpeg opens for the program comes through here first.
+    // FFmpeg's own log lines (damaged streams, guesses) would reach the
+    // terminal unasked; each failure is reported in the program's words.
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
     AVIOContext* io = nullptr;
     if (avio_open(&io, path.c_str(), AVIO_FLAG_READ) < 0)
         return nullptr;
@@ -164,7 +169,6 @@ CMediaKind::SFacts CMediaKind::ProbeUncached(const std::string& path) {
     }
 
     AVFormatContext* raw = nullptr;
-    av_log_set_level(AV_LOG_QUIET);
     const AVInputFormat* content = ContentFormat(path);
     if (!content || avformat_open_input(&raw, path.c_str(), content, nullptr) < 0) {
         // A container FFmpeg knows by its first bytes but cannot open is

@@ -30,6 +30,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -424,4 +425,13 @@ TEST(HostileInput, MessagesNameTheLimitAndTheEmptyAlbum) {
                      &text),
               64);
     EXPECT_TRUE(Has(text, "--size 9000x10 is outside 1x1 to 8192x8192")) << text;
+
+    // FFmpeg's own log lines stay off the terminal: every line is ours.
+    dir.WriteFile("text.mp4", "a shopping list, not a clip\n");
+    dir.WriteFile("clip.json", R"({"format": "kelvclip-album", "version": 1,
+        "slides": [{"items": [{"file": "text.mp4"}]}]})");
+    EXPECT_EQ(RunCli("pack " + (dir / "clip.json") + " -o " + (dir / "c.vez"), &text), 2);
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_EQ(line.rfind("kelvclip-cli: ", 0), 0u) << line;
 }

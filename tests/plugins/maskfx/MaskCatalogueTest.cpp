@@ -240,7 +240,8 @@ TEST(MaskCatalogue, UndecodableMaskFilesFailAlone) {
     EXPECT_NE(truncated.Failure(), "");
     CFileMask hugeBmp(dir / "c-huge.bmp");
     EXPECT_EQ(hugeBmp.Mask(), nullptr);
-    EXPECT_EQ(hugeBmp.Failure(), "Out of memory during strdup.");
+    EXPECT_EQ(hugeBmp.Failure(), "The picture is too large: 20000 x 20000 pixels (at most 20000 a "
+                                 "side and 268435456 in all).");
 
     // A shipped mask is still there after all that.
     CTransitionPtr shipped(catalogue.Create(0));
