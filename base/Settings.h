@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <limits>
 #include <string>
 
 // The program's settings: five accessors over the section "Settings" of the
@@ -28,6 +30,10 @@ bool ParseSettingInt(const std::string& text, int& value);
 struct SIntSetting {
     const char* name;
     int defaultValue;
+    // Values read outside this range are brought into it: a settings file
+    // must not make a new album or slide unusable.
+    int minValue = std::numeric_limits<int>::min();
+    int maxValue = std::numeric_limits<int>::max();
 };
 struct SStringSetting {
     const char* name;
@@ -38,7 +44,9 @@ struct SFloatSetting {
     float defaultValue;
 };
 
-inline int GetSetting(const SIntSetting& s) { return GetSettingInt(s.name, s.defaultValue); }
+inline int GetSetting(const SIntSetting& s) {
+    return std::clamp(GetSettingInt(s.name, s.defaultValue), s.minValue, s.maxValue);
+}
 inline std::string GetSetting(const SStringSetting& s) {
     return GetSettingString(s.name, s.defaultValue);
 }
@@ -47,10 +55,10 @@ inline float GetSetting(const SFloatSetting& s) {
 }
 
 namespace Settings {
-// Default display time of a picture slide, in seconds.
-inline constexpr SIntSetting PicDelay{"PicDelay", 2};
-// Default transition duration, in seconds.
-inline constexpr SIntSetting EffDelay{"EffDelay", 2};
+// Default display time of a picture slide, in seconds (up to ten minutes).
+inline constexpr SIntSetting PicDelay{"PicDelay", 2, 0, 600};
+// Default transition duration, in seconds (up to a minute).
+inline constexpr SIntSetting EffDelay{"EffDelay", 2, 0, 60};
 // Default transition effect of a new album or slide.
 inline constexpr SStringSetting Effect{"Effect", "Fade Plugin"};
 // Fade length of an album's music, seconds; albums keep it in whole seconds.

@@ -53,6 +53,19 @@ TEST(Settings, ValuesOfEveryKindRoundTripExactly) {
     EXPECT_EQ(again.Get("Settings", "AudioFade"), std::to_string(std::bit_cast<int>(0.1f)));
 }
 
+TEST(Settings, DefaultTimesAreBroughtIntoTheirRange) {
+    // A settings file must not make a new album or slide unusable: the
+    // stored value is kept, what is read is clamped.
+    CScopedSettings scope;
+    ASSERT_TRUE(SetSettingInt("EffDelay", 2147483647));
+    ASSERT_TRUE(SetSettingInt("PicDelay", -7));
+    EXPECT_EQ(GetSetting(Settings::EffDelay), 60);
+    EXPECT_EQ(GetSetting(Settings::PicDelay), 0);
+    EXPECT_EQ(GetSettingInt("EffDelay", 0), 2147483647);
+    ASSERT_TRUE(SetSettingInt("EffDelay", 5));
+    EXPECT_EQ(GetSetting(Settings::EffDelay), 5);
+}
+
 TEST(Settings, KeysMatchWithoutRegardToCase) {
     CScopedSettings scope;
     CTempDir dir;
