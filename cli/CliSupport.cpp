@@ -95,17 +95,42 @@ bool IsStdout(const std::string& path) {
 
 void WritePng(const std::string& path, int width, int height,
               const std::function<const std::uint8_t*(int)>& row) {
-    std::FILE* file = fdopen(OpenOutput(path), "wb");
-    if (!file)
-        CliFail(path + ": cannot be written: " + std::strerror(errno));
+    // A file is written under a temporary name beside it and renamed into
+    // place when complete: a full disk or a failure never leaves a cut
+    // picture under the name asked for, nor replaces what was there.
+    std::string temp;
+    int fd = -1;
+    if (IsStdout(path)) {
+        fd = OpenOutput(path);
+    } else {
+        temp = path + ".part-XXXXXX";
+        fd = mkostemp(temp.data(), O_CLOEXEC);
+        if (fd < 0)
+            CliFail(path + ": cannot be written: " + std::strerror(errno));
+        // The permissions a newly created file gets (mkostemp makes it 0600).
+        const mode_t mask = umask(0);
+        umask(mask);
+        fchmod(fd, 0666 & ~mask);
+    }
+    auto fail = [&temp, &path](int error) {
+        if (!temp.empty())
+            unlink(temp.c_str());
+        CliFail(path + ": cannot be written" +
+                (error ? ": " + std::string(std::strerror(error)) : ""));
+    };
+    std::FILE* file = fdopen(fd, "wb");
+    if (!file) {
+        const int error = errno;
+        close(fd);
+        fail(error);
+    }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!png || !info || setjmp(png_jmpbuf(png))) {
         int error = errno;
         png_destroy_write_struct(&png, &info);
         std::fclose(file);
-        CliFail(path + ": cannot be written" +
-                (error ? ": " + std::string(std::strerror(error)) : ""));
+        fail(error);
     }
     png_init_io(png, file);
     // Frames are written by the hundred: fast compression over small files.
@@ -125,10 +150,12 @@ void WritePng(const std::string& path, int width, int height,
     if (std::fflush(file) != 0 || std::ferror(file) != 0) {
         int error = errno;
         std::fclose(file);
-        CliFail(path + ": cannot be written: " + std::strerror(error ? error : EIO));
+        fail(error ? error : EIO);
     }
     if (std::fclose(file) != 0)
-        CliFail(path + ": cannot be written: " + std::strerror(errno));
+        fail(errno);
+    if (!temp.empty() && rename(temp.c_str(), path.c_str()) != 0)
+        fail(errno);
 }
 
 // --replace N=PATH: picture N as the template lists them (from 1).

@@ -435,3 +435,26 @@ TEST(HostileInput, MessagesNameTheLimitAndTheEmptyAlbum) {
     for (std::string line; std::getline(lines, line);)
         EXPECT_EQ(line.rfind("kelvclip-cli: ", 0), 0u) << line;
 }
+
+// A picture that cannot be written whole (here the file size limit, as a full
+// disk would) leaves nothing under its name and no temporary file, and the
+// picture that was there stays.
+TEST(HostileInput, APictureCutShortByTheDiskLeavesNoBrokenFile) {
+    CTempDir dir;
+    const std::string tmpl = WriteTemplate(dir, {dir.WriteFile("noise.png", Png(360, 288, 90))});
+    const std::string out = dir.WriteFile("old.png", "the picture that was there");
+    std::string text;
+    // 8 blocks of 512 bytes: far less than the frame; writes past it fail
+    // with EFBIG once the signal is ignored.
+    EXPECT_EQ(RunCommand("ulimit -f 8; trap '' XFSZ; " + std::string(KV_CLI) + " frame " + tmpl +
+                             " --at 0.5 --size 360x288 -o " + out + " 2>&1",
+                         &text),
+              2)
+        << text;
+    EXPECT_TRUE(Has(text, "old.png: cannot be written")) << text;
+    EXPECT_EQ(ReadWholeFile(out), "the picture that was there");
+    std::size_t files = 0;
+    for (const auto& entry : fs::directory_iterator(dir.Path()))
+        files += entry.path().filename().string().find(".part-") != std::string::npos;
+    EXPECT_EQ(files, 0u);
+}
