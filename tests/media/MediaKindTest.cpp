@@ -40,8 +40,9 @@ TEST(MediaKind, TheContentDecidesWhateverTheName) {
     EXPECT_EQ(CMediaKind::Of(dir / "a.m4a"), EMediaKind::kSound);
     // A phone's HEIC starts with the same box as an MP4 clip: a picture.
     const std::string heic = HeifBytes(image, "heic");
-    if (!heic.empty())
+    if (!heic.empty()) {
         EXPECT_EQ(CMediaKind::Of(dir.WriteFile("IMG_0001.mp4", heic)), EMediaKind::kPicture);
+    }
 }
 
 TEST(MediaKind, AnMpegStreamThatLooksLikeATgaHeaderIsAClip) {
