@@ -2,7 +2,7 @@
 #include "cli/CliCommands.h"
 
 #include "audio/DecoderProbe.h"
-#include "cli/SignalWatch.h"
+#include "base/SignalWatch.h"
 
 #include <CLI/CLI.hpp>
 

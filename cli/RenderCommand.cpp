@@ -3,7 +3,7 @@
 #include "cli/CliCommands.h"
 
 #include "audio/AlbumAudioSrc.h"
-#include "cli/SignalWatch.h"
+#include "base/SignalWatch.h"
 #include "cli/WarningPrinter.h"
 #include "encode/AlbumFrameSrc.h"
 #include "encode/EncodeEngine.h"

@@ -739,3 +739,27 @@ TEST(WizardEndToEnd, TheDefaultAviFileAfterTheEncoderChoice) {
     EXPECT_EQ(info.Video()->width, 720);
     EXPECT_NE(info.Audio(), nullptr);
 }
+
+// SIGTERM or SIGHUP to the wizard removes the template's extracted media (the
+// demo's MP3 and MP4 are extracted for the preview) before it ends by that
+// signal, as the command line does.
+TEST(WizardEndToEnd, TerminationSignalsRemoveTheExtractedMedia) {
+    CTempDir dir;
+    for (const char* signal : {"TERM", "HUP"}) {
+        SCOPED_TRACE(signal);
+        std::string output;
+        const std::string script =
+            "cd '" + dir.Path() + "' && rm -rf tmp && mkdir tmp && cp '" KV_DEMO "' tmpl.vez && "
+            "(TMPDIR=\"$PWD/tmp\" QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy "
+            "KELVCLIP_CONFIG=\"$PWD/k.ini\" '" KV_GUI "' > /dev/null 2>&1 & pid=$!; "
+            "ours() { ls tmp | grep -c '^kelvclip-'; }; "
+            "for i in $(seq 600); do [ \"$(ours)\" != 0 ] && break; sleep 0.1; done; "
+            "sleep 0.5; before=$(ours); kill -" + std::string(signal) + " $pid; "
+            "wait $pid; rc=$?; echo \"before=$before rc=$rc after=$(ours)\")";
+        ASSERT_EQ(RunCommand(script, &output), 0) << output;
+        const int code = std::string(signal) == "TERM" ? 143 : 129;
+        EXPECT_NE(output.find("before=1 rc=" + std::to_string(code) + " after=0"),
+                  std::string::npos)
+            << output;
+    }
+}

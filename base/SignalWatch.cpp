@@ -1,4 +1,4 @@
-#include "cli/SignalWatch.h"
+#include "base/SignalWatch.h"
 
 #include "base/TempFolders.h"
 #include "base/ThreadName.h"
