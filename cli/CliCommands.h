@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -59,6 +60,11 @@ int OpenOutput(const std::string& path);
 
 // Whether the path names the file standard output writes to.
 [[nodiscard]] bool IsStdout(const std::string& path);
+
+// Writes a whole file under a temporary name beside it and renames it into
+// place (or writes standard output), or fails naming the file; without
+// replace an existing file is kept and the failure says --force replaces it.
+void WriteOutputFile(const std::string& path, const void* data, std::size_t size, bool replace);
 
 // Writes an opaque RGB PNG from rows of blue, green, red and an ignored byte
 // (row(y) gives picture row y from the top), or fails naming the file.

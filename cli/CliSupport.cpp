@@ -1,5 +1,6 @@
 #include "cli/CliCommands.h"
 
+#include "base/PartFile.h"
 #include "base/Settings.h"
 #include "project/ProjTmpl.h"
 
@@ -15,6 +16,7 @@
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
+#include <vector>
 
 void CliFail(const std::string& message, int code) {
     std::cerr << "kelvclip-cli: " << Printable(message) << '\n';
@@ -93,46 +95,42 @@ bool IsStdout(const std::string& path) {
            out.st_dev == file.st_dev && out.st_ino == file.st_ino;
 }
 
+void WriteOutputFile(const std::string& path, const void* data, std::size_t size, bool replace) {
+    std::string why;
+    if (IsStdout(path)) {
+        int fd = OpenOutput(path);
+        CPartFile::WriteAll(fd, data, size, why);
+        if (close(fd) != 0 && why.empty())
+            why = std::strerror(errno);
+        if (!why.empty())
+            CliFail(path + ": cannot be written: " + why);
+        return;
+    }
+    // Written under a temporary name beside the file and renamed into place
+    // when complete: a full disk or a failure never leaves a cut file under
+    // the name asked for, nor removes what was there.
+    CPartFile file;
+    if (!file.Create(path, why) || !file.Write(data, size, why) || !file.Commit(replace, why))
+        CliFail(path + ": cannot be written: " + why +
+                (replace ? "" : "; give --force to replace it"));
+}
+
 void WritePng(const std::string& path, int width, int height,
               const std::function<const std::uint8_t*(int)>& row) {
-    // A file is written under a temporary name beside it and renamed into
-    // place when complete: a full disk or a failure never leaves a cut
-    // picture under the name asked for, nor replaces what was there.
-    std::string temp;
-    int fd = -1;
-    if (IsStdout(path)) {
-        fd = OpenOutput(path);
-    } else {
-        temp = path + ".part-XXXXXX";
-        fd = mkostemp(temp.data(), O_CLOEXEC);
-        if (fd < 0)
-            CliFail(path + ": cannot be written: " + std::strerror(errno));
-        // The permissions a newly created file gets (mkostemp makes it 0600).
-        const mode_t mask = umask(0);
-        umask(mask);
-        fchmod(fd, 0666 & ~mask);
-    }
-    auto fail = [&temp, &path](int error) {
-        if (!temp.empty())
-            unlink(temp.c_str());
-        CliFail(path + ": cannot be written" +
-                (error ? ": " + std::string(std::strerror(error)) : ""));
-    };
-    std::FILE* file = fdopen(fd, "wb");
-    if (!file) {
-        const int error = errno;
-        close(fd);
-        fail(error);
-    }
+    std::vector<std::uint8_t> bytes;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!png || !info || setjmp(png_jmpbuf(png))) {
-        int error = errno;
         png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        fail(error);
+        CliFail(path + ": cannot be written: the picture cannot be compressed");
     }
-    png_init_io(png, file);
+    png_set_write_fn(
+        png, &bytes,
+        [](png_structp p, png_bytep data, png_size_t size) {
+            auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(p));
+            out->insert(out->end(), data, data + size);
+        },
+        nullptr);
     // Frames are written by the hundred: fast compression over small files.
     png_set_compression_level(png, 1);
     png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB,
@@ -145,17 +143,7 @@ void WritePng(const std::string& path, int width, int height,
         png_write_row(png, row(y));
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
-    // Buffered data meets a full disk only here.
-    errno = 0;
-    if (std::fflush(file) != 0 || std::ferror(file) != 0) {
-        int error = errno;
-        std::fclose(file);
-        fail(error ? error : EIO);
-    }
-    if (std::fclose(file) != 0)
-        fail(errno);
-    if (!temp.empty() && rename(temp.c_str(), path.c_str()) != 0)
-        fail(errno);
+    WriteOutputFile(path, bytes.data(), bytes.size(), true);
 }
 
 // --replace N=PATH: picture N as the template lists them (from 1).

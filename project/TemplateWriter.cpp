@@ -1,36 +1,17 @@
 #include "project/TemplateWriter.h"
 
 #include "base/InputFile.h"
-#include "base/TempFolders.h"
+#include "base/PartFile.h"
 #include "project/MainDoc.h"
 #include "project/ProjectWriter.h"
 #include "project/TextCodec.h"
 #include "project/ZipWriter.h"
 
-#include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <set>
-#include <unistd.h>
 
 namespace {
-
-// Creates a new file of a free name beside path, with the mode the user's
-// umask gives new files, and returns its descriptor (or -1).
-int CreateBeside(const std::string& path, std::string& temp) {
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        char suffix[40];
-        std::snprintf(suffix, sizeof suffix, ".part-%d-%u", int(getpid()), counter++);
-        temp = path + suffix;
-        int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
-}
 
 std::string SystemError(int error) {
     return std::strerror(error ? error : EIO);
@@ -55,19 +36,15 @@ bool CTemplateWriter::Write(CMainDoc& doc, const std::string& packagePath, std::
     // The package is written under a temporary name beside its place and
     // renamed into place when complete, so a failed write leaves whatever was
     // at the path untouched and never removes a file it did not make.
-    std::string temp;
-    int fd = CreateBeside(packagePath, temp);
-    if (fd < 0) {
-        error = packagePath + ": cannot be created: " + SystemError(errno);
+    CPartFile part;
+    std::string why;
+    if (!part.Create(packagePath, why) || !part.Close(why)) {
+        error = packagePath + ": cannot be created: " + why;
         return false;
     }
-    close(fd);
-    TempFolders::AddFile(temp);
     CZipWriter zip;
-    if (!zip.Create(temp)) {
+    if (!zip.Create(part.TempPath())) {
         error = packagePath + ": cannot be created: " + SystemError(errno);
-        unlink(temp.c_str());
-        TempFolders::ForgetFile(temp);
         return false;
     }
     int writeError = 0;
@@ -75,7 +52,7 @@ bool CTemplateWriter::Write(CMainDoc& doc, const std::string& packagePath, std::
     if (!ok)
         writeError = errno;
     for (const std::string& file : files) {
-        std::string bytes, why;
+        std::string bytes;
         if (!InputFile::Read(file, bytes, why)) {
             error = file + ": cannot be read: " + why;
             ok = false;
@@ -90,15 +67,11 @@ bool CTemplateWriter::Write(CMainDoc& doc, const std::string& packagePath, std::
         writeError = errno;
         ok = false;
     }
-    if (ok && rename(temp.c_str(), packagePath.c_str()) != 0) {
-        writeError = errno;
+    if (ok && !part.Commit(true, why)) {
+        error = packagePath + ": cannot be written: " + why;
         ok = false;
     }
-    if (!ok) {
-        if (error.empty())
-            error = packagePath + ": cannot be written: " + SystemError(writeError);
-        unlink(temp.c_str());
-    }
-    TempFolders::ForgetFile(temp);
+    if (!ok && error.empty())
+        error = packagePath + ": cannot be written: " + SystemError(writeError);
     return ok;
 }

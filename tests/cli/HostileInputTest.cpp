@@ -30,6 +30,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -157,19 +158,27 @@ TEST(HostileInput, OutputsNeverDestroyInputsOrDevices) {
     EXPECT_EQ(RunCli("frame " + (dir / "ok.vez") + " --at 0 -o " + (dir / "ok.vez"), &text), 2);
     EXPECT_EQ(ReadWholeFile(dir / "ok.vez"), before);
 
-    // dump never writes through a link planted where its files go, and says
-    // when it replaces a file.
-    fs::create_directories(dir / "out");
+    // dump never writes through a link planted where its files go, and
+    // replaces a file only when asked.
+    fs::create_directories(dir / "out/album-media");
     std::string target = dir.WriteFile("target.txt", "keep");
-    fs::create_symlink(target, dir / "out/a.png");
-    EXPECT_EQ(RunCli("dump " + (dir / "ok.vez") + " -o " + (dir / "out/album.json"), &text), 2);
+    fs::create_symlink(target, dir / "out/album-media/a.png");
+    EXPECT_EQ(RunCli("dump " + (dir / "ok.vez") + " -o " + (dir / "out/album.json") + " --force",
+                     &text),
+              2);
     EXPECT_TRUE(Has(text, "symbolic link")) << text;
     EXPECT_EQ(ReadWholeFile(target), "keep");
-    fs::remove(dir / "out/a.png");
+    fs::remove(dir / "out/album-media/a.png");
     dir.WriteFile("out/album.json", "old");
-    EXPECT_EQ(RunCli("dump " + (dir / "ok.vez") + " -o " + (dir / "out/album.json"), &text), 0)
+    EXPECT_EQ(RunCli("dump " + (dir / "ok.vez") + " -o " + (dir / "out/album.json"), &text), 2)
         << text;
-    EXPECT_TRUE(Has(text, "replacing " + (dir / "out/album.json"))) << text;
+    EXPECT_TRUE(Has(text, "already exists; give --force to replace it")) << text;
+    EXPECT_EQ(ReadWholeFile(dir / "out/album.json"), "old");
+    EXPECT_EQ(RunCli("dump " + (dir / "ok.vez") + " -o " + (dir / "out/album.json") + " --force",
+                     &text),
+              0)
+        << text;
+    EXPECT_NE(ReadWholeFile(dir / "out/album.json"), "old");
 }
 
 TEST(HostileInput, FifosFoldersAndMissingFilesAreNamedNotWaitedFor) {
@@ -457,4 +466,66 @@ TEST(HostileInput, APictureCutShortByTheDiskLeavesNoBrokenFile) {
     for (const auto& entry : fs::directory_iterator(dir.Path()))
         files += entry.path().filename().string().find(".part-") != std::string::npos;
     EXPECT_EQ(files, 0u);
+}
+
+TEST(HostileInput, DumpWritesOnlyMediaIntoAFolderOfItsOwn) {
+    CTempDir dir;
+    // The template's pictures: one named as a shell start-up file, one that
+    // is a script, one sharing its name with the user's own photo.
+    fs::create_directories(dir / "t");
+    const std::string sound = dir / "t/music.wav";
+    ASSERT_TRUE(SoundWriter::Write(sound, "pcm_s16le", 44100, 2,
+                                   SoundWriter::Sine(440, 0.5, 44100, 2)));
+    const std::string tmpl =
+        WriteTemplate(dir,
+                      {dir.WriteFile("t/.bashrc", Png(64, 48, 10)),
+                       dir.WriteFile("t/run.sh", "echo owned by a template\n"),
+                       dir.WriteFile("t/photo.png", Png(64, 48, 20))},
+                      sound);
+    fs::create_directories(dir / "home");
+    const std::string bashrc = dir.WriteFile("home/.bashrc", "the user's own");
+    const std::string photo = dir.WriteFile("home/photo.png", "the user's photo");
+    std::string text;
+    EXPECT_EQ(RunCommand("cd " + (dir / "home") + " && " + KV_CLI + " dump " + tmpl +
+                             " -o album.json 2>&1",
+                         &text),
+              0)
+        << text;
+    EXPECT_EQ(ReadWholeFile(bashrc), "the user's own");
+    EXPECT_EQ(ReadWholeFile(photo), "the user's photo");
+    EXPECT_TRUE(Has(text, "Files/.bashrc is not written: its name is hidden")) << text;
+    EXPECT_TRUE(Has(text, "Files/run.sh is not written")) << text;
+    // Only the media, in a new folder beside the description.
+    std::set<std::string> written;
+    for (const auto& entry : fs::directory_iterator(dir / "home/album-media"))
+        written.insert(entry.path().filename().string());
+    EXPECT_EQ(written, (std::set<std::string>{"photo.png", "music.wav"}));
+    const auto json = nlohmann::json::parse(ReadWholeFile(dir / "home/album.json"));
+    EXPECT_EQ(json["slides"][2]["items"][0]["file"], "album-media/photo.png") << json.dump(1);
+
+    // --media names the folder; beside the description, the user's photo is
+    // kept unless --force replaces it.
+    EXPECT_EQ(RunCli("dump " + tmpl + " -o " + (dir / "home/b.json") + " --media " +
+                         (dir / "home"),
+                     &text),
+              2)
+        << text;
+    EXPECT_TRUE(Has(text, "photo.png: already exists; give --force")) << text;
+    EXPECT_EQ(ReadWholeFile(photo), "the user's photo");
+    EXPECT_FALSE(fs::exists(dir / "home/b.json"));
+    EXPECT_FALSE(fs::exists(dir / "home/music.wav")) << "a failed dump leaves what it wrote";
+
+    // A full disk (the file size limit stands for it) leaves no cut media
+    // and no temporary files, and keeps the file it was replacing.
+    fs::remove_all(dir / "home/album-media");
+    const std::string old = dir.WriteFile("home/album-media/photo.png", "the old one");
+    EXPECT_EQ(RunCommand("ulimit -f 1; trap '' XFSZ; " + std::string(KV_CLI) + " dump " + tmpl +
+                             " -o " + (dir / "home/album.json") + " --force 2>&1",
+                         &text),
+              2)
+        << text;
+    EXPECT_TRUE(Has(text, "cannot be written")) << text;
+    EXPECT_EQ(ReadWholeFile(old), "the old one");
+    for (const auto& entry : fs::recursive_directory_iterator(dir / "home"))
+        EXPECT_FALSE(Has(entry.path().string(), ".part-")) << entry.path();
 }
