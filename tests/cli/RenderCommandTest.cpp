@@ -1,5 +1,6 @@
 // kelvclip-cli render end to end: the demo template as a PAL DVD stream,
 // read back with FFmpeg's libraries; cancelling with Ctrl-C; bad arguments.
+#include "tests/support/MediaMaker.h"
 #include "tests/support/RunCommand.h"
 #include "tests/support/TempDir.h"
 
@@ -14,8 +15,10 @@ extern "C" {
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -72,6 +75,16 @@ SStreams Probe(const std::string& path) {
     return s;
 }
 
+// The bytes written so far to a render's temporary file in a folder.
+std::uintmax_t WrittenBeside(const CTempDir& dir) {
+    std::uintmax_t size = 0;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path(), ec))
+        if (entry.path().filename().string().find(".part-") != std::string::npos)
+            size = std::max(size, entry.file_size(ec));
+    return size;
+}
+
 int RunCli(const std::string& args, std::string* output = nullptr) {
     return RunCommand(std::string(KV_CLI) + " " + args + " 2>&1", output);
 }
@@ -105,10 +118,11 @@ TEST(RenderCommand, CtrlCCancelsAndLeavesAFilePlayersOpen) {
         execl(KV_CLI, KV_CLI, "render", KV_DEMO, "-o", out.c_str(), "--disc", "vcd", nullptr);
         _exit(127);
     }
-    // Once something has been written, interrupt as a terminal would.
-    struct stat st {};
-    for (int i = 0; i < 600 && !(::stat(out.c_str(), &st) == 0 && st.st_size > 200000); ++i)
+    // Once something has been written (under a temporary name beside the
+    // output), interrupt as a terminal would.
+    for (int i = 0; i < 600 && WrittenBeside(dir) < 200000; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(std::filesystem::exists(out)) << "the output appears only when it is whole";
     kill(pid, SIGINT);
     int status = 0;
     waitpid(pid, &status, 0);
@@ -130,4 +144,46 @@ TEST(RenderCommand, BadOutputsAndArgumentsAreRefusedClearly) {
     EXPECT_EQ(RunCli(std::string("render ") + KV_DEMO + " -o " + dir / "x.mpg" + " --size 640x480"), 64);
     EXPECT_EQ(RunCli(std::string("render ") + KV_DEMO + " -o " + dir / "x.avi" + " --vcodec nosuchcodec", &text), 64)
         << text;
+}
+
+// Two renders to one output, the second started while the first writes: both
+// succeed and the output is the whole file of the one that ended last, never
+// a mix of the two.
+TEST(RenderCommand, TwoRendersToOneOutputLeaveOneWholeFile) {
+    CTempDir dir;
+    dir.WriteFile("a.png", PngBytes(STestImage(320, 240,
+                                               [](int x, int y) {
+                                                   return std::array<std::uint8_t, 4>{
+                                                       std::uint8_t(x), std::uint8_t(y), 90, 255};
+                                               }),
+                                    false));
+    dir.WriteFile("album.json", R"({"format": "kelvclip-album", "version": 1, "name": "A",
+        "slides": [{"displayTime": 3, "items": [{"kind": "image", "file": "a.png"}]}]})");
+    std::string text;
+    ASSERT_EQ(RunCli("pack " + (dir / "album.json") + " -o " + (dir / "t.vez"), &text), 0) << text;
+    const std::string out = dir / "out.mpg";
+    const std::string render = std::string(KV_CLI) + " render " + (dir / "t.vez") + " -o " + out;
+    const std::string alone = std::string(KV_CLI) + " render " + (dir / "t.vez") + " -o " + (dir / "alone.mpg");
+    ASSERT_EQ(RunCommand("(" + render + " --disc dvd --standard pal > /dev/null 2>&1; echo dvd $? >> " +
+                             (dir / "status") + ") & sleep 0.3; " + render +
+                             " --disc vcd --standard pal > /dev/null 2>&1; echo vcd $? >> " +
+                             (dir / "status") + "; wait",
+                         &text),
+              0)
+        << text;
+    const std::string status = ReadWholeFile(dir / "status");
+    EXPECT_NE(status.find("dvd 0"), std::string::npos) << status;
+    EXPECT_NE(status.find("vcd 0"), std::string::npos) << status;
+    // The one that ended last, whole: DVD pictures in an MPEG-2 stream, or
+    // VCD pictures in an MPEG-1 stream, as many as that render makes alone,
+    // and nothing the decoder stumbles on.
+    const bool dvd = status.rfind("dvd") > status.rfind("vcd");
+    ASSERT_EQ(RunCommand(alone + (dvd ? " --disc dvd" : " --disc vcd") + " --standard pal 2>&1"), 0);
+    SStreams s = Probe(out);
+    ASSERT_TRUE(s.opened);
+    EXPECT_EQ(s.videoFrames, Probe(dir / "alone.mpg").videoFrames);
+    EXPECT_EQ(s.videoCodec, dvd ? "mpeg2video" : "mpeg1video") << status;
+    EXPECT_EQ(s.width, dvd ? 720 : 352) << status;
+    EXPECT_EQ(RunCommand("ffmpeg -nostdin -v error -i " + out + " -f null - 2>&1", &text), 0);
+    EXPECT_EQ(text, "");
 }

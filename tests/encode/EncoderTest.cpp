@@ -1,20 +1,25 @@
 #include "encode/EncodeEngine.h"
 #include "encode/Encoder.h"
 #include "encode/NoticeQueue.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 #include <vector>
 
 namespace {
 
-// An engine that reports progress in steps of ten and ends as it is told.
+// An engine that reports progress in steps of ten and ends as it is told,
+// writing its file as it goes.
 class CFakeEngine final : public IEncodeEngine {
 public:
     int Encode(IVideoSrc*, IAudioSrc*, const std::string& path, IProgress* progress) override {
         m_path = path;
+        std::ofstream(path) << "NEW";
         for (int p = 0; p <= 100; p += 10) {
             if (p == m_pauseAt)
                 Pause();
@@ -54,10 +59,12 @@ std::vector<SJobNotice> Drain(CNoticeQueue& queue) {
 } // namespace
 
 TEST(Encoder, ReportsProgressInOrderThenOneOutcome) {
+    CTempDir dir;
+    const std::string out = dir / "out.mpg";
     CFakeEngine engine;
     CNoticeQueue queue;
     CEncoder job(engine);
-    ASSERT_TRUE(job.Begin(nullptr, nullptr, "/tmp/out.mpg", &queue, 7));
+    ASSERT_TRUE(job.Begin(nullptr, nullptr, out, &queue, 7));
     std::vector<SJobNotice> notices = Drain(queue);
     ASSERT_EQ(notices.size(), 12u);
     for (int i = 0; i <= 10; ++i) {
@@ -66,14 +73,14 @@ TEST(Encoder, ReportsProgressInOrderThenOneOutcome) {
         EXPECT_EQ(notices[std::size_t(i)].message, 7);
     }
     EXPECT_EQ(notices.back().kind, SJobNotice::kDone);
-    EXPECT_EQ(engine.m_path, "/tmp/out.mpg");
+    EXPECT_EQ(ReadWholeFile(out), "NEW");
 
     // The same job runs once more after it ended; a failure brings the
     // engine's text along, copied before the engine could go away.
     job.Join();
     engine.m_result = IEncodeEngine::kFailed;
     engine.m_error = "disk full";
-    ASSERT_TRUE(job.Begin(nullptr, nullptr, "/tmp/out.mpg", &queue, 8));
+    ASSERT_TRUE(job.Begin(nullptr, nullptr, out, &queue, 8));
     notices = Drain(queue);
     ASSERT_FALSE(notices.empty());
     EXPECT_EQ(notices.back().kind, SJobNotice::kFailed);
@@ -82,15 +89,17 @@ TEST(Encoder, ReportsProgressInOrderThenOneOutcome) {
 }
 
 TEST(Encoder, CancelStopsAtTheNextReportButNotAfterTheLast) {
+    CTempDir dir;
+    const std::string x = dir / "x";
     {
         CFakeEngine engine;
         engine.m_pauseAt = 50;
         CNoticeQueue queue;
         CEncoder job(engine);
-        ASSERT_TRUE(job.Begin(nullptr, nullptr, "x", &queue, 1));
+        ASSERT_TRUE(job.Begin(nullptr, nullptr, x, &queue, 1));
         while (!engine.m_paused)
             std::this_thread::yield();
-        EXPECT_FALSE(job.Begin(nullptr, nullptr, "x", &queue, 1)); // one job at a time
+        EXPECT_FALSE(job.Begin(nullptr, nullptr, x, &queue, 1)); // one job at a time
         job.Cancel();
         job.Cancel(); // twice is once
         engine.m_release = true;
@@ -104,11 +113,51 @@ TEST(Encoder, CancelStopsAtTheNextReportButNotAfterTheLast) {
         engine.m_pauseAt = 101;
         CNoticeQueue queue;
         CEncoder job(engine);
-        ASSERT_TRUE(job.Begin(nullptr, nullptr, "x", &queue, 1));
+        ASSERT_TRUE(job.Begin(nullptr, nullptr, x, &queue, 1));
         while (!engine.m_paused)
             std::this_thread::yield();
         job.Cancel();
         engine.m_release = true;
         EXPECT_EQ(Drain(queue).back().kind, SJobNotice::kDone);
+    }
+}
+
+// The output path holds the file that was there until the encode is done or
+// cancelled, then the whole new file; a failure keeps the old one and leaves
+// nothing beside it, and its text names the output, not the temporary file.
+TEST(Encoder, TheOutputOnlyEverHoldsAWholeFile) {
+    CTempDir dir;
+    const std::string out = dir.WriteFile("out.mpg", "OLD");
+    auto leftovers = [&dir] {
+        int count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+            count += entry.path().filename() != "out.mpg";
+        return count;
+    };
+    for (int outcome : {IEncodeEngine::kDone, IEncodeEngine::kCancelled, IEncodeEngine::kFailed}) {
+        dir.WriteFile("out.mpg", "OLD");
+        CFakeEngine engine;
+        engine.m_pauseAt = 50;
+        engine.m_result = outcome == IEncodeEngine::kCancelled ? IEncodeEngine::kDone : outcome;
+        CNoticeQueue queue;
+        CEncoder job(engine);
+        ASSERT_TRUE(job.Begin(nullptr, nullptr, out, &queue, 1));
+        while (!engine.m_paused)
+            std::this_thread::yield();
+        EXPECT_NE(engine.m_path, out);
+        EXPECT_EQ(ReadWholeFile(out), "OLD") << "while the encode runs";
+        engine.m_error = "Cannot write \"" + engine.m_path + "\": No space left on device";
+        if (outcome == IEncodeEngine::kCancelled)
+            job.Cancel();
+        engine.m_release = true;
+        EXPECT_EQ(Drain(queue).back().kind, outcome == IEncodeEngine::kDone ? SJobNotice::kDone
+                                             : outcome == IEncodeEngine::kCancelled
+                                                 ? SJobNotice::kCancelled
+                                                 : SJobNotice::kFailed);
+        job.Join();
+        EXPECT_EQ(ReadWholeFile(out), outcome == IEncodeEngine::kFailed ? "OLD" : "NEW") << outcome;
+        EXPECT_EQ(leftovers(), 0) << outcome;
+        if (outcome == IEncodeEngine::kFailed)
+            EXPECT_EQ(job.ErrorText(), "Cannot write \"" + out + "\": No space left on device");
     }
 }
