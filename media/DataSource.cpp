@@ -6,8 +6,9 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <map>
+#include <memory>
+#include <new>
 #include <mutex>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
@@ -61,25 +62,47 @@ void PLFileSource::Open(const std::string& path) {
         ::close(fd);
         fail(S_ISDIR(st.st_mode) ? EISDIR : err);
     }
-    std::size_t size = std::size_t(st.st_size);
-    if (size > 0) {
-        void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+    // The file is read into memory, not mapped: a file that shrinks while it
+    // is read (a photo still being copied, or truncated meanwhile) must give
+    // that picture's "end of file" error, and a mapping would end the whole
+    // program with SIGBUS at the first page past the new end.
+    if (std::uint64_t(st.st_size) > kMaxFileBytes) {
         ::close(fd);
-        if (map == MAP_FAILED)
-            fail(EACCES);
-        m_map = map;
-        m_mapSize = size;
-    } else {
-        ::close(fd);
+        throw PLTextException(PL_ERRNO_MEMORY,
+                              path + " is too large to read: " + std::to_string(st.st_size) +
+                                  " bytes (at most " + std::to_string(kMaxFileBytes >> 20) +
+                                  " MB)");
     }
-    SetData(static_cast<const std::uint8_t*>(m_map), size, path);
+    const std::size_t size = std::size_t(st.st_size);
+    std::unique_ptr<std::uint8_t[]> bytes;
+    if (size > 0) {
+        bytes.reset(new (std::nothrow) std::uint8_t[size]);
+        if (!bytes) {
+            ::close(fd);
+            throw PLTextException(PL_ERRNO_MEMORY, path + " is too large to read");
+        }
+    }
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(fd, bytes.get() + got, size - got);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        if (n < 0) {
+            const int err = errno;
+            ::close(fd);
+            fail(err);
+        }
+        if (n == 0)
+            break; // the file became shorter: the decoder meets its end
+        got += std::size_t(n);
+    }
+    ::close(fd);
+    m_bytes = std::move(bytes);
+    SetData(m_bytes.get(), got, path);
 }
 
 void PLFileSource::Close() {
-    if (m_map)
-        ::munmap(m_map, m_mapSize);
-    m_map = nullptr;
-    m_mapSize = 0;
+    m_bytes.reset();
     SetData(nullptr, 0, {});
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 // Told how far a decoder has read, as a fraction of the source.
@@ -59,18 +60,20 @@ private:
     IPLProgressNotification* m_progress = nullptr;
 };
 
-// A file mapped read-only into memory. Open raises code 3 when the path does
-// not exist, 5 when access is denied or the mapping fails, 4 otherwise.
+// A file read whole into memory (so it may change on disk meanwhile). Open
+// raises code 3 when the path does not exist, 5 when access is denied, 10
+// when the file is over kMaxFileBytes or memory runs out, 4 otherwise.
 class PLFileSource : public PLDataSource {
 public:
+    static constexpr std::uint64_t kMaxFileBytes = 512ull << 20;
+
     PLFileSource() = default;
     ~PLFileSource() override { Close(); }
     void Open(const std::string& path);
     void Close();
 
 private:
-    void* m_map = nullptr;
-    std::size_t m_mapSize = 0;
+    std::unique_ptr<std::uint8_t[]> m_bytes;
 };
 
 // Bytes in memory, neither copied nor owned; named "Mem".

@@ -1,12 +1,15 @@
 // PLAnyDecoder: the choice between pictures and clips, kept pictures,
 // DecodeInto's placement and the info cache behind CMediaFacts.
 #include "media/AnyDecoder.h"
+#include "media/DataSource.h"
+#include "media/TextException.h"
 #include "media/MediaFacts.h"
 #include "tests/media/MediaTestUtil.h"
 #include "tests/support/MediaMaker.h"
 #include "tests/support/TempDir.h"
 
 #include <cstring>
+#include <unistd.h>
 
 TEST(AnyDecoder, DecodeIntoFitsCentresAndLeavesTheRest) {
     CTempDir dir;
@@ -94,4 +97,28 @@ TEST(MediaFacts, ExtensionsCompareWithoutCase) {
     EXPECT_FALSE(CMediaFacts::ExtensionIn("x.mp", "mov;mp4"));
     EXPECT_FALSE(CMediaFacts::ExtensionIn("/dir.mov/file", "mov;mp4"));
     EXPECT_FALSE(CMediaFacts::ExtensionIn("noext", "mov;mp4"));
+}
+
+// A picture file that shrinks after it was opened (a photo still being
+// copied, or cut meanwhile) is decoded as it was read, and one cut before it
+// is read gives that picture's error: never a signal that ends the program.
+TEST(AnyDecoder, APictureThatShrinksOnDiskIsAnErrorNotASignal) {
+    CTempDir dir;
+    const std::string bytes = PngBytes(QuadrantImage(1200, 900), false);
+    const std::string path = dir.WriteFile("p.png", bytes);
+    PLFileSource source;
+    source.Open(path);
+    ASSERT_EQ(truncate(path.c_str(), 100), 0);
+    ASSERT_EQ(source.GetFileSize(), bytes.size());
+    const std::uint8_t* all = source.ReadNBytes(bytes.size());
+    EXPECT_EQ(std::memcmp(all, bytes.data(), bytes.size()), 0);
+
+    PLAnyDecoder dec;
+    PLAnyBmp bmp;
+    try {
+        dec.DecodeFile(path, &bmp, 32);
+        ADD_FAILURE() << "a 100-byte cut of a PNG decoded";
+    } catch (const PLTextException& e) {
+        EXPECT_GE(e.GetCode(), 6) << e.what();
+    }
 }
