@@ -3,6 +3,7 @@
 
 #include "cli/WarningPrinter.h"
 #include "encode/AlbumFrameSrc.h"
+#include "encode/OutputFormat.h"
 #include "project/Album.h"
 #include "project/ProjTmpl.h"
 
@@ -46,10 +47,15 @@ public:
         m_inputs = m_tmpl.ListTemplatePictures(true);
         m_inputs.push_back(args.templatePath);
         m_source.SetAlbum(&m_album, &m_tmpl);
-        // Square display pixels of a 4:3 or 16:9 picture at this size.
-        double pixelAspect = (WideOutput(args.wide) ? 16.0 / 9.0 : 4.0 / 3.0) * m_height / m_width;
+        // A disc's size is drawn as that disc shows it (its pixels take the
+        // album's shape); any other size has square pixels and the album at
+        // its own aspect inside, with bars where the shapes differ.
+        const COutputFormat::SPlacement place =
+            COutputFormat::Place(m_width, m_height, WideOutput(args.wide),
+                                 !COutputFormat::IsDiscSize(m_width, m_height));
+        const SEffectRect album{place.left, place.top, place.right, place.bottom};
         const int size[2] = {m_width, m_height};
-        if (!m_source.SetOutputFormat(size, pixelAspect, args.rate, 1, nullptr))
+        if (!m_source.SetOutputFormat(size, place.pixelAspect, args.rate, 1, &album))
             CliFail(args.templatePath + ": the album has no slides to render");
     }
 
@@ -92,7 +98,11 @@ void AddCommon(CLI::App* command, SFrameArgs& args) {
     command->add_option("template", args.templatePath, "Template package (.vez)")
         ->required()
         ->check(CLI::ExistingFile);
-    command->add_option("--size", args.size, "Frame size WxH")->capture_default_str();
+    command->add_option("--size", args.size,
+                        "Frame size WxH: a disc's size (720x576, 720x480, 480x576, 480x480, "
+                        "352x288, 352x240) is drawn with that disc's pixel shape; any other with "
+                        "square pixels, the album inside at its own aspect")
+        ->capture_default_str();
     command->add_option("--rate", args.rate, "Frames per second")->capture_default_str();
     command->add_flag("--wide", args.wide, "16:9 display instead of 4:3 (default: the setting AspRatio)");
     command->add_flag("--strict", args.strict,

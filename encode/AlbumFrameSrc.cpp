@@ -1,6 +1,7 @@
 #include "encode/AlbumFrameSrc.h"
 
 #include <cstdint>
+#include <cstring>
 
 CAlbumFrameSrc::CAlbumFrameSrc(bool withCaptions, CEffectMgr* effects)
     : m_withCaptions(withCaptions), m_effects(effects) {}
@@ -31,9 +32,23 @@ int CAlbumFrameSrc::SetOutputFormat(const int size[2], double pixelAspect, doubl
     m_height = size[1];
     m_pixelAspect = pixelAspect;
     m_clock.SetFrameRate(frameRate);
-    m_director = std::make_unique<CAlbumDirector>(CAlbumDirector::SSize{m_width, m_height},
-                                                  pixelAspect, m_clock, m_withCaptions,
-                                                  outputRect, m_effects);
+    // The album in part of the frame: the director draws it at that size
+    // (captions and overlay placed within it too) and each frame gets bars.
+    const SRect whole{0, 0, m_width, m_height};
+    m_albumRect = outputRect ? Intersect(*outputRect, whole) : whole;
+    if (IsEmpty(m_albumRect))
+        m_albumRect = whole;
+    m_barred.clear();
+    const int albumWidth = m_albumRect.right - m_albumRect.left;
+    const int albumHeight = m_albumRect.bottom - m_albumRect.top;
+    if (albumWidth != m_width || albumHeight != m_height) {
+        m_barred.resize(std::size_t(m_width) * std::size_t(m_height) * 4);
+        for (std::size_t i = 3; i < m_barred.size(); i += 4)
+            m_barred[i] = 255; // opaque black
+    }
+    m_director = std::make_unique<CAlbumDirector>(CAlbumDirector::SSize{albumWidth, albumHeight},
+                                                  pixelAspect, m_clock, m_withCaptions, nullptr,
+                                                  m_effects);
     return m_album && Load() ? 1 : 0;
 }
 
@@ -53,6 +68,17 @@ const std::uint8_t* CAlbumFrameSrc::GetFrame(int frame, int* stride) {
     const CImageView* view = m_director->RenderCurrent(true);
     if (!view)
         return nullptr;
+    if (!m_barred.empty()) {
+        // Bottom-up like the director's frames: memory row 0 is the bottom.
+        const std::size_t rowBytes = std::size_t(m_width) * 4;
+        for (int y = 0; y < view->Height(); ++y)
+            std::memcpy(m_barred.data() + std::size_t(m_height - 1 - m_albumRect.top - y) * rowBytes +
+                            std::size_t(m_albumRect.left) * 4,
+                        view->Row(y), std::size_t(view->Width()) * 4);
+        if (stride)
+            *stride = -int(rowBytes);
+        return m_barred.data();
+    }
     if (stride)
         *stride = -view->Stride();
     return view->PixelAt(view->Bounds());

@@ -5,6 +5,7 @@
 #include "render/clock/TimerGenerate.h"
 
 #include <memory>
+#include <vector>
 
 class CAlbum;
 class CEffectMgr;
@@ -20,6 +21,8 @@ public:
     // Remembers the album; loads it when the output format is known already.
     bool SetAlbum(CAlbum* album, IAssetLoader* assets);
 
+    // outputRect, when given and smaller than the frame, is where the album
+    // is drawn: the rest of each frame is opaque black (bars).
     int SetOutputFormat(const int size[2], double pixelAspect, double frameRate, int reserved,
                         const SRect* outputRect) override;
     double GetFrameRate() override { return m_clock.GetFrameRate(); }
@@ -38,6 +41,9 @@ private:
     IAssetLoader* m_assets = nullptr;
     int m_width = 0, m_height = 0;
     double m_pixelAspect = 1.0;
+    // With bars: the album's place and whole frames, bottom-up.
+    SRect m_albumRect{};
+    std::vector<std::uint8_t> m_barred;
     // The clock outlives the director, whose renderers are its workers.
     CTimerGenerate m_clock;
     std::unique_ptr<CAlbumDirector> m_director;

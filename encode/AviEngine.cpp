@@ -45,8 +45,11 @@ AVRational RateOf(double fps) {
 
 // What each encoder is opened with in an AVI file.
 SVideoSettings VideoSettingsFor(const std::string& codec, int width, int height, int bits,
-                                AVRational rate) {
+                                AVRational rate, double pixelAspect) {
     SVideoSettings v;
+    const AVRational sar = av_d2q(pixelAspect > 0 ? pixelAspect : 1.0, 10000);
+    v.sarNum = sar.num;
+    v.sarDen = sar.den;
     v.codec = codec;
     v.width = width;
     v.height = height;
@@ -200,7 +203,7 @@ int CAviEngine::Encode(IVideoSrc* video, IAudioSrc* audio, const std::string& pa
                         " Hz; the file needs " + std::to_string(m_audioRate) + " Hz");
     }
 
-    CVidEnc picture(video, VideoSettingsFor(m_videoCodec, width, height, m_bits, rate),
+    CVidEnc picture(video, VideoSettingsFor(m_videoCodec, width, height, m_bits, rate, m_pixelAspect),
                     CFilter::kMovingVideo);
     if (!picture.Init())
         return Fail("The video encoder could not be started: " + picture.GetError());

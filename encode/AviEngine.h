@@ -31,6 +31,9 @@ public:
     // The picture size (0 x 0: the source's), bits per pixel of uncompressed
     // pictures (24 or 32) and the frame rate (0: the source's).
     void SetVideoFormat(int width, int height, int bits, double frameRate);
+    // Width over height of one pixel, written into the stream and the file
+    // (720 x 576 pictures of a 4:3 DVD have pixels of 16:15), 1 by default.
+    void SetPixelAspect(double pixelAspect) { m_pixelAspect = pixelAspect; }
     void SetAudioFormat(int rate, int channels, int bits);
     // Chooses an encoder by name. False when this FFmpeg has no such encoder
     // usable in AVI files; the name is kept and Encode then fails with a
@@ -61,6 +64,7 @@ private:
     int m_height = 0;
     int m_bits = 24;
     double m_frameRate = 0;
+    double m_pixelAspect = 1.0;
     int m_audioRate = 44100;
     int m_audioChannels = 2;
     std::string m_videoCodec;

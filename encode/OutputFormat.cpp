@@ -4,9 +4,11 @@
 #include "encode/AviEngine.h"
 #include "encode/MpgEngine.h"
 #include "encode/VideoSrc.h"
+#include "effects/api/EffectTypes.h"
 #include "media/MediaFacts.h"
 
 #include <algorithm>
+#include <cstdint>
 
 void COutputFormat::SetStandard(bool pal) { m_pal = pal; }
 
@@ -44,7 +46,45 @@ int COutputFormat::Height() const {
 }
 
 double COutputFormat::PixelAspect() const {
-    return (IsWide() ? 16.0 / 9.0 : 4.0 / 3.0) * Height() / Width();
+    return Placement().pixelAspect;
+}
+
+COutputFormat::SPlacement COutputFormat::Place(int width, int height, bool wide,
+                                               bool squarePixels) {
+    SPlacement p;
+    p.right = width;
+    p.bottom = height;
+    const int num = wide ? 16 : 4, den = wide ? 9 : 3;
+    if (!squarePixels) {
+        p.pixelAspect = double(num) * height / (double(den) * std::max(1, width));
+        return p;
+    }
+    // The largest num:den rectangle the frame holds, even-sized where it is
+    // cut (so 4:2:0 chroma rows and columns never straddle a bar).
+    if (std::int64_t(width) * den > std::int64_t(height) * num) {
+        int w = int(std::int64_t(height) * num / den) & ~1;
+        p.left = (width - w) / 2 & ~1;
+        p.right = p.left + w;
+    } else if (std::int64_t(width) * den < std::int64_t(height) * num) {
+        int h = int(std::int64_t(width) * den / num) & ~1;
+        p.top = (height - h) / 2 & ~1;
+        p.bottom = p.top + h;
+    }
+    if (p.right <= p.left || p.bottom <= p.top) { // a frame too thin for bars
+        p.left = p.top = 0;
+        p.right = width;
+        p.bottom = height;
+    }
+    return p;
+}
+
+COutputFormat::SPlacement COutputFormat::Placement() const {
+    return Place(Width(), Height(), IsWide(), m_disc == kCustom);
+}
+
+bool COutputFormat::IsDiscSize(int width, int height) {
+    return ((width == 720 || width == 480) && (height == 576 || height == 480)) ||
+           (width == 352 && (height == 288 || height == 240));
 }
 
 int COutputFormat::SampleRate(const std::string& path) const {
@@ -69,6 +109,7 @@ std::unique_ptr<IEncodeEngine> COutputFormat::CreateEngine(IVideoSrc* video, IAu
     if (IsAviPath(path)) {
         auto avi = std::make_unique<CAviEngine>();
         avi->SetVideoFormat(width, height, 24, rate);
+        avi->SetPixelAspect(PixelAspect());
         avi->SetAudioFormat(44100, 2, 16);
         if (audio)
             audio->SetFormat(44100, 2, 16);
@@ -97,7 +138,9 @@ std::unique_ptr<IEncodeEngine> COutputFormat::CreateEngine(IVideoSrc* video, IAu
         engine = std::move(mpg);
     }
     const int size[2] = {width, height};
-    if (!video || !video->SetOutputFormat(size, PixelAspect(), rate, 1, nullptr))
+    const SPlacement place = Placement();
+    const SEffectRect album{place.left, place.top, place.right, place.bottom};
+    if (!video || !video->SetOutputFormat(size, place.pixelAspect, rate, 1, &album))
         return fail("the album cannot be rendered at " + std::to_string(width) + "x" +
                     std::to_string(height));
     return engine;

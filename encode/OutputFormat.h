@@ -44,8 +44,22 @@ public:
     // 25.0 for PAL, 29.97 for NTSC.
     [[nodiscard]] double FrameRate() const { return m_pal ? 25.0 : 29.97; }
     [[nodiscard]] bool IsWide() const { return m_wide; }
-    // Display aspect x height / width.
+    // Width over height of one pixel: the disc's own shape (display aspect x
+    // height / width), 1 for custom sizes, whose pixels are square.
     [[nodiscard]] double PixelAspect() const;
+
+    // Where an album of 4:3 (or 16:9 when wide) goes in a frame: the disc
+    // sizes' pixels take its shape and it fills the frame; square pixels
+    // hold it at its own aspect, centred, never stretched, with bars where
+    // the shapes differ.
+    struct SPlacement {
+        double pixelAspect = 1.0;
+        int left = 0, top = 0, right = 0, bottom = 0; // the album's part of the frame
+    };
+    static SPlacement Place(int width, int height, bool wide, bool squarePixels);
+    [[nodiscard]] SPlacement Placement() const;
+    // Whether a size is one of the discs' (DVD, SVCD, VCD of either standard).
+    static bool IsDiscSize(int width, int height);
     // 48000 for DVD streams, 44100 otherwise (AVI files too).
     [[nodiscard]] int SampleRate(const std::string& path) const;
 

@@ -25,13 +25,26 @@ STestImage Flat(int w, int h, std::uint8_t b, std::uint8_t g, std::uint8_t r) {
     return STestImage(w, h, [=](int, int) -> std::array<std::uint8_t, 4> { return {b, g, r, 255}; });
 }
 
-// Blue, green, red of the centre pixel of a video's first frame; all -1 when
-// the file cannot be decoded.
-std::array<int, 3> CentreOfFirstFrame(const std::string& path) {
-    std::array<int, 3> bgr{-1, -1, -1};
+// A video's first frame as blue, green, red rows, with the sample aspect the
+// file declares (0:1 when it declares none); width 0 when it cannot be
+// decoded.
+struct SFirstFrame {
+    int width = 0, height = 0;
+    AVRational sar{0, 1};
+    std::vector<std::uint8_t> bgr;
+
+    [[nodiscard]] std::array<int, 3> At(int x, int y) const {
+        const std::uint8_t* p = bgr.data() + (std::size_t(y) * width + x) * 3;
+        return {p[0], p[1], p[2]};
+    }
+};
+
+SFirstFrame FirstFrame(const std::string& path, int index = 0) {
+    SFirstFrame result;
     AVFormatContext* format = nullptr;
     if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0)
-        return bgr;
+        return result;
+    avformat_find_stream_info(format, nullptr);
     const AVCodec* codec = nullptr;
     int stream = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
     AVCodecContext* context = stream >= 0 ? avcodec_alloc_context3(codec) : nullptr;
@@ -42,7 +55,8 @@ std::array<int, 3> CentreOfFirstFrame(const std::string& path) {
         avcodec_open2(context, codec, nullptr) >= 0) {
         while (!decoded && av_read_frame(format, packet) >= 0) {
             if (packet->stream_index == stream && avcodec_send_packet(context, packet) >= 0)
-                decoded = avcodec_receive_frame(context, frame) >= 0;
+                while (!decoded && avcodec_receive_frame(context, frame) >= 0)
+                    decoded = index-- == 0;
             av_packet_unref(packet);
         }
     }
@@ -54,9 +68,10 @@ std::array<int, 3> CentreOfFirstFrame(const std::string& path) {
         std::uint8_t* rows[1] = {pixels.data()};
         const int strides[1] = {frame->width * 3};
         if (scale && sws_scale(scale, frame->data, frame->linesize, 0, frame->height, rows, strides) > 0) {
-            const std::uint8_t* centre =
-                pixels.data() + (std::size_t(frame->height / 2) * frame->width + frame->width / 2) * 3;
-            bgr = {centre[0], centre[1], centre[2]};
+            result.width = frame->width;
+            result.height = frame->height;
+            result.bgr = std::move(pixels);
+            result.sar = av_guess_sample_aspect_ratio(format, format->streams[stream], frame);
         }
         sws_freeContext(scale);
     }
@@ -64,7 +79,24 @@ std::array<int, 3> CentreOfFirstFrame(const std::string& path) {
     av_packet_free(&packet);
     avcodec_free_context(&context);
     avformat_close_input(&format);
-    return bgr;
+    return result;
+}
+
+// Blue, green, red of the centre pixel of a video's first frame; all -1 when
+// the file cannot be decoded.
+std::array<int, 3> CentreOfFirstFrame(const std::string& path) {
+    const SFirstFrame frame = FirstFrame(path);
+    if (frame.width == 0)
+        return {-1, -1, -1};
+    return frame.At(frame.width / 2, frame.height / 2);
+}
+
+// How many pixels of the middle row are the album's grey (not bar black).
+int GreyColumns(const SFirstFrame& frame) {
+    int count = 0;
+    for (int x = 0; x < frame.width; ++x)
+        count += frame.At(x, frame.height / 2)[1] > 64;
+    return count;
 }
 
 class OutputAspect : public testing::Test {
@@ -143,4 +175,54 @@ TEST_F(OutputAspect, FramesFollowTheSameChoice) {
     decoder.DecodeFile(m_dir / "std.png.out.png", &standard, 32);
     EXPECT_TRUE(Near(PixelAt(wide, 160, 90), 0, 255, 0, 8));
     EXPECT_TRUE(Near(PixelAt(standard, 160, 120), 0, 0, 255, 8));
+}
+
+// A custom size keeps the album's proportions: the 4:3 album (a grey picture
+// filling it) is 480 x 360 inside a 640 x 360 frame of square pixels, with
+// black bars, in a still, an AVI and an MPEG stream; an AVI of a disc's size
+// declares that disc's pixel shape.
+TEST_F(OutputAspect, CustomSizesKeepTheAlbumsProportionsAndFilesTheirPixelShape) {
+    m_dir.WriteFile("kelvclip.ini", "[Settings]\nAspRatio=0\n"); // no overlay
+    // Three seconds of grey between the fades.
+    const std::string album = m_dir.WriteFile(
+        "long.json", R"({"format": "kelvclip-album", "version": 1, "name": "A", "slides": [
+            {"displayTime": 3, "items": [{"kind": "image", "file": "grey.png"}]}]})");
+    std::string output;
+    ASSERT_EQ(Cli("pack " + album + " -o " + (m_dir / "long.vez"), &output), 0) << output;
+    ASSERT_EQ(Cli("frame " + (m_dir / "long.vez") + " --at 2 --size 640x360 -o " +
+                      (m_dir / "still.png"), &output),
+              0)
+        << output;
+    PLAnyPicDecoder decoder;
+    PLAnyBmp still;
+    decoder.DecodeFile(m_dir / "still.png", &still, 32);
+    int grey = 0;
+    for (int x = 0; x < 640; ++x)
+        grey += PixelAt(still, x, 180)[1] > 64;
+    EXPECT_EQ(grey, 480);
+    EXPECT_TRUE(Near(PixelAt(still, 40, 180), 0, 0, 0, 4));
+    EXPECT_TRUE(Near(PixelAt(still, 320, 180), 128, 128, 128, 8));
+
+    for (const char* name : {"custom.avi", "custom.mpg"}) {
+        const std::string path = m_dir / name;
+        ASSERT_EQ(Cli("render " + (m_dir / "long.vez") + " --disc custom --size 640x360 -o " + path,
+                      &output),
+                  0)
+            << output;
+        const SFirstFrame frame = FirstFrame(path, 50);
+        ASSERT_EQ(frame.width, 640) << name;
+        EXPECT_NEAR(GreyColumns(frame), 480, 4) << name;
+        EXPECT_EQ(av_cmp_q(frame.sar, AVRational{1, 1}), 0)
+            << name << " " << frame.sar.num << ":" << frame.sar.den;
+    }
+
+    // 720 x 576 pictures of a 4:3 PAL DVD: pixels of 16:15, display 4:3.
+    const std::string dvd = m_dir / "dvd.avi";
+    ASSERT_EQ(Cli("render " + (m_dir / "long.vez") + " --disc dvd --standard pal -o " + dvd, &output),
+              0)
+        << output;
+    const SFirstFrame frame = FirstFrame(dvd, 50);
+    ASSERT_EQ(frame.width, 720);
+    EXPECT_EQ(av_cmp_q(frame.sar, AVRational{16, 15}), 0) << frame.sar.num << ":" << frame.sar.den;
+    EXPECT_EQ(GreyColumns(frame), 720);
 }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 // Remembers the format it was asked for; refuses when told to.
@@ -63,6 +65,27 @@ TEST(OutputFormat, DiscsStandardsAndCustomSizes) {
     EXPECT_NEAR(format.PixelAspect(), 1.0667, 1e-4);
     format.SetDisc(COutputFormat::kVcd);
     EXPECT_NEAR(format.PixelAspect(), 1.0909, 1e-4);
+
+    // Custom sizes have square pixels and hold the album at its own aspect,
+    // centred, with bars of even size; a frame of the album's shape is filled.
+    format.SetDisc(COutputFormat::kCustom);
+    format.SetCustomSize(640, 360);
+    EXPECT_DOUBLE_EQ(format.PixelAspect(), 1.0);
+    COutputFormat::SPlacement p = format.Placement();
+    EXPECT_EQ(std::vector<int>({p.left, p.top, p.right, p.bottom}),
+              std::vector<int>({80, 0, 560, 360}));
+    format.SetWide(true);
+    p = format.Placement();
+    EXPECT_EQ(std::vector<int>({p.left, p.top, p.right, p.bottom}),
+              std::vector<int>({0, 0, 640, 360}));
+    p = COutputFormat::Place(640, 480, true, true);
+    EXPECT_EQ(std::vector<int>({p.left, p.top, p.right, p.bottom}),
+              std::vector<int>({0, 60, 640, 420}));
+    p = COutputFormat::Place(203, 301, false, true);
+    EXPECT_EQ(p.left, 0);
+    EXPECT_EQ(p.right - p.left, 203) << "an odd width the frame has is kept";
+    EXPECT_EQ((p.bottom - p.top) % 2, 0);
+    EXPECT_EQ(p.top % 2, 0);
 }
 
 TEST(OutputFormat, TheExtensionChoosesTheEngineAndTheSourceTheFormat) {
