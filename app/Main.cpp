@@ -2,11 +2,45 @@
 #include "app/ZizeDivuApp.h"
 #include "base/SignalWatch.h"
 
+#include <QtGlobal>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+
+// While Qt looks for a display, its complaints are held back: without one it
+// ends the program with an abort and a hint about reinstalling, so the one
+// line a user needs is printed here instead, and the program exits with 1.
+void StartupMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type != QtFatalMsg) {
+        if (!context.category || std::strncmp(context.category, "qt.qpa", 6) != 0)
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+        return;
+    }
+    const char* display = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if ((!display || !*display) && (!wayland || !*wayland))
+        std::fprintf(stderr, "kelvclip: no display found: DISPLAY and WAYLAND_DISPLAY are unset\n");
+    else
+        std::fprintf(stderr, "kelvclip: no display found: cannot reach the display %s%s%s\n",
+                     display && *display ? display : "", display && *display && wayland && *wayland ? " / " : "",
+                     wayland && *wayland ? wayland : "");
+    std::fflush(stderr);
+    _exit(1);
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     // SIGINT, SIGTERM and SIGHUP remove the template's extracted files before
     // the program ends by them, as the command line does.
     CSignalWatch::Start();
+    const QtMessageHandler previous = qInstallMessageHandler(StartupMessages);
     CZizeDivuApp app(argc, argv);
+    qInstallMessageHandler(previous);
     app.InitInstance();
     return 0;
 }

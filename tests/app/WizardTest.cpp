@@ -763,3 +763,19 @@ TEST(WizardEndToEnd, TerminationSignalsRemoveTheExtractedMedia) {
             << output;
     }
 }
+
+// Without a display the wizard says so in one line and exits with 1, instead
+// of Qt's abort and its advice to reinstall.
+TEST(WizardEndToEnd, NoDisplayIsOneClearLineAndExitOne) {
+    std::string output;
+    EXPECT_EQ(RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" KV_GUI "' 2>&1",
+                         &output),
+              1)
+        << output;
+    EXPECT_EQ(output, "kelvclip: no display found: DISPLAY and WAYLAND_DISPLAY are unset\n");
+    EXPECT_EQ(RunCommand("env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:77 '" KV_GUI "' 2>&1",
+                         &output),
+              1)
+        << output;
+    EXPECT_EQ(output, "kelvclip: no display found: cannot reach the display :77\n");
+}
