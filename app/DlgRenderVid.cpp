@@ -2,6 +2,7 @@
 
 #include "app/DlgRenderVidOut.h"
 #include "app/UserPrompts.h"
+#include "base/Folders.h"
 #include "audio/AudioSrc.h"
 #include "encode/EncodeEngine.h"
 #include "encode/Encoder.h"
@@ -11,6 +12,9 @@
 #include <QHBoxLayout>
 #include <QProgressBar>
 #include <QPushButton>
+
+#include <filesystem>
+#include <unistd.h>
 
 namespace {
 
@@ -59,6 +63,29 @@ void CDlgRenderVid::Start() {
                                         QMessageBox::Ok);
         return;
     }
+    // Where the video goes is checked before anything else is asked: a
+    // folder that is missing or not writable, and a file that would be
+    // replaced.
+    const std::filesystem::path output(m_outputPath);
+    const std::string folder =
+        output.has_parent_path() ? output.parent_path().string() : std::string(".");
+    if (!FolderExists(folder) || access(folder.c_str(), W_OK | X_OK) != 0) {
+        CUserPrompts::Current().Message(
+            this, QMessageBox::Warning, windowTitle(),
+            (FolderExists(folder) ? tr("The folder %1 cannot be written to.")
+                                  : tr("The folder %1 does not exist."))
+                    .arg(QString::fromStdString(folder)) +
+                QStringLiteral("\n") + tr("Please choose another place for the video."),
+            QMessageBox::Ok);
+        return;
+    }
+    if (std::filesystem::exists(output) &&
+        CUserPrompts::Current().Message(
+            this, QMessageBox::Question, windowTitle(),
+            tr("%1 already exists.\nDo you want to replace it?")
+                .arg(QString::fromStdString(m_outputPath)),
+            QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
     // The previous job borrowed the previous engine.
     m_job.reset();
     m_engine.reset();
@@ -95,8 +122,32 @@ void CDlgRenderVid::Start() {
     m_poll.start();
 }
 
+// "42 % · 31 frames/s · 1:05 left" once a few percent are done.
+void CDlgRenderVid::ShowSpeed(int percent) {
+    const double seconds = m_started.isValid() ? m_started.elapsed() / 1000.0 : 0;
+    const double frames = m_video ? double(m_video->GetFrameCount()) * percent / 100.0 : 0;
+    if (percent < 2 || seconds < 1 || percent >= 100) {
+        m_progress->setFormat(QStringLiteral("%p%"));
+        return;
+    }
+    const int left = int(seconds * (100 - percent) / percent + 0.5);
+    m_progress->setFormat(tr("%p% · %1 frames/s · %2:%3 left")
+                              .arg(frames / seconds, 0, 'f', 0)
+                              .arg(left / 60)
+                              .arg(left % 60, 2, 10, QLatin1Char('0')));
+}
+
 void CDlgRenderVid::SetBusy(bool busy) {
     m_busy = busy;
+    // The window stays usable (Cancel), so the cursor says busy, not wait.
+    if (busy) {
+        setCursor(Qt::BusyCursor);
+        m_started.start();
+        m_progress->setFormat(QStringLiteral("%p%"));
+    } else {
+        unsetCursor();
+        m_started.invalidate();
+    }
     if (m_outputPage)
         m_outputPage->EnableControls(!busy);
     BackButton()->setEnabled(!busy);
@@ -123,9 +174,17 @@ void CDlgRenderVid::OnCancel() {
     CancelButton()->setEnabled(false);
 }
 
-// Closing the window while busy ends the encode first, without questions.
+// Closing the window while busy asks first, then ends the encode (which
+// keeps what it made, as Cancel does).
 void CDlgRenderVid::closeEvent(QCloseEvent* event) {
     if (m_busy && m_job) {
+        if (CUserPrompts::Current().Message(
+                this, QMessageBox::Question, windowTitle(),
+                tr("The video is still being created.\nStop it and close the window?"),
+                QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+            event->ignore();
+            return;
+        }
         m_closeWhenIdle = true;
         StopJob();
         PollJob();
@@ -151,6 +210,7 @@ void CDlgRenderVid::OnJobNotice(const SJobNotice& notice) {
     switch (notice.kind) {
     case SJobNotice::kProgress:
         m_progress->setValue(notice.value);
+        ShowSpeed(notice.value);
         return;
     case SJobNotice::kStatus:
         return;
@@ -174,8 +234,16 @@ void CDlgRenderVid::OnJobNotice(const SJobNotice& notice) {
     }
     SetBusy(false);
     if (notice.kind == SJobNotice::kCancelled) {
+        // What was encoded took the output's name; it plays up to the cancel.
+        const QString kept =
+            std::filesystem::exists(m_outputPath)
+                ? tr("What was made until then is kept in %1; it plays up to where it stopped.")
+                      .arg(QString::fromStdString(m_outputPath))
+                : QString();
         CUserPrompts::Current().Message(this, QMessageBox::Information, tr("Encoding Cancelled"),
-                                        tr("Video generation cancelled"), QMessageBox::Ok);
+                                        tr("Video generation cancelled") +
+                                            (kept.isEmpty() ? QString() : QStringLiteral(".\n") + kept),
+                                        QMessageBox::Ok);
         return;
     }
     QString why = QString::fromStdString(notice.text);
@@ -184,6 +252,11 @@ void CDlgRenderVid::OnJobNotice(const SJobNotice& notice) {
     // The message names the file even when the encoder's reason does not.
     if (!why.contains(QString::fromStdString(m_outputPath)))
         why += QStringLiteral("\n\n") + QString::fromStdString(m_outputPath);
+    // A failed encode leaves no unusable part behind (a file that was at the
+    // path before stays as it was).
     CUserPrompts::Current().Message(this, QMessageBox::Critical, tr("Encoding Failed"),
-                                    tr("Video generation failed: %1").arg(why), QMessageBox::Ok);
+                                    tr("Video generation failed: %1").arg(why) +
+                                        QStringLiteral("\n\n") +
+                                        tr("The unfinished video was removed."),
+                                    QMessageBox::Ok);
 }

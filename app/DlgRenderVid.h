@@ -3,6 +3,7 @@
 #include "app/DlgWizard.h"
 #include "encode/NoticeQueue.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <functional>
@@ -68,6 +69,8 @@ private:
     void OnJobNotice(const SJobNotice& notice);
     // The audio source after a final notice.
     void CloseAudio();
+    // The percentage with the speed and the time left, once they are known.
+    void ShowSpeed(int percent);
 
     CDlgRenderVidOut* m_outputPage = nullptr;
     std::unique_ptr<IVideoSrc> m_video;
@@ -78,6 +81,7 @@ private:
     std::string m_outputPath;
     EngineFactory m_factory;
     bool m_busy = false;
+    QElapsedTimer m_started; // since the encode began: speed and time left
     bool m_closeWhenIdle = false;
     QProgressBar* m_progress;
     CNoticeQueue m_notices;

@@ -55,20 +55,11 @@ void CDlgRenderVidOut::HideOutputControls() {
         w->hide();
 }
 
-// An MPEG program stream or an AVI file; a name without the chosen type's
-// extension gets it.
+// An MPEG program stream or an AVI file.
 void CDlgRenderVidOut::OnBrowse() {
-    const QString mpeg = tr("MPEG video (*.mpg)");
-    const QString avi = tr("AVI video (*.avi)");
-    const QString chosen = CUserPrompts::Current().SaveFile(
-        this, m_pathField->text(), mpeg + QStringLiteral(";;") + avi);
-    if (chosen.isEmpty())
-        return;
-    std::string path = chosen.toStdString();
-    const char* extension = CMediaFacts::ExtensionIn(path, "avi") ? "avi" : "mpg";
-    if (!CMediaFacts::ExtensionIn(path, extension))
-        path += std::string(".") + extension;
-    SetOutputPath(path);
+    const QString chosen = CUserPrompts::Current().SaveVideo(this, m_pathField->text());
+    if (!chosen.isEmpty())
+        SetOutputPath(chosen.toStdString());
 }
 
 void CDlgRenderVidOut::resizeEvent(QResizeEvent* event) {

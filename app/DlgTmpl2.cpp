@@ -1,43 +1,24 @@
 #include "app/DlgTmpl2.h"
 
+#include "app/DlgRenderMpgAvi.h"
 #include "app/DlgTmplMain.h"
 #include "app/DlgTmplMainDir.h"
+#include "app/DlgTmplMainPic.h"
+#include "app/TemplateMemory.h"
 #include "app/UserPrompts.h"
 #include "audio/AlbumAudioSrc.h"
 #include "base/Folders.h"
+#include "controls/IntEdit.h"
 #include "controls/LinkLabel.h"
 #include "encode/AlbumFrameSrc.h"
-#include "media/AnyPicDecoder.h"
-#include "media/Bmp.h"
-#include "media/TextException.h"
 #include "project/Album.h"
 #include "project/ProjTmpl.h"
 
+#include <QComboBox>
 #include <QPushButton>
+#include <QTimer>
 
 #include <filesystem>
-
-namespace {
-
-// Whether a picture file decodes; why says why not. A small draft decode
-// reads the whole file through the decoder without the cost of full size.
-bool Readable(const std::string& path, std::string& why) {
-    try {
-        PLAnyPicDecoder decoder;
-        decoder.SetRequestedSize(64, 64);
-        decoder.SetDraft(true);
-        PLAnyBmp bmp;
-        decoder.DecodeFile(path, &bmp, 32);
-        return true;
-    } catch (const PLTextException& e) {
-        why = e.what();
-    } catch (const std::bad_alloc&) {
-        why = "out of memory";
-    }
-    return false;
-}
-
-} // namespace
 
 CDlgTmpl2::CDlgTmpl2(const QString& title, QWidget* parent) : CDlgTmpl(parent), m_title(title) {
     setWindowTitle(title);
@@ -46,10 +27,73 @@ CDlgTmpl2::CDlgTmpl2(const QString& title, QWidget* parent) : CDlgTmpl(parent), 
 }
 
 CDlgTmpl2::~CDlgTmpl2() {
+    Remember();
     // The sources read the album, which goes first.
     StopJob();
     SetVideoSource(nullptr);
     SetAudioSource(nullptr);
+}
+
+void CDlgTmpl2::Remember() {
+    if (!Template())
+        return;
+    CTemplateMemory::SState state;
+    for (const std::string& own : Template()->ListTemplatePictures(false))
+        if (std::string mine = Template()->GetReplacement(own); !mine.empty())
+            state.replacements[own] = mine;
+    state.output = MainPage()->FolderTab()->GetPath();
+    const CDlgRenderMpgAvi* format = MainPage()->FormatPage();
+    state.standard = format->StandardList()->currentIndex();
+    state.disc = format->DiscList()->currentIndex();
+    state.width = format->WidthField()->Value();
+    state.height = format->HeightField()->Value();
+    CTemplateMemory(Template()->GetPackagePath()).Save(state);
+}
+
+void CDlgTmpl2::OfferRemembered() {
+    if (!Template() || m_offered)
+        return;
+    m_offered = true;
+    CTemplateMemory::SState state;
+    if (!CTemplateMemory(Template()->GetPackagePath()).Load(state))
+        return;
+    if (CUserPrompts::Current().Message(
+            this, QMessageBox::Question, m_title,
+            tr("Last time you put %n of your pictures into this template.\nUse them again, "
+               "with the same video file and format?",
+               nullptr, int(state.replacements.size())),
+            QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    std::vector<std::string> missing;
+    MainPage()->PicturesTab()->PutReplacements(state.replacements, missing);
+    CDlgRenderMpgAvi* format = MainPage()->FormatPage();
+    if (state.standard >= 0 && state.standard < format->StandardList()->count())
+        format->StandardList()->setCurrentIndex(state.standard);
+    if (state.disc >= 0 && state.disc < format->DiscList()->count())
+        format->DiscList()->setCurrentIndex(state.disc);
+    if (state.width > 0 && state.height > 0 && format->WidthField()->isEnabled()) {
+        format->WidthField()->SetValue(state.width);
+        format->HeightField()->SetValue(state.height);
+    }
+    if (!state.output.empty())
+        MainPage()->FolderTab()->SetPath(state.output);
+    if (!missing.empty()) {
+        QString list;
+        for (const std::string& file : missing)
+            list += QStringLiteral("\n") + QString::fromStdString(file);
+        CUserPrompts::Current().Message(
+            this, QMessageBox::Information, m_title,
+            tr("These pictures are gone or can no longer be read; the template's own stay in "
+               "their places:%1").arg(list),
+            QMessageBox::Ok);
+    }
+}
+
+void CDlgTmpl2::showEvent(QShowEvent* event) {
+    CDlgTmpl::showEvent(event);
+    // Asked once the window is on screen, so the question has it behind.
+    if (!m_offered)
+        QTimer::singleShot(0, this, &CDlgTmpl2::OfferRemembered);
 }
 
 std::string CDlgTmpl2::HelpPage() { return GetProgramFolder() + "help/index.html"; }
@@ -71,7 +115,7 @@ std::vector<std::pair<std::string, std::string>> CDlgTmpl2::UnreadableReplacemen
     for (const std::string& own : Template()->ListTemplatePictures(false)) {
         const std::string replacement = Template()->GetReplacement(own);
         std::string why;
-        if (!replacement.empty() && !Readable(replacement, why))
+        if (!replacement.empty() && !CDlgTmplMainPic::Usable(replacement, why))
             unreadable.emplace_back(replacement, why);
     }
     return unreadable;
@@ -106,6 +150,7 @@ void CDlgTmpl2::OnFinish() {
     if (track->Build(*m_album) && track->GetLength() != 0)
         SetAudioSource(std::move(track));
     SetOutputPath(MainPage()->FolderTab()->GetPath());
+    Remember();
     Start();
 }
 

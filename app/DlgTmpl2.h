@@ -24,7 +24,14 @@ public:
     // with the reason; empty when all can.
     [[nodiscard]] std::vector<std::pair<std::string, std::string>> UnreadableReplacements() const;
 
+    // The state of the last session with this template (pictures replaced,
+    // output, format) is kept when the wizard closes or renders; opened
+    // again, it is offered back once the window shows. Public for tests.
+    void Remember();
+    void OfferRemembered();
+
 protected:
+    void showEvent(QShowEvent* event) override;
     void OnFinish() override;
     void OnComplete(const std::string& path) override;
     void SetBusy(bool busy) override;
@@ -34,6 +41,7 @@ private:
     void OnWebLink();
 
     QString m_title;
+    bool m_offered = false;
     std::unique_ptr<CAlbum> m_album;
     CLinkLabel* m_link;
 };

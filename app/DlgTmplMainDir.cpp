@@ -2,7 +2,6 @@
 
 #include "app/UserPrompts.h"
 #include "base/Folders.h"
-#include "media/MediaFacts.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -23,16 +22,14 @@ std::string CDlgTmplMainDir::JoinPath(const std::string& folder, const std::stri
     return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-std::string CDlgTmplMainDir::WithExtension(const std::string& path, const std::string& extension) {
-    return CMediaFacts::ExtensionIn(path, extension) ? path : path + "." + extension;
-}
-
 void CDlgTmplMainDir::SetBaseName(const std::string& name) {
     m_baseName = name;
-    // The folder is used whether it exists or not: the user sees the path
-    // and the encode reports a folder that is missing.
+    // The desktop's videos folder, else the documents folder (or the one a
+    // setting remembers), else the home folder: one that exists.
     std::string folder;
-    GetUserFolder(kFolderDocuments, folder, true);
+    if (!GetUserFolder(kFolderVideos, folder, false) &&
+        !GetUserFolder(kFolderDocuments, folder, true))
+        folder = HomeFolder();
     SetPath(JoinPath(folder, name.empty() ? name : name + "." + m_extension));
 }
 
@@ -40,12 +37,11 @@ std::string CDlgTmplMainDir::GetPath() const { return m_path->text().toStdString
 
 void CDlgTmplMainDir::SetPath(const std::string& path) { m_path->setText(QString::fromStdString(path)); }
 
+// An MPEG program stream or an AVI file, starting at the current path.
 void CDlgTmplMainDir::OnBrowse() {
-    const QString pattern = QStringLiteral("(*.") + QString::fromStdString(m_extension) + ")";
-    const QString chosen = CUserPrompts::Current().SaveFile(this, QString(), pattern);
-    if (chosen.isEmpty())
-        return;
-    SetPath(WithExtension(chosen.toStdString(), m_extension));
+    const QString chosen = CUserPrompts::Current().SaveVideo(this, m_path->text());
+    if (!chosen.isEmpty())
+        SetPath(chosen.toStdString());
 }
 
 void CDlgTmplMainDir::resizeEvent(QResizeEvent* event) {

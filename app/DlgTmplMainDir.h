@@ -8,9 +8,9 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// The Folder tab: where the video goes. The path starts in the user's
-// documents folder (or the one last used) with the template's name and the
-// extension "avi"; the browse button picks another file.
+// The Folder tab: where the video goes. The path starts in the user's videos
+// folder (else the documents folder, else home) with the template's name and
+// the extension "avi"; the browse button picks another MPEG or AVI file.
 class CDlgTmplMainDir : public QWidget {
     Q_OBJECT
 public:
@@ -26,8 +26,6 @@ public:
     // folder + "/" + name, or name alone for an empty folder; an empty name
     // gives an empty path.
     static std::string JoinPath(const std::string& folder, const std::string& name);
-    // A chosen name without the extension gets "." + extension.
-    static std::string WithExtension(const std::string& path, const std::string& extension);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

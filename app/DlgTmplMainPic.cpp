@@ -5,11 +5,15 @@
 #include "app/ProjTmplThumbCache.h"
 #include "app/UserPrompts.h"
 #include "base/Folders.h"
+#include "media/AnyPicDecoder.h"
+#include "media/Bmp.h"
+#include "media/TextException.h"
 #include "project/Album.h"
 #include "project/Paths.h"
 #include "project/ProjTmpl.h"
 #include "project/Slide.h"
 
+#include <QMessageBox>
 #include <QPushButton>
 
 #include <algorithm>
@@ -36,6 +40,24 @@ QString PictureFilter() {
 }
 
 } // namespace
+
+bool CDlgTmplMainPic::Usable(const std::string& path, std::string& why) {
+    try {
+        // A small draft decode reads the whole file through the decoder
+        // without the cost of the full size.
+        PLAnyPicDecoder decoder;
+        decoder.SetRequestedSize(64, 64);
+        decoder.SetDraft(true);
+        PLAnyBmp bmp;
+        decoder.DecodeFile(path, &bmp, 32);
+        return true;
+    } catch (const PLTextException& e) {
+        why = e.what();
+    } catch (const std::bad_alloc&) {
+        why = "out of memory";
+    }
+    return false;
+}
 
 CDlgTmplMainPic::CDlgTmplMainPic(QWidget* parent)
     : QWidget(parent), m_cache(std::make_shared<CProjTmplThumbCache>()) {
@@ -82,9 +104,17 @@ std::vector<int> CDlgTmplMainPic::SelectedRows() const {
 }
 
 void CDlgTmplMainPic::OnSelectionChanged() {
-    const bool any = !m_list->selectedItems().isEmpty();
-    m_replace->setEnabled(any);
-    m_unreplace->setEnabled(any);
+    const std::vector<int> rows = SelectedRows();
+    m_replace->setEnabled(!rows.empty());
+    // Un-Replace has something to do only for a replaced picture.
+    bool replaced = false;
+    if (m_tmpl) {
+        const std::vector<std::string> own = m_tmpl->ListTemplatePictures(false);
+        for (int row : rows)
+            replaced = replaced ||
+                       (row < int(own.size()) && m_list->GetPicture(row) != own[std::size_t(row)]);
+    }
+    m_unreplace->setEnabled(replaced);
 }
 
 void CDlgTmplMainPic::Replace() {
@@ -103,11 +133,39 @@ void CDlgTmplMainPic::Replace() {
         std::filesystem::path(files.back().toStdString()).parent_path().string();
     if (!lastFolder.empty())
         SetUserFolder(kFolderPictures, lastFolder);
+    // Only pictures go in: a file that is not one (a document named .jpg, a
+    // cut photo) is named at once and the template's picture stays.
+    QStringList usable;
+    QString refused;
+    const std::vector<std::string> own =
+        m_tmpl ? m_tmpl->ListTemplatePictures(false) : std::vector<std::string>();
+    for (const QString& file : files) {
+        std::string why;
+        // The template's own pictures (read from the package) are known good.
+        if (std::find(own.begin(), own.end(), file.toStdString()) != own.end() ||
+            Usable(file.toStdString(), why))
+            usable.push_back(file);
+        else
+            refused += QStringLiteral("\n%1: %2").arg(file, QString::fromStdString(why));
+    }
+    if (!refused.isEmpty())
+        CUserPrompts::Current().Message(
+            this, QMessageBox::Warning, window()->windowTitle(),
+            tr("These files cannot be used as pictures; the template's pictures stay:%1")
+                .arg(refused),
+            QMessageBox::Ok);
+    if (usable.size() > qsizetype(rows.size()))
+        CUserPrompts::Current().Message(
+            this, QMessageBox::Information, window()->windowTitle(),
+            tr("%1 pictures were selected and %2 files chosen: the first %1 are used.")
+                .arg(rows.size())
+                .arg(usable.size()),
+            QMessageBox::Ok);
     bool changed = false;
     // The first file to the first selected item, and so on; what is left
     // over on either side stays as it is.
-    for (std::size_t i = 0; i < rows.size() && i < std::size_t(files.size()); ++i) {
-        const std::string path = files[qsizetype(i)].toStdString();
+    for (std::size_t i = 0; i < rows.size() && i < std::size_t(usable.size()); ++i) {
+        const std::string path = usable[qsizetype(i)].toStdString();
         if (m_list->GetPicture(rows[i]) != path) {
             m_list->SetPicture(path, rows[i]);
             changed = true;
@@ -117,6 +175,7 @@ void CDlgTmplMainPic::Replace() {
         m_list->Refresh(false);
         Synchronise();
     }
+    OnSelectionChanged();
 }
 
 void CDlgTmplMainPic::UnReplace() {
@@ -134,6 +193,33 @@ void CDlgTmplMainPic::UnReplace() {
         m_list->Refresh(false);
         Synchronise();
     }
+    OnSelectionChanged();
+}
+
+int CDlgTmplMainPic::PutReplacements(const std::map<std::string, std::string>& byOwn,
+                                     std::vector<std::string>& missing) {
+    if (!m_tmpl)
+        return 0;
+    const std::vector<std::string> own = m_tmpl->ListTemplatePictures(false);
+    int put = 0;
+    for (std::size_t i = 0; i < own.size() && int(i) < m_list->count(); ++i) {
+        const auto it = byOwn.find(own[i]);
+        if (it == byOwn.end())
+            continue;
+        std::string why;
+        if (!Usable(it->second, why)) {
+            missing.push_back(it->second);
+            continue;
+        }
+        m_list->SetPicture(it->second, int(i));
+        ++put;
+    }
+    if (put > 0) {
+        m_list->Refresh(false);
+        Synchronise();
+    }
+    OnSelectionChanged();
+    return put;
 }
 
 void CDlgTmplMainPic::Synchronise() {

@@ -2,8 +2,10 @@
 
 #include <QWidget>
 
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CCtrlPicList;
 class CCtrlPreviewAlbum;
@@ -29,11 +31,21 @@ public:
 
     // Gives the chosen files to the selected items in order; nothing
     // happens when nothing is selected or nothing was chosen.
+    // Files that are not pictures this build decodes are named in a message
+    // and left out.
     void Replace();
     void UnReplace();
+    // Puts files in place of the template's pictures (by the template's own
+    // path), as Replace would; files that are gone or are not pictures are
+    // left out and listed in missing. Returns how many were put in.
+    int PutReplacements(const std::map<std::string, std::string>& byOwn,
+                        std::vector<std::string>& missing);
     // The list's item paths against the template's own pictures: records or
     // removes replacements and tells the preview what changed.
     void Synchronise();
+
+    // Whether a file decodes as a picture; why says why not.
+    static bool Usable(const std::string& path, std::string& why);
 
     [[nodiscard]] CCtrlPicList* List() const { return m_list; }
     [[nodiscard]] QPushButton* ReplaceButton() const { return m_replace; }

@@ -1,6 +1,7 @@
 #include "app/UserPrompts.h"
 
 #include "encode/AviEngine.h"
+#include "media/MediaFacts.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
@@ -49,6 +50,20 @@ QStringList CUserPrompts::OpenFiles(QWidget* parent, const QString& folder, cons
 
 QString CUserPrompts::SaveFile(QWidget* parent, const QString& folder, const QString& filter) {
     return QFileDialog::getSaveFileName(parent, QString(), folder, filter);
+}
+
+QString CUserPrompts::SaveVideo(QWidget* parent, const QString& current) {
+    const QString mpeg = QObject::tr("MPEG video (*.mpg *.mpeg)");
+    const QString avi = QObject::tr("AVI video (*.avi)");
+    const bool currentAvi = CMediaFacts::ExtensionIn(current.toStdString(), "avi");
+    const QString chosen = SaveFile(parent, current,
+                                    currentAvi ? avi + QStringLiteral(";;") + mpeg
+                                               : mpeg + QStringLiteral(";;") + avi);
+    if (chosen.isEmpty())
+        return chosen;
+    if (CMediaFacts::ExtensionIn(chosen.toStdString(), "mpg;mpeg;avi"))
+        return chosen;
+    return chosen + (currentAvi ? QStringLiteral(".avi") : QStringLiteral(".mpg"));
 }
 
 bool CUserPrompts::ChooseAviCodecs(QWidget* parent, bool withAudio, std::string& video,

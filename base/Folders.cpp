@@ -8,8 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
 std::string HomeFolder() {
     if (const char* home = std::getenv("HOME"); home && *home)
         return home;
@@ -17,6 +15,8 @@ std::string HomeFolder() {
         return pw->pw_dir;
     return {};
 }
+
+namespace {
 
 // Reads one entry of the XDG user-dirs file, for example
 // XDG_PICTURES_DIR="$HOME/Pictures". Returns an empty string when absent.
@@ -84,14 +84,17 @@ bool GetAppFolder(int kind, std::string& path) {
 bool GetUserFolder(int kind, std::string& path, bool useSetting) {
     path.clear();
     const char* setting = SettingOf(kind);
-    if (!setting)
+    if (!setting && kind != kFolderVideos)
         return false;
     std::string home = HomeFolder();
-    path = ReadXdgUserDir(home, kind == kFolderPictures ? "XDG_PICTURES_DIR"
-                                                        : "XDG_DOCUMENTS_DIR");
+    path = ReadXdgUserDir(home, kind == kFolderPictures    ? "XDG_PICTURES_DIR"
+                                : kind == kFolderDocuments ? "XDG_DOCUMENTS_DIR"
+                                                           : "XDG_VIDEOS_DIR");
     if (path.empty() && !home.empty())
-        path = home + (kind == kFolderPictures ? "/Pictures" : "/Documents");
-    if (useSetting)
+        path = home + (kind == kFolderPictures    ? "/Pictures"
+                       : kind == kFolderDocuments ? "/Documents"
+                                                  : "/Videos");
+    if (useSetting && setting)
         path = GetSettingString(setting, path);
     return FolderExists(path);
 }

@@ -8,6 +8,7 @@ enum EFolderKind : int {
     kFolderPictures = 0,  // the user's pictures folder, setting "UpathImg"
     kFolderPlugins = 1,   // the program folder + "plugins/"
     kFolderDocuments = 2, // the user's documents folder, setting "UpathProj"
+    kFolderVideos = 3,    // the user's videos folder (no setting)
 };
 
 // Builds the program folder of the kind into path (with a trailing '/') and
@@ -16,7 +17,8 @@ enum EFolderKind : int {
 bool GetAppFolder(int kind, std::string& path);
 
 // Builds the user's default folder of the kind: the XDG user directory
-// (~/.config/user-dirs.dirs), falling back to ~/Pictures or ~/Documents. With
+// (~/.config/user-dirs.dirs), falling back to ~/Pictures, ~/Documents or
+// ~/Videos. With
 // useSetting, the remembered setting of that kind replaces it (the built folder
 // being the setting's default). Returns whether the resulting folder exists; it
 // is never created.
@@ -31,3 +33,7 @@ const std::string& GetProgramFolder();
 
 // Whether path names an existing directory.
 bool FolderExists(const std::string& path);
+
+// The user's home folder ($HOME, else the password database); empty when
+// neither says.
+std::string HomeFolder();

@@ -21,6 +21,13 @@ public:
     QMessageBox::StandardButton Message(QWidget* parent, QMessageBox::Icon icon,
                                         const QString& caption, const QString& text,
                                         QMessageBox::StandardButtons buttons) override {
+        // Whether to replace an existing video is asked before each render
+        // over one: answered apart, so the other messages stay countable.
+        if (text.contains("already exists")) {
+            ++replaceQuestions;
+            return realMessages ? CUserPrompts::Message(parent, icon, caption, text, buttons)
+                                : replaceAnswer;
+        }
         messages.push_back({icon, caption, text});
         if (onMessage)
             onMessage(messages.back());
@@ -32,7 +39,11 @@ public:
         ++openCalls;
         return files;
     }
-    QString SaveFile(QWidget*, const QString&, const QString&) override { return saveFile; }
+    QString SaveFile(QWidget*, const QString& folder, const QString& filter) override {
+        saveFolder = folder;
+        saveFilter = filter;
+        return saveFile;
+    }
     bool ChooseAviCodecs(QWidget* parent, bool withAudio, std::string& video,
                          std::string& audio) override {
         ++codecCalls;
@@ -54,7 +65,9 @@ public:
     QStringList files;
     QString openFolder, openFilter;
     int openCalls = 0;
-    QString saveFile;
+    QString saveFile, saveFolder, saveFilter;
+    int replaceQuestions = 0;
+    QMessageBox::StandardButton replaceAnswer = QMessageBox::Yes;
     bool codecsChosen = true;
     bool realCodecChoice = false; // show the encoder dialog
     int codecCalls = 0;

@@ -23,7 +23,9 @@
 #include "tests/support/RunCommand.h"
 #include "tests/support/TempDir.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QMessageBox>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -51,6 +53,24 @@ void Screenshot(QWidget& widget, const char* name) {
         return;
     std::filesystem::create_directories(KV_SHOT_DIR);
     EXPECT_TRUE(widget.grab().save(QString(KV_SHOT_DIR "/") + name));
+}
+
+// Grabs the next message box the wizard shows (with real boxes), then
+// presses the button given (closes it as Escape would when it has none).
+void ScreenshotNextBox(CFakePrompts& prompts, const char* name,
+                       QMessageBox::StandardButton press = QMessageBox::NoButton) {
+    prompts.realMessages = true;
+    QTimer::singleShot(300, [name, press] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        Screenshot(*modal, name);
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (box && box->button(press))
+            box->button(press)->click();
+        else
+            modal->close();
+    });
 }
 
 STestImage Flat(int width, int height, std::uint8_t b, std::uint8_t g, std::uint8_t r) {
@@ -140,7 +160,8 @@ TEST(Wizard, SheetAndPageLayoutFollowTheAspectSetting) {
     CScopedSettings settings;
     CFakePrompts prompts;
     CUserPrompts::CScope scope(prompts);
-    SetSettingString(Settings::UpathProj.name, "/videos/mine");
+    CTempDir mine;
+    SetSettingString(Settings::UpathProj.name, mine.Path());
     for (int aspect : {0, 1}) {
         SetSettingInt(Settings::AspRatio.name, aspect);
         SWizard wizard;
@@ -163,11 +184,12 @@ TEST(Wizard, SheetAndPageLayoutFollowTheAspectSetting) {
         EXPECT_EQ(wizard.Main().Tabs()->currentIndex(), 0);
         EXPECT_EQ(wizard.Main().Tabs()->tabText(1), "Settings");
         EXPECT_EQ(wizard.List().count(), 10);
-        EXPECT_EQ(wizard.Main().FolderTab()->GetPath(), "/videos/mine/tmpl.avi");
+        EXPECT_EQ(wizard.Main().FolderTab()->GetPath(), mine / "tmpl.avi");
         EXPECT_FALSE(wizard.Pictures().ReplaceButton()->isEnabled());
         wizard.Select({1});
         EXPECT_TRUE(wizard.Pictures().ReplaceButton()->isEnabled());
-        EXPECT_TRUE(wizard.Pictures().UnReplaceButton()->isEnabled());
+        // Nothing to undo for a picture that was not replaced.
+        EXPECT_FALSE(wizard.Pictures().UnReplaceButton()->isEnabled());
         wizard.List().clearSelection();
         wizard.PreviewColourAt(40);
         Screenshot(dialog, aspect == 1 ? "wizard-idle-16x9.png" : "wizard-idle-4x3.png");
@@ -361,7 +383,7 @@ TEST(Wizard, FinishShowsProgressAndEndsDoneCancelledOrFailed) {
     ASSERT_TRUE(wizard.WaitIdle());
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].caption, "Encoding Cancelled");
-    EXPECT_EQ(prompts.messages[0].text, "Video generation cancelled");
+    EXPECT_TRUE(prompts.messages[0].text.startsWith("Video generation cancelled"));
     EXPECT_TRUE(dialog.CancelButton()->isEnabled());
     EXPECT_TRUE(dialog.isVisible());
 
@@ -398,7 +420,7 @@ TEST(Wizard, YesInTheSuccessBoxOpensTheVideo) {
     EXPECT_EQ(prompts.opened[0].toStdString(), dir / "out.mpg");
 }
 
-TEST(Wizard, ClosingTheWindowDuringAnEncodeCancelsItWithoutQuestions) {
+TEST(Wizard, ClosingTheWindowDuringAnEncodeAsksFirst) {
     CScopedSettings settings;
     CTempDir dir;
     CFakePrompts prompts;
@@ -407,10 +429,18 @@ TEST(Wizard, ClosingTheWindowDuringAnEncodeCancelsItWithoutQuestions) {
     wizard.Main().FolderTab()->SetPath(dir / "out.mpg");
     wizard.Finish(FactoryOf(IEncodeEngine::kDone, {}, 30));
     ASSERT_TRUE(QTest::qWaitFor([&] { return wizard.dialog->ProgressBar()->value() >= 30; }, 10000));
+    // No: the render goes on.
+    wizard.dialog->close();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].icon, QMessageBox::Question);
+    EXPECT_TRUE(wizard.dialog->isVisible());
+    EXPECT_TRUE(wizard.dialog->IsBusy());
+    // Yes: it stops and the window closes, without another word.
+    prompts.answer = QMessageBox::Yes;
     wizard.dialog->close();
     EXPECT_FALSE(wizard.dialog->isVisible());
     EXPECT_FALSE(wizard.dialog->IsBusy());
-    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(prompts.messages.size(), 2u);
     // Cancel when idle closes too.
     wizard.dialog->show();
     QTest::mouseClick(wizard.dialog->CancelButton(), Qt::LeftButton);
@@ -418,19 +448,38 @@ TEST(Wizard, ClosingTheWindowDuringAnEncodeCancelsItWithoutQuestions) {
     EXPECT_EQ(wizard.dialog->result(), QDialog::Rejected);
 }
 
-TEST(Wizard, AReplacementThatIsNoPictureStopsFinishAndNamesTheFile) {
+// A file that is not a picture is refused when it is chosen, named with the
+// reason, and the template's picture stays; one that stops being readable
+// after it was chosen stops Finish, named.
+TEST(Wizard, AFileThatIsNoPictureIsRefusedAtOnceAndNamed) {
     CScopedSettings settings;
     CTempDir dir;
     CFakePrompts prompts;
     CUserPrompts::CScope scope(prompts);
     const std::string notes = dir.WriteFile("notes.jpg", "these are my notes, not a picture");
+    const std::string photo = dir.WriteFile("photo.png", PngBytes(Flat(64, 48, 0, 0, 200), false));
     SWizard wizard;
+    const std::vector<std::string> own = wizard.tmpl.ListTemplatePictures(false);
     wizard.Main().FolderTab()->SetPath(dir / "out.mpg");
-    prompts.files = {QString::fromStdString(notes)};
-    wizard.Select({0});
+    prompts.files = {QString::fromStdString(notes), QString::fromStdString(photo)};
+    wizard.Select({0, 1});
     wizard.Pictures().Replace();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return wizard.Settled(); }, 10000));
-    EXPECT_EQ(wizard.List().GetImageIndex(0), CCtrlPicList::kImageFailed);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].icon, QMessageBox::Warning);
+    EXPECT_TRUE(prompts.messages[0].text.contains(QString::fromStdString(notes)));
+    if (kScreenshots) {
+        ScreenshotNextBox(prompts, "wizard-refused-picture.png");
+        wizard.Pictures().Replace();
+        prompts.realMessages = false;
+    }
+    // The good one takes the first selected place; the other keeps its own.
+    EXPECT_EQ(wizard.List().GetPicture(0), photo);
+    EXPECT_EQ(wizard.List().GetPicture(1), own[1]);
+    EXPECT_EQ(wizard.tmpl.GetReplacement(own[1]), "");
+
+    // The chosen photo is overwritten with text meanwhile: Finish names it.
+    dir.WriteFile("photo.png", "no longer a picture");
+    prompts.messages.clear();
     bool made = false;
     wizard.Finish([&](IVideoSrc*, IAudioSrc*, const std::string&, std::string*) {
         made = true;
@@ -440,7 +489,7 @@ TEST(Wizard, AReplacementThatIsNoPictureStopsFinishAndNamesTheFile) {
     EXPECT_FALSE(wizard.dialog->IsBusy());
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].icon, QMessageBox::Critical);
-    EXPECT_TRUE(prompts.messages[0].text.contains(QString::fromStdString(notes)));
+    EXPECT_TRUE(prompts.messages[0].text.contains(QString::fromStdString(photo)));
 }
 
 TEST(Wizard, PlayButtonAndSliderDriveThePreview) {
@@ -562,6 +611,18 @@ TEST(Wizard, FolderTabPathsAndTheWebLink) {
     prompts.saveFile = "/v/holiday";
     QTest::mouseClick(folder.findChild<QPushButton*>(), Qt::LeftButton);
     EXPECT_EQ(folder.GetPath(), "/v/holiday.avi");
+    // The dialog starts at the current path and offers both types, the
+    // current one first; an MPEG name stays an MPEG name.
+    EXPECT_EQ(prompts.saveFolder, "/keep.avi");
+    EXPECT_TRUE(prompts.saveFilter.startsWith("AVI video (*.avi)")) << prompts.saveFilter.toStdString();
+    EXPECT_TRUE(prompts.saveFilter.contains("MPEG video (*.mpg *.mpeg)"));
+    prompts.saveFile = "/v/holiday.mpg";
+    QTest::mouseClick(folder.findChild<QPushButton*>(), Qt::LeftButton);
+    EXPECT_EQ(folder.GetPath(), "/v/holiday.mpg");
+    prompts.saveFile = "/v/next";
+    QTest::mouseClick(folder.findChild<QPushButton*>(), Qt::LeftButton);
+    EXPECT_EQ(folder.GetPath(), "/v/next.mpg");
+    EXPECT_TRUE(prompts.saveFilter.startsWith("MPEG video"));
     prompts.saveFile = "/v/clip.AVI";
     QTest::mouseClick(folder.findChild<QPushButton*>(), Qt::LeftButton);
     EXPECT_EQ(folder.GetPath(), "/v/clip.AVI");
@@ -673,9 +734,13 @@ TEST(WizardEndToEnd, AFolderThatDoesNotExistFailsNamingTheFileAndKeepsTheReplace
     wizard.Main().FolderTab()->SetPath(path);
     QTest::mouseClick(wizard.dialog->FinishButton(), Qt::LeftButton);
     ASSERT_TRUE(wizard.WaitIdle());
+    // Said before anything else is asked (the encoder choice of an AVI).
     ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0].icon, QMessageBox::Critical);
-    EXPECT_TRUE(prompts.messages[0].text.contains(QString::fromStdString(path)));
+    EXPECT_EQ(prompts.messages[0].icon, QMessageBox::Warning);
+    EXPECT_TRUE(prompts.messages[0].text.contains(
+        QString::fromStdString(dir / "no/such/folder") + " does not exist"))
+        << prompts.messages[0].text.toStdString();
+    EXPECT_EQ(prompts.codecCalls, 0);
     EXPECT_TRUE(wizard.dialog->isVisible());
     EXPECT_EQ(wizard.List().GetPicture(2), mine);
     EXPECT_EQ(wizard.tmpl.GetReplacement(wizard.tmpl.ListTemplatePictures(false)[2]), mine);
@@ -691,10 +756,11 @@ TEST(WizardEndToEnd, ClosingTheWindowMidEncodeLeavesAFilePlayersOpen) {
     wizard.Main().FolderTab()->SetPath(path);
     QTest::mouseClick(wizard.dialog->FinishButton(), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return wizard.dialog->ProgressBar()->value() >= 10; }, 60000));
+    prompts.answer = QMessageBox::Yes; // stop it and close
     wizard.dialog->close();
     EXPECT_FALSE(wizard.dialog->isVisible());
     EXPECT_FALSE(wizard.dialog->IsBusy());
-    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(prompts.messages.size(), 1u);
     const SFileInfo info = Inspect(path);
     ASSERT_TRUE(info.opened);
     ASSERT_NE(info.Video(), nullptr);
@@ -778,4 +844,82 @@ TEST(WizardEndToEnd, NoDisplayIsOneClearLineAndExitOne) {
               1)
         << output;
     EXPECT_EQ(output, "kelvclip: no display found: cannot reach the display :77\n");
+}
+
+// No work is lost: the pictures replaced, the output and its format come
+// back when the same template opens again (the files that are gone are
+// named), and an existing video is replaced only when the user says so.
+TEST(Wizard, ReplacementsComeBackAndAVideoIsReplacedOnlyWhenAsked) {
+    CScopedSettings settings;
+    CTempDir dir;
+    CFakePrompts prompts;
+    CUserPrompts::CScope scope(prompts);
+    const std::string red = dir.WriteFile("red.png", PngBytes(Flat(160, 120, 0, 0, 220), false));
+    const std::string green = dir.WriteFile("green.png", PngBytes(Flat(160, 120, 0, 200, 0), false));
+    std::vector<std::string> own;
+    {
+        SWizard wizard;
+        EXPECT_TRUE(prompts.messages.empty()) << "nothing to offer the first time";
+        own = wizard.tmpl.ListTemplatePictures(false);
+        // One picture selected, two files chosen: said, and the first used.
+        prompts.files = {QString::fromStdString(red), QString::fromStdString(green)};
+        wizard.Select({0});
+        wizard.Pictures().Replace();
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_EQ(prompts.messages[0].icon, QMessageBox::Information);
+        prompts.files = {QString::fromStdString(green)};
+        wizard.Select({2});
+        wizard.Pictures().Replace();
+        CDlgRenderMpgAvi* format = wizard.Main().FormatPage();
+        format->DiscList()->setCurrentIndex(3);
+        format->WidthField()->SetValue(640);
+        format->HeightField()->SetValue(360);
+        wizard.Main().FolderTab()->SetPath(dir / "holiday.mpg");
+    }
+    prompts.messages.clear();
+    prompts.answer = QMessageBox::Yes;
+    {
+        if (kScreenshots)
+            ScreenshotNextBox(prompts, "wizard-restore-question.png", QMessageBox::Yes);
+        SWizard wizard;
+        prompts.realMessages = false;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return wizard.tmpl.GetReplacement(own[0]) == red; }, 5000));
+        EXPECT_EQ(wizard.tmpl.GetReplacement(own[2]), green);
+        EXPECT_EQ(wizard.List().GetPicture(2), green);
+        EXPECT_EQ(wizard.Main().FolderTab()->GetPath(), dir / "holiday.mpg");
+        EXPECT_EQ(wizard.Main().FormatPage()->DiscList()->currentIndex(), 3);
+        EXPECT_EQ(wizard.Main().FormatPage()->WidthField()->Value(), 640);
+
+        // The video exists: Finish asks first; No leaves it alone.
+        dir.WriteFile("holiday.mpg", "OLD");
+        prompts.replaceAnswer = QMessageBox::No;
+        bool made = false;
+        wizard.Finish([&](IVideoSrc*, IAudioSrc*, const std::string&, std::string*) {
+            made = true;
+            return std::unique_ptr<IEncodeEngine>();
+        });
+        EXPECT_EQ(prompts.replaceQuestions, 1);
+        EXPECT_FALSE(made);
+        EXPECT_EQ(ReadWholeFile(dir / "holiday.mpg"), "OLD");
+        if (kScreenshots) {
+            CFakePrompts real;
+            real.realMessages = true;
+            CUserPrompts::CScope realScope(real);
+            ScreenshotNextBox(real, "wizard-overwrite-question.png", QMessageBox::No);
+            wizard.Finish(FactoryOf(IEncodeEngine::kDone));
+            EXPECT_TRUE(wizard.WaitIdle());
+            EXPECT_EQ(ReadWholeFile(dir / "holiday.mpg"), "OLD");
+        }
+    }
+    // A remembered picture that is gone: the others come back, it is named.
+    std::filesystem::remove(red);
+    prompts.messages.clear();
+    {
+        SWizard wizard;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return prompts.messages.size() >= 2; }, 5000));
+        EXPECT_EQ(prompts.messages[1].icon, QMessageBox::Information);
+        EXPECT_TRUE(prompts.messages[1].text.contains(QString::fromStdString(red)));
+        EXPECT_EQ(wizard.tmpl.GetReplacement(own[0]), "");
+        EXPECT_EQ(wizard.tmpl.GetReplacement(own[2]), green);
+    }
 }
