@@ -695,8 +695,22 @@ TEST(WizardEndToEnd, ReplacedPictureReachesAPalDvdStream) {
     });
     answer.start(50);
     QTest::mouseClick(dialog.FinishButton(), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.isVisible(); }, 300000));
+    // While it renders: a busy cursor, and the speed and time left once
+    // they are known.
+    EXPECT_EQ(dialog.cursor().shape(), Qt::BusyCursor);
+    bool timed = false;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            if (!timed && dialog.IsBusy() && dialog.ProgressBar()->text().contains("left")) {
+                timed = true;
+                EXPECT_TRUE(dialog.ProgressBar()->text().contains("frames/s"));
+                Screenshot(dialog, "wizard-rendering-time-left.png");
+            }
+            return !dialog.isVisible();
+        },
+        300000));
     answer.stop();
+    EXPECT_TRUE(timed) << "no time left was shown";
     EXPECT_TRUE(asked);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_TRUE(prompts.opened.empty());
