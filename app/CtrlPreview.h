@@ -57,6 +57,7 @@ public:
     [[nodiscard]] bool IsPlaying() const { return m_playing; }
     [[nodiscard]] int GetCurrentFrame() const { return m_audioClock.GetCurrentFrame(); }
     [[nodiscard]] int GetFrameCount() const { return m_audioClock.GetFrameCount(); }
+    [[nodiscard]] double GetFrameRate() const { return m_audioClock.GetFrameRate(); }
     [[nodiscard]] const CTimerAudio& AudioClock() const { return m_audioClock; }
     [[nodiscard]] const CTimerRealtime& RedrawClock() const { return m_redrawClock; }
 

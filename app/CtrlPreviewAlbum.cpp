@@ -4,6 +4,7 @@
 #include "project/Album.h"
 #include "render/AlbumDirector.h"
 
+#include <algorithm>
 #include <QGuiApplication>
 
 #include <cmath>
@@ -77,6 +78,13 @@ void CCtrlPreviewAlbum::SetAlbum(CAlbum* album, IAssetLoader* assets) {
     clock.SetFrame(0, 1);
     // The frame may have been 0 already, with another album's picture.
     Redraw(true);
+}
+
+int CCtrlPreviewAlbum::IdleFrame() const {
+    if (!m_director || m_director->Timeline().Slides().empty())
+        return 0;
+    return std::min(m_director->Timeline().Slides().front()->startFrame,
+                    std::max(0, GetFrameCount() - 1));
 }
 
 void CCtrlPreviewAlbum::Play() {

@@ -38,6 +38,9 @@ public:
     [[nodiscard]] QSize GetRenderSize() const override;
     void Rebuild(QSize size) override;
 
+    // The first frame that shows the first slide whole (the end of the
+    // album's opening transition); 0 without an album.
+    [[nodiscard]] int IdleFrame() const;
     // The album's length in seconds.
     [[nodiscard]] double GetDuration() const { return m_duration; }
     // Whether the sound track plays through a device.

@@ -5,11 +5,11 @@
 #include "app/DlgTmplMainDir.h"
 #include "app/DlgTmplMainPic.h"
 #include "base/Settings.h"
+#include "controls/SeekSlider.h"
 #include "project/Album.h"
 #include "project/ProjTmpl.h"
 
 #include <QLabel>
-#include <QSlider>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
@@ -24,9 +24,11 @@ CDlgTmplMain::CDlgTmplMain(QWidget* parent) : CDlgRenderVidOut(QString(), parent
     m_play = new QToolButton(this);
     m_play->setAutoRaise(false);
     ShowPlayIcon(true);
-    m_slider = new QSlider(Qt::Horizontal, this);
+    m_slider = new CSeekSlider(this);
     m_slider->setRange(0, kSliderRange);
     m_slider->setPageStep(kSliderRange / 10);
+    m_slider->setToolTip(tr("Position in the video: click or drag to go there"));
+    m_time = new QLabel(this);
     m_instructions = new QLabel(
         tr("Click PLAY to preview the video. To substitute default photos with your own, select "
            "photo and click REPLACE.\nWhen you're ready, click FINISH to generate and save the "
@@ -89,7 +91,28 @@ void CDlgTmplMain::LoadData() {
     m_album = std::move(album);
     m_playing = false;
     ShowPlayIcon(true);
-    m_slider->setValue(0);
+    // Idle, the preview shows the first slide whole, not the black its
+    // opening fade starts from.
+    const int count = m_preview->GetFrameCount();
+    const int idle = m_preview->IdleFrame();
+    if (idle > 0)
+        m_preview->Seek(idle);
+    m_slider->setValue(count > 1 ? int(std::lround(double(kSliderRange) * idle / (count - 1))) : 0);
+    ShowTime(idle, count);
+}
+
+// "0:04 / 1:00": where the preview stands and the album's length.
+void CDlgTmplMain::ShowTime(int frame, int count) {
+    const double rate = m_preview->GetFrameRate();
+    if (!(rate > 0) || count <= 0) {
+        m_time->clear();
+        return;
+    }
+    auto clock = [](double seconds) {
+        const int s = int(seconds);
+        return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
+    };
+    m_time->setText(clock(frame / rate) + QStringLiteral(" / ") + clock(count / rate));
 }
 
 void CDlgTmplMain::EnableControls(bool enable) {
@@ -124,6 +147,7 @@ void CDlgTmplMain::OnPlayButton() {
 }
 
 void CDlgTmplMain::OnPosition(int frame, int count) {
+    ShowTime(frame, count);
     if (!m_playing || count < 2 || m_slider->isSliderDown())
         return;
     m_slider->setValue(int(std::lround(double(kSliderRange) * frame / (count - 1))));
@@ -156,7 +180,9 @@ void CDlgTmplMain::SeekToSlider() {
         return;
     // The frame nearest to the handle, halves rounded up.
     const long long scaled = (long long)(count - 1) * m_slider->sliderPosition();
-    m_preview->Seek(int((2 * scaled + kSliderRange) / (2 * kSliderRange)));
+    const int frame = int((2 * scaled + kSliderRange) / (2 * kSliderRange));
+    m_preview->Seek(frame);
+    ShowTime(frame, count);
 }
 
 void CDlgTmplMain::resizeEvent(QResizeEvent* event) {
@@ -167,6 +193,7 @@ void CDlgTmplMain::resizeEvent(QResizeEvent* event) {
     m_preview->setGeometry(x, 7, a, 270);
     m_play->setGeometry(x, 284, 20, 20);
     m_slider->setGeometry(x + 30, 289, a - 30, 20);
+    m_time->setGeometry(x + a + 8, 286, 90, 24);
     m_instructions->setGeometry(20, 311, w - 40, 34);
     m_tabs->setGeometry(20, 345, w - 40, h - 345);
 }

@@ -10,8 +10,8 @@ class CDlgTmplMainConf;
 class CDlgTmplMainDir;
 class CDlgTmplMainPic;
 class CProjTmpl;
+class CSeekSlider;
 class QLabel;
-class QSlider;
 class QTabWidget;
 class QToolButton;
 
@@ -42,7 +42,8 @@ public:
 
     [[nodiscard]] CCtrlPreviewAlbum* Preview() const { return m_preview; }
     [[nodiscard]] QToolButton* PlayButton() const { return m_play; }
-    [[nodiscard]] QSlider* Slider() const { return m_slider; }
+    [[nodiscard]] CSeekSlider* Slider() const { return m_slider; }
+    [[nodiscard]] QLabel* TimeLabel() const { return m_time; }
     [[nodiscard]] QTabWidget* Tabs() const { return m_tabs; }
     [[nodiscard]] CDlgTmplMainPic* PicturesTab() const { return m_pictures; }
     [[nodiscard]] CDlgTmplMainConf* SettingsTab() const { return m_settings; }
@@ -59,12 +60,14 @@ private:
     void OnSliderReleased();
     void SeekToSlider();
     void ShowPlayIcon(bool play);
+    void ShowTime(int frame, int count);
 
     CProjTmpl* m_tmpl = nullptr;
     std::unique_ptr<CAlbum> m_album;
     CCtrlPreviewAlbum* m_preview;
     QToolButton* m_play;
-    QSlider* m_slider;
+    CSeekSlider* m_slider;
+    QLabel* m_time;
     QLabel* m_instructions;
     QTabWidget* m_tabs;
     CDlgTmplMainPic* m_pictures;

@@ -13,6 +13,7 @@
 #include "base/Settings.h"
 #include "controls/IntEdit.h"
 #include "controls/LinkLabel.h"
+#include "controls/SeekSlider.h"
 #include "encode/VideoSrc.h"
 #include "project/ProjTmpl.h"
 #include "tests/app/WizardFakes.h"
@@ -500,6 +501,21 @@ TEST(Wizard, PlayButtonAndSliderDriveThePreview) {
     CDlgTmplMain& main = wizard.Main();
     const int count = wizard.Preview().GetFrameCount();
     ASSERT_GT(count, 100);
+    // Idle, the preview stands where the first slide shows whole, past the
+    // opening fade from black, and the time beside the slider says so.
+    const int idle = wizard.Preview().IdleFrame();
+    EXPECT_GT(idle, 0);
+    EXPECT_EQ(wizard.Preview().GetCurrentFrame(), idle);
+    const QColor shown = wizard.PreviewColourAt(idle, 0.3, 0.5);
+    EXPECT_GT(shown.red() + shown.green() + shown.blue(), 60) << "not the black of the fade";
+    EXPECT_EQ(main.TimeLabel()->text(), "0:01 / 1:00") << main.TimeLabel()->text().toStdString();
+    // A click on the track jumps there.
+    const QRect track = main.Slider()->rect();
+    QTest::mouseClick(main.Slider(), Qt::LeftButton, {}, QPoint(track.width() * 3 / 4, track.height() / 2));
+    const int jumped = wizard.Preview().GetCurrentFrame();
+    EXPECT_NEAR(jumped, count * 3 / 4, count / 20);
+    EXPECT_EQ(main.TimeLabel()->text().right(4), "1:00");
+    main.Slider()->triggerAction(QAbstractSlider::SliderToMinimum);
     // A page step of the slider seeks to the frame nearest its position.
     main.Slider()->triggerAction(QAbstractSlider::SliderPageStepAdd);
     EXPECT_EQ(wizard.Preview().GetCurrentFrame(), ((count - 1) * 100 * 2 + 1000) / 2000);
