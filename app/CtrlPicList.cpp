@@ -26,7 +26,8 @@ constexpr int kFrameWidth = 3;
 
 // Draws an item as its icon alone, untinted, with a frame in the highlight
 // colour around it when the item is selected, whether or not the list has
-// the focus.
+// the focus, and a dashed outline round the item that has the keyboard
+// focus, so arrow keys and the space bar can be followed.
 class CCtrlPicList::CBorderDelegate : public QStyledItemDelegate {
 public:
     CBorderDelegate(QSize iconSize, QObject* parent)
@@ -47,6 +48,14 @@ public:
             // The pen is centred on the rectangle: keep the frame just outside the icon.
             const qreal out = kFrameWidth / 2.0 + 0.5;
             painter->drawRect(QRectF(iconRect).adjusted(-out, -out, out, out));
+            painter->restore();
+        }
+        if (option.state & QStyle::State_HasFocus) {
+            painter->save();
+            QPen pen(option.palette.color(QPalette::Active, QPalette::Text), 1, Qt::DashLine);
+            painter->setPen(pen);
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRect(QRectF(option.rect).adjusted(0.5, 0.5, -0.5, -0.5));
             painter->restore();
         }
     }

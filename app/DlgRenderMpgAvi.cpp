@@ -23,6 +23,12 @@ CDlgRenderMpgAvi::CDlgRenderMpgAvi(QWidget* parent) : QWidget(parent) {
     m_width->SetRule(COutputFormat::CustomWidth);
     m_height = new CIntEdit(this);
     m_height->SetRule(COutputFormat::CustomHeight);
+    m_standard->setToolTip(tr("The television standard of the video: NTSC (America, Japan) or "
+                              "PAL (Europe and most of the world)"));
+    m_disc->setToolTip(tr("The picture size: that of a DVD, Super Video CD or Video CD, or a "
+                          "size of your own"));
+    m_width->setToolTip(tr("Width of a custom size in pixels (200 to 1920)"));
+    m_height->setToolTip(tr("Height of a custom size in pixels (200 to 1440)"));
 
     connect(m_standard, &QComboBox::currentIndexChanged, this, [this](int index) {
         // The standard is remembered for the next time, as most users live

@@ -11,6 +11,9 @@ CDlgTmplMainDir::CDlgTmplMainDir(QWidget* parent) : QWidget(parent) {
     m_label = new QLabel(tr("Save created video to") + QStringLiteral(":"), this);
     m_path = new QLineEdit(this);
     m_browse = new QPushButton(QStringLiteral("..."), this);
+    m_path->setToolTip(tr("The video file to create: a name ending in .avi makes an AVI file, "
+                          "any other an MPEG video"));
+    m_browse->setToolTip(tr("Choose the folder and name of the video file"));
     connect(m_browse, &QPushButton::clicked, this, &CDlgTmplMainDir::OnBrowse);
 }
 

@@ -36,7 +36,7 @@ QString PictureFilter() {
             patterns += ' ';
         patterns += "*." + extension + " *." + extension.toUpper();
     }
-    return "(" + patterns + ");;" + QObject::tr("All Files") + " (*)";
+    return QObject::tr("Pictures") + " (" + patterns + ");;" + QObject::tr("All Files") + " (*)";
 }
 
 } // namespace
@@ -66,6 +66,9 @@ CDlgTmplMainPic::CDlgTmplMainPic(QWidget* parent)
     m_unreplace = new QPushButton(tr("Un-Replace"), this);
     m_replace->setEnabled(false);
     m_unreplace->setEnabled(false);
+    m_replace->setToolTip(tr("Put your own pictures in place of the selected ones"));
+    m_unreplace->setToolTip(tr("Bring back the template's own pictures in the selected places"));
+    m_list->setToolTip(tr("The template's pictures: select some, then Replace (or double-click)"));
     connect(m_list, &QListWidget::itemSelectionChanged, this, &CDlgTmplMainPic::OnSelectionChanged);
     connect(m_list, &QListWidget::itemActivated, this, [this] { Replace(); });
     connect(m_replace, &QPushButton::clicked, this, &CDlgTmplMainPic::Replace);

@@ -37,6 +37,8 @@ CDlgWizard::CDlgWizard(QSize size, QWidget* parent) : QDialog(parent) {
     m_finish = button(tr("Finish"));
     m_cancel = button(tr("Cancel"));
     m_finish->setDefault(true);
+    m_finish->setToolTip(tr("Create the video file"));
+    m_cancel->setToolTip(tr("Stop creating the video, or close the window"));
     layout->addWidget(m_buttonRow);
 
     connect(m_back, &QPushButton::clicked, this, [this] {

@@ -191,6 +191,20 @@ TEST(Wizard, SheetAndPageLayoutFollowTheAspectSetting) {
         EXPECT_TRUE(wizard.Pictures().ReplaceButton()->isEnabled());
         // Nothing to undo for a picture that was not replaced.
         EXPECT_FALSE(wizard.Pictures().UnReplaceButton()->isEnabled());
+        // Every control says what it does.
+        const CDlgRenderMpgAvi& format = *wizard.Main().FormatPage();
+        for (const QWidget* control :
+             {static_cast<const QWidget*>(wizard.Pictures().ReplaceButton()),
+              static_cast<const QWidget*>(wizard.Pictures().UnReplaceButton()),
+              static_cast<const QWidget*>(wizard.Main().Slider()),
+              static_cast<const QWidget*>(wizard.Main().PlayButton()),
+              static_cast<const QWidget*>(dialog.FinishButton()),
+              static_cast<const QWidget*>(dialog.CancelButton()),
+              static_cast<const QWidget*>(wizard.Main().FolderTab()->PathField()),
+              static_cast<const QWidget*>(format.StandardList()),
+              static_cast<const QWidget*>(format.DiscList()),
+              static_cast<const QWidget*>(format.WidthField())})
+            EXPECT_FALSE(control->toolTip().isEmpty()) << control->metaObject()->className();
         wizard.List().clearSelection();
         wizard.PreviewColourAt(40);
         Screenshot(dialog, aspect == 1 ? "wizard-idle-16x9.png" : "wizard-idle-4x3.png");
@@ -217,6 +231,7 @@ TEST(Wizard, ReplaceGivesTheChosenFilesToTheSelectedItemsInOrder) {
     wizard.Select({5, 1, 3});
     QTest::mouseClick(wizard.Pictures().ReplaceButton(), Qt::LeftButton);
     EXPECT_EQ(prompts.openCalls, 1);
+    EXPECT_TRUE(prompts.openFilter.startsWith("Pictures (")) << prompts.openFilter.toStdString();
     EXPECT_TRUE(prompts.openFilter.contains("*.jpg *.JPG"));
     EXPECT_EQ(wizard.List().GetPicture(1), red);
     EXPECT_EQ(wizard.List().GetPicture(3), green);
