@@ -1,12 +1,15 @@
 // Trampoline: the picture lies on a pyramid-shaped height field that is let
-// go and swings like a trampoline; A shows until four frames past the
+// go and swings like a trampoline; A shows until four steps past the
 // midpoint, then B, while the swing is damped in the second half. The
-// simulation takes one step per rendered frame.
+// simulation takes one step a frame, at most CWaveField::kMaxSteps over the
+// transition (see WaveField.h); frame i is drawn as frame StepAt(i) of a
+// transition of LastStep + 1 frames.
 //
-// Frame order: frame i is always drawn from the swing after i steps, so it
-// looks the same whatever was asked for before: a frame past the last one
-// rendered runs the steps in between, a repeated or earlier one (a preview
-// seek) starts again from the pyramid and replays them.
+// Frame order: frame i is always drawn from the swing after StepAt(i) steps,
+// so it looks the same whatever was asked for before: a frame past the last
+// one rendered runs the steps in between, one on the same step draws the
+// swing kept, an earlier one (a preview seek) starts again from the pyramid
+// and replays them.
 #include "imgcore/PixelMath.h"
 #include "plugins/transfx/Transition.h"
 #include "plugins/transfx/WaveField.h"
@@ -24,12 +27,14 @@ public:
 
     int RenderFrame(int i, std::uint8_t* d, int ds, std::uint8_t* a, int as, std::uint8_t* b,
                     int bs, int) override {
-        const int W = m_width, H = m_height, n = m_frameCount;
-        if (i < m_field.Steps())
+        const int W = m_width, H = m_height;
+        const int last = CWaveField::LastStep(m_frameCount);
+        const int s = CWaveField::StepAt(i, m_frameCount);
+        if (s < m_field.Steps())
             Restart();
-        while (m_field.Steps() < i)
-            Step(Damping(m_field.Steps()));
-        const bool first = i < (n - 1) / 2 + 4;
+        while (m_field.Steps() < s)
+            Step(Damping(m_field.Steps(), last));
+        const bool first = s < last / 2 + 4;
         const std::uint8_t* p = first ? a : b;
         const int ps = first ? as : bs;
         for (int y = 0; y < H; ++y) {
@@ -51,7 +56,6 @@ public:
                 o[2] = ClampByte(in[2] - dx);
             }
         }
-        Step(Damping(i));
         CopyEnd(i, d, ds, a, as, b, bs);
         return 0;
     }
@@ -64,10 +68,9 @@ private:
         return true;
     }
 
-    // 1 in the first half, then falling to 0.
-    double Damping(int i) const {
-        const int n = m_frameCount;
-        return 2 * i < n - 1 ? 1.0 : 2 * (1 - double(i) / (n - 1));
+    // The damping of step s of last: 1 in the first half, then falling to 0.
+    static double Damping(int s, int last) {
+        return 2 * s < last ? 1.0 : 2 * (1 - double(s) / last);
     }
 
     // Both fields cleared, the current one a pyramid of height 1000 over the
@@ -91,7 +94,7 @@ private:
         m_field.Step([k](int j) { return std::int32_t(k * j); });
     }
 
-    CWaveField m_field; // advanced by one step a frame
+    CWaveField m_field; // the swing after m_field.Steps() steps
 };
 
 } // namespace

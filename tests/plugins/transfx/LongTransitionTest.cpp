@@ -5,11 +5,13 @@
 // long run with a short one at such frames finds products that pass 2^31.
 // Shutter and Circle work in reals and are left out: their long and short
 // runs may round differently by one pixel.
+#include "plugins/transfx/Random.h"
 #include "tests/plugins/transfx/TransitionFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -111,6 +113,72 @@ TEST(LongTransitions, StripCellAndCardTransitionsHalfWayAndAtTheEnd) {
             const SParams params{{"Direction", direction}};
             ExpectLikeShortRun(TransitionIndex(name), params, 40, 30, kLongest, kMiddle, 3, 1);
             ExpectLikeShortRun(TransitionIndex(name), params, 40, 30, kLongest, kLongest - 1, 3, 2);
+        }
+    }
+}
+
+namespace {
+
+// Ripples and Trampoline simulate waves a step a frame, but at most 120 steps
+// over a transition, so that a seek, which replays the steps, has a bounded
+// cost: frame i of n > 121 frames shows step s = ⌊i·120/(n − 1)⌋, drawn as
+// frame s of a run of 121 frames (Ripples fades with frame i's own fraction,
+// so the two match where i/(n − 1) = s/120 exactly). Both runs start their
+// drops from the same generator state.
+std::vector<STestPicture> Frames(const char* name, int w, int h, int n,
+                                 const std::vector<int>& order) {
+    CTransitionRun run(TransitionIndex(name), w, h, n);
+    transfx::SeedRand(41);
+    return Sequence(run, order, PictureA(w, h), PictureB(w, h));
+}
+
+std::vector<STestPicture> AllFrames(const char* name, int w, int h, int n) {
+    std::vector<int> all;
+    for (int i = 0; i < n; ++i)
+        all.push_back(i);
+    return Frames(name, w, h, n, all);
+}
+
+} // namespace
+
+TEST(LongTransitions, RipplesAndTrampolineSpread120StepsOverALongRun) {
+    // 361 frames: frame 3s is step s, asked for out of order and repeated as
+    // a preview seeks; Trampoline holds step s for frames 3s + 1 and 3s + 2.
+    const std::vector<int> steps = {50, 1, 119, 60, 60, 2, 100, 7};
+    for (const char* name : {"Ripples Plugin", "Trampoline Plugin"}) {
+        const auto reference = AllFrames(name, 64, 48, 121);
+        EXPECT_FALSE(reference[60].SameColours(reference[61])) << name;
+        std::vector<int> order;
+        for (int s : steps)
+            order.push_back(3 * s);
+        const auto sought = Frames(name, 64, 48, 361, order);
+        for (std::size_t k = 0; k < steps.size(); ++k)
+            EXPECT_TRUE(sought[k].SameColours(reference[std::size_t(steps[k])]))
+                << name << ", frame " << order[k] << " of 361";
+    }
+    const auto reference = AllFrames("Trampoline Plugin", 64, 48, 121);
+    const std::vector<int> held = {151, 152, 4, 359, 358, 200};
+    const auto frames = Frames("Trampoline Plugin", 64, 48, 361, held);
+    for (std::size_t k = 0; k < held.size(); ++k)
+        EXPECT_TRUE(frames[k].SameColours(reference[std::size_t(held[k] / 3)]))
+            << "frame " << held[k];
+}
+
+TEST(LongTransitions, RipplesAndTrampolineSeekFarIntoTheLongestRun) {
+    // Frame kMiddle is step 60 exactly; the frame before the last is step 119.
+    // Each seek runs at most 120 steps, not one per frame before it. Frames
+    // of one pixel, one column and one row take the edge cases of the marks.
+    for (auto [w, h] : {std::pair{64, 48}, std::pair{1, 1}, std::pair{1, 9}, std::pair{13, 2}}) {
+        for (const char* name : {"Ripples Plugin", "Trampoline Plugin"}) {
+            const auto reference = AllFrames(name, w, h, 121);
+            const auto far =
+                Frames(name, w, h, kLongest, {kMiddle, kLongest - 1, kMiddle, kLongest - 2});
+            EXPECT_TRUE(far[0].SameColours(reference[60])) << name << " " << w << "x" << h;
+            EXPECT_TRUE(far[1].SameColours(PictureB(w, h))) << name << " " << w << "x" << h;
+            EXPECT_TRUE(far[2].SameColours(reference[60])) << name << " " << w << "x" << h;
+            if (std::string(name) == "Trampoline Plugin") {
+                EXPECT_TRUE(far[3].SameColours(reference[119])) << w << "x" << h;
+            }
         }
     }
 }
