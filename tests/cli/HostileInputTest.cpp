@@ -330,11 +330,18 @@ TEST(HostileInput, TerminationSignalsRemoveTheExtractedFiles) {
             }
             // Once the sound is extracted (and, for a render, the encode has
             // begun writing), the signal arrives.
+            // (The video is written under a temporary name beside its own.)
+            auto written = [&] {
+                std::error_code ec;
+                for (const auto& entry : fs::directory_iterator(dir.Path(), ec))
+                    if (entry.path().string().rfind(out + ".mpg", 0) == 0 &&
+                        entry.file_size(ec) > 0)
+                        return true;
+                return false;
+            };
             auto ready = [&] {
-                struct stat info {};
                 return CountKelvclipFolders(tmp.Path()) > 0 &&
-                       (command == std::string("frames") ||
-                        (stat((out + ".mpg").c_str(), &info) == 0 && info.st_size > 0));
+                       (command == std::string("frames") || written());
             };
             for (int i = 0; i < 2400 && !ready(); ++i)
                 std::this_thread::sleep_for(std::chrono::milliseconds(25));
