@@ -1,10 +1,7 @@
 #include "encode/AviEngine.h"
 
 #include "audio/AudioSrc.h"
-#include "encode/AudEnc.h"
-#include "encode/AudioFeed.h"
-#include "encode/Muxer.h"
-#include "encode/VidEnc.h"
+#include "encode/FileEncode.h"
 #include "encode/VideoSrc.h"
 
 extern "C" {
@@ -35,13 +32,6 @@ const CAviEngine::SCodec kAudioCodecs[] = {
 };
 
 bool Has(const char* name) { return avcodec_find_encoder_by_name(name) != nullptr; }
-
-// The frame rate as the stream stores it: NTSC's 29.97 is 30000/1001.
-AVRational RateOf(double fps) {
-    if (std::fabs(fps - 30000.0 / 1001.0) < 0.01)
-        return AVRational{30000, 1001};
-    return av_d2q(fps, 100000);
-}
 
 // What each encoder is opened with in an AVI file.
 SVideoSettings VideoSettingsFor(const std::string& codec, int width, int height, int bits,
@@ -195,7 +185,9 @@ int CAviEngine::Encode(IVideoSrc* video, IAudioSrc* audio, const std::string& pa
     const double outputRate = m_frameRate > 0 ? m_frameRate : sourceRate;
     if (!(sourceRate > 0) || !(outputRate > 0))
         return Fail("The video has no frame rate");
-    const AVRational rate = RateOf(outputRate);
+    SVideoSettings rated;
+    FileEncode::SetRate(rated, outputRate);
+    const AVRational rate{rated.rateNum, rated.rateDen};
     if (audio) {
         audio->SetFormat(m_audioRate, m_audioChannels, 16);
         if (audio->GetSampleRate() != m_audioRate)
@@ -203,68 +195,14 @@ int CAviEngine::Encode(IVideoSrc* video, IAudioSrc* audio, const std::string& pa
                         " Hz; the file needs " + std::to_string(m_audioRate) + " Hz");
     }
 
-    CVidEnc picture(video, VideoSettingsFor(m_videoCodec, width, height, m_bits, rate, m_pixelAspect),
-                    CFilter::kMovingVideo);
-    if (!picture.Init())
-        return Fail("The video encoder could not be started: " + picture.GetError());
-    std::unique_ptr<CAudEnc> sound;
-    if (audio)
-        sound = std::make_unique<CAudEnc>(m_audioCodec, m_audioRate, 2,
-                                          AudioBitRate(m_audioCodec));
-
-    CMuxer muxer(SMuxSettings{"avi"}, path);
-    if (!muxer.Open())
-        return Fail(muxer.GetError());
-    int result = kDone;
-    std::string error;
-    auto failWith = [&](const CFilter& element) {
-        result = kFailed;
-        error = !element.GetError().empty() ? element.GetError() : muxer.GetError();
-    };
-    if (!picture.Connect(muxer))
-        failWith(picture);
-    else if (sound && !sound->Connect(muxer))
-        failWith(*sound);
-    else if (!muxer.Start())
-        failWith(muxer);
-
-    CAudioFeed feed(audio);
-    // Output picture n shows the source frame at the same time.
-    for (std::int64_t n = 0; result == kDone; ++n) {
-        const auto index = std::int64_t(sourceRate * double(n) / outputRate + 1e-9);
-        if (index >= std::int64_t(count))
-            break;
-        if (picture.PushFrame(int(index)) != CVideoFilter::kPushed) {
-            failWith(picture);
-            break;
-        }
-        if (sound) {
-            int need = SamplesForFrame(n, m_audioRate, rate.num, rate.den);
-            if (!sound->Write(feed.Take(need), std::size_t(need) * CAudioFeed::kBlockAlign)) {
-                failWith(*sound);
-                break;
-            }
-        }
-        int percent = count < 2 ? 100 : int(index * 100 / (count - 1));
-        if (progress && !progress->OnProgress(percent)) {
-            result = kCancelled;
-            break;
-        }
-    }
-
-    const bool abort = result == kCancelled;
-    picture.CloseIfOpen(abort);
-    if (sound)
-        sound->CloseIfOpen(abort);
-    muxer.CloseIfOpen(abort);
-    if (result == kDone && muxer.Failed())
-        failWith(muxer);
-    if (result == kDone && !picture.GetError().empty())
-        failWith(picture);
-    if (result == kDone && sound && !sound->GetError().empty())
-        failWith(*sound);
-    picture.Done();
-    if (result == kFailed)
-        m_error = error.empty() ? "The AVI file \"" + path + "\" could not be written" : error;
-    return result;
+    FileEncode::SJob job;
+    job.video = VideoSettingsFor(m_videoCodec, width, height, m_bits, rate, m_pixelAspect);
+    job.pictureRate = outputRate;
+    job.audioCodec = m_audioCodec;
+    job.audioRate = m_audioRate;
+    job.audioChannels = 2;
+    job.audioBitRate = AudioBitRate(m_audioCodec);
+    job.mux = SMuxSettings{"avi"};
+    job.what = "AVI file";
+    return FileEncode::Run(video, audio, job, path, progress, m_error);
 }
