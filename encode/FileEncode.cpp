@@ -46,6 +46,7 @@ int Run(IVideoSrc* video, IAudioSrc* audio, const SJob& job, const std::string& 
                                           job.audioBitRate);
 
     CMuxer muxer(job.mux, path);
+    muxer.SetFlags(job.muxFlags);
     if (!muxer.Open()) {
         error = muxer.GetError();
         return IEncodeEngine::kFailed;

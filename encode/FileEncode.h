@@ -23,6 +23,7 @@ struct SJob {
     int audioChannels = 2;
     int audioBitRate = 0;     // 0 for encoders without one
     SMuxSettings mux;
+    std::string muxFlags;     // "movflags" of MP4 and QuickTime files
     std::string what = "file"; // "The <what> "path" could not be written"
 };
 

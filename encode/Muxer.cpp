@@ -83,6 +83,8 @@ bool CMuxer::Start() {
         av_dict_set_int(options.Address(), "muxrate", m_settings.muxRate, 0);
     if (m_settings.preloadMicros >= 0)
         av_dict_set_int(options.Address(), "preload", m_settings.preloadMicros, 0);
+    if (!m_flags.empty())
+        av_dict_set(options.Address(), "movflags", m_flags.c_str(), 0);
     int code = avformat_write_header(m_format.get(), options.Address());
     if (code < 0) {
         FailWith("Cannot write", code);

@@ -30,6 +30,8 @@ public:
     ~CMuxer() override;
 
     [[nodiscard]] int StreamKind() const override { return kMultiplexer; }
+    // The muxer's "movflags" (MP4: "+faststart"), before Start.
+    void SetFlags(std::string flags) { m_flags = std::move(flags); }
     // Creates the output file. The error text names the file.
     bool Open() override;
     void Close(bool abort) override;
@@ -57,6 +59,7 @@ private:
     mutable std::mutex m_writing; // guards the file and the error while packets arrive
     SMuxSettings m_settings;
     std::string m_path;
+    std::string m_flags;
     FfOutputPtr m_format;
     bool m_started = false;
     bool m_failed = false;

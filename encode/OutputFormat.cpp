@@ -2,6 +2,7 @@
 
 #include "audio/AudioSrc.h"
 #include "encode/AviEngine.h"
+#include "encode/Mp4Engine.h"
 #include "encode/MpgEngine.h"
 #include "encode/VideoSrc.h"
 #include "effects/api/EffectTypes.h"
@@ -88,7 +89,13 @@ bool COutputFormat::IsDiscSize(int width, int height) {
 }
 
 int COutputFormat::SampleRate(const std::string& path) const {
+    if (IsMp4Path(path))
+        return CMp4Engine::kAudioRate;
     return !IsAviPath(path) && m_disc == kDvd ? 48000 : 44100;
+}
+
+bool COutputFormat::IsMp4Path(const std::string& path) {
+    return !CMp4Engine::ContainerFor(path).empty();
 }
 
 bool COutputFormat::IsAviPath(const std::string& path) {
@@ -106,7 +113,16 @@ std::unique_ptr<IEncodeEngine> COutputFormat::CreateEngine(IVideoSrc* video, IAu
     const int width = Width(), height = Height();
     const double rate = FrameRate();
     std::unique_ptr<IEncodeEngine> engine;
-    if (IsAviPath(path)) {
+    if (IsMp4Path(path)) {
+        std::string why;
+        if (!CMp4Engine::Available(&why))
+            return fail(why);
+        auto mp4 = std::make_unique<CMp4Engine>();
+        mp4->SetVideoFormat(width, height, rate);
+        if (audio)
+            audio->SetFormat(CMp4Engine::kAudioRate, 2, 16);
+        engine = std::move(mp4);
+    } else if (IsAviPath(path)) {
         auto avi = std::make_unique<CAviEngine>();
         avi->SetVideoFormat(width, height, 24, rate);
         avi->SetPixelAspect(PixelAspect());
@@ -138,7 +154,8 @@ std::unique_ptr<IEncodeEngine> COutputFormat::CreateEngine(IVideoSrc* video, IAu
         engine = std::move(mpg);
     }
     const int size[2] = {width, height};
-    const SPlacement place = Placement();
+    // MP4 and Matroska files are for screens: square pixels.
+    const SPlacement place = IsMp4Path(path) ? Place(width, height, IsWide(), true) : Placement();
     const SEffectRect album{place.left, place.top, place.right, place.bottom};
     if (!video || !video->SetOutputFormat(size, place.pixelAspect, rate, 1, &album))
         return fail("the album cannot be rendered at " + std::to_string(width) + "x" +

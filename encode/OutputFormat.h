@@ -64,6 +64,8 @@ public:
     [[nodiscard]] int SampleRate(const std::string& path) const;
 
     static bool IsAviPath(const std::string& path);
+    // .mp4, .m4v, .mov and .mkv files: H.264 and AAC, square pixels.
+    static bool IsMp4Path(const std::string& path);
 
     // Makes and configures the engine for the path, sets the audio source (may
     // be null) to the sound format and asks the video source for frames of the

@@ -114,8 +114,30 @@ bool CVidEnc::Init() {
     c->trellis = s.trellis ? 1 : 0;
     if (s.codecTag)
         c->codec_tag = s.codecTag;
-    c->thread_count = s.threads > 0 ? s.threads : 1;
-    c->thread_type = FF_THREAD_SLICE;
+    c->thread_count = s.threads > 0 ? s.threads : s.frameThreads ? 0 : 1; // 0: the encoder's choice
+    c->thread_type = s.frameThreads ? FF_THREAD_FRAME : FF_THREAD_SLICE;
+    if (s.globalHeader)
+        c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (s.colourMatrix == 709 || s.colourMatrix == 601) {
+        // Limited range; the matrix the conversion below uses, and the
+        // primaries and transfer of the standard (PAL's or NTSC's for SD).
+        c->color_range = AVCOL_RANGE_MPEG;
+        if (s.colourMatrix == 709) {
+            c->colorspace = AVCOL_SPC_BT709;
+            c->color_primaries = AVCOL_PRI_BT709;
+            c->color_trc = AVCOL_TRC_BT709;
+        } else {
+            // 25 and 50 pictures a second are PAL's; the rest NTSC's.
+            const bool pal = s.rateDen == 1 && s.rateNum % 25 == 0;
+            c->colorspace = pal ? AVCOL_SPC_BT470BG : AVCOL_SPC_SMPTE170M;
+            c->color_primaries = pal ? AVCOL_PRI_BT470BG : AVCOL_PRI_SMPTE170M;
+            c->color_trc = AVCOL_TRC_SMPTE170M;
+        }
+    }
+    if (!s.preset.empty())
+        av_opt_set(c->priv_data, "preset", s.preset.c_str(), 0);
+    if (s.crf >= 0)
+        av_opt_set_int(c->priv_data, "crf", s.crf, 0);
     if (s.scanOffset)
         av_opt_set_int(c->priv_data, "scan_offset", 1, 0);
     int code = avcodec_open2(c, codec, nullptr);
@@ -158,6 +180,13 @@ int CVidEnc::PushFrame(int index) {
         Fail("The picture cannot be converted for the video encoder", AVERROR(EINVAL));
         return kPushFailed;
     }
+    if (m_sws.get() != m_swsTagged && m_settings.colourMatrix == 709) {
+        // The scaler's own matrix is BT.601; HD pictures are tagged BT.709.
+        const int* rgb = sws_getCoefficients(SWS_CS_DEFAULT);
+        sws_setColorspaceDetails(m_sws.get(), rgb, 1, sws_getCoefficients(SWS_CS_ITU709), 0, 0,
+                                 1 << 16, 1 << 16);
+    }
+    m_swsTagged = m_sws.get();
     if (!CheckThread())
         return kPushFailed;
     // A picture the thread is done with, or a new one.

@@ -110,6 +110,7 @@ private:
     int m_pixelFormat = -1; // the encoder's AVPixelFormat
     FfPacketPtr m_packet;
     FfSwsPtr m_sws;
+    const void* m_swsTagged = nullptr; // the scaler whose matrix was set
 
     std::function<std::string(std::int64_t)> m_compressHook;
     std::function<void(std::int64_t)> m_handOverHook;

@@ -27,4 +27,10 @@ struct SVideoSettings {
     int pixelFormat = -1;         // an AVPixelFormat; -1 picks the encoder's nearest to BGRA
     unsigned codecTag = 0;        // container four-character code; 0 for the muxer's own
     int threads = 1;              // slice threads
+    // Beyond the disc formats (H.264 in MP4 or Matroska):
+    int colourMatrix = 0;         // 601 or 709: the RGB to YUV matrix used and tagged; 0 untagged
+    bool globalHeader = false;    // stream headers kept apart, as MP4 and Matroska want them
+    int crf = -1;                 // >= 0: constant quality (libx264's rate factor)
+    std::string preset;           // the encoder's speed preset; empty for its default
+    bool frameThreads = false;    // whole-picture threads (libx264) instead of slices
 };

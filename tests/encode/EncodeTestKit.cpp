@@ -3,6 +3,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
 
@@ -187,6 +188,10 @@ SFileInfo Inspect(const std::string& path) {
             s.fps = av_q2d(fmt->streams[k]->r_frame_rate);
             s.sarNum = par->sample_aspect_ratio.num;
             s.sarDen = par->sample_aspect_ratio.den;
+            if (const char* name = av_color_space_name(par->color_space))
+                s.colourSpace = name;
+            if (const char* name = av_color_primaries_name(par->color_primaries))
+                s.primaries = name;
         } else if (par->codec_type == AVMEDIA_TYPE_AUDIO) {
             s.sampleRate = par->sample_rate;
             s.channels = par->ch_layout.nb_channels;

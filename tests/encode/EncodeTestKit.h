@@ -86,6 +86,8 @@ struct SStreamInfo {
     int topColour = -1;         // 0 red, 1 blue, -1 other: the first picture's upper part
     int bottomColour = -1;      // the same of its lower part
     std::int64_t bitRate = 0;
+    std::string colourSpace;    // the stream's matrix tag ("bt709", "smpte170m" …)
+    std::string primaries;
 };
 struct SFileInfo {
     bool opened = false;
