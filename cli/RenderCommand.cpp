@@ -18,6 +18,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <unistd.h>
@@ -25,7 +26,7 @@
 namespace {
 
 struct SRenderArgs {
-    std::string templatePath, output, disc = "dvd", standard, size, vcodec, acodec;
+    std::string templatePath, output, disc = "dvd", standard, size, vcodec, acodec, preset, fps;
     bool wide = false;
     bool strict = false;
     std::vector<std::string> replace;
@@ -91,10 +92,52 @@ int DiscOf(const std::string& name) {
     CliFail("--disc wants dvd, svcd, vcd or custom", kExitUsage);
 }
 
+// --preset, --size and --fps of a file for screens (MP4, QuickTime, Matroska).
+void SetScreen(const SRenderArgs& args, COutputFormat& format) {
+    int width = 0, height = 0;
+    if (!args.preset.empty()) {
+        static const struct {
+            const char* name;
+            int width, height;
+        } kPresets[] = {{"720p", 1280, 720},   {"1080p", 1920, 1080}, {"4k", 3840, 2160},
+                        {"vertical", 1080, 1920}, {"square", 1080, 1080}};
+        for (const auto& preset : kPresets)
+            if (args.preset == preset.name) {
+                width = preset.width;
+                height = preset.height;
+            }
+        if (width == 0)
+            CliFail("--preset wants 720p, 1080p, 4k, vertical or square", kExitUsage);
+        if (!args.size.empty())
+            CliFail("--preset and --size name the size twice; give one", kExitUsage);
+    }
+    if (!args.size.empty()) {
+        ParseSize(args.size, width, height);
+        if (!COutputFormat::ScreenSizeAllowed(width, height))
+            CliFail("--size " + args.size +
+                        " for an MP4 file wants even sides of 128 to 3840, at most 3840x2160",
+                    kExitUsage);
+    }
+    double rate = 0;
+    if (!args.fps.empty()) {
+        char* end = nullptr;
+        rate = std::strtod(args.fps.c_str(), &end);
+        if (end == args.fps.c_str() || *end || !COutputFormat::ScreenRateAllowed(rate))
+            CliFail("--fps wants 24, 25, 30, 50, 60, 23.976, 29.97 or 59.94", kExitUsage);
+    }
+    format.SetScreen(width, height, rate);
+}
+
 void Run(const SRenderArgs& args) {
     COutputFormat format(PalOutput(args.standard), WideOutput(args.wide));
     format.SetDisc(DiscOf(args.disc));
-    if (!args.size.empty()) {
+    if (COutputFormat::IsMp4Path(args.output)) {
+        SetScreen(args, format);
+    } else if (!args.preset.empty() || !args.fps.empty()) {
+        CliFail(std::string(args.preset.empty() ? "--fps" : "--preset") +
+                    " goes with an MP4, MOV or MKV output",
+                kExitUsage);
+    } else if (!args.size.empty()) {
         if (format.Disc() != COutputFormat::kCustom)
             CliFail("--size goes with --disc custom", kExitUsage);
         int w = 0, h = 0;
@@ -192,13 +235,21 @@ void AddRenderCommand(CLI::App& app) {
         ->required()
         ->check(CLI::ExistingFile);
     render->add_option("-o,--output", args->output,
-                       "Output file: an MPEG program stream, or an AVI file when it ends in .avi")
+                       "Output file: an MPEG program stream; an AVI file when it ends in .avi; H.264 and "
+        "AAC in MP4 (.mp4, .m4v), QuickTime (.mov) or Matroska (.mkv)")
         ->required();
     render->add_option("--replace", args->replace,
                        "Put a picture in place of template picture N (N=PATH, repeatable)");
     render->add_option("--disc", args->disc, "dvd, svcd, vcd or custom")->capture_default_str();
     render->add_option("--standard", args->standard, "pal or ntsc (default: the PAL setting)");
-    render->add_option("--size", args->size, "Picture size WxH with --disc custom");
+    render->add_option("--size", args->size,
+                       "Picture size WxH with --disc custom, or of an MP4 file (even, 128 to "
+                       "3840x2160)");
+    render->add_option("--preset", args->preset,
+                       "Size of an MP4 file: 720p, 1080p, 4k, vertical (1080x1920) or square");
+    render->add_option("--fps", args->fps,
+                       "Frame rate of an MP4 file: 24, 25, 30, 50, 60, 23.976, 29.97 or 59.94 "
+                       "(default 30, or 25 for PAL)");
     render->add_flag("--wide", args->wide, "16:9 picture instead of 4:3 (default: the setting AspRatio)");
     render->add_flag("--strict", args->strict,
                      "Fail (exit 2) when a picture or sound cannot be used instead of warning");

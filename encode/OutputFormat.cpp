@@ -9,6 +9,7 @@
 #include "media/MediaFacts.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 void COutputFormat::SetStandard(bool pal) { m_pal = pal; }
@@ -27,6 +28,35 @@ void COutputFormat::SetCustomSize(int width, int height) {
 void COutputFormat::SetAviCodecs(std::string video, std::string audio) {
     m_videoCodec = std::move(video);
     m_audioCodec = std::move(audio);
+}
+
+void COutputFormat::SetScreen(int width, int height, double frameRate) {
+    m_screenWidth = width;
+    m_screenHeight = height;
+    m_screenRate = frameRate;
+}
+
+int COutputFormat::ScreenWidth() const {
+    return m_screenWidth > 0 ? m_screenWidth : IsWide() ? 1280 : 960;
+}
+
+int COutputFormat::ScreenHeight() const { return m_screenHeight > 0 ? m_screenHeight : 720; }
+
+double COutputFormat::ScreenRate() const {
+    return m_screenRate > 0 ? m_screenRate : m_pal ? 25.0 : 30.0;
+}
+
+bool COutputFormat::ScreenSizeAllowed(int width, int height) {
+    return width >= 128 && height >= 128 && width <= 3840 && height <= 3840 && width % 2 == 0 &&
+           height % 2 == 0 && std::int64_t(width) * height <= 3840 * 2160;
+}
+
+bool COutputFormat::ScreenRateAllowed(double rate) {
+    for (double allowed : {24.0, 25.0, 30.0, 50.0, 60.0, 24000 / 1001.0, 30000 / 1001.0,
+                           60000 / 1001.0})
+        if (std::fabs(rate - allowed) < 0.005)
+            return true;
+    return false;
 }
 
 int COutputFormat::Width() const {
@@ -110,8 +140,9 @@ std::unique_ptr<IEncodeEngine> COutputFormat::CreateEngine(IVideoSrc* video, IAu
             *error = why;
         return std::unique_ptr<IEncodeEngine>();
     };
-    const int width = Width(), height = Height();
-    const double rate = FrameRate();
+    const bool screen = IsMp4Path(path);
+    const int width = screen ? ScreenWidth() : Width(), height = screen ? ScreenHeight() : Height();
+    const double rate = screen ? ScreenRate() : FrameRate();
     std::unique_ptr<IEncodeEngine> engine;
     if (IsMp4Path(path)) {
         std::string why;
@@ -154,8 +185,11 @@ std::unique_ptr<IEncodeEngine> COutputFormat::CreateEngine(IVideoSrc* video, IAu
         engine = std::move(mpg);
     }
     const int size[2] = {width, height};
-    // MP4 and Matroska files are for screens: square pixels.
-    const SPlacement place = IsMp4Path(path) ? Place(width, height, IsWide(), true) : Placement();
+    // Files for screens have square pixels and the album fills their frame
+    // at its shape (captions, pictures and layouts place themselves by it).
+    SPlacement place = Placement();
+    if (screen)
+        place = SPlacement{1.0, 0, 0, width, height};
     const SEffectRect album{place.left, place.top, place.right, place.bottom};
     if (!video || !video->SetOutputFormat(size, place.pixelAspect, rate, 1, &album))
         return fail("the album cannot be rendered at " + std::to_string(width) + "x" +

@@ -32,6 +32,20 @@ public:
     static int CustomHeight(int height);
     // 16:9 (true) or 4:3.
     void SetWide(bool wide) { m_wide = wide; }
+    // The picture of an MP4 (or QuickTime, Matroska) file: any even size,
+    // square pixels, the album filling the frame at its shape; a frame rate.
+    // Without it such a file is 1280 x 720 (960 x 720 for 4:3) at 25 or 30
+    // pictures a second as the standard says.
+    void SetScreen(int width, int height, double frameRate);
+    [[nodiscard]] int ScreenWidth() const;
+    [[nodiscard]] int ScreenHeight() const;
+    [[nodiscard]] double ScreenRate() const;
+    // Whether a screen size may be asked for: even sides of 128 to 3840
+    // pixels, at most 3840 x 2160 in all.
+    static bool ScreenSizeAllowed(int width, int height);
+    // The frame rates screen files are made at.
+    static bool ScreenRateAllowed(double rate);
+
     // FFmpeg encoder names for AVI files; empty for the defaults.
     void SetAviCodecs(std::string video, std::string audio);
 
@@ -80,5 +94,7 @@ private:
     int m_customWidth = 720;
     int m_customHeight = 576;
     bool m_wide;
+    int m_screenWidth = 0, m_screenHeight = 0;
+    double m_screenRate = 0;
     std::string m_videoCodec, m_audioCodec;
 };
