@@ -20,6 +20,11 @@ void PLCheckPictureSize(long long width, long long height) {
                                   std::to_string(kMaxPixels) + " in all).");
 }
 
+void PLCheckPictureData(std::uint64_t have, std::uint64_t least) {
+    if (least > have)
+        throw PLTextException(PL_ERREND_OF_FILE, kTextEndOfFile);
+}
+
 void PLBmp::Create(int width, int height, int bpp, bool alpha, bool greyscale, int xres,
                    int yres) {
     if (bpp != 8 && bpp != 32)

@@ -110,6 +110,15 @@ void PLBmpDecoder::Open(PLDataSource* source) {
         m_paletteOffset = m_base + 14 + headerSize +
                           (m_compression == kBitFields && headerSize == 40 ? 12 : 0);
     }
+    // Plain rows take their bytes, padded to four but the last; run-length
+    // data may end the picture at once (the rest keeps colour 0), so it
+    // needs that one mark only.
+    const std::uint64_t pitch = (std::uint64_t(width) * std::uint64_t(m_srcBpp) + 31) / 32 * 4;
+    const bool runs = m_compression == kRle8 || m_compression == kRle4;
+    const std::uint64_t least =
+        runs ? 2 : pitch * std::uint64_t(height - 1) + (std::uint64_t(width) * m_srcBpp + 7) / 8;
+    const std::size_t size = source->GetFileSize();
+    PLCheckPictureData(m_bitsOffset < size ? size - m_bitsOffset : 0, least);
     m_Width = int(width);
     m_Height = int(height);
     m_bpp = 32;

@@ -103,6 +103,9 @@ void PLGIFDecoder::Open(PLDataSource* source) {
                                      map->Colors[i].Red, 255};
         if (transparent >= 0 && transparent < 256)
             m_palette[transparent].a = 0;
+        // The picture's indices come from LZW codes after its descriptor.
+        PLCheckPictureData(in.size - in.pos,
+                           std::uint64_t(d.Width) * std::uint64_t(d.Height) / kLzwMostPerByte);
         int fill = transparent >= 0 ? transparent : gif->SBackGroundColor & 0xFF;
         m_pixels.assign(std::size_t(sw) * std::size_t(sh), std::uint8_t(fill));
         std::vector<GifPixelType> line(std::size_t(d.Width));
