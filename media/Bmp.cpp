@@ -89,7 +89,9 @@ std::uint8_t* PLBmp::GetTopDown(int& step) {
 }
 
 void PLAnyBmp::AllocPixels(int widthBytes, int height) {
-    m_pixels.assign(std::size_t(widthBytes) * std::size_t(height), 0);
+    const std::size_t bytes = std::size_t(widthBytes) * std::size_t(height);
+    m_charge.Take(bytes);
+    m_pixels.assign(bytes, 0);
     m_rows.resize(std::size_t(height));
     for (int y = 0; y < height; ++y)
         m_rows[y] = m_pixels.data() + std::size_t(y) * std::size_t(widthBytes);
@@ -98,6 +100,7 @@ void PLAnyBmp::AllocPixels(int widthBytes, int height) {
 void PLAnyBmp::FreePixels() {
     m_pixels.clear();
     m_pixels.shrink_to_fit();
+    m_charge.Release();
 }
 
 void PLWinBmp::AllocPixels(int widthBytes, int height) {

@@ -1,6 +1,7 @@
 #include "media/BmpDecoder.h"
 
 #include "media/ByteOrder.h"
+#include "media/PictureBudget.h"
 #include "media/TextException.h"
 
 #include <bit>
@@ -146,6 +147,8 @@ void PLBmpDecoder::ReadImage(PLBmp& bmp) {
     if (m_compression == kRle8 || m_compression == kRle4) {
         // Run-length data: indices written into an index plane, which starts
         // as colour 0 (skipped pixels keep it).
+        CPictureBudget::CCharge charge;
+        charge.Take(std::size_t(m_Width) * std::size_t(m_Height));
         std::vector<std::uint8_t> index(std::size_t(m_Width) * std::size_t(m_Height), 0);
         int x = 0, y = 0;
         bool four = m_compression == kRle4;

@@ -41,6 +41,8 @@ struct SGifCloser {
 
 void PLGIFDecoder::Close() {
     m_pixels.clear();
+    m_pixels.shrink_to_fit();
+    m_charge.Release();
     m_palette.clear();
     PLPicDecoder::Close();
 }
@@ -107,6 +109,7 @@ void PLGIFDecoder::Open(PLDataSource* source) {
         PLCheckPictureData(in.size - in.pos,
                            std::uint64_t(d.Width) * std::uint64_t(d.Height) / kLzwMostPerByte);
         int fill = transparent >= 0 ? transparent : gif->SBackGroundColor & 0xFF;
+        m_charge.Take(std::size_t(sw) * std::size_t(sh));
         m_pixels.assign(std::size_t(sw) * std::size_t(sh), std::uint8_t(fill));
         std::vector<GifPixelType> line(std::size_t(d.Width));
         // Interlaced pictures arrive in four passes of rows.

@@ -1,6 +1,7 @@
 #include "media/PSDDecoder.h"
 
 #include "media/ByteOrder.h"
+#include "media/PictureBudget.h"
 #include "media/TextException.h"
 
 #include <algorithm>
@@ -66,6 +67,8 @@ void PLPSDDecoder::ReadImage(PLBmp& bmp) {
     const int used = m_used;
     std::size_t rowBytes = std::size_t(m_Width) * std::size_t(m_depth / 8);
     std::size_t plane = std::size_t(m_Width) * std::size_t(m_Height);
+    CPictureBudget::CCharge charge;
+    charge.Take(plane * std::size_t(used));
     std::vector<std::uint8_t> planes(plane * std::size_t(used));
     std::vector<std::uint16_t> counts;
     if (compression == 1) {

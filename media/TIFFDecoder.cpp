@@ -1,5 +1,6 @@
 #include "media/TIFFDecoder.h"
 
+#include "media/PictureBudget.h"
 #include "media/TextException.h"
 
 #include <algorithm>
@@ -160,7 +161,11 @@ void PLTIFFDecoder::ReadImage(PLBmp& bmp) {
     STiffCloser t{OpenTiff(file)};
     if (!t.tif)
         throw PLTextException(PL_ERRINTERNAL, "TIFF: cannot read the header.");
-    std::vector<std::uint32_t> raster(std::size_t(m_Width) * std::size_t(m_Height));
+    // libtiff's picture, as large as the bitmap again.
+    const std::size_t pixels = std::size_t(m_Width) * std::size_t(m_Height);
+    CPictureBudget::CCharge charge;
+    charge.Take(pixels * sizeof(std::uint32_t));
+    std::vector<std::uint32_t> raster(pixels);
     if (!TIFFReadRGBAImageOriented(t.tif, std::uint32_t(m_Width), std::uint32_t(m_Height),
                                    raster.data(), ORIENTATION_TOPLEFT, 1))
         throw PLTextException(PL_ERRINTERNAL, "TIFF: cannot decode the picture.");
