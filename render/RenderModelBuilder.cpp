@@ -175,6 +175,19 @@ bool CRenderModelBuilder::AddItem(const CAlbumItem& item, IAssetLoader* assets, 
                           item.m_playLength > 0 ? item.m_startOffset + item.m_playLength : -1);
         break;
     default: {
+        double scale = ClipMath::DecodeScale(minZoom, maxZoom, GetSetting(Settings::AALoadFactor));
+        const bool turned = (ClipMath::RotationCode(item.m_rotation, item.m_mirrorH != 0,
+                                                    item.m_mirrorV != 0) & 1) != 0;
+        const bool stretched = item.m_stretch == 1;
+        int mw = 0, mh = 0;
+        ClipMath::DecodeBox(scale, item.m_cropWidth, item.m_cropHeight, view.Width(),
+                            view.Height(), r.PixelAspect(), turned, mw, mh);
+        // A picture an earlier item decoded for the same box is shown again,
+        // without reading the file.
+        clip = r.AddKeptPicture(item.m_file, item.m_autoLevels != 0, item.m_brightness,
+                                item.m_contrast, mw, mh, stretched);
+        if (clip)
+            break;
         std::vector<std::uint8_t> bytes;
         const bool packaged = assets && assets->LoadAsset(item.m_file, bytes);
         // A clip given where a picture is expected (a replacement, an album
@@ -183,13 +196,6 @@ bool CRenderModelBuilder::AddItem(const CAlbumItem& item, IAssetLoader* assets, 
             clip = r.AddVideo(item.m_file, 0, -1);
             break;
         }
-        double scale = ClipMath::DecodeScale(minZoom, maxZoom, GetSetting(Settings::AALoadFactor));
-        const bool turned = (ClipMath::RotationCode(item.m_rotation, item.m_mirrorH != 0,
-                                                    item.m_mirrorV != 0) & 1) != 0;
-        const bool stretched = item.m_stretch == 1;
-        int mw = 0, mh = 0;
-        ClipMath::DecodeBox(scale, item.m_cropWidth, item.m_cropHeight, view.Width(),
-                            view.Height(), r.PixelAspect(), turned, mw, mh);
         if (packaged)
             clip = r.AddPictureFromMemory(item.m_file, bytes.data(), bytes.size(),
                                           item.m_autoLevels != 0, item.m_brightness,

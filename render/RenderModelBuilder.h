@@ -8,6 +8,7 @@
 
 class CAlbumItem;
 class CBufferedFrame;
+class CPictureStore;
 class CSlide;
 class IAssetLoader;
 
@@ -38,6 +39,12 @@ public:
     void SetDraftPictures(bool draft) {
         m_pz.SetDraftPictures(draft);
         m_adj.SetDraftPictures(draft);
+    }
+    // The store that shares decoded pictures between items (null: none);
+    // set before loading.
+    void SetPictureStore(CPictureStore* store) {
+        m_pz.SetPictureStore(store);
+        m_adj.SetPictureStore(store);
     }
     // Transparent black, published: what an empty or failed slot shows.
     void ClearFrame();

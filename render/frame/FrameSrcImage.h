@@ -4,9 +4,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+class CKeptPicture;
 class PLPicDecoder;
 class PLAnyPicDecoder;
 class PLBmp;
@@ -14,11 +16,12 @@ class PLAnyBmp;
 
 // A still picture as a clip source. The picture is kept premultiplied at the
 // size it was decoded at, reduced only when it is more than twice what the
-// decode box needs. The prepared view is a margin buffer holding the adjusted
-// crop at (40, 40) inside a 40-pixel transparent border, so the warp's smooth
-// edge fades the picture's own edges out; the crop in it is resampled
-// (Lanczos) to the prepared scale the warp asks for, so the warp itself works
-// near scale 1.
+// decode box needs (CKeptPicture); sources that show the same file at the
+// same size may share it. The prepared view is a margin buffer holding the
+// adjusted crop at (40, 40) inside a 40-pixel transparent border, so the
+// warp's smooth edge fades the picture's own edges out; the crop in it is
+// resampled (Lanczos) to the prepared scale the warp asks for, so the warp
+// itself works near scale 1.
 class CFrameSrcImage final : public CFrameSrc {
 public:
     static constexpr int kMargin = 40;
@@ -49,6 +52,12 @@ public:
     // A built-in sample picture (opaque, no adjustment). The program has one:
     // every id draws it.
     bool LoadSample(int id);
+    // Shows a picture another source decoded (shared with it), with an
+    // adjustment; the crop starts as the whole picture.
+    bool Show(std::shared_ptr<const CKeptPicture> picture, bool autoLevel = false,
+              double brightness = 0, double contrast = 0);
+    // The picture shown (null before a load), to share with other sources.
+    [[nodiscard]] const std::shared_ptr<const CKeptPicture>& Picture() const { return m_picture; }
 
     // Draft decoding for the following loads: where a decoder can give a
     // reduced picture much faster at a small loss (colour detail of a
@@ -75,8 +84,6 @@ private:
     bool Decode(const std::string& name,
                 const std::function<void(PLAnyPicDecoder&, PLAnyBmp&)>& decode, int maxWidth,
                 int maxHeight, bool autoLevel, double brightness, double contrast);
-    bool LoadBitmap(PLBmp& bmp, int maxWidth, int maxHeight, bool autoLevel, double brightness,
-                    double contrast);
     // A new crop or adjustment: measures the crop for automatic levels and
     // prepares it again.
     bool Prepare();
@@ -103,8 +110,8 @@ private:
     };
     static constexpr std::size_t kKeptSizes = 4;
 
-    std::uint8_t* m_picture = nullptr;
-    int m_pictureStride = 0;
+    // Read only: other sources may show it too.
+    std::shared_ptr<const CKeptPicture> m_picture;
     std::vector<SPreparedSize> m_sizes;
     int m_current = -1; // the size the prepared view shows
     std::uint64_t m_uses = 0;
@@ -114,7 +121,6 @@ private:
     double m_contrast = 0;
     bool m_draft = false;
     bool m_coverBox = false;
-    bool m_opaque = true; // no pixel of the picture is even partly transparent
     double m_wantX = 1.0, m_wantY = 1.0;
     int m_low[3] = {0, 0, 0}, m_high[3] = {0, 0, 0};
 };

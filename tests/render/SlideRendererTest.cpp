@@ -1,3 +1,5 @@
+#include "media/PictureBudget.h"
+#include "project/AssetLoader.h"
 #include "project/ImageSamp.h"
 #include "project/Video.h"
 #include "render/RenderModelBuilder.h"
@@ -5,10 +7,14 @@
 #include "render/frame/BufferedFrame.h"
 #include "render/frame/FrameSrcImage.h"
 #include "render/frame/FrameSrcVideo.h"
+#include "render/frame/PictureStore.h"
 #include "tests/render/AlbumTestKit.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstring>
+#include <map>
 #include <thread>
 
 using namespace AlbumTestKit;
@@ -216,4 +222,93 @@ TEST(FrameSrcImage, DecodesFilesAndBytesWithinTheMaximumSize) {
     EXPECT_EQ(image.Prepared().Width(), 880); // the 40-pixel margin on both sides
     EXPECT_FALSE(image.LoadFromMemory(reinterpret_cast<const std::uint8_t*>(bytes.data()), 100, 0, 0));
     EXPECT_FALSE(image.Load(dir / "absent.jpg", 0, 0));
+}
+
+namespace {
+
+// A package's pictures in memory; counts what it is asked for.
+class CCountingAssets final : public IAssetLoader {
+public:
+    bool LoadAsset(const std::string& path, std::vector<std::uint8_t>& data) override {
+        ++asked;
+        auto found = files.find(path);
+        if (found == files.end())
+            return false;
+        data.assign(found->second.begin(), found->second.end());
+        return true;
+    }
+    std::map<std::string, std::string> files;
+    std::atomic<int> asked{0};
+};
+
+std::string FlatPng(int width, int height, std::array<std::uint8_t, 3> bgr) {
+    return PngBytes(STestImage(width, height,
+                               [bgr](int, int) {
+                                   return std::array<std::uint8_t, 4>{bgr[0], bgr[1], bgr[2], 255};
+                               }),
+                    false);
+}
+
+CFrameSrcImage& PictureOf(CRenderModelBuilder& builder, int clip) {
+    builder.Active().Select(clip);
+    return dynamic_cast<CFrameSrcImage&>(builder.Active().Selected()->Source());
+}
+
+bool SameFrames(const CImageView& a, const CImageView& b) {
+    for (int y = 0; y < a.Height(); ++y)
+        if (std::memcmp(a.Row(y), b.Row(y), std::size_t(a.Width()) * 4) != 0)
+            return false;
+    return true;
+}
+
+} // namespace
+
+// Items that show one file decoded for the same box share one picture, read
+// and decoded once, whatever their adjustments; the frames are those of
+// items decoded each for itself. Nothing stays once the slide goes.
+TEST(RenderModelBuilder, ItemsShowingOneFileAtOneSizeShareOneDecodedPicture) {
+    const std::string red = "Z:\\Files\\red.png", blue = "Z:\\Files\\blue.png";
+    CCountingAssets assets;
+    assets.files[red] = FlatPng(80, 60, {0, 0, 200});
+    assets.files[blue] = FlatPng(80, 60, {190, 0, 0});
+    CAlbum album;
+    CSlide* slide = AddSlide(album, {red, red, blue, red, red}, 1, 0);
+    slide->m_layoutName = "Test Halves";
+    slide->GetItem(1)->m_brightness = 0.5;
+    slide->GetItem(4)->m_cropWidth = 0.5; // a larger decode box: decoded again
+
+    const std::uint64_t before = CPictureBudget::InUse();
+    CPictureStore store;
+    SSlotRig shared, alone;
+    shared.builder->SetPictureStore(&store);
+    ASSERT_TRUE(shared.builder->Load(slide, &assets, true, true));
+    EXPECT_EQ(assets.asked, 3);
+    EXPECT_EQ(store.Count(), 3);
+    const CKeptPicture* first = PictureOf(*shared.builder, 0).Picture().get();
+    EXPECT_EQ(PictureOf(*shared.builder, 1).Picture().get(), first);
+    EXPECT_EQ(PictureOf(*shared.builder, 3).Picture().get(), first);
+    EXPECT_NE(PictureOf(*shared.builder, 2).Picture().get(), first);
+    EXPECT_NE(PictureOf(*shared.builder, 4).Picture().get(), first);
+
+    ASSERT_TRUE(alone.builder->Load(slide, &assets, true, true));
+    EXPECT_EQ(assets.asked, 3 + 5);
+    ASSERT_TRUE(shared.builder->Start(0));
+    ASSERT_TRUE(alone.builder->Start(0));
+    for (int f : {0, 4, 9})
+        EXPECT_TRUE(SameFrames(shared.At(f), alone.At(f))) << f;
+
+    // Two slots loading on their workers at once share with each other too.
+    SSlotRig other;
+    other.builder->SetPictureStore(&store);
+    shared.builder->RequestLoad(slide, &assets, true, 0);
+    other.builder->RequestLoad(slide, &assets, true, 0);
+    shared.builder->WaitForLoader();
+    other.builder->WaitForLoader();
+    EXPECT_EQ(PictureOf(*other.builder, 0).Picture(), PictureOf(*shared.builder, 3).Picture());
+
+    shared.builder->Stop(true);
+    other.builder->Stop(true);
+    EXPECT_EQ(store.Count(), 0);
+    alone.builder->Stop(true);
+    EXPECT_EQ(CPictureBudget::InUse(), before);
 }
