@@ -1,3 +1,4 @@
+#include "base/MediaWarnings.h"
 #include "media/PictureBudget.h"
 #include "project/AssetLoader.h"
 #include "project/ImageSamp.h"
@@ -311,4 +312,43 @@ TEST(RenderModelBuilder, ItemsShowingOneFileAtOneSizeShareOneDecodedPicture) {
     EXPECT_EQ(store.Count(), 0);
     alone.builder->Stop(true);
     EXPECT_EQ(CPictureBudget::InUse(), before);
+}
+
+// A slide shows its first 100 pictures, whatever its layout, and a warning
+// names the first one left out; those are never opened.
+TEST(RenderModelBuilder, ASlideShowsItsFirstHundredPicturesAndNamesTheRest) {
+    CTempDir dir;
+    const std::string red = FlatPicture(dir, "red.png", 80, 60, {0, 0, 200});
+    for (const char* layout : {"Test Halves", "Test Keys", ""}) {
+        CAlbum album;
+        auto slideOf = [&](int pictures) {
+            CSlide* slide = AddSlide(album, {}, 1, 0);
+            slide->m_layoutName = layout;
+            for (int i = 0; i < pictures; ++i)
+                slide->AddItem(CImage(i == 100 ? dir / "first-left-out.png" : red));
+            return slide;
+        };
+        std::vector<std::pair<std::string, std::string>> warnings;
+        CMediaWarnings::CScope scope([&](const std::string& file, const std::string& reason) {
+            warnings.emplace_back(file, reason);
+        });
+        SSlotRig rig;
+        CPictureStore store;
+        rig.builder->SetPictureStore(&store);
+        ASSERT_TRUE(rig.builder->Load(slideOf(103), nullptr, true, true)) << layout;
+        EXPECT_EQ(rig.builder->Active().ClipCount(), 100) << layout;
+        ASSERT_EQ(warnings.size(), 1u) << layout;
+        EXPECT_EQ(warnings[0].first, dir / "first-left-out.png");
+        EXPECT_EQ(warnings[0].second, "is picture 101 of a slide of 103; a slide shows its first "
+                                      "100 pictures only, so this one and the 2 after it are "
+                                      "left out");
+        ASSERT_TRUE(rig.builder->Start(0));
+        EXPECT_EQ(Pixel(rig.At(5), 40, 32), kRed) << layout;
+
+        // One hundred are all shown, without a word.
+        warnings.clear();
+        ASSERT_TRUE(rig.builder->Load(slideOf(100), nullptr, true, true)) << layout;
+        EXPECT_EQ(rig.builder->Active().ClipCount(), 100);
+        EXPECT_TRUE(warnings.empty());
+    }
 }
