@@ -43,6 +43,7 @@ std::unique_ptr<CFrameSrcImage> CSlideClipsBase::NewPicture(bool cover) const {
     auto source = std::make_unique<CFrameSrcImage>();
     source->SetDraft(m_draftPictures);
     source->SetCoverBox(cover);
+    source->SetPrepareOnDemand(true);
     return source;
 }
 

@@ -169,8 +169,14 @@ bool CFrameSrcImage::Prepare() {
         !MeasureLevels(m_source.PixelAt(m_crop), m_source.Stride(), m_crop.right - m_crop.left,
                        m_crop.bottom - m_crop.top))
         return false;
+    if (m_onDemand) {
+        m_changed = true;
+        return true;
+    }
     return PrepareScaled();
 }
+
+bool CFrameSrcImage::PrepareView() { return m_current >= 0 || PrepareScaled(); }
 
 bool CFrameSrcImage::PrepareScaled() {
     if (!m_picture || IsEmpty(m_crop))

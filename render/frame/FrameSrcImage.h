@@ -67,6 +67,12 @@ public:
     // stretched to cover (both sides at least the box's) rather than one it
     // is fitted inside.
     void SetCoverBox(bool cover) { m_coverBox = cover; }
+    // Whether a new picture, crop or adjustment is prepared at once (at the
+    // scale last asked for, at first the picture's own), or only when a
+    // scale is asked for or the view is needed (PrepareView). Clips prepare
+    // on demand: most are drawn at another scale than the picture's own, so
+    // a full-size view made at once would only take memory.
+    void SetPrepareOnDemand(bool onDemand) { m_onDemand = onDemand; }
 
     // A new adjustment: brightness and contrast in [-1, 1], or automatic levels.
     bool SetAdjust(bool autoLevel, double brightness, double contrast);
@@ -74,6 +80,7 @@ public:
     // A few prepared sizes are kept: asking again for one of them shows it
     // without a new resample.
     bool SetPreparedScale(double x, double y) override;
+    bool PrepareView() override;
     // How many prepared sizes were made so far (a kept one shown again is
     // not made again).
     [[nodiscard]] int PreparedSizesMade() const { return m_made; }
@@ -121,6 +128,7 @@ private:
     double m_contrast = 0;
     bool m_draft = false;
     bool m_coverBox = false;
+    bool m_onDemand = false;
     double m_wantX = 1.0, m_wantY = 1.0;
     int m_low[3] = {0, 0, 0}, m_high[3] = {0, 0, 0};
 };

@@ -352,3 +352,27 @@ TEST(RenderModelBuilder, ASlideShowsItsFirstHundredPicturesAndNamesTheRest) {
         EXPECT_TRUE(warnings.empty());
     }
 }
+
+// The clips of a live layout take memory for what is drawn only: no layer
+// and no prepared view before their first frame, then the one size drawn.
+TEST(RenderModelBuilder, LayoutClipsTakeMemoryWhenTheyAreDrawn) {
+    CTempDir dir;
+    CAlbum album;
+    CSlide* slide = TwoPictureSlide(album, dir, "Test Halves");
+    SSlotRig rig;
+    ASSERT_TRUE(rig.builder->Load(slide, nullptr, true, true));
+    for (int clip = 0; clip < 2; ++clip) {
+        EXPECT_EQ(PictureOf(*rig.builder, clip).PreparedSizesMade(), 0);
+        EXPECT_EQ(rig.builder->Active().Selected()->Pipeline().Layer().Width(), 0);
+    }
+    ASSERT_TRUE(rig.builder->Start(0));
+    rig.At(3);
+    for (int clip = 0; clip < 2; ++clip) {
+        const CFrameSrcImage& picture = PictureOf(*rig.builder, clip);
+        EXPECT_EQ(picture.PreparedSizesMade(), 1);
+        // The step of 1.25 at or above half the fitted 80 x 60 (80 x 1.25^-3,
+        // 41 wide) within the 40-pixel margins.
+        EXPECT_EQ(picture.Prepared().Width(), 41 + 80);
+        EXPECT_EQ(rig.builder->Active().Selected()->Pipeline().Layer().Width(), 80);
+    }
+}
