@@ -376,3 +376,34 @@ TEST(RenderModelBuilder, LayoutClipsTakeMemoryWhenTheyAreDrawn) {
         EXPECT_EQ(rig.builder->Active().Selected()->Pipeline().Layer().Width(), 80);
     }
 }
+
+// A picture past the picture memory budget is not decoded: its slide fails
+// to load as with a picture that cannot be decoded, and the warning gives
+// the sizes. Within the budget it shows.
+TEST(RenderModelBuilder, APicturePastTheMemoryBudgetIsNamedWithTheBudget) {
+    struct SBudget {
+        SBudget() { CPictureBudget::SetLimit(1 << 20); }
+        ~SBudget() { CPictureBudget::SetLimit(0); }
+    };
+    CTempDir dir;
+    CAlbum album;
+    // 800 x 600 at four bytes: 1.9 MB decoded.
+    CSlide* slide = AddSlide(album, {FlatPicture(dir, "big.png", 800, 600, {0, 0, 200})}, 1, 0);
+    std::vector<std::pair<std::string, std::string>> warnings;
+    CMediaWarnings::CScope scope([&](const std::string& file, const std::string& reason) {
+        warnings.emplace_back(file, reason);
+    });
+    SSlotRig rig;
+    {
+        SBudget budget;
+        EXPECT_FALSE(rig.builder->Load(slide, nullptr, true, true));
+    }
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].first, dir / "big.png");
+    EXPECT_EQ(warnings[0].second, "cannot be decoded: Not enough memory for the picture: it needs "
+                                  "2 MB, and decoded pictures already take 0 MB of their 1 MB "
+                                  "budget.");
+    ASSERT_TRUE(rig.builder->Load(slide, nullptr, true, true));
+    ASSERT_TRUE(rig.builder->Start(0));
+    EXPECT_EQ(Pixel(rig.At(5), 40, 32), kRed);
+}
