@@ -5,8 +5,6 @@
 #include "tests/media/MediaTestUtil.h"
 #include "tests/support/MediaMaker.h"
 
-#include <unistd.h>
-
 #include <memory>
 #include <optional>
 #include <string>
@@ -57,14 +55,6 @@ TEST(PictureBudget, ChargesAddUpMoveAndComeBack) {
         EXPECT_EQ(CPictureBudget::InUse(), before + 900);
     }
     EXPECT_EQ(CPictureBudget::InUse(), before);
-}
-
-TEST(PictureBudget, TheDefaultIsAQuarterOfTheMemory) {
-    CPictureBudget::SetLimit(0);
-    const std::uint64_t memory =
-        std::uint64_t(sysconf(_SC_PHYS_PAGES)) * std::uint64_t(sysconf(_SC_PAGE_SIZE));
-    EXPECT_LE(CPictureBudget::Limit(), std::max<std::uint64_t>(memory / 4, 64 << 20));
-    EXPECT_GE(CPictureBudget::Limit(), std::uint64_t(64) << 20);
 }
 
 TEST(PictureBudget, DecodedPicturesAndTheDecodersWorkingCopiesAreCharged) {
