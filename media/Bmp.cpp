@@ -20,6 +20,11 @@ void PLCheckPictureSize(long long width, long long height) {
                                   std::to_string(kMaxPixels) + " in all).");
 }
 
+void PLCheckPictureData(std::uint64_t have, std::uint64_t least) {
+    if (least > have)
+        throw PLTextException(PL_ERREND_OF_FILE, kTextEndOfFile);
+}
+
 void PLBmp::Create(int width, int height, int bpp, bool alpha, bool greyscale, int xres,
                    int yres) {
     if (bpp != 8 && bpp != 32)
@@ -84,7 +89,9 @@ std::uint8_t* PLBmp::GetTopDown(int& step) {
 }
 
 void PLAnyBmp::AllocPixels(int widthBytes, int height) {
-    m_pixels.assign(std::size_t(widthBytes) * std::size_t(height), 0);
+    const std::size_t bytes = std::size_t(widthBytes) * std::size_t(height);
+    m_charge.Take(bytes);
+    m_pixels.assign(bytes, 0);
     m_rows.resize(std::size_t(height));
     for (int y = 0; y < height; ++y)
         m_rows[y] = m_pixels.data() + std::size_t(y) * std::size_t(widthBytes);
@@ -93,6 +100,7 @@ void PLAnyBmp::AllocPixels(int widthBytes, int height) {
 void PLAnyBmp::FreePixels() {
     m_pixels.clear();
     m_pixels.shrink_to_fit();
+    m_charge.Release();
 }
 
 void PLWinBmp::AllocPixels(int widthBytes, int height) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "media/BmpInfo.h"
+#include "media/PictureBudget.h"
 
 #include <array>
 #include <cstdint>
@@ -64,7 +65,8 @@ protected:
     std::array<PLPixel32, 256> m_palette{};
 };
 
-// Plain memory, rows top-down.
+// Plain memory, rows top-down. The pixels are charged to the picture memory
+// budget while they live; making pixels past it raises code 10.
 class PLAnyBmp : public PLBmp {
 public:
     PLAnyBmp() = default;
@@ -78,6 +80,7 @@ protected:
 
 private:
     std::vector<std::uint8_t> m_pixels;
+    CPictureBudget::CCharge m_charge;
 };
 
 // A device-independent bitmap: the same memory, rows bottom-up.

@@ -1,6 +1,7 @@
 #include "media/BmpDecoder.h"
 
 #include "media/ByteOrder.h"
+#include "media/PictureBudget.h"
 #include "media/TextException.h"
 
 #include <bit>
@@ -110,6 +111,15 @@ void PLBmpDecoder::Open(PLDataSource* source) {
         m_paletteOffset = m_base + 14 + headerSize +
                           (m_compression == kBitFields && headerSize == 40 ? 12 : 0);
     }
+    // Plain rows take their bytes, padded to four but the last; run-length
+    // data may end the picture at once (the rest keeps colour 0), so it
+    // needs that one mark only.
+    const std::uint64_t pitch = (std::uint64_t(width) * std::uint64_t(m_srcBpp) + 31) / 32 * 4;
+    const bool runs = m_compression == kRle8 || m_compression == kRle4;
+    const std::uint64_t least =
+        runs ? 2 : pitch * std::uint64_t(height - 1) + (std::uint64_t(width) * m_srcBpp + 7) / 8;
+    const std::size_t size = source->GetFileSize();
+    PLCheckPictureData(m_bitsOffset < size ? size - m_bitsOffset : 0, least);
     m_Width = int(width);
     m_Height = int(height);
     m_bpp = 32;
@@ -137,6 +147,8 @@ void PLBmpDecoder::ReadImage(PLBmp& bmp) {
     if (m_compression == kRle8 || m_compression == kRle4) {
         // Run-length data: indices written into an index plane, which starts
         // as colour 0 (skipped pixels keep it).
+        CPictureBudget::CCharge charge;
+        charge.Take(std::size_t(m_Width) * std::size_t(m_Height));
         std::vector<std::uint8_t> index(std::size_t(m_Width) * std::size_t(m_Height), 0);
         int x = 0, y = 0;
         bool four = m_compression == kRle4;

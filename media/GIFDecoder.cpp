@@ -41,6 +41,8 @@ struct SGifCloser {
 
 void PLGIFDecoder::Close() {
     m_pixels.clear();
+    m_pixels.shrink_to_fit();
+    m_charge.Release();
     m_palette.clear();
     PLPicDecoder::Close();
 }
@@ -103,7 +105,11 @@ void PLGIFDecoder::Open(PLDataSource* source) {
                                      map->Colors[i].Red, 255};
         if (transparent >= 0 && transparent < 256)
             m_palette[transparent].a = 0;
+        // The picture's indices come from LZW codes after its descriptor.
+        PLCheckPictureData(in.size - in.pos,
+                           std::uint64_t(d.Width) * std::uint64_t(d.Height) / kLzwMostPerByte);
         int fill = transparent >= 0 ? transparent : gif->SBackGroundColor & 0xFF;
+        m_charge.Take(std::size_t(sw) * std::size_t(sh));
         m_pixels.assign(std::size_t(sw) * std::size_t(sh), std::uint8_t(fill));
         std::vector<GifPixelType> line(std::size_t(d.Width));
         // Interlaced pictures arrive in four passes of rows.

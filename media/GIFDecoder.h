@@ -16,6 +16,7 @@ public:
     void ReadImage(PLBmp& bmp) override;
 
 private:
-    std::vector<std::uint8_t> m_pixels;
+    std::vector<std::uint8_t> m_pixels; // the screen's indices, decoded by Open
+    CPictureBudget::CCharge m_charge;   // for them
     std::vector<PLPixel32> m_palette;
 };

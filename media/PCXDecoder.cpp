@@ -22,6 +22,14 @@ void PLPCXDecoder::Open(PLDataSource* source) {
     PLCheckPictureSize(w, ht);
     if (GetLE16(h + 66) < (w * bits + 7) / 8)
         throw PLTextException(PL_ERRINTERNAL, "PCX: line too short.");
+    // A line of runs needs two bytes for each 63 bytes of its scan (a run
+    // never passes the line) and one for what is left; 256-colour pictures
+    // end with their palette.
+    const std::uint64_t scan = std::uint64_t(GetLE16(h + 66)) * std::uint64_t(planes);
+    const std::uint64_t line = h[2] == 1 ? 2 * (scan / 63) + (scan % 63 ? 1 : 0) : scan;
+    const std::size_t size = source->GetFileSize();
+    PLCheckPictureData(size > m_start + 128 ? size - m_start - 128 : 0,
+                       line * std::uint64_t(ht) + (bits == 8 && planes == 1 ? 769 : 0));
     m_Width = int(w);
     m_Height = int(ht);
     m_bpp = 32;

@@ -2,6 +2,7 @@
 
 #include "media/TextException.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstring>
 #include <png.h>
@@ -51,6 +52,24 @@ struct SPngReader {
     }
 };
 
+// The bytes of the IDAT chunks, as far as the file holds them. Chunks are
+// walked by their lengths; the walk ends at IEND or at a chunk cut short.
+std::uint64_t IdatBytes(const std::uint8_t* data, std::size_t size) {
+    std::uint64_t total = 0;
+    std::size_t at = 8; // the signature
+    while (at <= size && size - at >= 8) {
+        const std::uint64_t length = png_get_uint_32(data + at);
+        const std::uint64_t left = size - at - 8;
+        if (std::memcmp(data + at + 4, "IDAT", 4) == 0)
+            total += std::min(length, left);
+        // The chunk's data and its four-byte check.
+        if (length + 4 > left || std::memcmp(data + at + 4, "IEND", 4) == 0)
+            break;
+        at += std::size_t(8 + length + 4);
+    }
+    return total;
+}
+
 } // namespace
 
 void PLPNGDecoder::Open(PLDataSource* source) {
@@ -75,6 +94,10 @@ void PLPNGDecoder::Open(PLDataSource* source) {
     alpha = (colour & PNG_COLOR_MASK_ALPHA) || png_get_valid(r.png, r.info, PNG_INFO_tRNS);
     png_get_pHYs(r.png, r.info, &xres, &yres, &unit);
     PLCheckPictureSize(w, h);
+    // The samples inflate from the IDAT data: every row's bits at least (the
+    // filter bytes come on top), at most 1032 bytes from each byte.
+    const std::uint64_t bits = std::uint64_t(w) * h * png_get_channels(r.png, r.info) * depth;
+    PLCheckPictureData(IdatBytes(r.data, r.size), bits / 8 / kDeflateMostPerByte);
     m_Width = int(w);
     m_Height = int(h);
     m_bpp = 32;

@@ -1,8 +1,10 @@
 #include "media/PSDDecoder.h"
 
 #include "media/ByteOrder.h"
+#include "media/PictureBudget.h"
 #include "media/TextException.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -34,6 +36,21 @@ void PLPSDDecoder::Open(PLDataSource* source) {
     for (int section = 0; section < 3; ++section)
         source->Skip(GetBE32(source->ReadNBytes(4)));
     m_dataPos = source->GetCurPos();
+    m_compression = GetBE16(source->GetBufferPtr(2));
+    if (m_compression != 0 && m_compression != 1)
+        throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, "PSD: unsupported compression.");
+    m_used = m_mode == kGrey   ? std::min(m_channels, 2)
+             : m_mode == kCmyk ? 4
+                               : std::min(m_channels, 4);
+    // The planes read: raw rows whole; PackBits rows need two bytes for each
+    // 128 bytes at least, after a table of every channel's row lengths.
+    const std::uint64_t rowBytes = std::uint64_t(width) * std::uint64_t(m_depth / 8);
+    const std::uint64_t rows = std::uint64_t(height) * std::uint64_t(m_used);
+    PLCheckPictureData(source->GetBytesLeft() - 2,
+                       m_compression == 0
+                           ? rows * rowBytes
+                           : 2 * std::uint64_t(height) * std::uint64_t(m_channels) +
+                                 rows * 2 * ((rowBytes + 127) / 128));
     m_Width = int(width);
     m_Height = int(height);
     m_bpp = 32;
@@ -45,15 +62,13 @@ void PLPSDDecoder::Open(PLDataSource* source) {
 void PLPSDDecoder::ReadImage(PLBmp& bmp) {
     CheckTarget(bmp);
     PLDataSource& src = *m_pDataSrc;
-    src.Seek(m_dataPos);
-    int compression = GetBE16(src.ReadNBytes(2));
-    if (compression != 0 && compression != 1)
-        throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, "PSD: unsupported compression.");
-    int used = m_mode == kGrey ? std::min(m_channels, 2) : std::min(m_channels, 4);
-    if (m_mode == kCmyk)
-        used = 4;
+    src.Seek(m_dataPos + 2);
+    const int compression = m_compression;
+    const int used = m_used;
     std::size_t rowBytes = std::size_t(m_Width) * std::size_t(m_depth / 8);
     std::size_t plane = std::size_t(m_Width) * std::size_t(m_Height);
+    CPictureBudget::CCharge charge;
+    charge.Take(plane * std::size_t(used));
     std::vector<std::uint8_t> planes(plane * std::size_t(used));
     std::vector<std::uint16_t> counts;
     if (compression == 1) {

@@ -15,5 +15,7 @@ private:
     int m_channels = 0;
     int m_depth = 8;
     int m_mode = 3;
-    std::size_t m_dataPos = 0;
+    int m_compression = 0; // 0 raw, 1 PackBits
+    int m_used = 0;        // the channels read: colour and alpha
+    std::size_t m_dataPos = 0; // the compression field before the planes
 };

@@ -123,6 +123,7 @@ void PLPictDecoder::Open(PLDataSource* source) {
             if (op == 0x90 || op == 0x91)
                 m_packType = 1; // BitsRect rows are never packed
             m_dataPos = src.GetCurPos();
+            PrepareRows();
             break;
         }
         switch (op) {
@@ -147,22 +148,32 @@ void PLPictDecoder::Open(PLDataSource* source) {
     m_XRes = m_YRes = 0;
 }
 
+void PLPictDecoder::PrepareRows() {
+    // 32-bit pixmaps packed with type 4 store each row as planes (alpha when
+    // there are four, red, green, blue); type 2 drops the pad byte.
+    const bool planar = m_pixelSize == 32 && m_packType == 4;
+    m_unpackedRow = planar ? std::size_t(m_Width) * std::size_t(m_cmpCount)
+                    : m_pixelSize == 32 && m_packType == 2 ? std::size_t(m_Width) * 3
+                                                           : std::size_t(m_rowBytes);
+    if (!planar && !(m_pixelSize == 32 && m_packType == 2) &&
+        std::size_t(m_rowBytes) * 8 < std::size_t(m_Width) * m_pixelSize)
+        throw PLTextException(PL_ERRINTERNAL, "PICT: rows too short.");
+    m_packed = m_rowBytes >= 8 && m_packType != 1 && m_packType != 2;
+    // A packed row is its length (two bytes past 250 row bytes) and runs
+    // that give at most 256 bytes for two; other rows are stored whole.
+    const std::uint64_t row =
+        m_packed ? (m_rowBytes > 250 ? 2 : 1) + 2 * ((m_unpackedRow + 255) / 256) : m_unpackedRow;
+    PLCheckPictureData(m_pDataSrc->GetFileSize() - m_dataPos, row * std::uint64_t(m_Height));
+}
+
 void PLPictDecoder::ReadImage(PLBmp& bmp) {
     CheckTarget(bmp);
     PLDataSource& src = *m_pDataSrc;
     src.Seek(m_dataPos);
-    // 32-bit pixmaps packed with type 4 store each row as planes (alpha when
-    // there are four, red, green, blue); type 2 drops the pad byte.
-    bool planar = m_pixelSize == 32 && m_packType == 4;
-    int planes = planar ? m_cmpCount : 1;
-    std::size_t unpackedRow =
-        planar ? std::size_t(m_Width) * planes
-        : m_pixelSize == 32 && m_packType == 2 ? std::size_t(m_Width) * 3
-                                               : std::size_t(m_rowBytes);
-    if (!planar && !(m_pixelSize == 32 && m_packType == 2) &&
-        std::size_t(m_rowBytes) * 8 < std::size_t(m_Width) * m_pixelSize)
-        throw PLTextException(PL_ERRINTERNAL, "PICT: rows too short.");
-    bool packed = m_rowBytes >= 8 && m_packType != 1 && m_packType != 2;
+    const bool planar = m_pixelSize == 32 && m_packType == 4;
+    const int planes = planar ? m_cmpCount : 1;
+    const std::size_t unpackedRow = m_unpackedRow;
+    const bool packed = m_packed;
     std::vector<std::uint8_t> row(unpackedRow);
     for (int y = 0; y < m_Height; ++y) {
         if (!packed) {

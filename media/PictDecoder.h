@@ -16,6 +16,9 @@ public:
 
 private:
     void ReadPixmapHeader(bool direct);
+    // The unpacked row length and whether rows are packed; refuses rows too
+    // short for their pixels and data too short for the rows.
+    void PrepareRows();
 
     int m_version = 2;
     int m_rowBytes = 0;
@@ -24,4 +27,6 @@ private:
     int m_cmpCount = 1;
     std::vector<PLPixel32> m_palette;
     std::size_t m_dataPos = 0;
+    std::size_t m_unpackedRow = 0;
+    bool m_packed = false;
 };

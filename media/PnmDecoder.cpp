@@ -43,6 +43,12 @@ void PLPnmDecoder::Open(PLDataSource* source) {
     if (m_max == 0 || m_max > 65535)
         throw PLTextException(PL_ERRINTERNAL, "PNM: bad maximum value.");
     PLCheckPictureSize(w, h);
+    // Raw samples take one or two bytes each; plain ones a digit and a
+    // separator each, but the last.
+    const std::uint64_t samples =
+        std::uint64_t(w) * h * (m_kind == '2' || m_kind == '5' ? 1 : 3);
+    PLCheckPictureData(source->GetBytesLeft(), m_kind == m_raw ? samples * (m_max > 255 ? 2 : 1)
+                                                                : 2 * samples - 1);
     m_dataPos = source->GetCurPos();
     m_Width = int(w);
     m_Height = int(h);

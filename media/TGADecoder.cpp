@@ -1,6 +1,7 @@
 #include "media/TGADecoder.h"
 
 #include "media/ByteOrder.h"
+#include "media/PictureBudget.h"
 #include "media/TextException.h"
 
 #include <cstring>
@@ -98,6 +99,8 @@ void PLTGADecoder::ReadImage(PLBmp& bmp) {
         return mapped ? map[p[0]] : Pixel(p, bits, alpha16);
     };
     std::size_t total = std::size_t(m_Width) * std::size_t(m_Height);
+    CPictureBudget::CCharge charge;
+    charge.Take(total * sizeof(PLPixel32));
     std::vector<PLPixel32> pixels;
     pixels.reserve(total);
     while (pixels.size() < total) {

@@ -1,5 +1,6 @@
 #include "media/TIFFDecoder.h"
 
+#include "media/PictureBudget.h"
 #include "media/TextException.h"
 
 #include <algorithm>
@@ -66,6 +67,42 @@ TIFF* OpenTiff(SMemFile& file) {
     return TIFFClientOpen("tiff", "rm", &file, Read, Write, Seek, CloseFile, Size, Map, Unmap);
 }
 
+// The bytes of the strips or tiles, as far as the file holds them.
+std::uint64_t DataBytes(TIFF* tif, toff_t size) {
+    const std::uint32_t count = TIFFIsTiled(tif) ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+    std::uint64_t total = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint64_t offset = TIFFGetStrileOffset(tif, i);
+        if (offset < size)
+            total += std::min<std::uint64_t>(TIFFGetStrileByteCount(tif, i), size - offset);
+    }
+    return total;
+}
+
+// The fewest bytes of strips or tiles that can decode to a picture of w × h:
+// one sample per pixel (subsampled colour has fewer samples than pixels, a
+// palette one) under the compression's greatest expansion. A compression
+// without a known bound needs some data only.
+std::uint64_t LeastData(TIFF* tif, std::uint32_t w, std::uint32_t h) {
+    std::uint16_t bits = 1, compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    const std::uint64_t samples = std::uint64_t(w) * h * std::max<std::uint16_t>(bits, 1) / 8;
+    switch (compression) {
+    case COMPRESSION_NONE: return samples;
+    // Two bytes repeat one byte up to 128 times.
+    case COMPRESSION_PACKBITS: return samples / 64;
+    case COMPRESSION_LZW: return samples / kLzwMostPerByte;
+    case COMPRESSION_DEFLATE:
+    case COMPRESSION_ADOBE_DEFLATE: return samples / kDeflateMostPerByte;
+    // A row of one colour can take a single bit.
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4: return h / 8;
+    default: return 1;
+    }
+}
+
 } // namespace
 
 void PLTIFFDecoder::Close() {
@@ -115,6 +152,7 @@ void PLTIFFDecoder::Open(PLDataSource* source) {
     char message[1024] = {};
     if (!TIFFRGBAImageOK(t.tif, message))
         throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED, std::string("TIFF: ") + message);
+    PLCheckPictureData(DataBytes(t.tif, m_size), LeastData(t.tif, w, h));
 }
 
 void PLTIFFDecoder::ReadImage(PLBmp& bmp) {
@@ -123,7 +161,11 @@ void PLTIFFDecoder::ReadImage(PLBmp& bmp) {
     STiffCloser t{OpenTiff(file)};
     if (!t.tif)
         throw PLTextException(PL_ERRINTERNAL, "TIFF: cannot read the header.");
-    std::vector<std::uint32_t> raster(std::size_t(m_Width) * std::size_t(m_Height));
+    // libtiff's picture, as large as the bitmap again.
+    const std::size_t pixels = std::size_t(m_Width) * std::size_t(m_Height);
+    CPictureBudget::CCharge charge;
+    charge.Take(pixels * sizeof(std::uint32_t));
+    std::vector<std::uint32_t> raster(pixels);
     if (!TIFFReadRGBAImageOriented(t.tif, std::uint32_t(m_Width), std::uint32_t(m_Height),
                                    raster.data(), ORIENTATION_TOPLEFT, 1))
         throw PLTextException(PL_ERRINTERNAL, "TIFF: cannot decode the picture.");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -38,3 +39,17 @@ inline constexpr const char* kTextNullDecoder = "NULL decoder.";
 // the text gives the size and the limits.
 // Called by every decoder before it allocates pixels.
 void PLCheckPictureSize(long long width, long long height);
+
+// Raises code 11 (the text of a file that ends early) when the bytes a
+// picture's data has, have, cannot hold what its header claims, least: the
+// fewest bytes that can encode the picture. Decoders call it when they open
+// a picture, before they allocate for it, so a short file that claims a large
+// picture takes no memory for it.
+void PLCheckPictureData(std::uint64_t have, std::uint64_t least);
+
+// The most output one byte of compressed data can give. Deflate: a match of
+// 258 bytes can cost two one-bit codes, so at most 1032 bytes per byte. LZW
+// with codes of 9 to 12 bits: a code gives at most 4,096 − 258 + 1 bytes, and
+// takes 9 bits at least, which stays below 4096 per byte.
+inline constexpr std::uint64_t kDeflateMostPerByte = 1032;
+inline constexpr std::uint64_t kLzwMostPerByte = 4096;

@@ -58,6 +58,7 @@ CAlbumDirector::CAlbumDirector(SSize size, double pixelAspect, CTimerBase& clock
     for (SSlot& slot : m_slots) {
         slot.frame = std::make_unique<CBufferedFrame>(size.width, size.height, true, m_output);
         slot.builder = std::make_unique<CRenderModelBuilder>(*slot.frame, m_pixelAspect, clock);
+        slot.builder->SetPictureStore(&m_pictures);
         slot.source = std::make_unique<CEffectSrc>(*slot.frame);
         slot.transitionBits = AllocateFrame(size.width, size.height, slot.transitionView);
     }
@@ -100,6 +101,7 @@ void CAlbumDirector::Clear() {
 
 bool CAlbumDirector::LoadAlbum(CAlbum* album, IAssetLoader* assets) {
     Clear();
+    m_pictures.Forget();
     m_album = album;
     m_assets = assets;
     SetupOverlay();
@@ -327,6 +329,7 @@ int CAlbumDirector::ReplacePicture(int slideIndex, int pictureIndex, const std::
     for (SSlot& slot : m_slots)
         slot.builder->WaitForLoader();
     item->m_file = path;
+    m_pictures.Forget();
     if (!m_timeline.IsEmpty())
         Reset(true);
     return 1;
@@ -338,6 +341,7 @@ int CAlbumDirector::SetBackgroundPicture(int slideIndex, const std::string& path
     for (SSlot& slot : m_slots)
         slot.builder->WaitForLoader();
     m_album->GetSlide(slideIndex)->m_backgroundPicture = path;
+    m_pictures.Forget();
     if (!m_timeline.IsEmpty())
         Reset(true);
     return 1;

@@ -3,6 +3,7 @@
 #include "effects/api/TransfxSrc.h"
 #include "render/Timeline.h"
 #include "render/frame/ImageView.h"
+#include "render/frame/PictureStore.h"
 
 #include <array>
 #include <cstdint>
@@ -70,6 +71,8 @@ public:
     [[nodiscard]] bool OverlayActive() const { return m_overlayActive; }
     [[nodiscard]] bool HasCaptions() const { return m_withCaptions; }
     [[nodiscard]] CAlbumTextBuilder* TextBuilder() const { return m_text.get(); }
+    // The pictures the loaded slides share (tests watch the sharing).
+    [[nodiscard]] CPictureStore& Pictures() { return m_pictures; }
 
 private:
     // A transition's view of one slot: the slot's newest published frame.
@@ -121,6 +124,9 @@ private:
     int m_ring = 0;
     int m_loads = 0;
     int m_loadWaits = 0;
+    // Decoded pictures the slots' items share; before the slots, whose
+    // loaders use it.
+    CPictureStore m_pictures;
     std::array<SSlot, 3> m_slots;
 
     // The caption layer and what fills it (with captions on).

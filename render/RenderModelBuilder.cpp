@@ -1,5 +1,6 @@
 #include "render/RenderModelBuilder.h"
 
+#include "base/MediaWarnings.h"
 #include "base/Settings.h"
 #include "effects/Effect.h"
 #include "effects/EffectMgr.h"
@@ -13,6 +14,7 @@
 #include "render/frame/BufferedFrame.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace {
@@ -46,13 +48,14 @@ struct SLayout {
     std::vector<std::vector<CKeyFrame>> pictures;
 };
 
-SLayout FindLayout(const CSlide& slide) {
+// The layout for a slide that shows its first `pictures` pictures.
+SLayout FindLayout(const CSlide& slide, int pictures) {
     SLayout layout;
     CEffect* instance = CLayoutInstances::Make(slide.m_layoutName);
     if (!instance)
         return layout;
     int count = 0;
-    CEffectSetting* params = instance->GetParamsFor(slide.GetItemCount(), &count);
+    CEffectSetting* params = instance->GetParamsFor(pictures, &count);
     if (params && count > 0 && params[0].kind == CEffectSetting::kLayouts) {
         layout.keyFrames = true;
         for (int i = 0; i < count; ++i) {
@@ -72,6 +75,21 @@ SLayout FindLayout(const CSlide& slide) {
     }
     layout.live = instance;
     return layout;
+}
+
+// Names the first picture a slide leaves out past kMaxPictures (a warning
+// names a file) and how many go with it.
+void ReportLeftOut(const CSlide& slide) {
+    const int count = slide.GetItemCount(), max = CRenderModelBuilder::kMaxPictures;
+    for (int i = max; i < count; ++i)
+        if (!slide.GetItem(i)->m_file.empty()) {
+            CMediaWarnings::Report(slide.GetItem(i)->m_file,
+                                   "is picture " + std::to_string(i + 1) + " of a slide of " +
+                                       std::to_string(count) + "; a slide shows its first " +
+                                       std::to_string(max) + " pictures only, so this one and the " +
+                                       std::to_string(count - i - 1) + " after it are left out");
+            return;
+        }
 }
 
 } // namespace
@@ -115,9 +133,10 @@ bool CRenderModelBuilder::Load(const CSlide* slide, IAssetLoader* assets, bool l
     if (!slide)
         return true;
 
+    const int pictures = std::min(slide->GetItemCount(), kMaxPictures);
     SLayout layout;
     if (layoutsAllowed && !slide->m_layoutName.empty())
-        layout = FindLayout(*slide);
+        layout = FindLayout(*slide, pictures);
     if (layout.live) {
         m_active = &m_adj;
         m_adj.SetEffect(layout.live);
@@ -134,11 +153,14 @@ bool CRenderModelBuilder::Load(const CSlide* slide, IAssetLoader* assets, bool l
                                slide->m_backgroundMode);
     }
 
-    // The pictures: every item, or the slide's one composite picture.
+    // The pictures: the first kMaxPictures items, or the slide's one
+    // composite picture.
     std::vector<const CAlbumItem*> items;
     if (layoutsAllowed) {
-        for (int i = 0; i < slide->GetItemCount(); ++i)
+        for (int i = 0; i < pictures; ++i)
             items.push_back(slide->GetItem(i));
+        if (slide->GetItemCount() > pictures)
+            ReportLeftOut(*slide);
     } else if (slide->GetItemCount() > 1) {
         if (slide->GetMainVideo())
             items.push_back(slide->GetMainVideo());
@@ -175,6 +197,19 @@ bool CRenderModelBuilder::AddItem(const CAlbumItem& item, IAssetLoader* assets, 
                           item.m_playLength > 0 ? item.m_startOffset + item.m_playLength : -1);
         break;
     default: {
+        double scale = ClipMath::DecodeScale(minZoom, maxZoom, GetSetting(Settings::AALoadFactor));
+        const bool turned = (ClipMath::RotationCode(item.m_rotation, item.m_mirrorH != 0,
+                                                    item.m_mirrorV != 0) & 1) != 0;
+        const bool stretched = item.m_stretch == 1;
+        int mw = 0, mh = 0;
+        ClipMath::DecodeBox(scale, item.m_cropWidth, item.m_cropHeight, view.Width(),
+                            view.Height(), r.PixelAspect(), turned, mw, mh);
+        // A picture an earlier item decoded for the same box is shown again,
+        // without reading the file.
+        clip = r.AddKeptPicture(item.m_file, item.m_autoLevels != 0, item.m_brightness,
+                                item.m_contrast, mw, mh, stretched);
+        if (clip)
+            break;
         std::vector<std::uint8_t> bytes;
         const bool packaged = assets && assets->LoadAsset(item.m_file, bytes);
         // A clip given where a picture is expected (a replacement, an album
@@ -183,13 +218,6 @@ bool CRenderModelBuilder::AddItem(const CAlbumItem& item, IAssetLoader* assets, 
             clip = r.AddVideo(item.m_file, 0, -1);
             break;
         }
-        double scale = ClipMath::DecodeScale(minZoom, maxZoom, GetSetting(Settings::AALoadFactor));
-        const bool turned = (ClipMath::RotationCode(item.m_rotation, item.m_mirrorH != 0,
-                                                    item.m_mirrorV != 0) & 1) != 0;
-        const bool stretched = item.m_stretch == 1;
-        int mw = 0, mh = 0;
-        ClipMath::DecodeBox(scale, item.m_cropWidth, item.m_cropHeight, view.Width(),
-                            view.Height(), r.PixelAspect(), turned, mw, mh);
         if (packaged)
             clip = r.AddPictureFromMemory(item.m_file, bytes.data(), bytes.size(),
                                           item.m_autoLevels != 0, item.m_brightness,

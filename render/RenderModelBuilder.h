@@ -8,6 +8,7 @@
 
 class CAlbumItem;
 class CBufferedFrame;
+class CPictureStore;
 class CSlide;
 class IAssetLoader;
 
@@ -17,6 +18,12 @@ class IAssetLoader;
 // renderers draw into the slot's frames.
 class CRenderModelBuilder {
 public:
+    // A slide shows its first kMaxPictures pictures; the others are left out
+    // with a warning. Each picture of a loaded slide holds memory (its clip's
+    // frame-sized layer, its prepared sizes), and a layout of more pictures
+    // than this shows each too small to tell apart: 100 fills a 10 x 10 grid.
+    static constexpr int kMaxPictures = 100;
+
     CRenderModelBuilder(CBufferedFrame& target, double pixelAspect, CTimerBase& clock);
     CRenderModelBuilder(const CRenderModelBuilder&) = delete;
     CRenderModelBuilder& operator=(const CRenderModelBuilder&) = delete;
@@ -38,6 +45,12 @@ public:
     void SetDraftPictures(bool draft) {
         m_pz.SetDraftPictures(draft);
         m_adj.SetDraftPictures(draft);
+    }
+    // The store that shares decoded pictures between items (null: none);
+    // set before loading.
+    void SetPictureStore(CPictureStore* store) {
+        m_pz.SetPictureStore(store);
+        m_adj.SetPictureStore(store);
     }
     // Transparent black, published: what an empty or failed slot shows.
     void ClearFrame();

@@ -60,11 +60,13 @@ void CClipPipeline::CLayer::Release() {
     m_user = 0;
 }
 
-CClipPipeline::CClipPipeline(int width, int height, double aspect, bool bottomUp)
+CClipPipeline::CClipPipeline(int width, int height, double aspect, bool bottomUp,
+                             ELayerMemory memory)
     : m_own(std::make_unique<CLayer>(width, height, bottomUp)), m_layer(m_own.get()),
       m_id(NextPipelineId()), m_width(width), m_height(height),
       m_aspect(aspect > 0 ? aspect : 1.0), m_bottomUp(bottomUp) {
-    m_layer->Allocate();
+    if (memory == ELayerMemory::kNow)
+        m_layer->Allocate();
     m_layer->m_user = m_id;
 }
 
@@ -198,6 +200,10 @@ bool CClipPipeline::Place(double x, double y, double scaleX, double scaleY, doub
     if (footX > 0 && footY > 0 && std::isfinite(footX) && std::isfinite(footY) &&
         !m_source->SetPreparedScale(PreparedScale(footX, m_fittedX),
                                     PreparedScale(footY, m_fittedY))) {
+        Clear();
+        return false;
+    }
+    if (!m_source->PrepareView()) {
         Clear();
         return false;
     }

@@ -49,9 +49,14 @@ public:
         std::uint64_t m_user = 0;    // the pipeline whose warp it holds (0: none)
     };
 
+    // When a pipeline's own layer takes its memory: at once, or at the first
+    // Place (a clip that is never drawn then costs none).
+    enum class ELayerMemory { kNow, kAtFirstPlace };
+
     // Output frame of width x height pixels whose pixel aspect (width over
     // height) is aspect; bottomUp gives the layer's row order.
-    CClipPipeline(int width, int height, double aspect, bool bottomUp);
+    CClipPipeline(int width, int height, double aspect, bool bottomUp,
+                  ELayerMemory memory = ELayerMemory::kNow);
     // The same warping into a shared layer, whose size and row order are the
     // output frame's.
     CClipPipeline(CLayer& shared, double aspect);

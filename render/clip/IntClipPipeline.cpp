@@ -5,8 +5,9 @@
 
 CIntClipPipeline::CIntClipPipeline(std::unique_ptr<CFrameSrc> source, int width, int height,
                                    double aspect, bool bottomUp)
-    : m_source(std::move(source)), m_pipeline(width, height, aspect, bottomUp), m_width(width),
-      m_height(height) {
+    : m_source(std::move(source)),
+      m_pipeline(width, height, aspect, bottomUp, CClipPipeline::ELayerMemory::kAtFirstPlace),
+      m_width(width), m_height(height) {
     m_pipeline.SetSource(m_source.get());
     m_pipeline.SetSnapToPixels(true);
     m_pipeline.SetFit(CClipPipeline::kFitInside);

@@ -8,7 +8,8 @@ class CFrameSrc;
 
 // One picture or video clip of a slide renderer: its source, the pipeline
 // that places it, and the part of the slide's frames in which it is shown
-// (in and out points as fractions of the slide).
+// (in and out points as fractions of the slide). The pipeline's layer takes
+// its memory when the clip is first drawn.
 class CIntClipPipeline {
 public:
     CIntClipPipeline(std::unique_ptr<CFrameSrc> source, int width, int height, double aspect,

@@ -4,6 +4,8 @@
 #include "render/frame/BufferedFrame.h"
 #include "render/frame/FrameSrcImage.h"
 #include "render/frame/FrameSrcVideo.h"
+#include "render/frame/KeptPicture.h"
+#include "render/frame/PictureStore.h"
 
 #include <algorithm>
 #include <cmath>
@@ -37,29 +39,64 @@ std::unique_ptr<CIntClipPipeline> CSlideClipsBase::Prepare(std::unique_ptr<CFram
     return clip;
 }
 
+std::unique_ptr<CFrameSrcImage> CSlideClipsBase::NewPicture(bool cover) const {
+    auto source = std::make_unique<CFrameSrcImage>();
+    source->SetDraft(m_draftPictures);
+    source->SetCoverBox(cover);
+    source->SetPrepareOnDemand(true);
+    return source;
+}
+
+std::unique_ptr<CIntClipPipeline>
+CSlideClipsBase::AddShared(const std::string& name, int maxWidth, int maxHeight, bool cover,
+                           bool autoLevel, double brightness, double contrast,
+                           const std::function<bool(CFrameSrcImage&)>& load) {
+    auto source = NewPicture(cover);
+    const CPictureStore::SKey key{name, maxWidth, maxHeight, cover, m_draftPictures};
+    std::shared_ptr<const CKeptPicture> kept = m_store ? m_store->Find(key) : nullptr;
+    if (kept) {
+        if (!source->Show(std::move(kept), autoLevel, brightness, contrast))
+            return nullptr;
+    } else {
+        if (!load || !load(*source))
+            return nullptr;
+        // Another loader may have kept the same picture meanwhile: showing
+        // that one leaves a single copy.
+        if (m_store && (kept = m_store->Keep(key, source->Picture())) != source->Picture() &&
+            !source->Show(std::move(kept), autoLevel, brightness, contrast))
+            return nullptr;
+    }
+    return Prepare(std::move(source));
+}
+
 std::unique_ptr<CIntClipPipeline> CSlideClipsBase::AddPicture(const std::string& path,
                                                               bool autoLevel, double brightness,
                                                               double contrast, int maxWidth,
                                                               int maxHeight, bool cover) {
-    auto source = std::make_unique<CFrameSrcImage>();
-    source->SetDraft(m_draftPictures);
-    source->SetCoverBox(cover);
-    if (!source->Load(path, maxWidth, maxHeight, autoLevel, brightness, contrast))
-        return nullptr;
-    return Prepare(std::move(source));
+    return AddShared(path, maxWidth, maxHeight, cover, autoLevel, brightness, contrast,
+                     [&](CFrameSrcImage& source) {
+                         return source.Load(path, maxWidth, maxHeight, autoLevel, brightness,
+                                            contrast);
+                     });
 }
 
 std::unique_ptr<CIntClipPipeline>
 CSlideClipsBase::AddPictureFromMemory(const std::string& name, const std::uint8_t* bytes,
                                       std::size_t length, bool autoLevel, double brightness,
                                       double contrast, int maxWidth, int maxHeight, bool cover) {
-    auto source = std::make_unique<CFrameSrcImage>();
-    source->SetDraft(m_draftPictures);
-    source->SetCoverBox(cover);
-    if (!source->LoadFromMemory(bytes, length, maxWidth, maxHeight, autoLevel, brightness,
-                                contrast, name))
-        return nullptr;
-    return Prepare(std::move(source));
+    return AddShared(name, maxWidth, maxHeight, cover, autoLevel, brightness, contrast,
+                     [&](CFrameSrcImage& source) {
+                         return source.LoadFromMemory(bytes, length, maxWidth, maxHeight,
+                                                      autoLevel, brightness, contrast, name);
+                     });
+}
+
+std::unique_ptr<CIntClipPipeline> CSlideClipsBase::AddKeptPicture(const std::string& name,
+                                                                  bool autoLevel,
+                                                                  double brightness,
+                                                                  double contrast, int maxWidth,
+                                                                  int maxHeight, bool cover) {
+    return AddShared(name, maxWidth, maxHeight, cover, autoLevel, brightness, contrast, nullptr);
 }
 
 std::unique_ptr<CIntClipPipeline> CSlideClipsBase::AddSamplePicture(int id) {
@@ -140,10 +177,8 @@ bool CSlideClipsBase::SetBackgroundPicture(const std::string& path,
     std::lock_guard lock(m_lock);
     m_backgroundClip.reset();
     const CImageView& view = m_target.BackView();
-    auto source = std::make_unique<CFrameSrcImage>();
-    source->SetDraft(m_draftPictures);
     // Stretched or filling, the picture covers the frame in square pixels.
-    source->SetCoverBox(true);
+    auto source = NewPicture(true);
     int mw = int(std::ceil(view.Width() * m_pixelAspect)), mh = view.Height();
     bool loaded =
         bytes ? source->LoadFromMemory(bytes->data(), bytes->size(), mw, mh, false, 0, 0, path)

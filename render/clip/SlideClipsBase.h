@@ -6,6 +6,7 @@
 #include "render/frame/ImageView.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -14,6 +15,7 @@
 class CBufferedFrame;
 class CFrameSrc;
 class CFrameSrcImage;
+class CPictureStore;
 
 // What both slide renderers share: the target frames, the slide's frame
 // count, the background (a colour, or a picture rendered once into its own
@@ -32,7 +34,9 @@ public:
 
     // New clips (not yet added); null when the picture or clip cannot be opened.
     // Pictures are decoded for the box maxWidth x maxHeight, which a stretched
-    // picture covers (cover) and others fit inside (see CFrameSrcImage).
+    // picture covers (cover) and others fit inside (see CFrameSrcImage); with
+    // a picture store, a picture decoded for the same box before is shown
+    // instead (the file is not read again), and a new one is kept for later.
     std::unique_ptr<CIntClipPipeline> AddPicture(const std::string& path, bool autoLevel,
                                                  double brightness, double contrast,
                                                  int maxWidth, int maxHeight, bool cover = false);
@@ -41,6 +45,12 @@ public:
     AddPictureFromMemory(const std::string& name, const std::uint8_t* bytes, std::size_t length,
                          bool autoLevel, double brightness, double contrast, int maxWidth,
                          int maxHeight, bool cover = false);
+    // The picture of name as the store keeps it for the box; null when the
+    // store does not hold it (then the file must be read).
+    std::unique_ptr<CIntClipPipeline> AddKeptPicture(const std::string& name, bool autoLevel,
+                                                     double brightness, double contrast,
+                                                     int maxWidth, int maxHeight,
+                                                     bool cover = false);
     std::unique_ptr<CIntClipPipeline> AddSamplePicture(int id);
     // end < 0: to the clip's end.
     std::unique_ptr<CIntClipPipeline> AddVideo(const std::string& path, double start, double end);
@@ -49,6 +59,9 @@ public:
     // where that is much faster (see CFrameSrcImage::SetDraft). Set before
     // anything loads: the loader worker reads it.
     void SetDraftPictures(bool draft) { m_draftPictures = draft; }
+    // The store through which pictures are shared (null: none, each clip
+    // decodes its own). Set before anything loads, like the draft flag.
+    void SetPictureStore(CPictureStore* store) { m_store = store; }
 
     // Inserts after the selected clip (or appends) and selects it; the index or -1.
     int AddClip(std::unique_ptr<CIntClipPipeline> clip, bool renderNow = false);
@@ -107,9 +120,18 @@ protected:
 
 private:
     std::unique_ptr<CIntClipPipeline> Prepare(std::unique_ptr<CFrameSrc> source);
+    // A picture source set up for loading: draft and box reading.
+    std::unique_ptr<CFrameSrcImage> NewPicture(bool cover) const;
+    // Loads through load unless the store holds the picture, and keeps what
+    // load decoded in the store.
+    std::unique_ptr<CIntClipPipeline> AddShared(const std::string& name, int maxWidth,
+                                                int maxHeight, bool cover, bool autoLevel,
+                                                double brightness, double contrast,
+                                                const std::function<bool(CFrameSrcImage&)>& load);
 
     std::uint32_t m_background = 0xFF000000u;
     bool m_draftPictures = false;
+    CPictureStore* m_store = nullptr;
     std::unique_ptr<CIntClipPipeline> m_backgroundClip;
     CTimerBase::CTimerEvent* m_event = nullptr;
 };

@@ -21,6 +21,10 @@ public:
     // most its own resolution; the others keep theirs. Read the scale it
     // gave from PreparedScaleX and PreparedScaleY.
     virtual bool SetPreparedScale(double /*x*/, double /*y*/) { return true; }
+    // Makes the prepared view if there is none yet (a source that prepares
+    // on demand, see CFrameSrcImage), at the scale last asked for; what the
+    // warp calls before it reads the view.
+    virtual bool PrepareView() { return true; }
 
     // A crop in fractions of the picture: width and height, centred at the
     // picture centre plus (x, y) picture sizes; truncated and kept inside.

@@ -4,6 +4,7 @@
 #include "imgcore/CPU.h"
 #include "media/AnyPicDecoder.h"
 #include "media/TextException.h"
+#include "render/frame/KeptPicture.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,10 +12,7 @@
 #include <new>
 #include <vector>
 
-CFrameSrcImage::~CFrameSrcImage() {
-    CCPU::ippiFree(m_picture);
-    DropPreparedSizes();
-}
+CFrameSrcImage::~CFrameSrcImage() { DropPreparedSizes(); }
 
 void CFrameSrcImage::DropPreparedSizes() {
     for (SPreparedSize& size : m_sizes)
@@ -27,50 +25,25 @@ void CFrameSrcImage::DropPreparedSizes() {
 bool CFrameSrcImage::LoadPixels(const std::uint8_t* bgra, int width, int height, int stride,
                                 int maxWidth, int maxHeight, bool autoLevel, double brightness,
                                 double contrast) {
-    CCPU::ippiFree(m_picture);
-    m_picture = nullptr;
-    m_source.Detach();
-    if (!bgra || width <= 0 || height <= 0)
-        return false;
-    // The decode box's reduction: the scale that fits the picture inside the
-    // box (or covers it); up to twice that size the picture is kept, so the
-    // prepared views resample it only once.
-    int f = width, g = height;
-    bool reduce = false;
-    if (maxWidth > 0 && maxHeight > 0) {
-        const double fx = double(maxWidth) / width, fy = double(maxHeight) / height;
-        const double need = m_coverBox ? std::max(fx, fy) : std::min(fx, fy);
-        if (need < 0.5) {
-            reduce = true;
-            f = std::max(1, int(std::lround(2 * need * width)));
-            g = std::max(1, int(std::lround(2 * need * height)));
-        }
+    std::shared_ptr<const CKeptPicture> picture;
+    try {
+        picture = CKeptPicture::Make(bgra, width, height, stride, maxWidth, maxHeight, m_coverBox);
+    } catch (const PLTextException&) {
+        // Past the picture memory budget.
     }
-    m_picture = CCPU::ippiMalloc_8u_C4(f, g, &m_pictureStride);
+    return Show(std::move(picture), autoLevel, brightness, contrast);
+}
+
+bool CFrameSrcImage::Show(std::shared_ptr<const CKeptPicture> picture, bool autoLevel,
+                          double brightness, double contrast) {
+    DropPreparedSizes();
+    m_source.Detach();
+    m_picture = std::move(picture);
     if (!m_picture)
         return false;
-    IppStatus status =
-        reduce ? CCPU::ippiResize_8u_C4R(bgra, {width, height}, stride, {0, 0, width, height},
-                                         m_picture, m_pictureStride, {f, g}, double(f) / width,
-                                         double(g) / height, IPPI_INTER_SUPER)
-               : CCPU::ippiCopy_8u_C4R(bgra, stride, m_picture, m_pictureStride, {f, g});
-    if (status == ippStsNoErr)
-        status = CCPU::ippiAlphaPremul_8u_AC4IR(m_picture, m_pictureStride, {f, g});
-    if (status != ippStsNoErr) {
-        CCPU::ippiFree(m_picture);
-        m_picture = nullptr;
-        return false;
-    }
-    m_source.Attach(m_picture, f, g, m_pictureStride);
-    m_opaque = true;
-    for (int y = 0; y < g && m_opaque; ++y) {
-        const std::uint8_t* p = m_source.Row(y);
-        for (int x = 0; x < f; ++x)
-            if (p[4 * x + 3] != 255) {
-                m_opaque = false;
-                break;
-            }
-    }
+    // The view only reads: the pixels may be another source's too.
+    m_source.Attach(const_cast<std::uint8_t*>(m_picture->Bits()), m_picture->Width(),
+                    m_picture->Height(), m_picture->Stride());
     m_autoLevel = autoLevel;
     m_brightness = brightness;
     m_contrast = contrast;
@@ -78,26 +51,25 @@ bool CFrameSrcImage::LoadPixels(const std::uint8_t* bgra, int width, int height,
     return SetCropRect(m_source.Bounds());
 }
 
-bool CFrameSrcImage::LoadBitmap(PLBmp& bmp, int maxWidth, int maxHeight, bool autoLevel,
-                                double brightness, double contrast) {
-    int step = 0;
-    const std::uint8_t* rows = bmp.GetTopDown(step);
-    return LoadPixels(rows, bmp.GetWidth(), bmp.GetHeight(), step, maxWidth, maxHeight, autoLevel,
-                      brightness, contrast);
-}
-
 bool CFrameSrcImage::Decode(const std::string& name,
                             const std::function<void(PLAnyPicDecoder&, PLAnyBmp&)>& decode,
                             int maxWidth, int maxHeight, bool autoLevel, double brightness,
                             double contrast) {
     try {
-        PLAnyPicDecoder decoder;
-        decoder.SetRequestedSize(maxWidth, maxHeight);
-        decoder.SetDraft(m_draft);
-        decoder.SetFitRequested(!m_coverBox);
-        PLAnyBmp bmp;
-        decode(decoder, bmp);
-        if (LoadBitmap(bmp, maxWidth, maxHeight, autoLevel, brightness, contrast))
+        std::shared_ptr<const CKeptPicture> picture;
+        {
+            PLAnyPicDecoder decoder;
+            decoder.SetRequestedSize(maxWidth, maxHeight);
+            decoder.SetDraft(m_draft);
+            decoder.SetFitRequested(!m_coverBox);
+            PLAnyBmp bmp;
+            decode(decoder, bmp);
+            int step = 0;
+            const std::uint8_t* rows = bmp.GetTopDown(step);
+            picture = CKeptPicture::Make(rows, bmp.GetWidth(), bmp.GetHeight(), step, maxWidth,
+                                         maxHeight, m_coverBox);
+        }
+        if (Show(std::move(picture), autoLevel, brightness, contrast))
             return true;
         CMediaWarnings::Report(name, "cannot be shown: out of memory");
     } catch (const PLTextException& e) {
@@ -197,8 +169,14 @@ bool CFrameSrcImage::Prepare() {
         !MeasureLevels(m_source.PixelAt(m_crop), m_source.Stride(), m_crop.right - m_crop.left,
                        m_crop.bottom - m_crop.top))
         return false;
+    if (m_onDemand) {
+        m_changed = true;
+        return true;
+    }
     return PrepareScaled();
 }
+
+bool CFrameSrcImage::PrepareView() { return m_current >= 0 || PrepareScaled(); }
 
 bool CFrameSrcImage::PrepareScaled() {
     if (!m_picture || IsEmpty(m_crop))
@@ -270,7 +248,7 @@ bool CFrameSrcImage::PrepareScaled() {
     // The filter's small overshoot at a sharp edge must not leave a colour
     // brighter than its pixel's coverage, or it would light up what lies under
     // a transparent part.
-    if (!m_opaque)
+    if (!m_picture->Opaque())
         for (int y = 0; y < h; ++y) {
             std::uint8_t* p = interior + std::size_t(y) * std::size_t(stride);
             for (int x = 0; x < w; ++x, p += 4)

@@ -4,9 +4,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+class CKeptPicture;
 class PLPicDecoder;
 class PLAnyPicDecoder;
 class PLBmp;
@@ -14,11 +16,12 @@ class PLAnyBmp;
 
 // A still picture as a clip source. The picture is kept premultiplied at the
 // size it was decoded at, reduced only when it is more than twice what the
-// decode box needs. The prepared view is a margin buffer holding the adjusted
-// crop at (40, 40) inside a 40-pixel transparent border, so the warp's smooth
-// edge fades the picture's own edges out; the crop in it is resampled
-// (Lanczos) to the prepared scale the warp asks for, so the warp itself works
-// near scale 1.
+// decode box needs (CKeptPicture); sources that show the same file at the
+// same size may share it. The prepared view is a margin buffer holding the
+// adjusted crop at (40, 40) inside a 40-pixel transparent border, so the
+// warp's smooth edge fades the picture's own edges out; the crop in it is
+// resampled (Lanczos) to the prepared scale the warp asks for, so the warp
+// itself works near scale 1.
 class CFrameSrcImage final : public CFrameSrc {
 public:
     static constexpr int kMargin = 40;
@@ -49,6 +52,12 @@ public:
     // A built-in sample picture (opaque, no adjustment). The program has one:
     // every id draws it.
     bool LoadSample(int id);
+    // Shows a picture another source decoded (shared with it), with an
+    // adjustment; the crop starts as the whole picture.
+    bool Show(std::shared_ptr<const CKeptPicture> picture, bool autoLevel = false,
+              double brightness = 0, double contrast = 0);
+    // The picture shown (null before a load), to share with other sources.
+    [[nodiscard]] const std::shared_ptr<const CKeptPicture>& Picture() const { return m_picture; }
 
     // Draft decoding for the following loads: where a decoder can give a
     // reduced picture much faster at a small loss (colour detail of a
@@ -58,6 +67,12 @@ public:
     // stretched to cover (both sides at least the box's) rather than one it
     // is fitted inside.
     void SetCoverBox(bool cover) { m_coverBox = cover; }
+    // Whether a new picture, crop or adjustment is prepared at once (at the
+    // scale last asked for, at first the picture's own), or only when a
+    // scale is asked for or the view is needed (PrepareView). Clips prepare
+    // on demand: most are drawn at another scale than the picture's own, so
+    // a full-size view made at once would only take memory.
+    void SetPrepareOnDemand(bool onDemand) { m_onDemand = onDemand; }
 
     // A new adjustment: brightness and contrast in [-1, 1], or automatic levels.
     bool SetAdjust(bool autoLevel, double brightness, double contrast);
@@ -65,6 +80,7 @@ public:
     // A few prepared sizes are kept: asking again for one of them shows it
     // without a new resample.
     bool SetPreparedScale(double x, double y) override;
+    bool PrepareView() override;
     // How many prepared sizes were made so far (a kept one shown again is
     // not made again).
     [[nodiscard]] int PreparedSizesMade() const { return m_made; }
@@ -75,8 +91,6 @@ private:
     bool Decode(const std::string& name,
                 const std::function<void(PLAnyPicDecoder&, PLAnyBmp&)>& decode, int maxWidth,
                 int maxHeight, bool autoLevel, double brightness, double contrast);
-    bool LoadBitmap(PLBmp& bmp, int maxWidth, int maxHeight, bool autoLevel, double brightness,
-                    double contrast);
     // A new crop or adjustment: measures the crop for automatic levels and
     // prepares it again.
     bool Prepare();
@@ -103,8 +117,8 @@ private:
     };
     static constexpr std::size_t kKeptSizes = 4;
 
-    std::uint8_t* m_picture = nullptr;
-    int m_pictureStride = 0;
+    // Read only: other sources may show it too.
+    std::shared_ptr<const CKeptPicture> m_picture;
     std::vector<SPreparedSize> m_sizes;
     int m_current = -1; // the size the prepared view shows
     std::uint64_t m_uses = 0;
@@ -114,7 +128,7 @@ private:
     double m_contrast = 0;
     bool m_draft = false;
     bool m_coverBox = false;
-    bool m_opaque = true; // no pixel of the picture is even partly transparent
+    bool m_onDemand = false;
     double m_wantX = 1.0, m_wantY = 1.0;
     int m_low[3] = {0, 0, 0}, m_high[3] = {0, 0, 0};
 };

@@ -22,6 +22,7 @@
 
 #include <dirent.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -104,6 +105,28 @@ std::string AlbumJson(const std::string& file, const std::string& displayTime = 
     return R"({"format": "kelvclip-album", "version": 1, "name": "A", "slides": [
         {"displayTime": )" +
            displayTime + R"(, "items": [{"kind": "image", "file": ")" + file + R"("}]}]})";
+}
+
+// RunCli's command (stdout and stderr into output), with the most memory a
+// process of it held at once: its peak resident set in kB.
+int RunCliPeak(const std::string& args, std::string& output, long& peakKb) {
+    CTempDir dir;
+    const std::string log = dir / "log.txt";
+    const std::string command = "timeout 60 " + std::string(KV_CLI) + " " + args + " >" + log +
+                                " 2>&1";
+    pid_t pid = fork();
+    if (pid == 0) {
+        execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid)
+        return -1;
+    // The shell's usage includes what it waited for: the command's own.
+    peakKb = usage.ru_maxrss;
+    output = ReadWholeFile(log);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 int CountKelvclipFolders(const std::string& folder) {
@@ -535,4 +558,42 @@ TEST(HostileInput, DumpWritesOnlyMediaIntoAFolderOfItsOwn) {
     EXPECT_EQ(ReadWholeFile(old), "the old one");
     for (const auto& entry : fs::recursive_directory_iterator(dir / "home"))
         EXPECT_FALSE(Has(entry.path().string(), ".part-")) << entry.path();
+
+// Pictures that would cost far more memory than they are worth take little:
+// 650 bytes of TIFF that claim 16000 x 16000 pixels at 64 bits (which took
+// 4 GB), and a layout slide of a thousand items of one picture (6 GB, and
+// most of a minute, for one frame).
+TEST(HostileInput, PicturesThatClaimMuchMemoryTakeLittle) {
+    CTempDir dir;
+    std::string text;
+    long peak = 0;
+    std::string tiff = TiffClaimingBytes(16000, 16000, std::string(400, '\x78'));
+    ASSERT_LE(tiff.size(), 650u);
+    tiff.resize(650, '\0');
+    const std::string huge = dir.WriteFile("huge.tif", tiff);
+    const std::string tmpl = WriteTemplate(dir, {dir.WriteFile("a.png", Png(64, 48, 0))});
+    EXPECT_EQ(RunCliPeak("frame " + tmpl + " --at 1 --size 64x48 --replace 1=" + huge + " -o " +
+                             (dir / "f.png"),
+                         text, peak),
+              0)
+        << text;
+    EXPECT_TRUE(Has(text, huge + ": cannot be decoded: End of file reached")) << text;
+    EXPECT_LT(peak, 1024 * 1024) << peak << " kB";
+
+    CMainDoc doc;
+    CAlbum* album = doc.GetProject().AddGroup(std::make_unique<CAlbumGrp>())->AddAlbum(
+        std::make_unique<CAlbum>());
+    CSlide slide;
+    const std::string noise = dir.WriteFile("noise.png", Png(800, 600, 60));
+    for (int i = 0; i < 1000; ++i)
+        slide.AddItem(CImage(noise));
+    slide.m_displayTime = 5;
+    slide.m_layoutName = "Circle with Changing Pic";
+    album->AddSlide(slide);
+    const std::string layout = dir / "layout.vez";
+    ASSERT_TRUE(CTemplateWriter::Write(doc, layout, text)) << text;
+    EXPECT_EQ(RunCliPeak("frame " + layout + " --at 2.5 -o " + (dir / "l.png"), text, peak), 0)
+        << text;
+    EXPECT_TRUE(Has(text, "files\\noise.png: is picture 101 of a slide of 1000")) << text;
+    EXPECT_LT(peak, 1024 * 1024) << peak << " kB";
 }

@@ -322,3 +322,120 @@ TEST(PictureBadInput, ImpossibleSizesFailWithCode10BeforeAllocating) {
                         54);
     EXPECT_PL_ERROR(DecodeBytes(bmpFile, bmp), PL_ERRNO_MEMORY, "");
 }
+
+// Headers that claim more than their compressed data can expand to are
+// refused when the picture is opened, before memory is taken for it; the
+// tightest compression the libraries make still opens and decodes.
+namespace {
+
+// Opens with format recognition: the header is read, the pixels not.
+void OpenOnly(const std::string& file) {
+    PLMemSource source;
+    source.Open(Bytes(file), file.size());
+    PLAnyPicDecoder dec;
+    dec.Open(&source);
+}
+
+std::string Be32(std::uint32_t v) {
+    return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+}
+std::string Le16(int v) { return {char(v), char(v >> 8)}; }
+std::string Le32(std::uint32_t v) { return Le16(int(v & 0xFFFF)) + Le16(int(v >> 16)); }
+
+std::string Deflated(const std::string& raw) {
+    uLongf size = compressBound(uLong(raw.size()));
+    std::string out(size, '\0');
+    EXPECT_EQ(compress2(reinterpret_cast<Bytef*>(out.data()), &size, Bytes(raw), uLong(raw.size()),
+                        Z_BEST_COMPRESSION),
+              Z_OK);
+    out.resize(size);
+    return out;
+}
+
+std::string PngChunk(const std::string& type, const std::string& data) {
+    std::string body = type + data;
+    return Be32(std::uint32_t(data.size())) + body +
+           Be32(std::uint32_t(crc32(0, Bytes(body), uInt(body.size()))));
+}
+
+// Signature, header (8-bit samples of a colour type), one IDAT, IEND.
+std::string PngFile(std::uint32_t w, std::uint32_t h, int colourType, const std::string& idat) {
+    return "\x89PNG\r\n\x1a\n" +
+           PngChunk("IHDR", Be32(w) + Be32(h) + std::string{8, char(colourType), 0, 0, 0}) +
+           PngChunk("IDAT", idat) + PngChunk("IEND", "");
+}
+
+// A little-endian TIFF of one strip: size, samples of `bits` each (grey for
+// one, RGB with unassociated alpha for four), compression, strip bytes.
+std::string TiffFile(std::uint32_t w, std::uint32_t h, int samples, std::uint32_t bits,
+                     int compression, const std::string& strip) {
+    struct SEntry {
+        int tag, type;
+        std::uint32_t count, value;
+    };
+    const std::uint32_t entries = samples == 4 ? 11 : 10;
+    const std::uint32_t bitsAt = 8 + 2 + 12 * entries + 4, stripAt = bitsAt + 2 * samples;
+    std::vector<SEntry> ifd{{256, 4, 1, w},
+                            {257, 4, 1, h},
+                            {258, 3, std::uint32_t(samples), samples == 1 ? bits : bitsAt},
+                            {259, 3, 1, std::uint32_t(compression)},
+                            {262, 3, 1, samples == 1 ? 1u : 2u},
+                            {273, 4, 1, stripAt},
+                            {277, 3, 1, std::uint32_t(samples)},
+                            {278, 4, 1, h},
+                            {279, 4, 1, std::uint32_t(strip.size())},
+                            {284, 3, 1, 1}};
+    if (samples == 4)
+        ifd.push_back({338, 3, 1, 2});
+    std::string file = "II*" + std::string(1, '\0') + Le32(8) + Le16(int(entries));
+    for (const SEntry& e : ifd) {
+        file += Le16(e.tag) + Le16(e.type) + Le32(e.count);
+        // Short values lie in the first two bytes of the field.
+        const bool inline16 = e.type == 3 && e.count == 1;
+        file += inline16 ? Le16(int(e.value)) + Le16(0) : Le32(e.value);
+    }
+    file += Le32(0);
+    // The bit counts, read from here when there are several.
+    for (int s = 0; s < samples; ++s)
+        file += Le16(int(bits));
+    return file + strip;
+}
+
+} // namespace
+
+TEST(PictureBadInput, HeadersClaimingMoreThanTheDataCanHoldAreRefusedWhenOpened) {
+    // PNG: 16384 × 16384 RGBA from a few bytes of deflate data.
+    EXPECT_PL_ERROR(OpenOnly(PngFile(16384, 16384, 6, Deflated(std::string(100, '\0')))),
+                    PL_ERREND_OF_FILE, kTextEndOfFile);
+    // 258 × 258 RGBA is 1032 × 258 bytes of samples: 258 bytes of IDAT at least.
+    EXPECT_PL_ERROR(OpenOnly(PngFile(258, 258, 6, std::string(257, '\0'))), PL_ERREND_OF_FILE,
+                    "");
+    OpenOnly(PngFile(258, 258, 6, std::string(258, '\0')));
+    // The tightest deflate there is, of a uniform picture, still decodes.
+    const std::string zeros(std::size_t(2064) * (1 + 2064 * 4), '\0');
+    PLAnyBmp uniform;
+    DecodeBytes(PngFile(2064, 2064, 6, Deflated(zeros)), uniform);
+    EXPECT_EQ(PixelAt(uniform, 2063, 2063)[3], 0);
+
+    // TIFF: 650 bytes claiming 16000 × 16000 RGBA at 16 bits, deflated.
+    std::string hostile = TiffFile(16000, 16000, 4, 16, 8, Deflated(std::string(1000, '\0')));
+    hostile.resize(650, '\0');
+    EXPECT_PL_ERROR(OpenOnly(hostile), PL_ERREND_OF_FILE, kTextEndOfFile);
+    // A strip count beyond the file counts only the bytes the file has.
+    std::string claims = TiffFile(4, 2, 1, 8, 1, std::string(7, '\1'));
+    claims.replace(8 + 2 + 12 * 8 + 8, 4, Le32(8));
+    EXPECT_PL_ERROR(OpenOnly(claims), PL_ERREND_OF_FILE, "");
+    PLAnyBmp grey;
+    DecodeBytes(TiffFile(4, 2, 1, 8, 1, std::string(8, '\x40')), grey);
+    EXPECT_TRUE(Near(PixelAt(grey, 3, 1), 0x40, 0x40, 0x40, 0));
+    PLAnyBmp deflated;
+    DecodeBytes(TiffFile(2064, 2000, 1, 8, 8, Deflated(std::string(2064 * 2000, '\0'))), deflated);
+    EXPECT_TRUE(Near(PixelAt(deflated, 2063, 1999), 0, 0, 0, 0));
+
+    // GIF: a 1000 × 1000 picture from a handful of LZW codes.
+    std::string gif = "GIF89a" + Le16(1000) + Le16(1000) + std::string{'\x80', 0, 0} +
+                      std::string("\0\0\0\xFF\xFF\xFF", 6) + "," + Le16(0) + Le16(0) +
+                      Le16(1000) + Le16(1000) + std::string(1, '\0') +
+                      std::string("\x02\x02\x4C\x01\x00;", 6);
+    EXPECT_PL_ERROR(OpenOnly(gif), PL_ERREND_OF_FILE, kTextEndOfFile);
+}

@@ -265,8 +265,8 @@ std::string PictFile(const std::string& body) {
 // The 2 × 2 bounds and the 36-byte pixmap record that follow a row-bytes
 // field: version, pack type, pack size, resolutions, pixel type, pixel size,
 // component count and size, plane bytes, table, reserved.
-std::string PixMap(int packType, int pixelSize, int components) {
-    return Be16(0) + Be16(0) + Be16(2) + Be16(2) + Be16(0) + Be16(packType) + Be32(0) +
+std::string PixMap(int packType, int pixelSize, int components, int width = 2, int height = 2) {
+    return Be16(0) + Be16(0) + Be16(height) + Be16(width) + Be16(0) + Be16(packType) + Be32(0) +
            Be32(0x480000) + Be32(0x480000) + Be16(pixelSize == 32 ? 16 : 0) + Be16(pixelSize) +
            Be16(components) + Be16(8) + Be32(0) + Be32(0) + Be32(0);
 }
@@ -301,4 +301,106 @@ TEST(PictDecoder, ColourTablesLongerThanAPaletteAndPlanarRowsWithTooFewPlanes) {
                                         PixMap(4, 32, 3) + std::string(18, '\0') + three));
     ExpectPixel(rgb, 0, 0, 5, 3, 1);
     ExpectPixel(rgb, 1, 1, 6, 4, 2);
+}
+
+// Headers that claim more pixels than their data can hold are refused when
+// the picture is opened, before anything is allocated for it; data that just
+// suffices still opens. Each format's least data: its rows stored whole, or
+// its best compression (runs) throughout.
+namespace {
+
+// Opens with format recognition, which reads the header and allocates
+// nothing for the pixels.
+void OpenOnly(const std::string& file) {
+    PLMemSource source;
+    source.Open(Bytes(file), file.size());
+    PLAnyPicDecoder dec;
+    dec.Open(&source);
+}
+
+// A PCX header: version 5, encoding (1: runs, the only one recognised),
+// bits, size, planes, bytes per line.
+std::string PcxHeader(int encoding, int bits, int w, int h, int planes, int lineBytes) {
+    std::string header(128, '\0');
+    header[0] = 0x0A; header[1] = 5; header[2] = char(encoding); header[3] = char(bits);
+    header.replace(8, 2, Le16(w - 1));
+    header.replace(10, 2, Le16(h - 1));
+    header[65] = char(planes);
+    header.replace(66, 2, Le16(lineBytes));
+    return header;
+}
+
+// A Photoshop header and three empty sections: channels, mode 3 (RGB), 8 bits.
+std::string PsdHeader(int channels, std::uint32_t w, std::uint32_t h) {
+    return "8BPS" + Be16(1) + std::string(6, '\0') + Be16(channels) + Be32(h) + Be32(w) +
+           Be16(8) + Be16(3) + Be32(0) + Be32(0) + Be32(0);
+}
+
+} // namespace
+
+TEST(SmallFormats, HeadersClaimingMoreThanTheDataHoldsAreRefusedWhenOpened) {
+    const char* eof = kTextEndOfFile;
+    // BMP, 24 bits, 3 × 2: one padded row of 12 bytes and a last row of 9.
+    EXPECT_PL_ERROR(OpenOnly(BmpFile(16384, 16384, 24, 0, "", std::string(100, '\0'))),
+                    PL_ERREND_OF_FILE, eof);
+    EXPECT_PL_ERROR(OpenOnly(BmpFile(3, 2, 24, 0, "", std::string(20, '\0'))), PL_ERREND_OF_FILE,
+                    "");
+    OpenOnly(BmpFile(3, 2, 24, 0, "", std::string(21, '\0')));
+    // Run-length data may end the picture with its first mark (the rest is
+    // colour 0): such a picture is left to the memory budget.
+    OpenOnly(BmpFile(16384, 16384, 8, 1, std::string(8, '\0'), B({0, 1})));
+    EXPECT_PL_ERROR(OpenOnly(BmpFile(3, 2, 8, 1, std::string(8, '\0'), B({0}))),
+                    PL_ERREND_OF_FILE, "");
+
+    // Netpbm: raw samples of one or two bytes; plain ones a digit and a
+    // separator, the last without.
+    EXPECT_PL_ERROR(OpenOnly("P5\n16384 16384\n255\n" + std::string(100, '\0')),
+                    PL_ERREND_OF_FILE, eof);
+    EXPECT_PL_ERROR(OpenOnly("P6 2 1 65535\n" + std::string(11, '\0')), PL_ERREND_OF_FILE, "");
+    OpenOnly("P6 2 1 65535\n" + std::string(12, '\0'));
+    EXPECT_PL_ERROR(OpenOnly("P2 3 1 9\n1 2"), PL_ERREND_OF_FILE, "");
+    OpenOnly("P2 3 1 9\n1 2 3");
+
+    // PCX: 8 bits × 3 planes of 16384 bytes, with runs of 63 bytes in two.
+    EXPECT_PL_ERROR(OpenOnly(PcxHeader(1, 8, 16384, 16384, 3, 16384) + std::string(100, '\0')),
+                    PL_ERREND_OF_FILE, eof);
+    // 2 × 2, one plane of 64 bytes a line: a run of 63 and a byte, 3 a line.
+    EXPECT_PL_ERROR(OpenOnly(PcxHeader(1, 1, 2, 2, 1, 64) + std::string(5, '\0')),
+                    PL_ERREND_OF_FILE, "");
+    OpenOnly(PcxHeader(1, 1, 2, 2, 1, 64) + std::string(6, '\0'));
+    // 256 colours add their palette at the end.
+    EXPECT_PL_ERROR(OpenOnly(PcxHeader(1, 8, 2, 2, 1, 2) + std::string(2 + 768, '\0')),
+                    PL_ERREND_OF_FILE, "");
+    OpenOnly(PcxHeader(1, 8, 2, 2, 1, 2) + std::string(2 + 769, '\0'));
+
+    // Photoshop: 40 bytes claiming 16384 × 16384 raw RGB.
+    const std::string big = PsdHeader(3, 16384, 16384) + Be16(0);
+    ASSERT_EQ(big.size(), 40u);
+    EXPECT_PL_ERROR(OpenOnly(big), PL_ERREND_OF_FILE, eof);
+    // 2 × 1 RGBA read as four planes of two bytes.
+    EXPECT_PL_ERROR(OpenOnly(PsdHeader(4, 2, 1) + Be16(0) + std::string(7, '\0')),
+                    PL_ERREND_OF_FILE, "");
+    OpenOnly(PsdHeader(4, 2, 1) + Be16(0) + std::string(8, '\0'));
+    // PackBits: the row-length table (every channel) and two bytes a row.
+    EXPECT_PL_ERROR(OpenOnly(PsdHeader(3, 300, 1) + Be16(1) + std::string(6 + 3 * 6 - 1, '\0')),
+                    PL_ERREND_OF_FILE, "");
+    OpenOnly(PsdHeader(3, 300, 1) + Be16(1) + std::string(6 + 3 * 6, '\0'));
+    // A compression the decoder does not read is refused as soon.
+    EXPECT_PL_ERROR(OpenOnly(PsdHeader(3, 2, 1) + Be16(2) + std::string(6, '\0')),
+                    PL_ERRFORMAT_NOT_SUPPORTED, "PSD: unsupported compression.");
+
+    // PICT: a packed 8-bit pixmap of 16000 × 16000 needs at least a length
+    // and two bytes per 256 for each row.
+    auto pict8 = [](int w, int h, int rowBytes, const std::string& rows) {
+        return PictFile(Be16(0x0098) + Be16(0x8000 | rowBytes) + PixMap(0, 8, 1, w, h) +
+                        Be32(0) + Be16(0) + Be16(0) + std::string(8, '\0') +
+                        std::string(18, '\0') + rows);
+    };
+    EXPECT_PL_ERROR(OpenOnly(pict8(16000, 16000, 16000, std::string(100, '\0'))),
+                    PL_ERREND_OF_FILE, eof);
+    // 300 × 2 with 300-byte rows: a two-byte length and 4 bytes of runs each;
+    // the file's closing opcode counts as data.
+    EXPECT_PL_ERROR(OpenOnly(pict8(300, 2, 300, std::string(12 - 1 - 2, '\0'))),
+                    PL_ERREND_OF_FILE, "");
+    OpenOnly(pict8(300, 2, 300, std::string(12 - 2, '\0')));
 }

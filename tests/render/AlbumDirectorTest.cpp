@@ -237,3 +237,22 @@ TEST(AlbumDirector, OverlayPictureSitsInItsCorner) {
     EXPECT_NE(Pixel(*wideView, 719 - 18, 5), kBlue);
     EXPECT_NE(Pixel(*wideView, 10, 5), kGreen);
 }
+
+// Slides share decoded pictures only within what the director was given: a
+// picture put in place again after its file changed is decoded afresh, also
+// while another slot still shows the picture as it was.
+TEST(AlbumDirector, APictureReplacedAfterItsFileChangedShowsTheFileAsItIs) {
+    CTempDir dir;
+    CAlbum album;
+    const std::string photo = FlatPicture(dir, "photo.png", 80, 60, {0, 0, 200});
+    AddSlide(album, {photo}, 1, 0);
+    AddSlide(album, {photo}, 1, 0);
+    SDirectorRig rig(10);
+    ASSERT_TRUE(rig.Load(album));
+    EXPECT_EQ(Pixel(*rig.At(5), 40, 32), kRed);
+    EXPECT_EQ(Pixel(*rig.At(15), 40, 32), kRed);
+    EXPECT_EQ(rig.director->Pictures().Count(), 1);
+    FlatPicture(dir, "photo.png", 80, 60, {0, 180, 0});
+    ASSERT_EQ(rig.director->ReplacePicture(1, 0, photo), 1);
+    EXPECT_EQ(Pixel(*rig.At(15), 40, 32), kGreen);
+}

@@ -250,6 +250,36 @@ std::string TiffBytes(const STestImage& image, bool keepAlpha) {
     return bytes;
 }
 
+std::string TiffClaimingBytes(std::uint32_t width, std::uint32_t height, const std::string& strip) {
+    char name[] = "/tmp/kvtiffXXXXXX";
+    int fd = mkstemp(name);
+    close(fd);
+    TIFF* tif = TIFFOpen(name, "w");
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 4);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 16);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, height);
+    std::uint16_t extra = EXTRASAMPLE_UNASSALPHA;
+    TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
+    std::string data = strip;
+    TIFFWriteRawStrip(tif, 0, data.data(), tmsize_t(data.size()));
+    TIFFClose(tif);
+    std::string bytes;
+    if (std::FILE* f = std::fopen(name, "rb")) {
+        char buf[4096];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+            bytes.append(buf, n);
+        std::fclose(f);
+    }
+    unlink(name);
+    return bytes;
+}
+
 namespace {
 
 SJpegOptions ExifTags(int orientation, const std::string& modTime, const std::string& description) {

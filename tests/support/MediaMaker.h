@@ -45,6 +45,9 @@ std::string GifBytes(int width, int height, const std::vector<std::uint8_t>& ind
                      bool interlaced = false);
 // TIFF through libtiff (RGBA with associated-free alpha when keepAlpha).
 std::string TiffBytes(const STestImage& image, bool keepAlpha);
+// A TIFF whose header claims width x height RGBA at 16 bits, deflated in
+// one strip, while the strip holds only the bytes given: a hostile file.
+std::string TiffClaimingBytes(std::uint32_t width, std::uint32_t height, const std::string& strip);
 
 struct SWebpOptions {
     bool lossless = false; // lossless keeps every colour exact, also under transparency

@@ -269,3 +269,41 @@ TEST(ClipPipeline, PreparedSizesFollowTheZoomInFewSteps) {
     EXPECT_EQ(picture.image.Prepared().Width() - 80, 900);
     EXPECT_EQ(picture.image.Prepared().Height() - 80, 576);
 }
+
+// A source that prepares on demand makes no view until one is drawn, then
+// only the sizes drawn, with the pixels a source that prepares at once
+// gives; a pipeline that takes its layer's memory at the first placement
+// has none before.
+TEST(FrameSrcImage, OnDemandSourcesPrepareOnlyWhatIsDrawnWithTheSamePixels) {
+    std::vector<std::uint8_t> pixels(std::size_t(400) * 300 * 4);
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = std::uint8_t(i % 4 == 3 ? 255 : i * 7 % 251);
+    CFrameSrcImage eager, lazy;
+    lazy.SetPrepareOnDemand(true);
+    for (CFrameSrcImage* image : {&eager, &lazy}) {
+        ASSERT_TRUE(image->LoadPixels(pixels.data(), 400, 300, 400 * 4, 0, 0, false, 0.1, 0.2));
+        ASSERT_TRUE(image->SetCrop(0.05, 0, 0.8, 0.9));
+    }
+    EXPECT_EQ(eager.PreparedSizesMade(), 2); // the whole picture, then the crop
+    EXPECT_EQ(lazy.PreparedSizesMade(), 0);
+    EXPECT_EQ(lazy.Prepared().Width(), 0);
+
+    CClipPipeline now(320, 240, 1.0, true);
+    CClipPipeline later(320, 240, 1.0, true, CClipPipeline::ELayerMemory::kAtFirstPlace);
+    EXPECT_EQ(now.Layer().Width(), 320);
+    EXPECT_EQ(later.Layer().Width(), 0);
+    now.SetSource(&eager);
+    later.SetSource(&lazy);
+    for (CClipPipeline* clip : {&now, &later})
+        clip->SetFit(CClipPipeline::kFitInside);
+    // Drawn at half its fitted size and larger than its own, at a slant.
+    for (double scale : {0.5, 1.7}) {
+        for (CClipPipeline* clip : {&now, &later})
+            ASSERT_TRUE(clip->Place(3, -2, clip->FitX() * scale, clip->FitY() * scale, 0.3, 200));
+        ASSERT_EQ(later.Layer().Width(), 320);
+        for (int y = 0; y < 240; ++y)
+            ASSERT_EQ(std::memcmp(now.Layer().Row(y), later.Layer().Row(y), 320 * 4), 0) << y;
+    }
+    EXPECT_EQ(lazy.PreparedSizesMade(), 2);
+    EXPECT_EQ(lazy.Prepared().Width(), eager.Prepared().Width());
+}
