@@ -93,7 +93,7 @@ TEST(CtrlPicList, CachedThumbnailsComeFirstThenEveryItemInOrder) {
     // the fake cache.
     CTempDir dir;
     const std::string text = dir.WriteFile("e.txt", "not a picture");
-    for (const std::string& name : {"a.jpg", "b.jpg", "c.jpg", "d.png", "", text.c_str()})
+    for (const std::string name : {"a.jpg", "b.jpg", "c.jpg", "d.png", "", text.c_str()})
         list.AddPicture(name);
     std::vector<int> order;
     QObject::connect(&list, &CCtrlPicList::ThumbnailSet, [&](int i) { order.push_back(i); });

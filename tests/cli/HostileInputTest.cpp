@@ -558,6 +558,7 @@ TEST(HostileInput, DumpWritesOnlyMediaIntoAFolderOfItsOwn) {
     EXPECT_EQ(ReadWholeFile(old), "the old one");
     for (const auto& entry : fs::recursive_directory_iterator(dir / "home"))
         EXPECT_FALSE(Has(entry.path().string(), ".part-")) << entry.path();
+}
 
 // Pictures that would cost far more memory than they are worth take little:
 // 650 bytes of TIFF that claim 16000 x 16000 pixels at 64 bits (which took
