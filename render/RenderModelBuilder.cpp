@@ -228,8 +228,10 @@ bool CRenderModelBuilder::AddItem(const CAlbumItem& item, IAssetLoader* assets, 
         break;
     }
     }
+    // A picture or clip that cannot be opened (its warning is given) keeps
+    // its place empty: the rest of the slide still shows.
     if (!clip)
-        return false;
+        return r.AddClip(r.AddEmptyPicture()) >= 0;
     clip->SetCrop(item.m_cropX, item.m_cropY, item.m_cropWidth, item.m_cropHeight);
     clip->SetRotation(ClipMath::RotationCode(item.m_rotation, item.m_mirrorH != 0,
                                              item.m_mirrorV != 0));

@@ -106,6 +106,14 @@ std::unique_ptr<CIntClipPipeline> CSlideClipsBase::AddSamplePicture(int id) {
     return Prepare(std::move(source));
 }
 
+std::unique_ptr<CIntClipPipeline> CSlideClipsBase::AddEmptyPicture() {
+    static const std::uint8_t kClear[2 * 2 * 4] = {};
+    auto source = std::make_unique<CFrameSrcImage>();
+    if (!source->LoadPixels(kClear, 2, 2, 2 * 4, 2, 2))
+        return nullptr;
+    return Prepare(std::move(source));
+}
+
 std::unique_ptr<CIntClipPipeline> CSlideClipsBase::AddVideo(const std::string& path, double start,
                                                             double end) {
     auto source = std::make_unique<CFrameSrcVideo>();

@@ -52,6 +52,10 @@ public:
                                                      int maxWidth, int maxHeight,
                                                      bool cover = false);
     std::unique_ptr<CIntClipPipeline> AddSamplePicture(int id);
+    // A transparent stand-in for a picture or clip that cannot be opened:
+    // it keeps the item's place, so the rest of the slide is drawn as
+    // meant and that place shows what lies beneath.
+    std::unique_ptr<CIntClipPipeline> AddEmptyPicture();
     // end < 0: to the clip's end.
     std::unique_ptr<CIntClipPipeline> AddVideo(const std::string& path, double start, double end);
 

@@ -72,27 +72,44 @@ TEST(AlbumDirector, OneSlideOpensFromAndClosesIntoTransparentBlack) {
     EXPECT_EQ(rig.clock.GetCurrentFrame(), 149); // the clock clamps
 }
 
-TEST(AlbumDirector, OneFrameTransitionsShowTheIncomingSlideAndUnloadableSlidesNothing) {
+TEST(AlbumDirector, OneFrameTransitionsShowTheIncomingSlideAndBrokenPicturesOnlyTheirPlace) {
     CTempDir dir;
     CAlbum album;
     std::string red = FlatPicture(dir, "red.png", 80, 60, {0, 0, 200});
     AddSlide(album, {red}, 1, 0.04);                        // a one-frame opening
-    AddSlide(album, {dir / "missing.png"}, 1, 0);           // cannot be loaded
+    AddSlide(album, {dir / "missing.png"}, 1, 0);           // its picture cannot be loaded
     AddSlide(album, {red}, 1, 0.2, "No Such Transition");   // falls back to the first
     album.m_transitionLength = 0;
     SDirectorRig rig(25);
     ASSERT_TRUE(rig.Load(album));
-    // 1 + 25, 0 + 25, 5 + 25, closing 0: the unloadable slide keeps its time.
+    // 1 + 25, 0 + 25, 5 + 25, closing 0: the slide keeps its time.
     EXPECT_EQ(rig.director->GetFrameCount(), 81);
 
     EXPECT_EQ(Pixel(*rig.At(0), 40, 32), kRed); // one frame: the incoming slide, not black
     EXPECT_EQ(Pixel(*rig.At(10), 40, 32), kRed);
-    EXPECT_TRUE(AllZero(*rig.At(30)));       // the slide that failed to load
+    // The slide whose picture failed shows the rest of itself: its opaque
+    // black background, where the picture would be too.
+    EXPECT_EQ(Pixel(*rig.At(30), 40, 32), (BGRA{0, 0, 0, 255}));
     const CImageView* view = rig.At(53);     // inside the fallback transition
     ASSERT_NE(view, nullptr);
     EXPECT_GT(Pixel(*view, 40, 32)[2], 0);
     EXPECT_LT(Pixel(*view, 40, 32)[2], 200);
     EXPECT_EQ(Pixel(*rig.At(70), 40, 32), kRed);
+}
+
+// A picture that cannot be decoded on a slide of several leaves only its own
+// place empty: the others and the background still show.
+TEST(AlbumDirector, ABrokenPictureBesideAGoodOneLeavesTheGoodOne) {
+    CTempDir dir;
+    CAlbum album;
+    const std::string red = FlatPicture(dir, "red.png", 80, 60, {0, 0, 200});
+    const std::string text = dir.WriteFile("notes.jpg", "my notes, not a picture");
+    CSlide* slide = AddSlide(album, {red, text}, 1, 0);
+    slide->m_backgroundColor = 0x00503020; // blue 0x50, green 0x30, red 0x20
+    album.m_transitionLength = 0;
+    SDirectorRig rig(25);
+    ASSERT_TRUE(rig.Load(album));
+    EXPECT_EQ(Pixel(*rig.At(10), 40, 32), kRed);
 }
 
 TEST(AlbumDirector, AOneFrameTransitionBetweenSlidesShowsTheIncomingOne) {
@@ -175,7 +192,7 @@ TEST(AlbumDirector, ReplacedPicturesShowAtOnce) {
 TEST(AlbumDirector, DraftPicturesReachTheDecoder) {
     // A large progressive JPEG cut after its DC scans: a draft, decoded at
     // one eighth from those scans alone, shows it; a whole decode reports
-    // the picture truncated and the slide stays empty.
+    // the picture truncated and its place shows the slide's background.
     STestImage red(1600, 1280, [](int, int) { return std::array<std::uint8_t, 4>{0, 0, 200, 255}; });
     const std::string jpeg = JpegBytes(red, {.quality = 90, .progressive = true});
     std::vector<std::size_t> scans;
@@ -195,7 +212,7 @@ TEST(AlbumDirector, DraftPicturesReachTheDecoder) {
         if (draft)
             EXPECT_NEAR(centre[2], 200, 4);
         else
-            EXPECT_EQ(centre, (BGRA{0, 0, 0, 0}));
+            EXPECT_EQ(centre, (BGRA{0, 0, 0, 255}));
     }
 }
 
