@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <signal.h>
@@ -185,24 +186,50 @@ CIPC::~CIPC() {
 bool CIPC::Lock() {
     int r = pthread_mutex_lock(&Control()->mutex);
     if (r == EOWNERDEAD) {
-        // Whoever held it died holding it: the words it was writing are not
-        // to be trusted, and neither is that partner.
-        pthread_mutex_consistent(&Control()->mutex);
-        m_partnerDied = true;
-        if (m_server)
-            FreeClientSlot();
+        OwnerDied();
         return true;
     }
     return r == 0;
 }
 
+void CIPC::OwnerDied() {
+    // The mutex is usable again; whoever held it died. When that was the
+    // partner, the channel's words it was writing are not to be trusted, and
+    // the client slot is free. (A client that was turned away may have died
+    // holding it too: then the partner lives on.)
+    pthread_mutex_consistent(&Control()->mutex);
+    if (PartnerAlive())
+        return;
+    m_partnerDied = true;
+    if (m_server)
+        FreeClientSlot();
+}
+
 void CIPC::Unlock() { pthread_mutex_unlock(&Control()->mutex); }
 
 bool CIPC::PartnerAlive() const {
-    const std::uint32_t pid = m_server ? Block()->clientPid : Block()->serverPid;
+    return ProcessAlive(m_server ? Block()->clientPid : Block()->serverPid);
+}
+
+bool CIPC::ProcessAlive(std::uint32_t pid) {
     if (pid == 0 || pid > std::uint32_t(INT_MAX))
         return false;
-    return kill(pid_t(pid), 0) == 0 || errno == EPERM;
+    if (kill(pid_t(pid), 0) != 0 && errno != EPERM)
+        return false;
+    // A process that ended but was not reaped yet has ended all the same.
+    char path[32];
+    std::snprintf(path, sizeof path, "/proc/%u/stat", pid);
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return true;
+    char text[256];
+    const ssize_t n = read(fd, text, sizeof text - 1);
+    close(fd);
+    if (n <= 0)
+        return true;
+    text[n] = 0;
+    const char* close = std::strrchr(text, ')');
+    return !(close && close[1] == ' ' && close[2] == 'Z');
 }
 
 void CIPC::FreeClientSlot() {
@@ -226,12 +253,8 @@ void CIPC::WaitSlice(pthread_cond_t* event, std::int64_t deadline) {
         until.tv_sec += 1;
         until.tv_nsec -= 1000000000L;
     }
-    if (pthread_cond_timedwait(event, &Control()->mutex, &until) == EOWNERDEAD) {
-        pthread_mutex_consistent(&Control()->mutex);
-        m_partnerDied = true;
-        if (m_server)
-            FreeClientSlot();
-    }
+    if (pthread_cond_timedwait(event, &Control()->mutex, &until) == EOWNERDEAD)
+        OwnerDied();
 }
 
 int CIPC::Connect(int timeoutMs, std::uint32_t version) {
@@ -281,8 +304,11 @@ int CIPC::Connect(int timeoutMs, std::uint32_t version) {
         return c->shutdown ? kShutdown : kPartnerGone;
     }
     if (b->clientPid != 0) {
-        Unlock();
-        return kBusy;
+        // A client that ended without leaving holds the slot no longer.
+        if (ProcessAlive(b->clientPid) || b->clientPid == m_pid) {
+            Unlock();
+            return kBusy;
+        }
     }
     b->clientPid = m_pid;
     c->clientVersion = version;
@@ -333,17 +359,9 @@ int CIPC::ReceiveWith(int timeoutMs,
     std::uint32_t& posted = m_server ? c->clientPosted : c->serverPosted;
     int result = kTimeout;
     for (;;) {
-        if (c->shutdown) {
-            result = kShutdown;
-            break;
-        }
-        const bool present = m_server ? b->clientPid != 0 && c->verdict == kAccepted
-                                      : b->clientPid == m_pid;
-        if (m_partnerDied || !present) {
-            result = m_server || m_partnerDied ? kPartnerGone : kRejected;
-            break;
-        }
-        if (posted) {
+        // A message that came is read even when its sender left or shut the
+        // channel down afterwards: it may say why.
+        if (posted && !m_partnerDied) {
             posted = 0;
             const std::uint32_t length = b->length, value = b->value;
             if (length > m_capacity || value > std::uint32_t(INT_MAX)) {
@@ -352,6 +370,16 @@ int CIPC::ReceiveWith(int timeoutMs,
             }
             read(Data(), length, value);
             result = int(value);
+            break;
+        }
+        if (c->shutdown) {
+            result = kShutdown;
+            break;
+        }
+        const bool present = m_server ? b->clientPid != 0 && c->verdict == kAccepted
+                                      : b->clientPid == m_pid;
+        if (m_partnerDied || !present) {
+            result = m_server || m_partnerDied ? kPartnerGone : kRejected;
             break;
         }
         if (!PartnerAlive()) {
@@ -363,7 +391,9 @@ int CIPC::ReceiveWith(int timeoutMs,
         WaitSlice(m_server ? &c->clientEvent : &c->serverEvent, deadline);
     }
     if (m_server && result == kPartnerGone) {
-        FreeClientSlot();
+        // A client that took over the slot of a dead one keeps it.
+        if (c->verdict != kPending)
+            FreeClientSlot();
         m_partnerDied = false;
     }
     Unlock();
@@ -415,7 +445,11 @@ bool CIPC::Send(const void* data, std::uint32_t length, std::uint32_t value) {
 void CIPC::DropClient() {
     if (!m_base || !m_server || !Lock())
         return;
+    // A reply already posted stays for the dropped client to read; the next
+    // client's acceptance clears it.
+    const std::uint32_t posted = Control()->serverPosted;
     FreeClientSlot();
+    Control()->serverPosted = posted;
     m_partnerDied = false;
     Unlock();
 }

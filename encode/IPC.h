@@ -139,8 +139,12 @@ private:
     // usable again and the partner counts as gone. False when locking failed.
     bool Lock();
     void Unlock();
+    // After a lock or wait found the mutex's owner dead.
+    void OwnerDied();
     // Whether the partner's process still exists (called under the mutex).
     bool PartnerAlive() const;
+    // Whether a process exists and has not ended (a zombie has).
+    static bool ProcessAlive(std::uint32_t pid);
     // Clears the client slot (server, under the mutex).
     void FreeClientSlot();
     // Waits on the condition for a slice of at most kSliceMs or until the
@@ -148,7 +152,7 @@ private:
     void WaitSlice(pthread_cond_t* event, std::int64_t deadline);
     int Fail(const std::string& what, int code);
 
-    bool m_server;
+    const bool m_server;
     std::uint32_t m_capacity = 0;
     std::uint32_t m_pid = 0;
     std::string m_object;
