@@ -168,6 +168,29 @@ bool WritePrivateFile(const std::string& path, const std::string& text, std::str
     return true;
 }
 
+// Creates an empty file of that name, or when the name is taken, of a name
+// made unique beside it ("NAME-XXXXXX.EXT"); the file is registered as
+// temporary. False with why set when neither can be made.
+bool ReserveFile(const std::string& wanted, std::string& reserved, std::string& why) {
+    int fd = open(wanted.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    reserved = wanted;
+    if (fd < 0 && errno == EEXIST) {
+        const std::size_t dot = wanted.rfind('.');
+        const std::size_t slash = wanted.rfind('/');
+        const bool has = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+        const std::string extension = has ? wanted.substr(dot) : std::string();
+        reserved = (has ? wanted.substr(0, dot) : wanted) + "-XXXXXX" + extension;
+        fd = mkostemps(reserved.data(), int(extension.size()), O_CLOEXEC);
+    }
+    if (fd < 0) {
+        why = std::strerror(errno);
+        return false;
+    }
+    close(fd);
+    TempFolders::AddFile(reserved);
+    return true;
+}
+
 } // namespace
 
 CTMpgEngine::CTMpgEngine(std::string program) : m_program(std::move(program)) {}
@@ -365,7 +388,12 @@ int CTMpgEngine::Encode(IVideoSrc* video, IAudioSrc* audio, const std::string& p
     // with the sound afterwards.
     const bool split = m_multiplex && m_format == kDvd;
     const bool videoOnly = !m_multiplex || split;
-    const std::string output = split ? WithExtension(path, "MPV") : path;
+    std::string output = path;
+    if (split) {
+        std::string why;
+        if (!ReserveFile(WithExtension(path, "MPV"), output, why))
+            return Fail("The video-only stream beside \"" + path + "\" cannot be created: " + why);
+    }
 
     // The job overrides of the format and standard.
     m_overrides.clear();
@@ -380,16 +408,24 @@ int CTMpgEngine::Encode(IVideoSrc* video, IAudioSrc* audio, const std::string& p
     // The placeholder names the channel; the channel's own name is random.
     const std::string placeholder = output + ".atv";
     std::string why;
-    if (!m_server.Begin(FileName(placeholder), video, audio, progress))
+    if (!m_server.Begin(FileName(placeholder), video, audio, progress)) {
+        if (split)
+            RemoveFile(output);
         return Fail("The frame server cannot be started: " + m_server.ErrorText());
+    }
     if (!WritePrivateFile(placeholder, m_server.ChannelName() + "\n", why)) {
         m_server.Stop();
         RemoveFile(placeholder);
+        if (split)
+            RemoveFile(output);
         return Fail("The placeholder \"" + placeholder + "\" cannot be created: " + why);
     }
 
     m_variables = JobVariables(placeholder, output, videoOnly);
-    int result = RunJob(output);
+    // A video-only stream's name was reserved (by an empty file) so that two
+    // encodes beside one another never share it; the final output is
+    // removed first, so a program that writes nothing is seen as such.
+    int result = RunJob(output, !split);
     m_server.Stop();
     RemoveFile(placeholder);
     if (m_server.WasCancelled())
@@ -417,8 +453,9 @@ int CTMpgEngine::Encode(IVideoSrc* video, IAudioSrc* audio, const std::string& p
     return result;
 }
 
-int CTMpgEngine::RunJob(const std::string& output) {
-    RemoveFile(output);
+int CTMpgEngine::RunJob(const std::string& output, bool removeOutput) {
+    if (removeOutput)
+        RemoveFile(output);
     const std::string jobPath = output + ".tbe";
     std::string why;
     const std::string job = ExpandTemplate(JobTemplate(m_format), m_variables, m_overrides);

@@ -13,9 +13,9 @@
 // for the external encoder program from the job template of the disc type,
 // runs the program as `PROGRAM /batch /close JOBFILE` and waits for it. For
 // DVD the program writes video only (the output's name with the extension
-// "MPV"), which the built-in engine then multiplexes with the album's sound.
-// Custom sizes, single pictures and outputs that are no regular file go to
-// the built-in engine.
+// "MPV", or a unique name beside it when that is taken), which the built-in
+// engine then multiplexes with the album's sound. Custom sizes, single
+// pictures and outputs that are no regular file go to the built-in engine.
 class CTMpgEngine final : public CMpgEncodeEngine {
 public:
     using TStrings = std::map<std::string, std::string>;
@@ -70,8 +70,9 @@ private:
     int EncodeBuiltin(IVideoSrc* video, IAudioSrc* audio, const std::string& path,
                       IProgress* progress);
     // Writes the job file, runs the program and waits for it; kDone,
-    // kCancelled or kFailed (with m_error set).
-    int RunJob(const std::string& output);
+    // kCancelled or kFailed (with m_error set). removeOutput: the output
+    // is removed before the program starts.
+    int RunJob(const std::string& output, bool removeOutput);
 
     std::string m_program;
     std::string m_error;

@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -331,6 +332,9 @@ TEST(TMpgEngine, CancelEndsTheExternalProgramAndWhatItStarted) {
     const pid_t self = ReadPid(dir / "self"), child = ReadPid(dir / "child");
     ASSERT_GT(self, 0);
     ASSERT_GT(child, 0);
+    // Signals are delivered in their own time; the group is gone soon.
+    for (int i = 0; i < 100 && (Alive(self) || Alive(child)); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_FALSE(Alive(self));
     EXPECT_FALSE(Alive(child)) << "the program's own children end with it";
 
@@ -386,4 +390,19 @@ TEST(TMpgEngine, TheMpegEngineHandsOverWhenTheSettingAsks) {
     EXPECT_EQ(encode("c.mpg"), IEncodeEngine::kDone);
     EXPECT_TRUE(std::filesystem::exists(marker));
     EXPECT_EQ(Inspect(dir / "c.mpg").Video()->frames, 8);
+}
+
+TEST(TMpgEngine, AVideoOnlyStreamNeverTakesAFileThatIsThere) {
+    CScopedSettings settings;
+    CTempDir dir;
+    // The user's own file of the name the video-only stream would have.
+    const std::string mine = dir.WriteFile("disc.MPV", "mine");
+    CTestVideoSrc video(720, 576, 6);
+    CTMpgEngine engine(KV_EXAMPLE_ENCODER);
+    engine.SetFormat(CMpgEncodeEngine::kDvd, 1, 0);
+    ASSERT_EQ(engine.Encode(&video, nullptr, dir / "disc.mpg", nullptr), IEncodeEngine::kDone)
+        << engine.GetErrorText();
+    EXPECT_EQ(ReadWholeFile(mine), "mine");
+    EXPECT_EQ(Inspect(dir / "disc.mpg").Video()->frames, 6);
+    EXPECT_EQ(FilesIn(dir), 2);
 }
