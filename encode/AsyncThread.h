@@ -42,6 +42,8 @@ protected:
     int m_result = 0;
     CNoticeQueue* m_owner = nullptr;
     void SetErrorText(const std::string& text);
+    // Whether Cancel was called (or no job runs).
+    [[nodiscard]] bool StopRequested() const { return m_stop; }
 
 private:
     void ThreadProc();

@@ -5,6 +5,7 @@
 #include "base/PartFile.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 bool CEncoder::Begin(IVideoSrc* video, IAudioSrc* audio, const std::string& path,
                      CNoticeQueue* owner, int message) {
@@ -60,6 +61,11 @@ int CEncoder::Run() {
     if (m_result == IEncodeEngine::kFailed)
         // The text is copied now: the engine may be gone when the owner reads it.
         error = NameTheOutput(m_engine.GetErrorText(), target, m_path);
+    else if (target != m_path && m_result == IEncodeEngine::kCancelled &&
+             access(target.c_str(), F_OK) != 0)
+        // Cancelled before the engine wrote anything (an external encoder
+        // ended before it made the file): the output stays as it was.
+        part.Discard();
     else if (target != m_path && !part.Commit(true, why)) {
         m_result = IEncodeEngine::kFailed;
         error = "Cannot write \"" + m_path + "\": " + why;

@@ -6,7 +6,8 @@
 
 // The MPEG engine the output page creates: at each encode it makes the engine
 // that does the work, copies the settings into it and hands the encode over.
-// The work is always done by the built-in CMcMpgEngine.
+// The work is done by the built-in CMcMpgEngine, or by CTMpgEngine when the
+// setting "Encoder" is 1 and the external encoder is installed.
 class CMpgEngine final : public CMpgEncodeEngine {
 public:
     CMpgEngine();

@@ -4,7 +4,7 @@
 The engine is built in layers, each folder its own library:
 
     base -> imgcore -> media -> project -> audio, effects -> render -> encode
-    -> front ends (cli, app, controls; fuzz targets alike)
+    -> front ends (cli, app, controls, frameclient; fuzz targets alike)
 
 A file may include headers of its own folder and of the folders below it;
 audio and effects stand beside each other and see neither the other. The
@@ -21,7 +21,7 @@ import re
 import sys
 
 ENGINE = ["base", "imgcore", "media", "project", "audio", "effects", "render", "encode"]
-FRONT_ENDS = ["cli", "app", "controls", "fuzz"]
+FRONT_ENDS = ["cli", "app", "controls", "fuzz", "frameclient"]
 
 # What each unit may include besides itself.
 BELOW = {

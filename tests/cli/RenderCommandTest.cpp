@@ -187,3 +187,43 @@ TEST(RenderCommand, TwoRendersToOneOutputLeaveOneWholeFile) {
     EXPECT_EQ(RunCommand("ffmpeg -nostdin -v error -i " + out + " -f null - 2>&1", &text), 0);
     EXPECT_EQ(text, "");
 }
+
+// The "Encoder" and "TMpgEnc" settings hand the encode to the example
+// external encoder, as the wizard's engine choice does: the same frames and
+// sound as the built-in engine's, through kelvclip-frameclient and FFmpeg.
+TEST(RenderCommand, TheEncoderSettingHandsTheDvdToTheExternalEncoder) {
+    CTempDir dir;
+    const std::string settings = dir.WriteFile(
+        "kelvclip.ini", std::string("[Settings]\nEncoder=1\nTMpgEnc=") + KV_EXAMPLE_ENCODER + "\n");
+    const std::string out = dir / "external.mpg";
+    std::string text;
+    ASSERT_EQ(RunCommand("KELVCLIP_CONFIG=" + settings + " " + KV_CLI + " render " + KV_DEMO +
+                             " -o " + out + " --disc dvd --standard pal 2>&1",
+                         &text),
+              0)
+        << text;
+    SStreams s = Probe(out);
+    ASSERT_TRUE(s.opened);
+    EXPECT_EQ(s.videoCodec, "mpeg2video");
+    EXPECT_EQ(s.width, 720);
+    EXPECT_EQ(s.height, 576);
+    EXPECT_DOUBLE_EQ(s.frameRate, 25.0);
+    EXPECT_EQ(s.videoFrames, 1513);
+    EXPECT_EQ(s.audioCodec, "mp2");
+    EXPECT_EQ(s.sampleRate, 48000);
+    // 1513 frames of 1920 samples, in whole Layer II frames of 1152.
+    EXPECT_NEAR(s.audioSeconds, 2522 * 1152 / 48000.0, 1e-6);
+    std::error_code error;
+    int left = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path(), error))
+        left += entry.path().filename() != "kelvclip.ini" && entry.path() != out;
+    EXPECT_EQ(left, 0) << "no placeholder, job file or video-only stream left";
+
+    // A program that is not there: the built-in engine, as before.
+    const std::string missing = dir.WriteFile("missing.ini", "[Settings]\nEncoder=1\nTMpgEnc=" + dir / "none" + "\n");
+    ASSERT_EQ(RunCommand("KELVCLIP_CONFIG=" + missing + " " + KV_CLI + " render " + KV_DEMO + " -o " +
+                             dir / "builtin.mpg" + " --disc vcd 2>&1",
+                         &text),
+              0)
+        << text;
+}
