@@ -157,7 +157,8 @@ TEST(Encoder, TheOutputOnlyEverHoldsAWholeFile) {
         job.Join();
         EXPECT_EQ(ReadWholeFile(out), outcome == IEncodeEngine::kFailed ? "OLD" : "NEW") << outcome;
         EXPECT_EQ(leftovers(), 0) << outcome;
-        if (outcome == IEncodeEngine::kFailed)
+        if (outcome == IEncodeEngine::kFailed) {
             EXPECT_EQ(job.ErrorText(), "Cannot write \"" + out + "\": No space left on device");
+        }
     }
 }
