@@ -7,6 +7,7 @@
 #include "render/text/TxtSrcChar.h"
 #include "render/text/TxtSrcString.h"
 
+#include <algorithm>
 #include <cmath>
 
 CTxtRender::CTxtRender(int width, int height, bool bottomUp, double pixelAspect, double x,
@@ -31,7 +32,13 @@ bool CTxtRender::SetText(const CStyledString& style) {
     int edgeColour = 0, edgeWidth = 0;
     style.GetEdge(edgeColour, edgeWidth);
     m_style.SetOwnColors(style.GetColor(), style.GetEdgeWidth(), edgeColour);
-    if (!TextMetrics::ScaledSize(style, m_frameHeight, m_points))
+    // Text grows with the frame's height, as the album was laid out on 4:3
+    // or wider frames; on a narrower frame (square, vertical) it grows with
+    // the height a 4:3 frame of that width has, so a caption that fits
+    // across 4:3 still fits.
+    const double fourThreeHeight = m_frameWidth * m_pixelAspect * 3.0 / 4.0;
+    const int scaleHeight = std::min(m_frameHeight, std::max(1, int(fourThreeHeight + 0.5)));
+    if (!TextMetrics::ScaledSize(style, scaleHeight, m_points))
         return false;
     m_style.m_size = m_points;
     auto source = std::make_unique<CTxtSrcString>();

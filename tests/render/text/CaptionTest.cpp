@@ -168,6 +168,21 @@ TEST(TxtRender, GlyphsAreCoverageInTheTextColourWithAnEdgeAround) {
     EXPECT_EQ(Pixel(back, 100, 50), (BGRA{0, 0, 0, 0}));
 }
 
+// Text grows with the frame's height on 4:3 and wider frames; on square and
+// vertical ones with the height of a 4:3 frame as wide, so it still fits.
+TEST(TxtRender, TextScalesByTheHeightOfA43FrameAsWideAsNarrowerOnes) {
+    auto points = [](int width, int height, double pixelAspect) {
+        CTxtRender caption(width, height, true, pixelAspect, 0, 0);
+        EXPECT_TRUE(caption.SetText(Style("kelvclip demo", 20)));
+        return caption.Points();
+    };
+    EXPECT_EQ(points(1920, 1080, 1.0), points(1440, 1080, 1.0));
+    EXPECT_EQ(points(720, 576, 16.0 / 15.0), points(768, 576, 1.0)); // a 4:3 DVD
+    EXPECT_EQ(points(1080, 1920, 1.0), points(1080, 810, 1.0));      // vertical
+    EXPECT_EQ(points(1080, 1080, 1.0), points(1080, 810, 1.0));      // square
+    EXPECT_LT(points(1080, 1920, 1.0), points(1920, 1080, 1.0));
+}
+
 TEST(TxtRender, AnchorsPutTheTextEdgeAtThePosition) {
     CTxtRender left(400, 100, true, 1.0, 0, 0), right(400, 100, true, 1.0, 0, 0);
     ASSERT_TRUE(left.SetText(Style("Text", 20, 16 | 256)));
