@@ -9,6 +9,7 @@ extern "C" {
 }
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <signal.h>
 #include <sys/stat.h>
@@ -21,6 +22,8 @@ extern "C" {
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -144,6 +147,49 @@ TEST(RenderCommand, BadOutputsAndArgumentsAreRefusedClearly) {
     EXPECT_EQ(RunCli(std::string("render ") + KV_DEMO + " -o " + dir / "x.mpg" + " --size 640x480"), 64);
     EXPECT_EQ(RunCli(std::string("render ") + KV_DEMO + " -o " + dir / "x.avi" + " --vcodec nosuchcodec", &text), 64)
         << text;
+    // The sizes and rates of MP4 files, each bad one named.
+    for (const auto& [options, named] :
+         std::vector<std::pair<std::string, std::string>>{{"--preset 8k", "--preset"},
+                                                          {"--fps 31", "--fps"},
+                                                          {"--fps fast", "--fps"},
+                                                          {"--size 321x240", "--size 321x240"},
+                                                          {"--size 4096x2160", "--size"},
+                                                          {"--preset 720p --size 640x360", "--preset"}}) {
+        EXPECT_EQ(RunCli(std::string("render ") + KV_DEMO + " -o " + dir / "x.mp4 " + options, &text), 64)
+            << options;
+        EXPECT_EQ(text.rfind("kelvclip-cli: " + named, 0), 0u) << text;
+    }
+    EXPECT_EQ(RunCli(std::string("render ") + KV_DEMO + " -o " + dir / "x.mpg --fps 30", &text), 64);
+    EXPECT_NE(text.find("--fps goes with an MP4"), std::string::npos) << text;
+}
+
+// An MP4 file at the size and rate asked: H.264 and AAC, every picture, the
+// album filling the frame in square pixels.
+TEST(RenderCommand, AnMp4FileAtTheSizeAndRateAsked) {
+    CTempDir dir;
+    dir.WriteFile("a.png", PngBytes(STestImage(320, 240,
+                                               [](int, int) {
+                                                   return std::array<std::uint8_t, 4>{40, 160, 90, 255};
+                                               }),
+                                    false));
+    dir.WriteFile("album.json", R"({"format": "kelvclip-album", "version": 1, "name": "A",
+        "slides": [{"displayTime": 1, "items": [{"kind": "image", "file": "a.png"}]}]})");
+    std::string text;
+    ASSERT_EQ(RunCli("pack " + (dir / "album.json") + " -o " + (dir / "t.vez"), &text), 0) << text;
+    ASSERT_EQ(RunCli("render " + (dir / "t.vez") + " -o " + (dir / "t.MP4") + " --size 320x568 --fps 23.976",
+                     &text),
+              0)
+        << text;
+    SStreams s = Probe(dir / "t.MP4");
+    ASSERT_TRUE(s.opened);
+    EXPECT_EQ(s.videoCodec, "h264");
+    EXPECT_EQ(s.width, 320);
+    EXPECT_EQ(s.height, 568);
+    EXPECT_NEAR(s.frameRate, 24000.0 / 1001, 1e-3);
+    // The album is as long at any rate: its seconds times the rate.
+    ASSERT_EQ(RunCli("info --json " + (dir / "t.vez"), &text), 0);
+    const double seconds = nlohmann::json::parse(text)["duration"].get<double>();
+    EXPECT_NEAR(double(s.videoFrames), seconds * 24000 / 1001, 1.0);
 }
 
 // Two renders to one output, the second started while the first writes: both
