@@ -12,7 +12,8 @@ CDlgTmplMainDir::CDlgTmplMainDir(QWidget* parent) : QWidget(parent) {
     m_path = new QLineEdit(this);
     m_browse = new QPushButton(QStringLiteral("..."), this);
     m_path->setToolTip(tr("The video file to create: a name ending in .avi makes an AVI file, "
-                          "any other an MPEG video"));
+                          ".mp4, .m4v, .mov or .mkv an H.264 video for screens, any other an "
+                          "MPEG video"));
     m_browse->setToolTip(tr("Choose the folder and name of the video file"));
     connect(m_browse, &QPushButton::clicked, this, &CDlgTmplMainDir::OnBrowse);
 }

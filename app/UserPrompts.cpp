@@ -11,6 +11,8 @@
 #include <QFormLayout>
 #include <QUrl>
 
+#include <iterator>
+
 namespace {
 
 CUserPrompts g_defaultPrompts;
@@ -53,17 +55,32 @@ QString CUserPrompts::SaveFile(QWidget* parent, const QString& folder, const QSt
 }
 
 QString CUserPrompts::SaveVideo(QWidget* parent, const QString& current) {
-    const QString mpeg = QObject::tr("MPEG video (*.mpg *.mpeg)");
-    const QString avi = QObject::tr("AVI video (*.avi)");
-    const bool currentAvi = CMediaFacts::ExtensionIn(current.toStdString(), "avi");
-    const QString chosen = SaveFile(parent, current,
-                                    currentAvi ? avi + QStringLiteral(";;") + mpeg
-                                               : mpeg + QStringLiteral(";;") + avi);
+    // The types, each with the extension a name without one gets; the
+    // current path's type is offered first.
+    struct SType {
+        QString filter;
+        const char* extensions; // the first is added to a bare name
+    };
+    const SType types[] = {{QObject::tr("MPEG video (*.mpg *.mpeg)"), "mpg;mpeg"},
+                           {QObject::tr("AVI video (*.avi)"), "avi"},
+                           {QObject::tr("MP4 video (*.mp4 *.m4v *.mov *.mkv)"), "mp4;m4v;mov;mkv"}};
+    const std::string path = current.toStdString();
+    std::size_t first = 0;
+    for (std::size_t i = 0; i < std::size(types); ++i)
+        if (CMediaFacts::ExtensionIn(path, types[i].extensions))
+            first = i;
+    QStringList filters{types[first].filter};
+    for (std::size_t i = 0; i < std::size(types); ++i)
+        if (i != first)
+            filters.push_back(types[i].filter);
+    const QString chosen = SaveFile(parent, current, filters.join(QStringLiteral(";;")));
     if (chosen.isEmpty())
         return chosen;
-    if (CMediaFacts::ExtensionIn(chosen.toStdString(), "mpg;mpeg;avi"))
-        return chosen;
-    return chosen + (currentAvi ? QStringLiteral(".avi") : QStringLiteral(".mpg"));
+    for (const SType& type : types)
+        if (CMediaFacts::ExtensionIn(chosen.toStdString(), type.extensions))
+            return chosen;
+    const QString extension = QString::fromLatin1(types[first].extensions).section(';', 0, 0);
+    return chosen + QStringLiteral(".") + extension;
 }
 
 bool CUserPrompts::ChooseAviCodecs(QWidget* parent, bool withAudio, std::string& video,

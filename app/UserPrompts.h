@@ -24,10 +24,11 @@ public:
     virtual QStringList OpenFiles(QWidget* parent, const QString& folder, const QString& filter);
     // A file to save; the dialog asks before overwriting. Empty when cancelled.
     virtual QString SaveFile(QWidget* parent, const QString& folder, const QString& filter);
-    // A video file to save, through SaveFile: the MPEG and AVI types offered
-    // (the current path's first), starting at the current path. A chosen
-    // name keeps an extension of either type (.mpg, .mpeg, .avi in any
-    // case); any other gets the current path's type. Empty when cancelled.
+    // A video file to save, through SaveFile: the MPEG, AVI and MP4 types
+    // offered (the current path's first), starting at the current path. A
+    // chosen name keeps an extension of any of them (.mpg, .mpeg, .avi,
+    // .mp4, .m4v, .mov, .mkv in any case); any other gets the current
+    // path's type. Empty when cancelled.
     QString SaveVideo(QWidget* parent, const QString& current);
     // The encoders of an AVI file, by FFmpeg name (audio only asked when
     // withAudio); false when the user cancelled.

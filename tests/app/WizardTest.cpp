@@ -661,6 +661,13 @@ TEST(Wizard, FolderTabPathsAndTheWebLink) {
     QTest::mouseClick(folder.findChild<QPushButton*>(), Qt::LeftButton);
     EXPECT_EQ(folder.GetPath(), "/v/next.mpg");
     EXPECT_TRUE(prompts.saveFilter.startsWith("MPEG video"));
+    prompts.saveFile = "/v/phone.MP4";
+    QTest::mouseClick(folder.findChild<QPushButton*>(), Qt::LeftButton);
+    EXPECT_EQ(folder.GetPath(), "/v/phone.MP4");
+    EXPECT_TRUE(prompts.saveFilter.contains("MP4 video (*.mp4 *.m4v *.mov *.mkv)"));
+    prompts.saveFile = "/v/again";
+    QTest::mouseClick(folder.findChild<QPushButton*>(), Qt::LeftButton);
+    EXPECT_EQ(folder.GetPath(), "/v/again.mp4");
     prompts.saveFile = "/v/clip.AVI";
     QTest::mouseClick(folder.findChild<QPushButton*>(), Qt::LeftButton);
     EXPECT_EQ(folder.GetPath(), "/v/clip.AVI");
