@@ -646,34 +646,27 @@ TEST(Wizard, FolderTabPathsAndTheWebLink) {
     folder.SetBaseName("");
     EXPECT_EQ(folder.GetPath(), "");
     folder.SetPath("/keep.avi");
-    prompts.saveFile = "/v/holiday";
-    QTest::mouseClick(folder.findChild<QPushButton*>(), Qt::LeftButton);
-    EXPECT_EQ(folder.GetPath(), "/v/holiday.avi");
-    // The dialog starts at the current path and offers both types, the
-    // current one first; an MPEG name stays an MPEG name.
+    // The path after the browse button, the dialog answering name.
+    auto browse = [&](const char* name) {
+        prompts.saveFile = name;
+        QTest::mouseClick(folder.findChild<QPushButton*>(), Qt::LeftButton);
+        return folder.GetPath();
+    };
+    EXPECT_EQ(browse("/v/holiday"), "/v/holiday.avi");
+    // The dialog starts at the current path and offers every type, the
+    // current one first; a name of any type keeps it, a bare name gets the
+    // current type.
     EXPECT_EQ(prompts.saveFolder, "/keep.avi");
     EXPECT_TRUE(prompts.saveFilter.startsWith("AVI video (*.avi)")) << prompts.saveFilter.toStdString();
     EXPECT_TRUE(prompts.saveFilter.contains("MPEG video (*.mpg *.mpeg)"));
-    prompts.saveFile = "/v/holiday.mpg";
-    QTest::mouseClick(folder.findChild<QPushButton*>(), Qt::LeftButton);
-    EXPECT_EQ(folder.GetPath(), "/v/holiday.mpg");
-    prompts.saveFile = "/v/next";
-    QTest::mouseClick(folder.findChild<QPushButton*>(), Qt::LeftButton);
-    EXPECT_EQ(folder.GetPath(), "/v/next.mpg");
-    EXPECT_TRUE(prompts.saveFilter.startsWith("MPEG video"));
-    prompts.saveFile = "/v/phone.MP4";
-    QTest::mouseClick(folder.findChild<QPushButton*>(), Qt::LeftButton);
-    EXPECT_EQ(folder.GetPath(), "/v/phone.MP4");
     EXPECT_TRUE(prompts.saveFilter.contains("MP4 video (*.mp4 *.m4v *.mov *.mkv)"));
-    prompts.saveFile = "/v/again";
-    QTest::mouseClick(folder.findChild<QPushButton*>(), Qt::LeftButton);
-    EXPECT_EQ(folder.GetPath(), "/v/again.mp4");
-    prompts.saveFile = "/v/clip.AVI";
-    QTest::mouseClick(folder.findChild<QPushButton*>(), Qt::LeftButton);
-    EXPECT_EQ(folder.GetPath(), "/v/clip.AVI");
-    prompts.saveFile.clear();
-    QTest::mouseClick(folder.findChild<QPushButton*>(), Qt::LeftButton);
-    EXPECT_EQ(folder.GetPath(), "/v/clip.AVI");
+    EXPECT_EQ(browse("/v/holiday.mpg"), "/v/holiday.mpg");
+    EXPECT_EQ(browse("/v/next"), "/v/next.mpg");
+    EXPECT_TRUE(prompts.saveFilter.startsWith("MPEG video"));
+    EXPECT_EQ(browse("/v/phone.MP4"), "/v/phone.MP4");
+    EXPECT_EQ(browse("/v/again"), "/v/again.mp4");
+    EXPECT_EQ(browse("/v/clip.AVI"), "/v/clip.AVI");
+    EXPECT_EQ(browse(""), "/v/clip.AVI") << "cancelled: the path stays";
 
     SWizard wizard;
     QTest::mouseClick(wizard.dialog->WebLink(), Qt::LeftButton);
