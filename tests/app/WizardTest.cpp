@@ -975,3 +975,37 @@ TEST(Wizard, ReplacementsComeBackAndAVideoIsReplacedOnlyWhenAsked) {
         EXPECT_EQ(wizard.tmpl.GetReplacement(own[2]), green);
     }
 }
+
+// With the "Encoder" setting at 1 and "TMpgEnc" naming the example external
+// encoder, Finish hands the DVD to that program through the frame-serving
+// channel, and the file is the whole album.
+TEST(WizardEndToEnd, TheEncoderSettingHandsTheDvdToTheExternalEncoder) {
+    CScopedSettings settings;
+    CDecoderProbeScope decoders; // the demo's music is told by its decoders
+    CTempDir dir;
+    SetSettingInt(Settings::Encoder.name, 1);
+    SetSettingString(Settings::TMpgEnc.name, KV_EXAMPLE_ENCODER);
+    setenv("KELVCLIP_FRAMECLIENT", KV_FRAMECLIENT, 1);
+    CFakePrompts prompts;
+    CUserPrompts::CScope scope(prompts);
+    SWizard wizard;
+    CDlgRenderMpgAvi& format = *wizard.Main().FormatPage();
+    format.StandardList()->setCurrentIndex(1);
+    format.DiscList()->setCurrentIndex(0);
+    const std::string path = dir / "external.mpg";
+    wizard.Main().FolderTab()->SetPath(path);
+    QTest::mouseClick(wizard.dialog->FinishButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !wizard.dialog->isVisible(); }, 300000));
+    unsetenv("KELVCLIP_FRAMECLIENT");
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].caption, "Success") << prompts.messages[0].text.toStdString();
+    const SFileInfo info = Inspect(path);
+    ASSERT_TRUE(info.opened);
+    ASSERT_NE(info.Video(), nullptr);
+    EXPECT_EQ(info.Video()->width, 720);
+    EXPECT_EQ(info.Video()->height, 576);
+    EXPECT_EQ(info.Video()->frames, 1513); // 60.5 s at 25 frames per second
+    ASSERT_NE(info.Audio(), nullptr);
+    EXPECT_EQ(info.Audio()->sampleRate, 48000);
+    EXPECT_NEAR(double(info.Audio()->samples) / 48000, 60.5, 0.05);
+}
