@@ -240,10 +240,10 @@ void CDlgRenderVid::OnJobNotice(const SJobNotice& notice) {
                 ? tr("What was made until then is kept in %1; it plays up to where it stopped.")
                       .arg(QString::fromStdString(m_outputPath))
                 : QString();
+        const QString text = tr("Video generation cancelled") +
+                             (kept.isEmpty() ? QString() : QStringLiteral(".\n") + kept);
         CUserPrompts::Current().Message(this, QMessageBox::Information, tr("Encoding Cancelled"),
-                                        tr("Video generation cancelled") +
-                                            (kept.isEmpty() ? QString() : QStringLiteral(".\n") + kept),
-                                        QMessageBox::Ok);
+                                        text, QMessageBox::Ok);
         return;
     }
     QString why = QString::fromStdString(notice.text);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <unistd.h>
 
 namespace {
@@ -20,14 +21,16 @@ void StartupMessages(QtMsgType type, const QMessageLogContext& context, const QS
             std::fprintf(stderr, "%s\n", qPrintable(text));
         return;
     }
-    const char* display = std::getenv("DISPLAY");
+    const char* xDisplay = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if ((!display || !*display) && (!wayland || !*wayland))
+    const std::string displays = std::string(xDisplay && *xDisplay ? xDisplay : "") +
+                                 (xDisplay && *xDisplay && wayland && *wayland ? " / " : "") +
+                                 (wayland && *wayland ? wayland : "");
+    if (displays.empty())
         std::fprintf(stderr, "kelvclip: no display found: DISPLAY and WAYLAND_DISPLAY are unset\n");
     else
-        std::fprintf(stderr, "kelvclip: no display found: cannot reach the display %s%s%s\n",
-                     display && *display ? display : "", display && *display && wayland && *wayland ? " / " : "",
-                     wayland && *wayland ? wayland : "");
+        std::fprintf(stderr, "kelvclip: no display found: cannot reach the display %s\n",
+                     displays.c_str());
     std::fflush(stderr);
     _exit(1);
 }

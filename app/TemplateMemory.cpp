@@ -24,7 +24,8 @@ CTemplateMemory::CTemplateMemory(const std::string& templatePath) {
     char name[40] = {};
     for (std::size_t i = 0; i < digest.size(); ++i)
         std::snprintf(name + 2 * i, 3, "%02x", digest[i]);
-    m_file = (settings.parent_path() / "kelvclip-templates" / (std::string(name) + ".json")).string();
+    m_file = (settings.parent_path() / "kelvclip-templates" / (std::string(name) + ".json"))
+                 .string();
 }
 
 bool CTemplateMemory::Load(SState& state) const {
@@ -64,7 +65,8 @@ void CTemplateMemory::Save(const SState& state) const {
                            {"disc", state.disc},
                            {"width", state.width},
                            {"height", state.height}};
-    const std::string text = json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
+    const std::string text =
+        json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
     std::error_code ec;
     fs::create_directories(fs::path(m_file).parent_path(), ec);
     CPartFile file;

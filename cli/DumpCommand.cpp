@@ -63,8 +63,9 @@ public:
         CProject project;
         project.SetSubtitleColor(tmpl.GetSubtitleColor());
         project.SetSubtitleEdgeColor(tmpl.GetSubtitleEdgeColor());
-        nlohmann::ordered_json json = CAlbumJson::ToJson(
-            *tmpl.GetTemplateAlbum(), project, [this](const std::string& path) { return Map(path); });
+        nlohmann::ordered_json json =
+            CAlbumJson::ToJson(*tmpl.GetTemplateAlbum(), project,
+                               [this](const std::string& path) { return Map(path); });
         for (SMediaOut& out : m_media) {
             std::string why;
             const std::string path = m_folder / out.name;

@@ -235,8 +235,8 @@ void AddRenderCommand(CLI::App& app) {
         ->required()
         ->check(CLI::ExistingFile);
     render->add_option("-o,--output", args->output,
-                       "Output file: an MPEG program stream; an AVI file when it ends in .avi; H.264 and "
-        "AAC in MP4 (.mp4, .m4v), QuickTime (.mov) or Matroska (.mkv)")
+                       "Output file: an MPEG program stream; an AVI file when it ends in .avi; "
+                       "H.264 and AAC in MP4 (.mp4, .m4v), QuickTime (.mov) or Matroska (.mkv)")
         ->required();
     render->add_option("--replace", args->replace,
                        "Put a picture in place of template picture N (N=PATH, repeatable)");

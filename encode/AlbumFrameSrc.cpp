@@ -71,10 +71,11 @@ const std::uint8_t* CAlbumFrameSrc::GetFrame(int frame, int* stride) {
     if (!m_barred.empty()) {
         // Bottom-up like the director's frames: memory row 0 is the bottom.
         const std::size_t rowBytes = std::size_t(m_width) * 4;
-        for (int y = 0; y < view->Height(); ++y)
-            std::memcpy(m_barred.data() + std::size_t(m_height - 1 - m_albumRect.top - y) * rowBytes +
-                            std::size_t(m_albumRect.left) * 4,
+        for (int y = 0; y < view->Height(); ++y) {
+            const std::size_t row = std::size_t(m_height - 1 - m_albumRect.top - y);
+            std::memcpy(m_barred.data() + row * rowBytes + std::size_t(m_albumRect.left) * 4,
                         view->Row(y), std::size_t(view->Width()) * 4);
+        }
         if (stride)
             *stride = -int(rowBytes);
         return m_barred.data();
