@@ -20,90 +20,54 @@ namespace {
 // The job templates, one per disc type. Keys start with "JOB." so a profile
 // file can replace any value; the values that depend on the album, the
 // standard and the picture shape are variables.
-constexpr const char* kDvdTemplate =
-    "; kelvclip encode job: DVD video\r\n"
-    "JOB.Version = 1\r\n"
-    "JOB.Source.Video = '$$VIDEO_SRC_FNAME'\r\n"
-    "JOB.Source.Audio = '$$AUDIO_SRC_FNAME'\r\n"
-    "JOB.Output.File = '$$VIDEO_OUT_FNAME'\r\n"
-    "JOB.Output.StreamType = $$VIDEO_OUTPUT\r\n"
-    "JOB.Output.Type = $$VIDEO_TYPE\r\n"
-    "JOB.Output.Format = dvd\r\n"
-    "JOB.Video.Codec = mpeg2video\r\n"
-    "JOB.Video.Width = $$VIDEO_WIDTH\r\n"
-    "JOB.Video.Height = $$VIDEO_HEIGHT\r\n"
-    "JOB.Video.FrameRate = $$VIDEO_FRAMERATE\r\n"
-    "JOB.Video.Format = $$VIDEO_FORMAT\r\n"
-    "JOB.Video.SourceAspect = $$VIDEO_SRC_ASPECT\r\n"
+// The lines every job shares: what it reads and writes, and the picture.
+#define KV_JOB_HEAD(what, format, codec)                                                  \
+    "; kelvclip encode job: " what "\r\n"                                                  \
+    "JOB.Version = 1\r\n"                                                                 \
+    "JOB.Source.Video = '$$VIDEO_SRC_FNAME'\r\n"                                          \
+    "JOB.Source.Audio = '$$AUDIO_SRC_FNAME'\r\n"                                          \
+    "JOB.Output.File = '$$VIDEO_OUT_FNAME'\r\n"                                           \
+    "JOB.Output.StreamType = $$VIDEO_OUTPUT\r\n"                                          \
+    "JOB.Output.Type = $$VIDEO_TYPE\r\n"                                                  \
+    "JOB.Output.Format = " format "\r\n"                                                  \
+    "JOB.Video.Codec = " codec "\r\n"                                                     \
+    "JOB.Video.Width = $$VIDEO_WIDTH\r\n"                                                 \
+    "JOB.Video.Height = $$VIDEO_HEIGHT\r\n"                                               \
+    "JOB.Video.FrameRate = $$VIDEO_FRAMERATE\r\n"                                         \
+    "JOB.Video.Format = $$VIDEO_FORMAT\r\n"                                               \
+    "JOB.Video.SourceAspect = $$VIDEO_SRC_ASPECT\r\n"                                     \
     "JOB.Video.AspectRatio = $$VIDEO_ASPRATIO\r\n"
+// ... and the groups of pictures and the sound, at the disc's sample rate.
+#define KV_JOB_TAIL(audioRate)                                                            \
+    "JOB.Gop.BFrames = 2\r\n"                                                             \
+    "JOB.Gop.Closed = 1\r\n"                                                              \
+    "JOB.Video.Decision = rd\r\n"                                                         \
+    "JOB.Video.Trellis = 1\r\n"                                                           \
+    "JOB.Audio.Codec = mp2\r\n"                                                           \
+    "JOB.Audio.Rate = " audioRate "\r\n"                                                  \
+    "JOB.Audio.BitRate = 224000\r\n"
+
+constexpr const char* kDvdTemplate = KV_JOB_HEAD("DVD video", "dvd", "mpeg2video")
     "JOB.Video.BitRate = 6000000\r\n"
     "JOB.Video.MaxRate = 9000000\r\n"
     "JOB.Video.BufferSize = 1835008\r\n"
     "JOB.Gop.MaxFrames = $$GOP_MAXFRAME\r\n"
-    "JOB.Gop.PFrames = $$GOP_P_FRAMECNT\r\n"
-    "JOB.Gop.BFrames = 2\r\n"
-    "JOB.Gop.Closed = 1\r\n"
-    "JOB.Video.Decision = rd\r\n"
-    "JOB.Video.Trellis = 1\r\n"
-    "JOB.Audio.Codec = mp2\r\n"
-    "JOB.Audio.Rate = 48000\r\n"
-    "JOB.Audio.BitRate = 224000\r\n";
+    "JOB.Gop.PFrames = $$GOP_P_FRAMECNT\r\n" KV_JOB_TAIL("48000");
 
-constexpr const char* kSvcdTemplate =
-    "; kelvclip encode job: super video CD\r\n"
-    "JOB.Version = 1\r\n"
-    "JOB.Source.Video = '$$VIDEO_SRC_FNAME'\r\n"
-    "JOB.Source.Audio = '$$AUDIO_SRC_FNAME'\r\n"
-    "JOB.Output.File = '$$VIDEO_OUT_FNAME'\r\n"
-    "JOB.Output.StreamType = $$VIDEO_OUTPUT\r\n"
-    "JOB.Output.Type = $$VIDEO_TYPE\r\n"
-    "JOB.Output.Format = svcd\r\n"
-    "JOB.Video.Codec = mpeg2video\r\n"
-    "JOB.Video.Width = $$VIDEO_WIDTH\r\n"
-    "JOB.Video.Height = $$VIDEO_HEIGHT\r\n"
-    "JOB.Video.FrameRate = $$VIDEO_FRAMERATE\r\n"
-    "JOB.Video.Format = $$VIDEO_FORMAT\r\n"
-    "JOB.Video.SourceAspect = $$VIDEO_SRC_ASPECT\r\n"
-    "JOB.Video.AspectRatio = $$VIDEO_ASPRATIO\r\n"
+constexpr const char* kSvcdTemplate = KV_JOB_HEAD("super video CD", "svcd", "mpeg2video")
     "JOB.Video.BitRate = 2040000\r\n"
     "JOB.Video.MaxRate = 2516000\r\n"
     "JOB.Video.BufferSize = 1835008\r\n"
-    "JOB.Video.ScanOffset = 1\r\n"
-    "JOB.Gop.BFrames = 2\r\n"
-    "JOB.Gop.Closed = 1\r\n"
-    "JOB.Video.Decision = rd\r\n"
-    "JOB.Video.Trellis = 1\r\n"
-    "JOB.Audio.Codec = mp2\r\n"
-    "JOB.Audio.Rate = 44100\r\n"
-    "JOB.Audio.BitRate = 224000\r\n";
+    "JOB.Video.ScanOffset = 1\r\n" KV_JOB_TAIL("44100");
 
-constexpr const char* kVcdTemplate =
-    "; kelvclip encode job: video CD\r\n"
-    "JOB.Version = 1\r\n"
-    "JOB.Source.Video = '$$VIDEO_SRC_FNAME'\r\n"
-    "JOB.Source.Audio = '$$AUDIO_SRC_FNAME'\r\n"
-    "JOB.Output.File = '$$VIDEO_OUT_FNAME'\r\n"
-    "JOB.Output.StreamType = $$VIDEO_OUTPUT\r\n"
-    "JOB.Output.Type = $$VIDEO_TYPE\r\n"
-    "JOB.Output.Format = vcd\r\n"
-    "JOB.Video.Codec = mpeg1video\r\n"
-    "JOB.Video.Width = $$VIDEO_WIDTH\r\n"
-    "JOB.Video.Height = $$VIDEO_HEIGHT\r\n"
-    "JOB.Video.FrameRate = $$VIDEO_FRAMERATE\r\n"
-    "JOB.Video.Format = $$VIDEO_FORMAT\r\n"
-    "JOB.Video.SourceAspect = $$VIDEO_SRC_ASPECT\r\n"
-    "JOB.Video.AspectRatio = $$VIDEO_ASPRATIO\r\n"
+constexpr const char* kVcdTemplate = KV_JOB_HEAD("video CD", "vcd", "mpeg1video")
     "JOB.Video.BitRate = 1150000\r\n"
     "JOB.Video.MaxRate = 1150000\r\n"
     "JOB.Video.MinRate = 1150000\r\n"
-    "JOB.Video.BufferSize = 327680\r\n"
-    "JOB.Gop.BFrames = 2\r\n"
-    "JOB.Gop.Closed = 1\r\n"
-    "JOB.Video.Decision = rd\r\n"
-    "JOB.Video.Trellis = 1\r\n"
-    "JOB.Audio.Codec = mp2\r\n"
-    "JOB.Audio.Rate = 44100\r\n"
-    "JOB.Audio.BitRate = 224000\r\n";
+    "JOB.Video.BufferSize = 327680\r\n" KV_JOB_TAIL("44100");
+
+#undef KV_JOB_HEAD
+#undef KV_JOB_TAIL
 
 std::string Trim(const std::string& text) {
     const std::size_t first = text.find_first_not_of(" \t");
