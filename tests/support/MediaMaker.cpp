@@ -208,6 +208,25 @@ std::string GifBytes(int width, int height, const std::vector<std::uint8_t>& ind
     return bytes;
 }
 
+namespace {
+
+// The bytes of a scratch file libtiff wrote (it writes only to files), which
+// is then removed.
+std::string ReadAndRemove(const char* name) {
+    std::string bytes;
+    if (std::FILE* f = std::fopen(name, "rb")) {
+        char buf[4096];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+            bytes.append(buf, n);
+        std::fclose(f);
+    }
+    unlink(name);
+    return bytes;
+}
+
+} // namespace
+
 std::string TiffBytes(const STestImage& image, bool keepAlpha) {
     char name[] = "/tmp/kvtiffXXXXXX";
     int fd = mkstemp(name);
@@ -238,16 +257,7 @@ std::string TiffBytes(const STestImage& image, bool keepAlpha) {
         TIFFWriteScanline(tif, row.data(), std::uint32_t(y), 0);
     }
     TIFFClose(tif);
-    std::string bytes;
-    if (std::FILE* f = std::fopen(name, "rb")) {
-        char buf[4096];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-            bytes.append(buf, n);
-        std::fclose(f);
-    }
-    unlink(name);
-    return bytes;
+    return ReadAndRemove(name);
 }
 
 std::string TiffClaimingBytes(std::uint32_t width, std::uint32_t height, const std::string& strip) {
@@ -268,16 +278,7 @@ std::string TiffClaimingBytes(std::uint32_t width, std::uint32_t height, const s
     std::string data = strip;
     TIFFWriteRawStrip(tif, 0, data.data(), tmsize_t(data.size()));
     TIFFClose(tif);
-    std::string bytes;
-    if (std::FILE* f = std::fopen(name, "rb")) {
-        char buf[4096];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-            bytes.append(buf, n);
-        std::fclose(f);
-    }
-    unlink(name);
-    return bytes;
+    return ReadAndRemove(name);
 }
 
 namespace {
