@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,20 +26,28 @@ CPartFile::~CPartFile() {
 bool CPartFile::Create(const std::string& path, std::string& why) {
     Discard();
     m_path = path;
-    std::string temp = path + ".part-XXXXXX";
-    m_fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (m_fd < 0) {
-        why = Reason(errno);
-        return false;
+    // A fresh name made here rather than by mkstemp, whose 0600 file would
+    // need the umask read, and umask can only be read by changing it for
+    // every thread at once. open() applies the user's umask itself.
+    static constexpr char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937 random(std::random_device{}());
+    std::uniform_int_distribution<int> pick(0, int(sizeof kLetters) - 2);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string temp = path + ".part-";
+        for (int i = 0; i < 6; ++i)
+            temp += kLetters[pick(random)];
+        m_fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (m_fd >= 0) {
+            m_temp = temp;
+            TempFolders::AddFile(m_temp);
+            return true;
+        }
+        if (errno != EEXIST)
+            break;
     }
-    m_temp = temp;
-    TempFolders::AddFile(m_temp);
-    // mkostemp makes the file 0600; a finished output gets the mode any new
-    // file of the user gets.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(m_fd, 0666 & ~mask);
-    return true;
+    why = Reason(errno);
+    return false;
 }
 
 bool CPartFile::Write(const void* data, std::size_t size, std::string& why) {

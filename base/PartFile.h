@@ -16,8 +16,9 @@ public:
     CPartFile(const CPartFile&) = delete;
     CPartFile& operator=(const CPartFile&) = delete;
 
-    // Makes "<path>.part-XXXXXX" (mode as the umask gives new files) and
-    // keeps it open; false with why set when it cannot be made.
+    // Makes "<path>.part-XXXXXX" (six random letters; mode as the umask
+    // gives new files) and keeps it open; false with why set when it cannot
+    // be made.
     bool Create(const std::string& path, std::string& why);
     // Writes all of the bytes; false with why set (a full disk …).
     bool Write(const void* data, std::size_t size, std::string& why);
