@@ -4,6 +4,7 @@
 #include "base/Settings.h"
 #include "controls/IntEdit.h"
 #include "encode/EncodeEngine.h"
+#include "encode/FormatTable.h"
 #include "encode/OutputFormat.h"
 
 #include <QComboBox>
@@ -16,7 +17,10 @@ CDlgRenderMpgAvi::CDlgRenderMpgAvi(QWidget* parent) : QWidget(parent) {
     m_standard->setCurrentIndex(GetSetting(Settings::PAL) != 0 ? 1 : 0);
     m_resolutionLabel = new QLabel(tr("Resolution"), this);
     m_disc = new QComboBox(this);
-    m_disc->addItems({tr("DVD"), tr("SVCD"), tr("VCD"), tr("Custom")});
+    // The format table's rows in their page order, which a template's
+    // remembered choices store.
+    for (int page = 0; page < CFormatTable::PageCount(); ++page)
+        m_disc->addItem(tr(CFormatTable::AtPage(page)->label));
     m_byLabel = new QLabel(tr("x"), this);
     m_byLabel->setAlignment(Qt::AlignCenter);
     m_width = new CIntEdit(this);
@@ -25,8 +29,9 @@ CDlgRenderMpgAvi::CDlgRenderMpgAvi(QWidget* parent) : QWidget(parent) {
     m_height->SetRule(COutputFormat::CustomHeight);
     m_standard->setToolTip(tr("The television standard of the video: NTSC (America, Japan) or "
                               "PAL (Europe and most of the world)"));
-    m_disc->setToolTip(tr("The picture size: that of a DVD, Super Video CD or Video CD, or a "
-                          "size of your own"));
+    m_disc->setToolTip(tr("The picture size: that of a DVD, Super Video CD or Video CD, a "
+                          "size of your own, or an MP4 file for computers, phones and "
+                          "televisions"));
     m_width->setToolTip(tr("Width of a custom size in pixels (200 to 1920)"));
     m_height->setToolTip(tr("Height of a custom size in pixels (200 to 1440)"));
 
@@ -36,8 +41,26 @@ CDlgRenderMpgAvi::CDlgRenderMpgAvi(QWidget* parent) : QWidget(parent) {
         SetSettingInt(Settings::PAL.name, index == 1 ? 1 : 0);
         OnFormatChanged();
     });
-    connect(m_disc, &QComboBox::currentIndexChanged, this, [this] { OnFormatChanged(); });
+    connect(m_disc, &QComboBox::currentIndexChanged, this, [this] {
+        OnFormatChanged();
+        emit FormatChosen(IsScreenFormat());
+    });
     OnFormatChanged();
+}
+
+bool CDlgRenderMpgAvi::IsScreenFormat() const {
+    const SFormatRow* row = CFormatTable::AtPage(m_disc->currentIndex());
+    return row && row->kind == SFormatRow::kScreen;
+}
+
+void CDlgRenderMpgAvi::FitToPath(const std::string& path) {
+    const bool screenPath = COutputFormat::IsMp4Path(path);
+    if (screenPath == IsScreenFormat())
+        return;
+    // An MP4 file with a disc type chosen gets HD 720p; an MPEG stream with
+    // a size for screens gets a DVD.
+    const int page = screenPath ? CFormatTable::DefaultScreen().page : int(COutputFormat::kDvd);
+    m_disc->setCurrentIndex(page);
 }
 
 void CDlgRenderMpgAvi::OnFormatChanged() {

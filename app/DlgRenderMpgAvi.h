@@ -12,10 +12,11 @@ class IVideoSrc;
 class QComboBox;
 class QLabel;
 
-// The format page: the television standard and the disc type (DVD, SVCD,
-// VCD, or a custom size in two size fields). It makes the engine for an
-// encode: an AVI file when the path ends in "avi" (after the user chose its
-// encoders), else an MPEG program stream.
+// The format page: the television standard and the format (DVD, SVCD,
+// VCD, a custom size in two size fields, or a size of an MP4 file for
+// screens). It makes the engine for an encode: an AVI file when the path
+// ends in "avi" (after the user chose its encoders), an MP4 (QuickTime,
+// Matroska) file when it ends so, else an MPEG program stream.
 class CDlgRenderMpgAvi : public QWidget {
     Q_OBJECT
 public:
@@ -34,11 +35,22 @@ public:
                                                         const std::string& path,
                                                         std::string* error);
 
+    // Whether the chosen format is a size for screens (an MP4 file).
+    [[nodiscard]] bool IsScreenFormat() const;
+    // Chooses a format the output file can hold: a size for screens for an
+    // MP4, QuickTime or Matroska file, else a disc type. A fitting choice
+    // stays.
+    void FitToPath(const std::string& path);
+
     // The controls, for the owner's tests and layout.
     [[nodiscard]] QComboBox* StandardList() const { return m_standard; }
     [[nodiscard]] QComboBox* DiscList() const { return m_disc; }
     [[nodiscard]] CIntEdit* WidthField() const { return m_width; }
     [[nodiscard]] CIntEdit* HeightField() const { return m_height; }
+
+signals:
+    // The user (or FitToPath) chose a format; screen: a size for screens.
+    void FormatChosen(bool screen);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

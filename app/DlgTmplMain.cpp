@@ -1,6 +1,7 @@
 #include "app/DlgTmplMain.h"
 
 #include "app/CtrlPreviewAlbum.h"
+#include "app/DlgRenderMpgAvi.h"
 #include "app/DlgTmplMainConf.h"
 #include "app/DlgTmplMainDir.h"
 #include "app/DlgTmplMainPic.h"
@@ -44,6 +45,11 @@ CDlgTmplMain::CDlgTmplMain(QWidget* parent) : CDlgRenderVidOut(QString(), parent
     m_tabs->addTab(m_settings, tr("Settings"));
     m_tabs->addTab(m_folder, tr("Folder"));
     m_tabs->setCurrentIndex(0);
+    // The format and the file's kind agree: a size for screens makes an MP4
+    // file, an MP4 file a size for screens.
+    connect(FormatPage(), &CDlgRenderMpgAvi::FormatChosen, m_folder,
+            &CDlgTmplMainDir::FitToFormat);
+    connect(m_folder, &CDlgTmplMainDir::PathChosen, FormatPage(), &CDlgRenderMpgAvi::FitToPath);
 
     connect(m_play, &QToolButton::clicked, this, &CDlgTmplMain::OnPlayButton);
     connect(m_preview, &CCtrlPreview::PositionChanged, this, &CDlgTmplMain::OnPosition);

@@ -2,10 +2,13 @@
 
 #include "app/UserPrompts.h"
 #include "base/Folders.h"
+#include "encode/OutputFormat.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <filesystem>
 
 CDlgTmplMainDir::CDlgTmplMainDir(QWidget* parent) : QWidget(parent) {
     m_label = new QLabel(tr("Save created video to") + QStringLiteral(":"), this);
@@ -16,6 +19,15 @@ CDlgTmplMainDir::CDlgTmplMainDir(QWidget* parent) : QWidget(parent) {
                           "MPEG video"));
     m_browse->setToolTip(tr("Choose the folder and name of the video file"));
     connect(m_browse, &QPushButton::clicked, this, &CDlgTmplMainDir::OnBrowse);
+    connect(m_path, &QLineEdit::editingFinished, this, [this] { emit PathChosen(GetPath()); });
+}
+
+void CDlgTmplMainDir::FitToFormat(bool screen) {
+    const std::string path = GetPath();
+    if (path.empty() || COutputFormat::IsMp4Path(path) == screen ||
+        (!screen && COutputFormat::IsAviPath(path)))
+        return;
+    SetPath(std::filesystem::path(path).replace_extension(screen ? "mp4" : "mpg").string());
 }
 
 std::string CDlgTmplMainDir::JoinPath(const std::string& folder, const std::string& name) {
@@ -41,11 +53,13 @@ std::string CDlgTmplMainDir::GetPath() const { return m_path->text().toStdString
 
 void CDlgTmplMainDir::SetPath(const std::string& path) { m_path->setText(QString::fromStdString(path)); }
 
-// An MPEG program stream or an AVI file, starting at the current path.
+// An MPEG program stream, an AVI or an MP4 file, starting at the current path.
 void CDlgTmplMainDir::OnBrowse() {
     const QString chosen = CUserPrompts::Current().SaveVideo(this, m_path->text());
-    if (!chosen.isEmpty())
+    if (!chosen.isEmpty()) {
         SetPath(chosen.toStdString());
+        emit PathChosen(GetPath());
+    }
 }
 
 void CDlgTmplMainDir::resizeEvent(QResizeEvent* event) {

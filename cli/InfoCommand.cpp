@@ -1,6 +1,7 @@
 // kelvclip-cli info: what a template holds.
 #include "cli/CliCommands.h"
 
+#include "encode/FormatTable.h"
 #include "project/Album.h"
 #include "project/ProjTmpl.h"
 #include "project/Slide.h"
@@ -8,6 +9,7 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -39,6 +41,32 @@ Json ListSounds(const CAlbum& album) {
         sounds.push_back(entry);
     }
     return sounds;
+}
+
+// The output formats the template can be rendered to, from the format table.
+Json ListFormats() {
+    static const char* const kKinds[] = {"disc", "custom", "screen"};
+    Json formats = Json::array();
+    for (const SFormatRow& row : CFormatTable::Rows()) {
+        if (row.page < 0)
+            continue; // known to the engines only, not offered
+        Json rates = Json::array();
+        for (double rate : row.rates)
+            if (rate > 0)
+                rates.push_back(std::round(rate * 1000) / 1000);
+        Json format{{"name", row.name},       {"label", row.label},
+                    {"kind", kKinds[row.kind]}, {"frameRates", rates},
+                    {"videoCodec", row.videoCodec}, {"audioCodec", row.audioCodec},
+                    {"audioRate", row.audioRate}, {"container", row.mux.format},
+                    {"squarePixels", row.SquarePixels()}};
+        if (row.kind == SFormatRow::kDisc)
+            format["size"] = Json{{"pal", {row.width, row.palHeight}},
+                                  {"ntsc", {row.width, row.ntscHeight}}};
+        else if (row.width > 0)
+            format["size"] = {row.width, row.palHeight};
+        formats.push_back(format);
+    }
+    return formats;
 }
 
 Json Describe(CProjTmpl& tmpl) {
@@ -75,7 +103,8 @@ Json Describe(CProjTmpl& tmpl) {
                 {"pictures", pictures},
                 {"slides", slides},
                 {"closingTransition", Json{{"name", closingName}, {"length", closingLength}}},
-                {"sounds", ListSounds(album)}};
+                {"sounds", ListSounds(album)},
+                {"outputFormats", ListFormats()}};
 }
 
 void PrintText(const Json& info) {

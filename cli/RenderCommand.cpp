@@ -8,6 +8,7 @@
 #include "encode/AlbumFrameSrc.h"
 #include "encode/EncodeEngine.h"
 #include "encode/Encoder.h"
+#include "encode/FormatTable.h"
 #include "encode/NoticeQueue.h"
 #include "encode/OutputFormat.h"
 #include "project/Album.h"
@@ -81,33 +82,34 @@ private:
 };
 
 int DiscOf(const std::string& name) {
-    if (name == "dvd")
-        return COutputFormat::kDvd;
-    if (name == "svcd")
-        return COutputFormat::kSvcd;
-    if (name == "vcd")
-        return COutputFormat::kVcd;
-    if (name == "custom")
-        return COutputFormat::kCustom;
-    CliFail("--disc wants dvd, svcd, vcd or custom", kExitUsage);
+    const SFormatRow* row = CFormatTable::Named(name);
+    if (!row || row->kind == SFormatRow::kScreen || row->page < 0)
+        CliFail("--disc wants " + CFormatTable::Names(false), kExitUsage);
+    return row->page;
+}
+
+// The frame rates of files for screens, "24, 25, ... or 59.94".
+std::string ScreenRates() {
+    std::string names;
+    const SFormatRow::TRates& rates = CFormatTable::DefaultScreen().rates;
+    for (std::size_t i = 0; i < rates.size() && rates[i] > 0; ++i) {
+        char rate[32];
+        std::snprintf(rate, sizeof rate, "%g", rates[i]);
+        names += (i == 0 ? "" : i + 1 == rates.size() || rates[i + 1] <= 0 ? " or " : ", ");
+        names += rate;
+    }
+    return names;
 }
 
 // --preset, --size and --fps of a file for screens (MP4, QuickTime, Matroska).
 void SetScreen(const SRenderArgs& args, COutputFormat& format) {
     int width = 0, height = 0;
     if (!args.preset.empty()) {
-        static const struct {
-            const char* name;
-            int width, height;
-        } kPresets[] = {{"720p", 1280, 720},   {"1080p", 1920, 1080}, {"4k", 3840, 2160},
-                        {"vertical", 1080, 1920}, {"square", 1080, 1080}};
-        for (const auto& preset : kPresets)
-            if (args.preset == preset.name) {
-                width = preset.width;
-                height = preset.height;
-            }
-        if (width == 0)
-            CliFail("--preset wants 720p, 1080p, 4k, vertical or square", kExitUsage);
+        const SFormatRow* row = CFormatTable::Named(args.preset);
+        if (!row || row->kind != SFormatRow::kScreen)
+            CliFail("--preset wants " + CFormatTable::Names(true), kExitUsage);
+        width = row->width;
+        height = row->palHeight;
         if (!args.size.empty())
             CliFail("--preset and --size name the size twice; give one", kExitUsage);
     }
@@ -123,7 +125,7 @@ void SetScreen(const SRenderArgs& args, COutputFormat& format) {
         char* end = nullptr;
         rate = std::strtod(args.fps.c_str(), &end);
         if (end == args.fps.c_str() || *end || !COutputFormat::ScreenRateAllowed(rate))
-            CliFail("--fps wants 24, 25, 30, 50, 60, 23.976, 29.97 or 59.94", kExitUsage);
+            CliFail("--fps wants " + ScreenRates(), kExitUsage);
     }
     format.SetScreen(width, height, rate);
 }
@@ -240,16 +242,16 @@ void AddRenderCommand(CLI::App& app) {
         ->required();
     render->add_option("--replace", args->replace,
                        "Put a picture in place of template picture N (N=PATH, repeatable)");
-    render->add_option("--disc", args->disc, "dvd, svcd, vcd or custom")->capture_default_str();
+    render->add_option("--disc", args->disc, CFormatTable::Names(false))->capture_default_str();
     render->add_option("--standard", args->standard, "pal or ntsc (default: the PAL setting)");
     render->add_option("--size", args->size,
                        "Picture size WxH with --disc custom, or of an MP4 file (even, 128 to "
                        "3840x2160)");
     render->add_option("--preset", args->preset,
-                       "Size of an MP4 file: 720p, 1080p, 4k, vertical (1080x1920) or square");
+                       "Size of an MP4 file: " + CFormatTable::Names(true) +
+                           " (info --json lists their sizes)");
     render->add_option("--fps", args->fps,
-                       "Frame rate of an MP4 file: 24, 25, 30, 50, 60, 23.976, 29.97 or 59.94 "
-                       "(default 30, or 25 for PAL)");
+                       "Frame rate of an MP4 file: " + ScreenRates() + " (default 30, or 25 for PAL)");
     render->add_flag("--wide", args->wide, "16:9 picture instead of 4:3 (default: the setting AspRatio)");
     render->add_flag("--strict", args->strict,
                      "Fail (exit 2) when a picture or sound cannot be used instead of warning");

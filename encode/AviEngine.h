@@ -57,6 +57,9 @@ public:
     // (video or sound) and can be stored in AVI files; otherwise why not.
     static bool Usable(const std::string& name, bool video, std::string* why = nullptr);
 
+    // The sound rate AVI files are made with.
+    static constexpr int kAudioRate = 44100;
+
 private:
     int Fail(std::string text);
 
@@ -65,7 +68,7 @@ private:
     int m_bits = 24;
     double m_frameRate = 0;
     double m_pixelAspect = 1.0;
-    int m_audioRate = 44100;
+    int m_audioRate = kAudioRate;
     int m_audioChannels = 2;
     std::string m_videoCodec;
     std::string m_audioCodec;

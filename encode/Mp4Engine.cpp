@@ -2,6 +2,7 @@
 
 #include "audio/AudioSrc.h"
 #include "encode/FileEncode.h"
+#include "encode/FormatTable.h"
 #include "encode/VideoSrc.h"
 #include "media/MediaFacts.h"
 
@@ -23,8 +24,11 @@ std::string CMp4Engine::ContainerFor(const std::string& path) {
     return {};
 }
 
+CMp4Engine::CMp4Engine() : m_row(&CFormatTable::DefaultScreen()) {}
+
 bool CMp4Engine::Available(std::string* why) {
-    for (const char* name : {"libx264", "aac"})
+    const SFormatRow& row = CFormatTable::DefaultScreen();
+    for (const char* name : {row.videoCodec, row.audioCodec})
         if (!avcodec_find_encoder_by_name(name)) {
             if (why)
                 *why = std::string("This FFmpeg has no encoder named \"") + name + "\"";
@@ -66,15 +70,15 @@ int CMp4Engine::Encode(IVideoSrc* video, IAudioSrc* audio, const std::string& pa
     if (audio && audio->GetLength() == 0)
         audio = nullptr;
     if (audio) {
-        audio->SetFormat(kAudioRate, 2, 16);
-        if (audio->GetSampleRate() != kAudioRate)
+        audio->SetFormat(m_row->audioRate, 2, 16);
+        if (audio->GetSampleRate() != m_row->audioRate)
             return Fail("The sound comes at " + std::to_string(audio->GetSampleRate()) +
-                        " Hz; the file needs " + std::to_string(kAudioRate) + " Hz");
+                        " Hz; the file needs " + std::to_string(m_row->audioRate) + " Hz");
     }
 
     FileEncode::SJob job;
     SVideoSettings& v = job.video;
-    v.codec = "libx264";
+    v.codec = m_row->videoCodec;
     v.width = width;
     v.height = height;
     FileEncode::SetRate(v, rate);
@@ -89,11 +93,13 @@ int CMp4Engine::Encode(IVideoSrc* video, IAudioSrc* audio, const std::string& pa
     v.colourMatrix = height > 576 ? 709 : 601;
     v.threads = 0; // libx264 chooses by the cores
     v.frameThreads = true;
-    job.audioCodec = "aac";
-    job.audioRate = kAudioRate;
+    job.audioCodec = m_row->audioCodec;
+    job.audioRate = m_row->audioRate;
     job.audioChannels = 2;
-    job.audioBitRate = 192000;
-    job.mux.format = container.empty() ? "mp4" : container;
+    job.audioBitRate = m_row->audioBitRate;
+    job.mux = m_row->mux;
+    if (!container.empty())
+        job.mux.format = container;
     if (job.mux.format != "matroska")
         job.muxFlags = "+faststart"; // the index before the data: playback starts at once
     job.what = container == "matroska" ? "Matroska file" : "MP4 file";

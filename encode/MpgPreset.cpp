@@ -1,6 +1,7 @@
 #include "encode/MpgPreset.h"
 
 #include "encode/Filter.h"
+#include "encode/FormatTable.h"
 
 extern "C" {
 #include <libavutil/rational.h>
@@ -40,20 +41,19 @@ void SetDisplayAspect(SVideoSettings& v, bool wide) {
 } // namespace
 
 int MpgPresetOf(int format) {
-    switch (format) {
-    case 0: return kPresetDvd;
-    case 1: return kPresetSvcd;
-    case 2: return kPresetVcd;
-    case 3: return kPresetMpeg2;
-    case 4: return kPresetMpeg1;
-    default: return -1;
-    }
+    const SFormatRow* row = CFormatTable::OfMpegFormat(format);
+    return row ? row->mpegPreset : -1;
 }
 
-int MpgAudioRate(int preset) { return preset == kPresetDvd ? 48000 : 44100; }
+int MpgAudioRate(int preset) {
+    const SFormatRow* row = CFormatTable::OfMpegPreset(preset);
+    return row ? row->audioRate : 44100;
+}
 
 SMpgFormat MpgFormatFor(int preset, bool pal, bool wide, bool still, int quality,
                         int customWidth, int customHeight, bool pcmAudio) {
+    const SFormatRow* found = CFormatTable::OfMpegPreset(preset);
+    const SFormatRow& row = found ? *found : *CFormatTable::OfMpegPreset(kPresetMpeg2);
     SMpgFormat f;
     SVideoSettings& v = f.video;
     v.rateNum = pal ? 25 : 30000;
@@ -66,51 +66,32 @@ SMpgFormat MpgFormatFor(int preset, bool pal, bool wide, bool still, int quality
     v.closedGop = true;
     v.threads = 2;
     v.pixelFormat = 0; // AV_PIX_FMT_YUV420P
-    v.codec = preset == kPresetVcd || preset == kPresetMpeg1 ? "mpeg1video" : "mpeg2video";
-    f.audioRate = MpgAudioRate(preset);
-    f.mpaBitRate = 224000;
-    const int lines = pal ? 576 : 480;
+    v.codec = row.videoCodec;
+    f.audioRate = row.audioRate;
+    f.mpaBitRate = row.audioBitRate;
+    f.mux = row.mux;
+    f.streamKind = CFilter::kMovingVideo;
 
-    switch (preset) {
-    case kPresetDvd:
-        v.width = 720;
-        v.height = lines;
-        SetDisplayAspect(v, wide);
-        // DVD video: 9.8 Mbit/s at most, a 224 KiB buffer; the multiplex
-        // runs at 10.08 Mbit/s in 2048-byte packs. Uncompressed stereo sound
-        // takes 1.536 Mbit/s of it, so the video peak is lowered then.
-        v.bitRate = 6000000;
-        v.maxRate = pcmAudio ? 8000000 : 9000000;
-        v.bufferSize = 224 * 1024 * 8;
-        f.mux = {"dvd", 2048, 10080000, -1};
-        f.streamKind = still ? CFilter::kDvdStill : CFilter::kMovingVideo;
-        break;
-    case kPresetSvcd:
-        v.width = still ? 704 : 480;
-        v.height = lines;
-        SetDisplayAspect(v, wide);
-        // Super video CD: 2.6 Mbit/s peak for video and sound together, a
-        // 224 KiB buffer, 2324-byte packs, scan information room.
-        v.bitRate = 2040000;
-        v.maxRate = 2516000;
-        v.bufferSize = 224 * 1024 * 8;
-        v.scanOffset = true;
-        f.mux = {"svcd", 2324, 0, -1};
-        f.streamKind = still ? CFilter::kSvcdStill : CFilter::kMovingVideo;
-        break;
-    case kPresetVcd:
-        v.width = still ? 704 : 352;
-        v.height = still ? lines : lines / 2;
-        SetAspect(v, 1.0 / Mpeg1PelAspect(pal ? (wide ? 3 : 8) : (wide ? 6 : 12)));
-        // Video CD: a constant 1150 kbit/s with a 40 KiB buffer, 2324-byte
-        // packs multiplexed at the disc's 1411.2 kbit/s; the first packs of
-        // the disc format carry padding, hence the later start.
-        v.bitRate = v.maxRate = v.minRate = 1150000;
-        v.bufferSize = 40 * 1024 * 8;
-        f.mux = {"vcd", 2324, 1411200, (36000 + 3 * 1200) * 100 / 9};
-        f.streamKind = still ? CFilter::kVcdStill : CFilter::kMovingVideo;
-        break;
-    default: {
+    if (row.kind == SFormatRow::kDisc) {
+        // A video CD's still pictures are larger than its moving ones: the
+        // still width at the standard's full height.
+        const bool fullStill = still && row.stillWidth > 0;
+        v.width = fullStill ? row.stillWidth : row.width;
+        v.height = fullStill ? (pal ? 576 : 480) : row.Height(pal);
+        if (row.mpegPreset == kPresetVcd)
+            SetAspect(v, 1.0 / Mpeg1PelAspect(pal ? (wide ? 3 : 8) : (wide ? 6 : 12)));
+        else
+            SetDisplayAspect(v, wide);
+        v.bitRate = row.bitRate;
+        v.maxRate = pcmAudio && row.maxRatePcm > 0 ? row.maxRatePcm : row.maxRate;
+        v.minRate = row.minRate;
+        v.bufferSize = row.bufferBits;
+        v.scanOffset = row.scanOffset;
+        if (still)
+            f.streamKind = preset == kPresetDvd    ? CFilter::kDvdStill
+                           : preset == kPresetSvcd ? CFilter::kSvcdStill
+                                                   : CFilter::kVcdStill;
+    } else {
         v.width = customWidth;
         v.height = customHeight;
         v.sarNum = v.sarDen = 1;
@@ -125,10 +106,6 @@ SMpgFormat MpgFormatFor(int preset, bool pal, bool wide, bool still, int quality
         // header can hold.
         std::int64_t buffer = (v.maxRate / 5 + 16383) / 16384 * 16384;
         v.bufferSize = int(std::clamp<std::int64_t>(buffer, 224 * 1024 * 8, 1023 * 16384));
-        f.mux = {preset == kPresetMpeg1 ? "mpeg" : "vob", 2048, 0, -1};
-        f.streamKind = CFilter::kMovingVideo;
-        break;
-    }
     }
 
     if (still) {
@@ -139,13 +116,12 @@ SMpgFormat MpgFormatFor(int preset, bool pal, bool wide, bool still, int quality
         v.closedGop = false;
         v.qscale = 2;
         v.minRate = 0;
-        if (preset == kPresetVcd)
-            v.bitRate = 2000000;
-        else if (preset == kPresetSvcd)
-            v.bitRate = 3000000;
-        v.maxRate = std::max(v.maxRate, v.bitRate);
-        if (preset == kPresetVcd || preset == kPresetSvcd)
+        // Video CD stills carry no scan information.
+        if (row.stillBitRate > 0) {
+            v.bitRate = row.stillBitRate;
             v.scanOffset = false;
+        }
+        v.maxRate = std::max(v.maxRate, v.bitRate);
     }
 
     // Quality level: more effort in choosing each macroblock's coding.

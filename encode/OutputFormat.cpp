@@ -2,6 +2,7 @@
 
 #include "audio/AudioSrc.h"
 #include "encode/AviEngine.h"
+#include "encode/FormatTable.h"
 #include "encode/Mp4Engine.h"
 #include "encode/MpgEngine.h"
 #include "encode/VideoSrc.h"
@@ -14,7 +15,15 @@
 
 void COutputFormat::SetStandard(bool pal) { m_pal = pal; }
 
-void COutputFormat::SetDisc(int disc) { m_disc = std::clamp(disc, int(kDvd), int(kCustom)); }
+void COutputFormat::SetDisc(int disc) {
+    m_disc = std::clamp(disc, int(kDvd), CFormatTable::PageCount() - 1);
+}
+
+const SFormatRow& COutputFormat::Row() const { return *CFormatTable::AtPage(m_disc); }
+
+const SFormatRow& COutputFormat::ScreenRow() const {
+    return Row().kind == SFormatRow::kScreen ? Row() : CFormatTable::DefaultScreen();
+}
 
 int COutputFormat::CustomWidth(int width) { return std::clamp(width / 8 * 8, 200, 1920); }
 
@@ -36,11 +45,19 @@ void COutputFormat::SetScreen(int width, int height, double frameRate) {
     m_screenRate = frameRate;
 }
 
+// Without a size of its own a file for screens takes the chosen screen
+// format's, or 720 lines at the album's shape.
 int COutputFormat::ScreenWidth() const {
-    return m_screenWidth > 0 ? m_screenWidth : IsWide() ? 1280 : 960;
+    if (m_screenWidth > 0)
+        return m_screenWidth;
+    if (Row().kind == SFormatRow::kScreen)
+        return Row().width;
+    return IsWide() ? ScreenRow().width : ScreenRow().palHeight * 4 / 3;
 }
 
-int COutputFormat::ScreenHeight() const { return m_screenHeight > 0 ? m_screenHeight : 720; }
+int COutputFormat::ScreenHeight() const {
+    return m_screenHeight > 0 ? m_screenHeight : ScreenRow().Height(m_pal);
+}
 
 double COutputFormat::ScreenRate() const {
     return m_screenRate > 0 ? m_screenRate : m_pal ? 25.0 : 30.0;
@@ -52,28 +69,13 @@ bool COutputFormat::ScreenSizeAllowed(int width, int height) {
 }
 
 bool COutputFormat::ScreenRateAllowed(double rate) {
-    for (double allowed : {24.0, 25.0, 30.0, 50.0, 60.0, 24000 / 1001.0, 30000 / 1001.0,
-                           60000 / 1001.0})
-        if (std::fabs(rate - allowed) < 0.005)
-            return true;
-    return false;
+    return CFormatTable::DefaultScreen().HasRate(rate);
 }
 
-int COutputFormat::Width() const {
-    switch (m_disc) {
-    case kDvd: return 720;
-    case kSvcd: return 480;
-    case kVcd: return 352;
-    default: return m_customWidth;
-    }
-}
+int COutputFormat::Width() const { return Row().width > 0 ? Row().width : m_customWidth; }
 
 int COutputFormat::Height() const {
-    if (m_disc == kCustom)
-        return m_customHeight;
-    if (m_disc == kVcd)
-        return m_pal ? 288 : 240;
-    return m_pal ? 576 : 480;
+    return Row().width > 0 ? Row().Height(m_pal) : m_customHeight;
 }
 
 double COutputFormat::PixelAspect() const {
@@ -110,18 +112,21 @@ COutputFormat::SPlacement COutputFormat::Place(int width, int height, bool wide,
 }
 
 COutputFormat::SPlacement COutputFormat::Placement() const {
-    return Place(Width(), Height(), IsWide(), m_disc == kCustom);
+    return Place(Width(), Height(), IsWide(), Row().SquarePixels());
 }
 
 bool COutputFormat::IsDiscSize(int width, int height) {
-    return ((width == 720 || width == 480) && (height == 576 || height == 480)) ||
-           (width == 352 && (height == 288 || height == 240));
+    for (const SFormatRow& row : CFormatTable::Rows())
+        if (row.kind == SFormatRow::kDisc && width == row.width &&
+            (height == row.palHeight || height == row.ntscHeight))
+            return true;
+    return false;
 }
 
 int COutputFormat::SampleRate(const std::string& path) const {
     if (IsMp4Path(path))
-        return CMp4Engine::kAudioRate;
-    return !IsAviPath(path) && m_disc == kDvd ? 48000 : 44100;
+        return ScreenRow().audioRate;
+    return IsAviPath(path) ? CAviEngine::kAudioRate : Row().audioRate;
 }
 
 bool COutputFormat::IsMp4Path(const std::string& path) {
@@ -144,22 +149,23 @@ std::unique_ptr<IEncodeEngine> COutputFormat::CreateEngine(IVideoSrc* video, IAu
     const int width = screen ? ScreenWidth() : Width(), height = screen ? ScreenHeight() : Height();
     const double rate = screen ? ScreenRate() : FrameRate();
     std::unique_ptr<IEncodeEngine> engine;
-    if (IsMp4Path(path)) {
+    if (screen) {
         std::string why;
         if (!CMp4Engine::Available(&why))
             return fail(why);
         auto mp4 = std::make_unique<CMp4Engine>();
+        mp4->SetFormatRow(ScreenRow());
         mp4->SetVideoFormat(width, height, rate);
         if (audio)
-            audio->SetFormat(CMp4Engine::kAudioRate, 2, 16);
+            audio->SetFormat(ScreenRow().audioRate, 2, 16);
         engine = std::move(mp4);
     } else if (IsAviPath(path)) {
         auto avi = std::make_unique<CAviEngine>();
         avi->SetVideoFormat(width, height, 24, rate);
         avi->SetPixelAspect(PixelAspect());
-        avi->SetAudioFormat(44100, 2, 16);
+        avi->SetAudioFormat(CAviEngine::kAudioRate, 2, 16);
         if (audio)
-            audio->SetFormat(44100, 2, 16);
+            audio->SetFormat(CAviEngine::kAudioRate, 2, 16);
         std::string why;
         if (!m_videoCodec.empty() && !avi->SetVideoCodec(m_videoCodec)) {
             CAviEngine::Usable(m_videoCodec, true, &why);
@@ -173,13 +179,14 @@ std::unique_ptr<IEncodeEngine> COutputFormat::CreateEngine(IVideoSrc* video, IAu
             avi->ChooseAudioCodec(80); // MPEG audio, as a file without sound is labelled
         engine = std::move(avi);
     } else {
+        if (Row().mpegFormat < 0)
+            return fail(std::string(Row().label) + " is made as an MP4, MOV or MKV file");
         auto mpg = std::make_unique<CMpgEngine>();
-        int format = m_disc;
-        if (m_disc == kCustom)
+        if (Row().kind == SFormatRow::kCustom)
             mpg->SetCustomSize(width, height);
         if (audio)
             audio->SetFormat(SampleRate(path), 2, 16);
-        mpg->SetFormat(format, m_pal ? 1 : 0, IsWide() ? 1 : 0);
+        mpg->SetFormat(Row().mpegFormat, m_pal ? 1 : 0, IsWide() ? 1 : 0);
         mpg->SetAudioType(0);
         mpg->SetQuality(31);
         engine = std::move(mpg);

@@ -6,22 +6,27 @@
 class IAudioSrc;
 class IEncodeEngine;
 class IVideoSrc;
+struct SFormatRow;
 
 // The choice of output format and the engine made for it: the television
-// standard and the disc type (DVD, SVCD, VCD or a custom size) give the
-// picture size, frame rate and sound rate; a path ending in "avi" makes an
-// AVI file of that size instead of an MPEG stream. The wizard's format page
-// and the command line both use it; they decide the standard and the aspect
-// (from their controls or options, with the settings as defaults) and set
-// them here as values.
+// standard and the format (DVD, SVCD, VCD, a custom size or a size for
+// screens, rows of the format table) give the picture size, frame rate and
+// sound rate; a path ending in "avi" makes an AVI file of that size instead
+// of an MPEG stream, and one ending in "mp4", "m4v", "mov" or "mkv" a file
+// for screens. The wizard's format page and the command line both use it;
+// they decide the standard and the aspect (from their controls or options,
+// with the settings as defaults) and set them here as values.
 class COutputFormat {
 public:
+    // The format page's positions of the disc types; the sizes for screens
+    // follow them (CFormatTable::AtPage).
     enum EDisc : int { kDvd = 0, kSvcd = 1, kVcd = 2, kCustom = 3 };
 
     // DVD of the standard and aspect given, the custom size 720 x 576.
     COutputFormat(bool pal, bool wide) : m_pal(pal), m_wide(wide) {}
 
     void SetStandard(bool pal);
+    // A format by its page position; out of range ones become the nearest.
     void SetDisc(int disc);
     // A custom size as the size fields commit it: the width rounded down to a
     // multiple of 8 within 200 .. 1920, the height to a multiple of 4 within
@@ -34,8 +39,9 @@ public:
     void SetWide(bool wide) { m_wide = wide; }
     // The picture of an MP4 (or QuickTime, Matroska) file: any even size,
     // square pixels, the album filling the frame at its shape; a frame rate.
-    // Without it such a file is 1280 x 720 (960 x 720 for 4:3) at 25 or 30
-    // pictures a second as the standard says.
+    // Without it such a file has the size of the chosen format for screens,
+    // or 1280 x 720 (960 x 720 for 4:3), at 25 or 30 pictures a second as
+    // the standard says.
     void SetScreen(int width, int height, double frameRate);
     [[nodiscard]] int ScreenWidth() const;
     [[nodiscard]] int ScreenHeight() const;
@@ -51,6 +57,7 @@ public:
 
     [[nodiscard]] bool IsPal() const { return m_pal; }
     [[nodiscard]] int Disc() const { return m_disc; }
+    [[nodiscard]] const SFormatRow& Row() const;
     // The size the fields show: the disc's own, or the custom one.
     [[nodiscard]] int Width() const;
     [[nodiscard]] int Height() const;
@@ -89,6 +96,9 @@ public:
                                                 const std::string& path, std::string* error) const;
 
 private:
+    // The format of files for screens: the chosen one, or HD 720p.
+    [[nodiscard]] const SFormatRow& ScreenRow() const;
+
     bool m_pal;
     int m_disc = kDvd;
     int m_customWidth = 720;

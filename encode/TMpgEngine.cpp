@@ -5,6 +5,7 @@
 #include "base/Settings.h"
 #include "base/TempFolders.h"
 #include "encode/ExternalProgram.h"
+#include "encode/FormatTable.h"
 #include "encode/VideoSrc.h"
 
 #include <cerrno>
@@ -201,13 +202,13 @@ CTMpgEngine::TStrings CTMpgEngine::JobVariables(const std::string& placeholder,
     v["$$VIDEO_OUTPUT"] = videoOnly ? "MPEG_OutputStreamType_VideoOnly"
                                     : "MPEG_OutputStreamType_System_VideoAudio";
     v["$$AUDIO_SRC_FNAME"] = videoOnly ? std::string() : placeholder;
-    const char* type = m_format == kDvd ? "DVD" : m_format == kSvcd ? "SVCD" : "VCD";
-    v["$$VIDEO_TYPE"] = std::string("$$") + type + (pal ? "_PAL" : "_NTSC");
-    v["$$VIDEO_WIDTH"] = m_format == kDvd ? "720" : m_format == kSvcd ? "480" : "352";
-    if (m_format == kVcd)
-        v["$$VIDEO_HEIGHT"] = pal ? "288" : "240";
-    else
-        v["$$VIDEO_HEIGHT"] = pal ? "576" : "480";
+    // Only the disc formats have job templates.
+    const SFormatRow* row = CFormatTable::OfMpegFormat(m_format);
+    if (row && row->kind == SFormatRow::kDisc) {
+        v["$$VIDEO_TYPE"] = std::string("$$") + row->label + (pal ? "_PAL" : "_NTSC");
+        v["$$VIDEO_WIDTH"] = std::to_string(row->width);
+        v["$$VIDEO_HEIGHT"] = std::to_string(row->Height(pal));
+    }
     if (m_format == kVcd)
         v["$$VIDEO_ASPRATIO"] = wide ? (pal ? "3" : "6") : (pal ? "8" : "12");
     else

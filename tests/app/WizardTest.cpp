@@ -14,6 +14,7 @@
 #include "controls/IntEdit.h"
 #include "controls/LinkLabel.h"
 #include "controls/SeekSlider.h"
+#include "encode/OutputFormat.h"
 #include "encode/VideoSrc.h"
 #include "project/ProjTmpl.h"
 #include "tests/app/WizardFakes.h"
@@ -856,6 +857,72 @@ TEST(WizardEndToEnd, TheDefaultAviFileAfterTheEncoderChoice) {
     ASSERT_NE(info.Video(), nullptr);
     EXPECT_EQ(info.Video()->width, 720);
     EXPECT_NE(info.Audio(), nullptr);
+}
+
+// The Settings tab's sizes for screens make MP4 files: choosing one gives
+// the path the MP4 extension, choosing an MP4 file chooses one, and the
+// success question opens the file like any other.
+TEST(WizardEndToEnd, AnMp4SizeOnTheSettingsTabMakesAnMp4File) {
+    CScopedSettings settings;
+    CDecoderProbeScope decoders;
+    CTempDir dir;
+    SetSettingString(Settings::UpathProj.name, dir.Path());
+    CFakePrompts prompts;
+    prompts.answer = QMessageBox::Yes;
+    CUserPrompts::CScope scope(prompts);
+    SWizard wizard;
+    CDlgRenderMpgAvi& format = *wizard.Main().FormatPage();
+    CDlgTmplMainDir& folder = *wizard.Main().FolderTab();
+    format.StandardList()->setCurrentIndex(0);
+    const int hd = format.DiscList()->findText("HD 1080p (MP4)");
+    ASSERT_GE(hd, 4) << "the disc types keep their places";
+    format.DiscList()->setCurrentIndex(hd);
+    EXPECT_EQ(folder.GetPath(), dir / "tmpl.mp4");
+    EXPECT_EQ(format.WidthField()->Value(), 1920);
+    EXPECT_EQ(format.HeightField()->Value(), 1080);
+    EXPECT_FALSE(format.WidthField()->isEnabled());
+    wizard.Main().Tabs()->setCurrentIndex(1);
+    Screenshot(*wizard.dialog, "wizard-settings-mp4.png");
+
+    // A disc type makes an MPEG file of an MP4 one (an AVI stays an AVI);
+    // an MP4 file chosen with a disc type gets HD 720p.
+    auto browse = [&](const char* name) {
+        prompts.saveFile = name;
+        QTest::mouseClick(folder.findChild<QPushButton*>(), Qt::LeftButton);
+    };
+    format.DiscList()->setCurrentIndex(COutputFormat::kSvcd);
+    EXPECT_EQ(folder.GetPath(), dir / "tmpl.mpg");
+    browse("/v/clip.avi");
+    EXPECT_EQ(format.DiscList()->currentIndex(), COutputFormat::kSvcd);
+    browse("/v/phone.MOV");
+    EXPECT_EQ(format.DiscList()->currentText(), "HD 720p (MP4)");
+    browse("/v/disc.mpg");
+    EXPECT_EQ(format.DiscList()->currentIndex(), COutputFormat::kDvd);
+    format.DiscList()->setCurrentIndex(hd);
+    EXPECT_EQ(folder.GetPath(), "/v/disc.mp4");
+
+    // The render at HD 720p (1080p costs twice the time for the same proof).
+    format.DiscList()->setCurrentIndex(format.DiscList()->findText("HD 720p (MP4)"));
+    const std::string path = dir / "holiday.mp4";
+    folder.SetPath(path);
+    QTest::mouseClick(wizard.dialog->FinishButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !wizard.dialog->isVisible(); }, 300000));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].caption, "Success");
+    ASSERT_EQ(prompts.opened.size(), 1u);
+    EXPECT_EQ(prompts.opened[0].toStdString(), path);
+    const SFileInfo info = Inspect(path);
+    ASSERT_TRUE(info.opened);
+    EXPECT_EQ(info.format, "mov,mp4,m4a,3gp,3g2,mj2");
+    ASSERT_NE(info.Video(), nullptr);
+    EXPECT_EQ(info.Video()->codec, "h264");
+    EXPECT_EQ(info.Video()->width, 1280);
+    EXPECT_EQ(info.Video()->height, 720);
+    EXPECT_NEAR(info.Video()->fps, 30.0, 0.01);
+    EXPECT_EQ(info.Video()->colourSpace, "bt709");
+    ASSERT_NE(info.Audio(), nullptr);
+    EXPECT_EQ(info.Audio()->codec, "aac");
+    EXPECT_EQ(info.Audio()->sampleRate, 48000);
 }
 
 // SIGTERM or SIGHUP to the wizard removes the template's extracted media (the
