@@ -9,6 +9,8 @@ extern "C" {
 }
 
 #include <gtest/gtest.h>
+
+#include <map>
 #include <nlohmann/json.hpp>
 
 #include <signal.h>
@@ -143,7 +145,8 @@ TEST(RenderCommand, BadOutputsAndArgumentsAreRefusedClearly) {
     EXPECT_EQ(RunCli(std::string("render ") + KV_DEMO + " -o " + dir / "no/such/dir/x.mpg", &text), 2);
     EXPECT_NE(text.find("no/such/dir/x.mpg"), std::string::npos) << text;
     EXPECT_EQ(RunCli(std::string("render ") + KV_DEMO + " -o /dev/full --disc vcd", &text), 2) << text;
-    EXPECT_EQ(RunCli(std::string("render ") + KV_DEMO + " -o " + dir / "x.mpg" + " --disc bluray"), 64);
+    EXPECT_EQ(RunCli(std::string("render ") + KV_DEMO + " -o " + dir / "x.mpg" + " --disc bluray", &text), 64);
+    EXPECT_NE(text.find("--disc wants dvd, svcd, vcd or custom"), std::string::npos) << text;
     EXPECT_EQ(RunCli(std::string("render ") + KV_DEMO + " -o " + dir / "x.mpg" + " --size 640x480"), 64);
     EXPECT_EQ(RunCli(std::string("render ") + KV_DEMO + " -o " + dir / "x.avi" + " --vcodec nosuchcodec", &text), 64)
         << text;
@@ -158,6 +161,13 @@ TEST(RenderCommand, BadOutputsAndArgumentsAreRefusedClearly) {
         EXPECT_EQ(RunCli(std::string("render ") + KV_DEMO + " -o " + dir / "x.mp4 " + options, &text), 64)
             << options;
         EXPECT_EQ(text.rfind("kelvclip-cli: " + named, 0), 0u) << text;
+        // The choices come from the format table.
+        if (named == "--fps") {
+            EXPECT_NE(text.find("24, 25, 30, 50, 60, 23.976, 29.97 or 59.94"), std::string::npos);
+        }
+        if (options == "--preset 8k") {
+            EXPECT_NE(text.find("wants 720p, 1080p, 4k, vertical or square"), std::string::npos);
+        }
     }
     EXPECT_EQ(RunCli(std::string("render ") + KV_DEMO + " -o " + dir / "x.mpg --fps 30", &text), 64);
     EXPECT_NE(text.find("--fps goes with an MP4"), std::string::npos) << text;
@@ -188,8 +198,20 @@ TEST(RenderCommand, AnMp4FileAtTheSizeAndRateAsked) {
     EXPECT_NEAR(s.frameRate, 24000.0 / 1001, 1e-3);
     // The album is as long at any rate: its seconds times the rate.
     ASSERT_EQ(RunCli("info --json " + (dir / "t.vez"), &text), 0);
-    const double seconds = nlohmann::json::parse(text)["duration"].get<double>();
+    const nlohmann::json info = nlohmann::json::parse(text);
+    const double seconds = info["duration"].get<double>();
     EXPECT_NEAR(double(s.videoFrames), seconds * 24000 / 1001, 1.0);
+    // The formats it can be rendered to, as --disc and --preset name them.
+    std::map<std::string, nlohmann::json> formats;
+    for (const auto& format : info["outputFormats"])
+        formats[format["name"].get<std::string>()] = format;
+    ASSERT_EQ(formats.size(), 9u);
+    EXPECT_EQ(formats["dvd"]["size"]["ntsc"], nlohmann::json({720, 480}));
+    EXPECT_EQ(formats["vcd"]["videoCodec"], "mpeg1video");
+    EXPECT_EQ(formats["vertical"]["size"], nlohmann::json({1080, 1920}));
+    EXPECT_EQ(formats["1080p"]["audioRate"], 48000);
+    EXPECT_EQ(formats["custom"].count("size"), 0u);
+    EXPECT_EQ(formats["4k"]["frameRates"].size(), 8u);
 }
 
 // Two renders to one output, the second started while the first writes: both

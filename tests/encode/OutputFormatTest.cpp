@@ -1,5 +1,7 @@
 #include "encode/AviEngine.h"
+#include "encode/FormatTable.h"
 #include "encode/MpgEngine.h"
+#include "encode/MpgPreset.h"
 #include "encode/OutputFormat.h"
 #include "encode/VideoSrc.h"
 #include "tests/support/TempDir.h"
@@ -32,6 +34,55 @@ public:
 };
 
 } // namespace
+
+// The table's rows keep the positions a template's remembered choices store
+// and the numbers the MPEG engines take, and every row can be made.
+TEST(OutputFormat, TheTableKeepsStoredNumbersAndEveryRowIsUsable) {
+    const char* const pages[] = {"dvd", "svcd", "vcd", "custom", "720p", "1080p", "4k",
+                                 "vertical", "square"};
+    ASSERT_EQ(CFormatTable::PageCount(), 9);
+    for (int page = 0; page < 9; ++page)
+        EXPECT_STREQ(CFormatTable::AtPage(page)->name, pages[page]);
+    // MPEG format number -> encoder preset -> back.
+    const int presets[] = {kPresetDvd, kPresetSvcd, kPresetVcd, kPresetMpeg2, kPresetMpeg1};
+    for (int format = 0; format < 5; ++format) {
+        EXPECT_EQ(MpgPresetOf(format), presets[format]);
+        EXPECT_EQ(CFormatTable::OfMpegPreset(presets[format])->mpegFormat, format);
+    }
+    EXPECT_EQ(MpgPresetOf(5), -1);
+    EXPECT_EQ(CFormatTable::AtPage(9), nullptr);
+    EXPECT_EQ(CFormatTable::Named("bluray"), nullptr);
+
+    for (const SFormatRow& row : CFormatTable::Rows()) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(CFormatTable::Named(row.name), &row) << "names are unique";
+        EXPECT_GT(row.rates[0], 0);
+        COutputFormat format(true, false);
+        if (row.page >= 0) {
+            format.SetDisc(row.page);
+            EXPECT_EQ(&format.Row(), &row);
+        }
+        if (row.kind == SFormatRow::kScreen) {
+            EXPECT_TRUE(COutputFormat::ScreenSizeAllowed(row.width, row.palHeight));
+            EXPECT_EQ(format.ScreenWidth(), row.width);
+            EXPECT_EQ(format.ScreenHeight(), row.palHeight);
+            EXPECT_EQ(format.SampleRate("x.mp4"), row.audioRate);
+            // An MPEG stream cannot hold it: a reason, not an engine.
+            CFormatProbe video;
+            std::string why;
+            EXPECT_EQ(format.CreateEngine(&video, nullptr, "x.mpg", &why), nullptr);
+            EXPECT_NE(why.find("MP4"), std::string::npos) << why;
+        } else if (row.kind == SFormatRow::kDisc) {
+            EXPECT_TRUE(COutputFormat::IsDiscSize(row.width, row.palHeight));
+            EXPECT_TRUE(COutputFormat::IsDiscSize(row.width, row.ntscHeight));
+            const SMpgFormat mpg = MpgFormatFor(row.mpegPreset, false, false, false, -1, 0, 0);
+            EXPECT_EQ(mpg.video.width, row.width);
+            EXPECT_EQ(mpg.video.height, row.ntscHeight);
+            EXPECT_EQ(mpg.mux.format, row.mux.format);
+        }
+    }
+    EXPECT_FALSE(COutputFormat::IsDiscSize(1280, 720));
+}
 
 TEST(OutputFormat, DiscsStandardsAndCustomSizes) {
     COutputFormat format(true, false);
