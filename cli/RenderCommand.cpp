@@ -18,6 +18,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -94,7 +95,7 @@ std::string ScreenRates() {
     const SFormatRow::TRates& rates = CFormatTable::DefaultScreen().rates;
     for (std::size_t i = 0; i < rates.size() && rates[i] > 0; ++i) {
         char rate[32];
-        std::snprintf(rate, sizeof rate, "%g", rates[i]);
+        std::snprintf(rate, sizeof rate, "%g", std::round(rates[i] * 1000) / 1000);
         names += (i == 0 ? "" : i + 1 == rates.size() || rates[i + 1] <= 0 ? " or " : ", ");
         names += rate;
     }

@@ -163,7 +163,7 @@ TEST(RenderCommand, BadOutputsAndArgumentsAreRefusedClearly) {
         EXPECT_EQ(text.rfind("kelvclip-cli: " + named, 0), 0u) << text;
         // The choices come from the format table.
         if (named == "--fps") {
-            EXPECT_NE(text.find("24, 25, 30, 50, 60, 23.976, 29.97 or 59.94"), std::string::npos);
+            EXPECT_NE(text.find("24, 25, 30, 50, 60, 23.976, 29.97 or 59.94\n"), std::string::npos);
         }
         if (options == "--preset 8k") {
             EXPECT_NE(text.find("wants 720p, 1080p, 4k, vertical or square"), std::string::npos);
