@@ -10,6 +10,8 @@
 #include <QComboBox>
 #include <QLabel>
 
+#include <algorithm>
+
 CDlgRenderMpgAvi::CDlgRenderMpgAvi(QWidget* parent) : QWidget(parent) {
     m_standardLabel = new QLabel(tr("Video"), this);
     m_standard = new QComboBox(this);
@@ -28,7 +30,8 @@ CDlgRenderMpgAvi::CDlgRenderMpgAvi(QWidget* parent) : QWidget(parent) {
     m_height = new CIntEdit(this);
     m_height->SetRule(COutputFormat::CustomHeight);
     m_standard->setToolTip(tr("The television standard of the video: NTSC (America, Japan) or "
-                              "PAL (Europe and most of the world)"));
+                              "PAL (Europe and most of the world); MP4 files play 30 or 25 "
+                              "pictures a second as it says"));
     m_disc->setToolTip(tr("The picture size: that of a DVD, Super Video CD or Video CD, a "
                           "size of your own, or an MP4 file for computers, phones and "
                           "televisions"));
@@ -112,7 +115,9 @@ void CDlgRenderMpgAvi::resizeEvent(QResizeEvent* event) {
     m_standardLabel->setGeometry(50, 62, 60, 24);
     m_standard->setGeometry(110, 60, 120, m_standard->sizeHint().height());
     m_resolutionLabel->setGeometry(w2 + 30, 62, 90, 24);
-    m_disc->setGeometry(w2 + 120, 60, 120, m_disc->sizeHint().height());
+    // Wide enough for the longest format's name.
+    m_disc->setGeometry(w2 + 120, 60, std::max(120, m_disc->sizeHint().width()),
+                        m_disc->sizeHint().height());
     m_width->setGeometry(w2 + 120, 90, 50, 22);
     m_byLabel->setGeometry(w2 + 170, 92, 20, 22);
     m_height->setGeometry(w2 + 190, 90, 50, 22);
