@@ -16,6 +16,7 @@
 #include "render/text/AlbumTextBuilder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -385,7 +386,13 @@ void CAlbumDirector::SetupOverlay() {
         return;
     CClipPipeline clip(m_size.width, m_size.height, m_pixelAspect, true);
     clip.SetSource(source.get());
-    clip.SetFit(CClipPipeline::kNaturalSize, 576, 1);
+    // The picture keeps its size against 576 lines of a 4:3 or wider frame;
+    // a narrower frame (square, vertical) counts the height a 4:3 frame of
+    // its width has, so the picture takes the same share of the width as on
+    // 4:3 instead of growing with the tall frame.
+    const double fourThreeHeight = m_size.width * m_pixelAspect * 3.0 / 4.0;
+    const double reference = 576.0 * m_size.height / std::min<double>(m_size.height, fourThreeHeight);
+    clip.SetFit(CClipPipeline::kNaturalSize, int(std::lround(reference)), 1);
     // x right, y up: 1 is the top-left corner.
     static constexpr double kCorners[5][2] = {{0, 0}, {-0.5, 0.5}, {0.5, 0.5}, {-0.5, -0.5}, {0.5, -0.5}};
     const double* at = kCorners[position >= 1 && position <= 4 ? position : 0];

@@ -253,6 +253,19 @@ TEST(AlbumDirector, OverlayPictureSitsInItsCorner) {
     EXPECT_EQ(Pixel(*wideView, 719 - 7, 5), kBlue);
     EXPECT_NE(Pixel(*wideView, 719 - 18, 5), kBlue);
     EXPECT_NE(Pixel(*wideView, 10, 5), kGreen);
+
+    // A vertical frame (square pixels) sizes it as a 4:3 frame as wide
+    // does: 1080 wide counts as 810 lines, so the 20-pixel logo is 28
+    // pixels wide, not the 67 its 1920 lines would make.
+    SetSettingString("WmStd", dir / "logo.png");
+    SDirectorRig tall(10, 1080, 1920);
+    ASSERT_TRUE(tall.Load(album));
+    ASSERT_TRUE(tall.director->OverlayActive());
+    const CImageView* tallView = tall.At(5);
+    ASSERT_NE(tallView, nullptr);
+    EXPECT_EQ(Pixel(*tallView, 25, 5), kGreen);
+    EXPECT_NE(Pixel(*tallView, 32, 5), kGreen);
+    EXPECT_NE(Pixel(*tallView, 10, 16), kGreen);
 }
 
 // Slides share decoded pictures only within what the director was given: a
