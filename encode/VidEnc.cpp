@@ -171,22 +171,27 @@ int CVidEnc::PushFrame(int index) {
     // encoded.
     AVPixelFormat from = bits == 32 ? AV_PIX_FMT_BGR0 : AV_PIX_FMT_BGR24;
     // The encoder's own fields are not read here: the compressing thread
-    // owns the encoder.
-    // The cached call frees the context it is given when it cannot reuse it.
-    m_sws.reset(sws_getCachedContext(m_sws.release(), width, height, from, m_settings.width,
-                                     m_settings.height, AVPixelFormat(m_pixelFormat), SWS_BICUBIC,
-                                     nullptr, nullptr, nullptr));
-    if (!m_sws) {
-        Fail("The picture cannot be converted for the video encoder", AVERROR(EINVAL));
-        return kPushFailed;
+    // owns the encoder. The converter is made once per source size and
+    // format (FFmpeg's cached variant makes a new one, without the matrix
+    // set on the old, for every picture).
+    if (!m_sws || width != m_swsWidth || height != m_swsHeight || from != m_swsFormat) {
+        m_sws.reset(sws_getContext(width, height, from, m_settings.width, m_settings.height,
+                                   AVPixelFormat(m_pixelFormat), SWS_BICUBIC, nullptr, nullptr,
+                                   nullptr));
+        if (!m_sws) {
+            Fail("The picture cannot be converted for the video encoder", AVERROR(EINVAL));
+            return kPushFailed;
+        }
+        m_swsWidth = width;
+        m_swsHeight = height;
+        m_swsFormat = from;
+        if (m_settings.colourMatrix == 709) {
+            // The scaler's own matrix is BT.601; HD pictures are tagged BT.709.
+            const int* rgb = sws_getCoefficients(SWS_CS_DEFAULT);
+            sws_setColorspaceDetails(m_sws.get(), rgb, 1, sws_getCoefficients(SWS_CS_ITU709), 0,
+                                     0, 1 << 16, 1 << 16);
+        }
     }
-    if (m_sws.get() != m_swsTagged && m_settings.colourMatrix == 709) {
-        // The scaler's own matrix is BT.601; HD pictures are tagged BT.709.
-        const int* rgb = sws_getCoefficients(SWS_CS_DEFAULT);
-        sws_setColorspaceDetails(m_sws.get(), rgb, 1, sws_getCoefficients(SWS_CS_ITU709), 0, 0,
-                                 1 << 16, 1 << 16);
-    }
-    m_swsTagged = m_sws.get();
     if (!CheckThread())
         return kPushFailed;
     // A picture the thread is done with, or a new one.

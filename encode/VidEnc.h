@@ -109,8 +109,9 @@ private:
     FfCodecPtr m_codec;
     int m_pixelFormat = -1; // the encoder's AVPixelFormat
     FfPacketPtr m_packet;
+    // The converter and the source size and format it was made for.
     FfSwsPtr m_sws;
-    const void* m_swsTagged = nullptr; // the scaler whose matrix was set
+    int m_swsWidth = 0, m_swsHeight = 0, m_swsFormat = -1;
 
     std::function<std::string(std::int64_t)> m_compressHook;
     std::function<void(std::int64_t)> m_handOverHook;

@@ -113,6 +113,9 @@ void TakeFrame(SDecoder& d, AVFrame* frame) {
         if (frame->key_frame || frame->pict_type == AV_PICTURE_TYPE_I)
             d.sinceKey = 0;
         s.longestGop = std::max(s.longestGop, ++d.sinceKey);
+        if (frame->format == AV_PIX_FMT_YUV420P)
+            s.lastTopLuma = frame->data[0][std::ptrdiff_t(frame->linesize[0]) * (frame->height / 8) +
+                                           frame->width - 2];
         if (s.frames++ == 0) {
             SwsContext* sws = sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format),
                                              frame->width, frame->height, AV_PIX_FMT_RGB24,

@@ -85,6 +85,7 @@ struct SStreamInfo {
     double headLevel = -1;      // the same of the first 0.25 s
     int topColour = -1;         // 0 red, 1 blue, -1 other: the first picture's upper part
     int bottomColour = -1;      // the same of its lower part
+    int lastTopLuma = -1;       // the stored luma of the last picture's upper part
     std::int64_t bitRate = 0;
     std::string colourSpace;    // the stream's matrix tag ("bt709", "smpte170m" …)
     std::string primaries;

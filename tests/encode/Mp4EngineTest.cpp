@@ -51,10 +51,11 @@ TEST(Mp4Engine, H264AndAacReadBackExactly) {
         double fps;
         const char* format;
         const char* colour;
+        int redLuma; // pure red's luma in the matrix of the tag, limited range
     };
-    for (const SCase& c : {SCase{"sd.mp4", 320, 240, 25.0, "mov,mp4,m4a,3gp,3g2,mj2", "bt470bg"},
-                           SCase{"hd.mov", 1280, 720, 29.97, "mov,mp4,m4a,3gp,3g2,mj2", "bt709"},
-                           SCase{"hd.mkv", 1280, 720, 30.0, "matroska,webm", "bt709"}}) {
+    for (const SCase& c : {SCase{"sd.mp4", 320, 240, 25.0, "mov,mp4,m4a,3gp,3g2,mj2", "bt470bg", 81},
+                           SCase{"hd.mov", 1280, 720, 29.97, "mov,mp4,m4a,3gp,3g2,mj2", "bt709", 63},
+                           SCase{"hd.mkv", 1280, 720, 30.0, "matroska,webm", "bt709", 63}}) {
         SCOPED_TRACE(c.name);
         const int frames = 45;
         CTestVideoSrc video(c.width, c.height, frames, c.fps);
@@ -74,6 +75,8 @@ TEST(Mp4Engine, H264AndAacReadBackExactly) {
         EXPECT_NEAR(v->fps, c.fps, 0.01);
         EXPECT_EQ(v->frames, frames);
         EXPECT_EQ(v->colourSpace, c.colour);
+        // Every picture is converted with the tagged matrix, the last too.
+        EXPECT_NEAR(v->lastTopLuma, c.redLuma, 3);
         EXPECT_EQ(v->topColour, 0);
         EXPECT_EQ(v->bottomColour, 1);
         const SStreamInfo* a = file.Audio();

@@ -1,0 +1,101 @@
+#!/bin/bash
+# What an MP4 render costs against FFmpeg encoding the very same frames.
+#
+# An album of camera photographs (ten JPEGs of PHOTOS, 3 s each, 1 s
+# cross-fades, pan and zoom 1.0 -> 1.15, an MP3 sound track) is packed and
+#  1. rendered by kelvclip to uncompressed frames in memory (AVI, rawvideo):
+#     the render-only rate;
+#  2. rendered by kelvclip to an MP4 file (H.264 + AAC): end to end;
+#  3. the frames of 1 encoded by FFmpeg's command-line tool with the options
+#     kelvclip's MP4 engine uses (same libx264 preset and rate factor, group
+#     of pictures, B-pictures, colour tags, AAC at 48 kHz, +faststart).
+# It prints times, sizes, PSNR of both files against the frames and the
+# ratio end-to-end / FFmpeg. With PRESETS="ultrafast superfast ..." it also
+# encodes the frames with each libx264 preset at the same rate factor and
+# prints time, size and PSNR, the measurement behind the engine's preset.
+#
+#   bench/mp4-encode.sh [BUILD_DIR] [SIZE]
+#   PHOTOS=folder PRESETS="veryfast faster" bench/mp4-encode.sh build 1920x1080
+#
+# PHOTOS defaults to /usr/share/backgrounds/mate/nature (Debian's
+# mate-backgrounds package); any folder of camera JPEGs does. The frames
+# take SIZE x 3 bytes each in /dev/shm (about 3.4 GB at 1080p).
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+size=${2:-1920x1080}
+photos=${PHOTOS:-/usr/share/backgrounds/mate/nature}
+cli=$build/bin/kelvclip-cli
+preset=veryfast # what CMp4Engine uses
+crf=20
+scratch=/dev/shm
+[ -w "$scratch" ] || scratch=${TMPDIR:-/tmp}
+work=$(mktemp -d "$scratch/kvbench-mp4-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+mapfile -t pictures < <(find "$photos" -maxdepth 1 -iname '*.jpg' | sort | head -10)
+[ "${#pictures[@]}" -ge 2 ] || { echo "no JPEG photographs in $photos" >&2; exit 2; }
+music=$(find "$build/samples" -name '*.mp3' | head -1)
+if [ -z "$music" ]; then
+    ffmpeg -loglevel error -f lavfi -i "sine=frequency=440:duration=60" -b:a 128k "$work/music.mp3"
+    music=$work/music.mp3
+fi
+
+python3 - "$work/album.json" "$music" "${pictures[@]}" <<'EOF'
+import json, sys
+out, music, pictures = sys.argv[1], sys.argv[2], sys.argv[3:]
+zoom = [{"time": 0.0, "x": 0, "y": 0, "scale": 1.0}, {"time": 1.0, "x": 0, "y": 0, "scale": 1.15}]
+slides = [{"displayTime": 3, "transition": {"name": "Fade Plugin", "length": 1},
+           "items": [{"kind": "image", "file": p, "keyFrames": zoom}]} for p in pictures]
+json.dump({"format": "kelvclip-album", "version": 1, "name": "Photographs",
+           "music": [{"file": music}], "slides": slides}, open(out, "w"))
+EOF
+"$cli" pack "$work/album.json" -o "$work/album.vez" >/dev/null
+
+# Wall seconds of a command; its output goes to $work/log.
+timed() {
+    local start end
+    start=$(date +%s%N)
+    "$@" >"$work/log" 2>&1 || { cat "$work/log" >&2; exit 1; }
+    end=$(date +%s%N)
+    python3 -c 'import sys; print(f"{(int(sys.argv[2]) - int(sys.argv[1])) / 1e9:.2f}")' "$start" "$end"
+}
+megabytes() { python3 -c 'import os, sys; print(f"{os.path.getsize(sys.argv[1]) / 1e6:.1f}")' "$1"; }
+psnr() { # PSNR-Y of a file against the rendered frames
+    ffmpeg -nostats -i "$1" -i "$work/frames.avi" -lavfi "[0:v]format=yuv420p[a];[1:v]format=yuv420p[b];[a][b]psnr" -f null - 2>&1 |
+        sed -n 's/.* y:\([0-9.inf]*\).*/\1/p' | tail -1
+}
+
+# The frames: a custom-size AVI at 29.97 frames per second (the NTSC
+# standard's rate, which AVI files are made at) with the 16:9 album filling
+# the frame as in the MP4.
+render_s=$(timed "$cli" render "$work/album.vez" -o "$work/frames.avi" --disc custom --size "$size" \
+    --wide --standard ntsc --vcodec rawvideo --acodec pcm_s16le)
+frames=$(ffprobe -v error -count_packets -select_streams v:0 -show_entries stream=nb_read_packets -of csv=p=0 "$work/frames.avi")
+fps=29.97
+
+e2e_s=$(timed "$cli" render "$work/album.vez" -o "$work/kelvclip.mp4" --size "$size" --wide --standard ntsc --fps "$fps")
+gop=$(python3 -c "print(max(1, round(2 * $fps)))")
+height=${size#*x}
+matrix=$([ "$height" -gt 576 ] && echo bt709 || echo smpte170m)
+primaries=$([ "$height" -gt 576 ] && echo bt709 || echo smpte170m)
+encode() { # FFmpeg on the frames with kelvclip's options and a libx264 preset
+    ffmpeg -y -nostats -loglevel error -i "$work/frames.avi" \
+        -c:v libx264 -preset "$1" -crf "$crf" -g "$gop" -bf 3 -pix_fmt yuv420p \
+        -sws_flags bicubic -vf "scale=out_color_matrix=$matrix" \
+        -colorspace "$matrix" -color_primaries "$primaries" -color_trc "$primaries" \
+        -c:a aac -b:a 192k -ar 48000 -ac 2 -movflags +faststart "$2"
+}
+ff_s=$(timed encode "$preset" "$work/ffmpeg.mp4")
+
+printf 'album               %d photographs of %s, %s frames at %s x %s fps\n' "${#pictures[@]}" "$photos" "$frames" "$size" "$fps"
+printf 'render only         %6.2f s  %6.1f frames/s (to uncompressed frames in memory)\n' "$render_s" "$(python3 -c "print($frames / $render_s)")"
+printf 'kelvclip MP4        %6.2f s  %6.1f MB  PSNR-Y %s dB\n' "$e2e_s" "$(megabytes "$work/kelvclip.mp4")" "$(psnr "$work/kelvclip.mp4")"
+printf 'FFmpeg on frames    %6.2f s  %6.1f MB  PSNR-Y %s dB  (libx264 %s, crf %d)\n' "$ff_s" "$(megabytes "$work/ffmpeg.mp4")" "$(psnr "$work/ffmpeg.mp4")" "$preset" "$crf"
+printf 'end-to-end / FFmpeg %6.3f (at most 1.15 wanted)\n' "$(python3 -c "print($e2e_s / $ff_s)")"
+
+for p in ${PRESETS:-}; do
+    s=$(timed encode "$p" "$work/preset.mp4")
+    printf 'preset %-10s   %6.2f s  %6.1f MB  PSNR-Y %s dB\n' "$p" "$s" "$(megabytes "$work/preset.mp4")" "$(psnr "$work/preset.mp4")"
+done
