@@ -48,8 +48,10 @@ out, music, pictures = sys.argv[1], sys.argv[2], sys.argv[3:]
 zoom = [{"time": 0.0, "x": 0, "y": 0, "scale": 1.0}, {"time": 1.0, "x": 0, "y": 0, "scale": 1.15}]
 slides = [{"displayTime": 3, "transition": {"name": "Fade Plugin", "length": 1},
            "items": [{"kind": "image", "file": p, "keyFrames": zoom}]} for p in pictures]
+# The first slide's sound, played to the album's end, is the sound track.
+slides[0]["sound"] = {"file": music, "toAlbumEnd": True}
 json.dump({"format": "kelvclip-album", "version": 1, "name": "Photographs",
-           "music": [{"file": music}], "slides": slides}, open(out, "w"))
+           "slides": slides}, open(out, "w"))
 EOF
 "$cli" pack "$work/album.json" -o "$work/album.vez" >/dev/null
 
@@ -62,8 +64,9 @@ timed() {
     python3 -c 'import sys; print(f"{(int(sys.argv[2]) - int(sys.argv[1])) / 1e9:.2f}")' "$start" "$end"
 }
 megabytes() { python3 -c 'import os, sys; print(f"{os.path.getsize(sys.argv[1]) / 1e6:.1f}")' "$1"; }
-psnr() { # PSNR-Y of a file against the rendered frames
-    ffmpeg -nostats -i "$1" -i "$work/frames.avi" -lavfi "[0:v]format=yuv420p[a];[1:v]format=yuv420p[b];[a][b]psnr" -f null - 2>&1 |
+psnr() { # PSNR-Y of a file against the rendered frames in the file's matrix
+    ffmpeg -nostats -i "$1" -i "$work/frames.avi" \
+        -lavfi "[0:v]format=yuv420p[a];[1:v]scale=out_color_matrix=$matrix,format=yuv420p[b];[a][b]psnr" -f null - 2>&1 |
         sed -n 's/.* y:\([0-9.inf]*\).*/\1/p' | tail -1
 }
 
