@@ -15,7 +15,8 @@ fail() { echo "install test: $*" >&2; exit 1; }
 for file in bin/kelvclip-cli share/kelvclip/tmpl.vez share/kelvclip/help/index.html \
             lib/kelvclip/plugins/transfx.so lib/kelvclip/plugins/maskfx.so \
             lib/kelvclip/plugins/multifx.so lib/kelvclip/plugins/titlefx.so \
-            share/man/man1/kelvclip-cli.1.gz share/doc/kelvclip/copyright; do
+            share/man/man1/kelvclip-cli.1.gz share/doc/kelvclip/copyright \
+            bin/kelvclip-frameclient lib/kelvclip/frameclient/libkvframeclient.so.1; do
     [ -e "$prefix/$file" ] || fail "$file is not installed"
 done
 gui=no
@@ -27,12 +28,13 @@ if [ -e "$prefix/bin/kelvclip" ]; then
         [ -e "$prefix/$file" ] || fail "$file is not installed"
     done
 fi
-# No run path into the build tree (nor any other: the programs link only
-# system libraries and static ones).
+# No run path into the build tree: the only one left is the frame client's,
+# relative to itself, to its library in the private folder.
 for binary in "$prefix"/bin/* "$prefix"/lib/kelvclip/plugins/*.so; do
-    if readelf -d "$binary" | grep -Eq 'R(UN)?PATH'; then
-        fail "$binary keeps a run path: $(readelf -d "$binary" | grep -E 'R(UN)?PATH')"
-    fi
+    want=""
+    [ "$(basename "$binary")" = kelvclip-frameclient ] && want='[$ORIGIN/../lib/kelvclip/frameclient]'
+    have=$(readelf -d "$binary" | grep -E 'R(UN)?PATH' | grep -o '\[.*\]' || true)
+    [ "$have" = "$want" ] || fail "$binary has the run path '$have', not '$want'"
 done
 # The man pages hold the programs' own help: a subcommand and its options.
 zcat "$prefix/share/man/man1/kelvclip-cli.1.gz" | grep -q '^\.SS render' ||
@@ -58,6 +60,9 @@ streams=$(probe stream=codec_type | sort | tr '\n' ' ')
 [ "$streams" = "audio video " ] || fail "the rendered demo holds the streams: $streams"
 duration=$(probe format=duration)
 awk -v d="$duration" 'BEGIN { exit !(d > 60 && d < 61.5) }' || fail "the rendered demo lasts $duration s, not 60.5"
+
+# The frame client starts with its library from the private folder.
+run "$prefix/bin/kelvclip-frameclient" --help > /dev/null || fail "kelvclip-frameclient does not start"
 
 if [ "$gui" = yes ]; then
     # --help and --version need no display.
