@@ -4,7 +4,9 @@ BUILD_DIR ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test memcheck demo run clean
+PREFIX ?= /usr/local
+
+.PHONY: all deps configure build test memcheck demo run install package clean
 
 all: build
 
@@ -34,6 +36,15 @@ demo: build
 # folder, which is where the demo is built.
 run: build
 	cd $(BUILD_DIR)/samples && ../bin/kelvclip
+
+# An installation under PREFIX; the programs find their files from their own
+# location, so any prefix works.
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# The Debian package, in $(BUILD_DIR).
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD_DIR)

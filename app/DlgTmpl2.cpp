@@ -96,7 +96,12 @@ void CDlgTmpl2::showEvent(QShowEvent* event) {
         QTimer::singleShot(0, this, &CDlgTmpl2::OfferRemembered);
 }
 
-std::string CDlgTmpl2::HelpPage() { return GetProgramFolder() + "help/index.html"; }
+std::string CDlgTmpl2::HelpPage() {
+    // Beside the program in the build tree, in share/kelvclip once installed.
+    std::string folder;
+    GetAppFolder(kFolderHelp, folder);
+    return folder + "index.html";
+}
 
 void CDlgTmpl2::OnWebLink() {
     const std::string page = HelpPage();

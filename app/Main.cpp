@@ -1,4 +1,5 @@
 // kelvclip: the template wizard.
+#include "app/StartOptions.h"
 #include "app/ZizeDivuApp.h"
 #include "base/SignalWatch.h"
 
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -38,6 +40,14 @@ void StartupMessages(QtMsgType type, const QMessageLogContext& context, const QS
 } // namespace
 
 int main(int argc, char** argv) {
+    // --help and --version are answered before Qt looks for a display, so
+    // they work anywhere (the man page is made from --help at build time).
+    const SStartOptions early = SStartOptions::Parse(std::vector<std::string>(argv + 1, argv + argc));
+    switch (early.action) {
+    case SStartOptions::EAction::kHelp: std::fputs(SStartOptions::HelpText().c_str(), stdout); return 0;
+    case SStartOptions::EAction::kVersion: std::fputs(SStartOptions::VersionText().c_str(), stdout); return 0;
+    case SStartOptions::EAction::kRun: break;
+    }
     // SIGINT, SIGTERM and SIGHUP remove the template's extracted files before
     // the program ends by them, as the command line does.
     CSignalWatch::Start();
@@ -45,5 +55,5 @@ int main(int argc, char** argv) {
     CZizeDivuApp app(argc, argv);
     qInstallMessageHandler(previous);
     app.InitInstance();
-    return 0;
+    return app.ExitCode();
 }

@@ -3,6 +3,7 @@
 #include "base/Settings.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -73,13 +74,44 @@ const std::string& GetProgramFolder() {
     return folder;
 }
 
-bool GetAppFolder(int kind, std::string& path) {
+bool FindAppFolder(const std::string& programFolder, int kind, std::string& path) {
     path.clear();
-    if (kind != kFolderPlugins || GetProgramFolder().empty())
+    const char* beside = nullptr;
+    std::string installed;
+    switch (kind) {
+    case kFolderPlugins:
+        beside = "plugins/";
+        installed = KV_INSTALL_PLUGINS_FROM_BIN "/";
+        break;
+    case kFolderHelp:
+        beside = "help/";
+        installed = KV_INSTALL_DATA_FROM_BIN "/help/";
+        break;
+    case kFolderDemo:
+        // The build tree makes the demo template in samples/ beside bin/.
+        beside = "../samples/";
+        installed = KV_INSTALL_DATA_FROM_BIN "/";
+        break;
+    default: return false;
+    }
+    if (programFolder.empty())
         return false;
-    path = GetProgramFolder() + "plugins/";
-    return FolderExists(path);
+    // The executable's path has no links left (it comes from /proc/self/exe),
+    // so "bin/.." can be resolved by its letters.
+    const auto normal = [](const std::string& folder) {
+        return std::filesystem::path(folder).lexically_normal().string();
+    };
+    path = normal(programFolder + beside);
+    if (FolderExists(path))
+        return true;
+    const std::string other = normal(programFolder + installed);
+    if (!FolderExists(other))
+        return false;
+    path = other;
+    return true;
 }
+
+bool GetAppFolder(int kind, std::string& path) { return FindAppFolder(GetProgramFolder(), kind, path); }
 
 bool GetUserFolder(int kind, std::string& path, bool useSetting) {
     path.clear();

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and the demo need.
+# Installs the Debian packages that building, testing, the demo and the
+# Debian package need (help2man writes the man pages from the programs' --help;
+# cpack reads the binaries' dependencies with file and dpkg-shlibdeps).
 # Idempotent: when every package is present it installs nothing.
 #   --fuzz   also installs clang and its runtime for the libFuzzer targets
 set -euo pipefail
@@ -15,6 +17,7 @@ packages=(
   nlohmann-json3-dev libcli11-dev
   unzip python3
   ffmpeg valgrind
+  help2man file
 )
 # Debian 12's libheif1 carries its codecs (libde265 and dav1d to decode HEIC
 # and AVIF, x265 and aom to encode them in the tests). Later releases ship

@@ -109,3 +109,52 @@ TEST(Folders, ThePluginFolderLiesBesideTheProgram) {
     EXPECT_EQ(exists, FolderExists(path));
     EXPECT_TRUE(FolderExists(GetProgramFolder()));
 }
+
+// The same executables serve the build tree (plugins/ and help/ beside bin/,
+// the demo in samples/) and an installation (lib/kelvclip/plugins and
+// share/kelvclip under the prefix); the folders are found from the program's
+// own location whatever that is.
+TEST(Folders, BuildTreeAndInstalledLayoutsAreFoundFromTheProgram) {
+    namespace fs = std::filesystem;
+    CTempDir dir;
+    const std::string build = dir / "build";
+    for (const char* folder : {"bin/plugins", "bin/help", "samples"})
+        fs::create_directories(build + "/" + folder);
+    const std::string prefix = dir / "any prefix";
+    const std::string installedBin = prefix + "/" + KV_INSTALL_BINDIR + "/";
+    fs::create_directories(installedBin);
+    fs::create_directories(prefix + "/" + KV_INSTALL_PLUGINDIR);
+    fs::create_directories(prefix + "/" + KV_INSTALL_DATADIR + "/help");
+
+    std::string path;
+    EXPECT_TRUE(FindAppFolder(build + "/bin/", kFolderPlugins, path));
+    EXPECT_EQ(path, build + "/bin/plugins/");
+    EXPECT_TRUE(FindAppFolder(build + "/bin/", kFolderHelp, path));
+    EXPECT_EQ(path, build + "/bin/help/");
+    EXPECT_TRUE(FindAppFolder(build + "/bin/", kFolderDemo, path));
+    EXPECT_EQ(path, build + "/samples/");
+
+    EXPECT_TRUE(FindAppFolder(installedBin, kFolderPlugins, path));
+    EXPECT_EQ(path, prefix + "/" + KV_INSTALL_PLUGINDIR + "/");
+    EXPECT_TRUE(FindAppFolder(installedBin, kFolderHelp, path));
+    EXPECT_EQ(path, prefix + "/" + KV_INSTALL_DATADIR + "/help/");
+    EXPECT_TRUE(FindAppFolder(installedBin, kFolderDemo, path));
+    EXPECT_EQ(path, prefix + "/" + KV_INSTALL_DATADIR + "/");
+
+    // A plug-in folder beside the program wins over an installed one.
+    fs::create_directories(installedBin + "plugins");
+    EXPECT_TRUE(FindAppFolder(installedBin, kFolderPlugins, path));
+    EXPECT_EQ(path, installedBin + "plugins/");
+
+    // Neither: false, naming the folder beside the program.
+    const std::string bare = dir / "bare/bin/";
+    fs::create_directories(bare);
+    EXPECT_FALSE(FindAppFolder(bare, kFolderHelp, path));
+    EXPECT_EQ(path, bare + "help/");
+    // Not a program folder, or no program folder at all.
+    path = "unchanged";
+    EXPECT_FALSE(FindAppFolder(installedBin, kFolderVideos, path));
+    EXPECT_TRUE(path.empty());
+    EXPECT_FALSE(FindAppFolder("", kFolderPlugins, path));
+    EXPECT_TRUE(path.empty());
+}
