@@ -1,12 +1,13 @@
 // The render engine on the reference album: ten 4000 x 3000 JPEG photos,
 // 4 s each with 1 s transitions, pan and zoom from 1.0 to 1.3 on every photo,
-// 720 x 576 at 25 frames per second through CAlbumFrameSrc::GetFrame (every
-// renderer waited for, as an encode does). Prints frames per second, peak
-// memory and the frames that had to wait for a slide to load; then a still
-// album (no pan or zoom) to show what a frame costs when the warps are cached.
+// 720 x 576 at 25 frames per second (or a size for screens, square pixels at
+// 30) through CAlbumFrameSrc::GetFrame (every renderer waited for, as an
+// encode does). Prints frames per second, peak memory and the frames that had
+// to wait for a slide to load; then a still album (no pan or zoom) to show
+// what a frame costs when the warps are cached.
 //
-//   build/bin/bench_album [photo folder]   (photos are made there once; default
-//                                           $TMPDIR/kelvclip-bench-photos)
+//   build/bin/bench_album [photo folder] [WxH]   (photos are made there once;
+//                                                default $TMPDIR/kelvclip-bench-photos)
 #include "bench/ReferenceAlbum.h"
 
 #include <sys/resource.h>
@@ -24,10 +25,14 @@ double PeakMegabytes() {
     return usage.ru_maxrss / 1024.0;
 }
 
+int g_width = 720, g_height = 576;
+
 void Run(const char* title, const std::string& folder, double zoom) {
     CAlbum album;
     ReferenceAlbum::Build(album, folder, zoom);
-    const ReferenceAlbum::STimedRender r = ReferenceAlbum::RenderTimed(album);
+    const bool disc = g_width == 720 && g_height == 576;
+    const ReferenceAlbum::STimedRender r = ReferenceAlbum::RenderTimed(
+        album, g_width, g_height, disc ? 16.0 / 15.0 : 1.0, disc ? 25 : 30);
     std::printf("%-34s %5d frames  %6.1f fps  (%.2f ms/frame; first slots %.0f ms)  "
                 "waits on loads: %d%s%s\n",
                 title, r.frames, r.frames / r.renderSeconds, 1000 * r.renderSeconds / r.frames,
@@ -39,7 +44,13 @@ void Run(const char* title, const std::string& folder, double zoom) {
 
 int main(int argc, char** argv) {
     const std::string folder = ReferenceAlbum::PhotoFolder(argc > 1 ? argv[1] : nullptr);
-    std::printf("reference album, 720x576 at 25 fps, %d photos of 4000x3000\n", kPhotos);
+    if (argc > 2 && (std::sscanf(argv[2], "%dx%d", &g_width, &g_height) != 2 || g_width < 16 ||
+                     g_height < 16)) {
+        std::fprintf(stderr, "size WxH wanted, not %s\n", argv[2]);
+        return 2;
+    }
+    std::printf("reference album, %dx%d at %d fps, %d photos of 4000x3000\n", g_width, g_height,
+                g_width == 720 && g_height == 576 ? 25 : 30, kPhotos);
     Run("pan and zoom 1.0 -> 1.3", folder, 1.3);
     Run("still photos (warps cached)", folder, 1.0);
     std::printf("peak memory %.0f MB\n", PeakMegabytes());

@@ -79,7 +79,8 @@ inline void Build(CAlbum& album, const std::string& folder, double zoom) {
 }
 
 // An album drawn as an encode draws it: 720 x 576 PAL at 25 frames per
-// second, every frame through CAlbumFrameSrc::GetFrame. The time to the first
+// second (or the size, pixel shape and rate given), every frame through
+// CAlbumFrameSrc::GetFrame. The time to the first
 // frame's slots, the time of the frames, and the frames that waited for a
 // slide to load. Ends the program when the album or a frame fails.
 struct STimedRender {
@@ -89,12 +90,13 @@ struct STimedRender {
     std::string waitedAt; // " 250 500 …"
 };
 
-inline STimedRender RenderTimed(CAlbum& album) {
+inline STimedRender RenderTimed(CAlbum& album, int width = 720, int height = 576,
+                                double pixelAspect = 16.0 / 15.0, double rate = 25) {
     CAlbumFrameSrc source(false);
     source.SetAlbum(&album, nullptr);
-    const int size[2] = {720, 576};
+    const int size[2] = {width, height};
     const auto t0 = std::chrono::steady_clock::now();
-    if (!source.SetOutputFormat(size, 16.0 / 15.0, 25, 1, nullptr)) {
+    if (!source.SetOutputFormat(size, pixelAspect, rate, 1, nullptr)) {
         std::fprintf(stderr, "the album cannot be loaded\n");
         std::exit(1);
     }

@@ -9,10 +9,12 @@
 #  3. the frames of 1 encoded by FFmpeg's command-line tool with the options
 #     kelvclip's MP4 engine uses (same libx264 preset and rate factor, group
 #     of pictures, B-pictures, colour tags, AAC at 48 kHz, +faststart).
-# It prints times, sizes, PSNR of both files against the frames and the
-# ratio end-to-end / FFmpeg. With PRESETS="ultrafast superfast ..." it also
-# encodes the frames with each libx264 preset at the same rate factor and
-# prints time, size and PSNR, the measurement behind the engine's preset.
+# It prints times, sizes, PSNR of both files against the frames (decoded to
+# RGB, so each encoder's own colour conversion counts) and the ratio
+# end-to-end / FFmpeg. With PRESETS="ultrafast superfast ..." it also
+# encodes the frames with each libx264 preset at the bit rate kelvclip's
+# file has (one pass) and prints time, size and PSNR: the quality each
+# preset buys at the same size, the measurement behind the engine's preset.
 #
 #   bench/mp4-encode.sh [BUILD_DIR] [SIZE]
 #   PHOTOS=folder PRESETS="veryfast faster" bench/mp4-encode.sh build 1920x1080
@@ -64,10 +66,10 @@ timed() {
     python3 -c 'import sys; print(f"{(int(sys.argv[2]) - int(sys.argv[1])) / 1e9:.2f}")' "$start" "$end"
 }
 megabytes() { python3 -c 'import os, sys; print(f"{os.path.getsize(sys.argv[1]) / 1e6:.1f}")' "$1"; }
-psnr() { # PSNR-Y of a file against the rendered frames in the file's matrix
+psnr() { # PSNR of a file's pictures, decoded to RGB, against the rendered frames
     ffmpeg -nostats -i "$1" -i "$work/frames.avi" \
-        -lavfi "[0:v]format=yuv420p[a];[1:v]scale=out_color_matrix=$matrix,format=yuv420p[b];[a][b]psnr" -f null - 2>&1 |
-        sed -n 's/.* y:\([0-9.inf]*\).*/\1/p' | tail -1
+        -lavfi "[0:v]scale=in_color_matrix=$matrix:in_range=tv,format=gbrp[a];[1:v]format=gbrp[b];[a][b]psnr" -f null - 2>&1 |
+        sed -n 's/.*average:\([0-9.inf]*\).*/\1/p' | tail -1
 }
 
 # The frames: a custom-size AVI at 29.97 frames per second (the NTSC
@@ -83,22 +85,27 @@ gop=$(python3 -c "print(max(1, round(2 * $fps)))")
 height=${size#*x}
 matrix=$([ "$height" -gt 576 ] && echo bt709 || echo smpte170m)
 primaries=$([ "$height" -gt 576 ] && echo bt709 || echo smpte170m)
-encode() { # FFmpeg on the frames with kelvclip's options and a libx264 preset
+encode() { # FFmpeg on the frames with kelvclip's options, a libx264 preset, more options
+    local preset=$1 out=$2
+    shift 2
+    [ $# -gt 0 ] || set -- -crf "$crf" # a rate factor unless a bit rate is given
     ffmpeg -y -nostats -loglevel error -i "$work/frames.avi" \
-        -c:v libx264 -preset "$1" -crf "$crf" -g "$gop" -bf 3 -pix_fmt yuv420p \
+        -c:v libx264 -preset "$preset" "$@" -g "$gop" -bf 3 -pix_fmt yuv420p \
         -sws_flags bicubic -vf "scale=out_color_matrix=$matrix" \
         -colorspace "$matrix" -color_primaries "$primaries" -color_trc "$primaries" \
-        -c:a aac -b:a 192k -ar 48000 -ac 2 -movflags +faststart "$2"
+        -c:a aac -b:a 192k -ar 48000 -ac 2 -movflags +faststart "$out"
 }
 ff_s=$(timed encode "$preset" "$work/ffmpeg.mp4")
 
 printf 'album               %d photographs of %s, %s frames at %s x %s fps\n' "${#pictures[@]}" "$photos" "$frames" "$size" "$fps"
 printf 'render only         %6.2f s  %6.1f frames/s (to uncompressed frames in memory)\n' "$render_s" "$(python3 -c "print($frames / $render_s)")"
-printf 'kelvclip MP4        %6.2f s  %6.1f MB  PSNR-Y %s dB\n' "$e2e_s" "$(megabytes "$work/kelvclip.mp4")" "$(psnr "$work/kelvclip.mp4")"
-printf 'FFmpeg on frames    %6.2f s  %6.1f MB  PSNR-Y %s dB  (libx264 %s, crf %d)\n' "$ff_s" "$(megabytes "$work/ffmpeg.mp4")" "$(psnr "$work/ffmpeg.mp4")" "$preset" "$crf"
+printf 'kelvclip MP4        %6.2f s  %6.1f MB  PSNR %s dB\n' "$e2e_s" "$(megabytes "$work/kelvclip.mp4")" "$(psnr "$work/kelvclip.mp4")"
+printf 'FFmpeg on frames    %6.2f s  %6.1f MB  PSNR %s dB  (libx264 %s, crf %d)\n' "$ff_s" "$(megabytes "$work/ffmpeg.mp4")" "$(psnr "$work/ffmpeg.mp4")" "$preset" "$crf"
 printf 'end-to-end / FFmpeg %6.3f (at most 1.15 wanted)\n' "$(python3 -c "print($e2e_s / $ff_s)")"
 
+# The presets at the bit rate of kelvclip's file.
+rate=$(ffprobe -v error -select_streams v:0 -show_entries stream=bit_rate -of csv=p=0 "$work/kelvclip.mp4")
 for p in ${PRESETS:-}; do
-    s=$(timed encode "$p" "$work/preset.mp4")
-    printf 'preset %-10s   %6.2f s  %6.1f MB  PSNR-Y %s dB\n' "$p" "$s" "$(megabytes "$work/preset.mp4")" "$(psnr "$work/preset.mp4")"
+    s=$(timed encode "$p" "$work/preset.mp4" -b:v "$rate")
+    printf 'preset %-10s   %6.2f s  %6.1f MB  PSNR %s dB  (%s kbit/s)\n' "$p" "$s" "$(megabytes "$work/preset.mp4")" "$(psnr "$work/preset.mp4")" "$((rate / 1000))"
 done

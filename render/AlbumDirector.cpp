@@ -364,13 +364,15 @@ void CAlbumDirector::SetupOverlay() {
         return;
     m_overlayName = name;
     m_overlayActive = false;
+    // The frame-sized layer is made only for an overlay picture (a 4K frame
+    // is 33 MB).
+    if (name.empty())
+        return;
     if (!m_overlay)
         m_overlay = AllocateFrame(m_size.width, m_size.height, m_overlayView);
     if (!m_overlay)
         return;
     m_overlayView.Fill(0);
-    if (name.empty())
-        return;
     std::unique_ptr<CFrameSrc> source;
     const EMediaKind kind = CMediaKind::Of(name);
     if (kind == EMediaKind::kClip) {
