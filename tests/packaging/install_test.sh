@@ -43,7 +43,12 @@ zcat "$prefix/share/man/man1/kelvclip-cli.1.gz" | grep -q 'Picture size WxH' ||
     fail "kelvclip-cli(1) lacks the render options"
 
 mkdir "$work/home" "$work/elsewhere"
-run() { (cd "$work/elsewhere" && env -i HOME="$work/home" PATH=/usr/bin:/bin LANG=C.UTF-8 "$@"); }
+# A bare environment, but a sanitizer build keeps its options (suppressions).
+sanitizers=()
+for name in ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS TSAN_OPTIONS; do
+    [ -n "${!name:-}" ] && sanitizers+=("$name=${!name}")
+done
+run() { (cd "$work/elsewhere" && env -i HOME="$work/home" PATH=/usr/bin:/bin LANG=C.UTF-8 "${sanitizers[@]}" "$@"); }
 
 # Every effect of the four modules, none skipped.
 run "$prefix/bin/kelvclip-cli" effects > "$work/effects.txt" 2> "$work/effects.err"
