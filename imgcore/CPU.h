@@ -176,6 +176,20 @@ public:
     // result is ·255 rounded to nearest.
     static IppStatus ippiHLSToRGB_8u_AC4R(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep,
                                           IppiSize roiSize);
+    // Converts blue, green, red (bytes 0, 1, 2; the fourth is not read) to
+    // planar Y'CbCr 4:2:0 of video range, by the BT.601 matrix or (709CSC) the
+    // BT.709 one: Y' = 16 + 219·(Kr·R + Kg·G + Kb·B)/255, Cb = 128 +
+    // 224·(B − Y)/(2(1 − Kb)·255), Cr likewise with R and Kr, each in 16-bit
+    // fixed point rounded to nearest. A chroma sample sits at the first
+    // column of its pair and halfway between its two rows, where MPEG-2 and
+    // H.264 put it: the two rows averaged, the columns weighted 1 2 1 (the
+    // left edge repeated). pDst holds Y', Cb, Cr with their steps; the ROI's
+    // sides must be even, else ippStsSizeErr.
+    static IppStatus ippiBGRToYCbCr420_8u_AC4P3R(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst[3],
+                                                 const int dstStep[3], IppiSize roiSize);
+    static IppStatus ippiBGRToYCbCr420_709CSC_8u_AC4P3R(const Ipp8u* pSrc, int srcStep,
+                                                        Ipp8u* pDst[3], const int dstStep[3],
+                                                        IppiSize roiSize);
 
     // ---- Filters ----------------------------------------------------------
 
