@@ -66,9 +66,12 @@ timed() {
     python3 -c 'import sys; print(f"{(int(sys.argv[2]) - int(sys.argv[1])) / 1e9:.2f}")' "$start" "$end"
 }
 megabytes() { python3 -c 'import os, sys; print(f"{os.path.getsize(sys.argv[1]) / 1e6:.1f}")' "$1"; }
-psnr() { # PSNR of a file's pictures, decoded to RGB, against the rendered frames
+# PSNR of a file's pictures against the rendered frames, decoded to RGB with
+# the chroma where H.264 (and MPEG-2) put it in 4:2:0: at the first column of
+# its pair, between its two rows.
+psnr() {
     ffmpeg -nostats -i "$1" -i "$work/frames.avi" \
-        -lavfi "[0:v]scale=in_color_matrix=$matrix:in_range=tv,format=gbrp[a];[1:v]format=gbrp[b];[a][b]psnr" -f null - 2>&1 |
+        -lavfi "[0:v]scale=in_color_matrix=$matrix:in_range=tv:in_h_chr_pos=0:in_v_chr_pos=128,format=gbrp[a];[1:v]format=gbrp[b];[a][b]psnr" -f null - 2>&1 |
         sed -n 's/.*average:\([0-9.inf]*\).*/\1/p' | tail -1
 }
 
