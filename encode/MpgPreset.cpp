@@ -73,8 +73,8 @@ SMpgFormat MpgFormatFor(int preset, bool pal, bool wide, bool still, int quality
     f.streamKind = CFilter::kMovingVideo;
 
     if (row.kind == SFormatRow::kDisc) {
-        // A video CD's still pictures are larger than its moving ones: the
-        // still width at the standard's full height.
+        // Still pictures of video CDs and super video CDs are larger than
+        // their moving ones: the still width at the standard's full height.
         const bool fullStill = still && row.stillWidth > 0;
         v.width = fullStill ? row.stillWidth : row.width;
         v.height = fullStill ? (pal ? 576 : 480) : row.Height(pal);
@@ -116,7 +116,7 @@ SMpgFormat MpgFormatFor(int preset, bool pal, bool wide, bool still, int quality
         v.closedGop = false;
         v.qscale = 2;
         v.minRate = 0;
-        // Video CD stills carry no scan information.
+        // Video CD and super video CD stills carry no scan information.
         if (row.stillBitRate > 0) {
             v.bitRate = row.stillBitRate;
             v.scanOffset = false;
