@@ -91,8 +91,9 @@ inline std::uint32_t Word(const Ipp8u* p) {
 
 // The fast version: the same arithmetic in passes the vectoriser takes on,
 // the two rows' sums per column first.
-// Built for AVX2 too (8 products per instruction) and chosen at run time.
-__attribute__((target_clones("avx2", "default"))) void ConvertFast(const SMatrix& m, const Ipp8u* src, int srcStep, Ipp8u* const dst[3],
+// Inlined into a plain and an AVX2 build (8 products per instruction),
+// chosen at run time.
+[[gnu::always_inline]] inline void ConvertFastBody(const SMatrix& m, const Ipp8u* src, int srcStep, Ipp8u* const dst[3],
                  const int dstStep[3], IppiSize roi) {
     const int w = roi.width;
     thread_local std::vector<std::uint16_t> sums;
@@ -138,6 +139,28 @@ __attribute__((target_clones("avx2", "default"))) void ConvertFast(const SMatrix
             cr[i] = Chroma(m.rr, m.rg, m.rb, r, g, bl);
         }
     }
+}
+
+void ConvertFastDefault(const SMatrix& m, const Ipp8u* src, int srcStep, Ipp8u* const dst[3],
+                        const int dstStep[3], IppiSize roi) {
+    ConvertFastBody(m, src, srcStep, dst, dstStep, roi);
+}
+
+[[gnu::target("avx2")]] void ConvertFastAvx2(const SMatrix& m, const Ipp8u* src, int srcStep,
+                                             Ipp8u* const dst[3], const int dstStep[3],
+                                             IppiSize roi) {
+    ConvertFastBody(m, src, srcStep, dst, dstStep, roi);
+}
+
+// The choice is made by a call, not by the loader (an ifunc resolver runs
+// before the sanitizers' run-time is ready).
+void ConvertFast(const SMatrix& m, const Ipp8u* src, int srcStep, Ipp8u* const dst[3],
+                 const int dstStep[3], IppiSize roi) {
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2)
+        ConvertFastAvx2(m, src, srcStep, dst, dstStep, roi);
+    else
+        ConvertFastDefault(m, src, srcStep, dst, dstStep, roi);
 }
 
 IppStatus Convert(const SMatrix& m, const Ipp8u* src, int srcStep, Ipp8u* const dst[3],
