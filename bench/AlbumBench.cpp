@@ -43,7 +43,8 @@ void Run(const char* title, const std::string& folder, double zoom) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::string folder = ReferenceAlbum::PhotoFolder(argc > 1 ? argv[1] : nullptr);
+    // An empty folder argument (to give a size) takes the default folder.
+    const std::string folder = ReferenceAlbum::PhotoFolder(argc > 1 && *argv[1] ? argv[1] : nullptr);
     if (argc > 2 && (std::sscanf(argv[2], "%dx%d", &g_width, &g_height) != 2 || g_width < 16 ||
                      g_height < 16)) {
         std::fprintf(stderr, "size WxH wanted, not %s\n", argv[2]);
