@@ -3,6 +3,7 @@
 
 #include "cli/WarningPrinter.h"
 #include "encode/AlbumFrameSrc.h"
+#include "encode/FormatTable.h"
 #include "encode/OutputFormat.h"
 #include "project/Album.h"
 #include "project/ProjTmpl.h"
@@ -22,6 +23,7 @@ struct SFrameArgs {
     std::string templatePath;
     std::string output;
     std::string size = "720x576";
+    std::string preset;
     double at = -1;
     int frame = -1;
     int every = 1;
@@ -38,7 +40,16 @@ public:
         : m_strict(args.strict),
           m_warnings([this](const std::string& file) { return m_tmpl.SourceOf(file); }),
           m_source(true) {
-        ParseSize(args.size, m_width, m_height);
+        const SFormatRow* screen = nullptr;
+        if (!args.preset.empty()) {
+            screen = CFormatTable::Named(args.preset);
+            if (!screen || screen->kind != SFormatRow::kScreen)
+                CliFail("--preset wants " + CFormatTable::Names(true), kExitUsage);
+            m_width = screen->width;
+            m_height = screen->palHeight;
+        } else {
+            ParseSize(args.size, m_width, m_height);
+        }
         if (!(args.rate > 0) || args.rate > 240)
             CliFail("--rate wants frames per second between 0 and 240", kExitUsage);
         LoadTemplateOrFail(m_tmpl, args.templatePath);
@@ -48,11 +59,14 @@ public:
         m_inputs.push_back(args.templatePath);
         m_source.SetAlbum(&m_album, &m_tmpl);
         // A disc's size is drawn as that disc shows it (its pixels take the
-        // album's shape); any other size has square pixels and the album at
-        // its own aspect inside, with bars where the shapes differ.
+        // album's shape); a size for screens as its MP4 file shows it (the
+        // album filling the frame at the frame's shape); any other size has
+        // square pixels and the album at its own aspect inside, with bars
+        // where the shapes differ.
         const COutputFormat::SPlacement place =
-            COutputFormat::Place(m_width, m_height, WideOutput(args.wide),
-                                 !COutputFormat::IsDiscSize(m_width, m_height));
+            screen ? COutputFormat::SPlacement{1.0, 0, 0, m_width, m_height}
+                   : COutputFormat::Place(m_width, m_height, WideOutput(args.wide),
+                                          !COutputFormat::IsDiscSize(m_width, m_height));
         const SEffectRect album{place.left, place.top, place.right, place.bottom};
         const int size[2] = {m_width, m_height};
         if (!m_source.SetOutputFormat(size, place.pixelAspect, args.rate, 1, &album))
@@ -103,6 +117,10 @@ void AddCommon(CLI::App* command, SFrameArgs& args) {
                         "352x288, 352x240) is drawn with that disc's pixel shape; any other with "
                         "square pixels, the album inside at its own aspect")
         ->capture_default_str();
+    command->add_option("--preset", args.preset,
+                        "A size for screens (" + CFormatTable::Names(true) +
+                            "), drawn as its MP4 file shows it: the album filling the frame")
+        ->excludes("--size");
     command->add_option("--rate", args.rate, "Frames per second")->capture_default_str();
     command->add_flag("--wide", args.wide, "16:9 display instead of 4:3 (default: the setting AspRatio)");
     command->add_flag("--strict", args.strict,

@@ -177,6 +177,40 @@ TEST_F(OutputAspect, FramesFollowTheSameChoice) {
     EXPECT_TRUE(Near(PixelAt(standard, 160, 120), 0, 0, 255, 8));
 }
 
+// A size for screens asked by --preset is drawn as its MP4 shows it, the
+// album filling the frame: a 16:9 picture spans the whole 1080p frame, where
+// the same size by --size holds the 4:3 album (1440 columns) with bars.
+TEST_F(OutputAspect, APresetFrameIsDrawnAsItsMp4ShowsIt) {
+    m_dir.WriteFile("kelvclip.ini", "[Settings]\nAspRatio=0\n"); // no overlay
+    m_dir.WriteFile("wide.png", PngBytes(Flat(64, 36, 128, 128, 128), false));
+    const std::string album = m_dir.WriteFile(
+        "wide.json", R"({"format": "kelvclip-album", "version": 1, "name": "A", "slides": [
+            {"displayTime": 3, "items": [{"kind": "image", "file": "wide.png"}]}]})");
+    std::string output;
+    ASSERT_EQ(Cli("pack " + album + " -o " + (m_dir / "wide.vez"), &output), 0) << output;
+    auto greyColumns = [&](const std::string& sizeOption) {
+        EXPECT_EQ(Cli("frame " + (m_dir / "wide.vez") + " --at 2 " + sizeOption + " -o " +
+                          (m_dir / "f.png"), &output),
+                  0)
+            << output;
+        PLAnyPicDecoder decoder;
+        PLAnyBmp frame;
+        decoder.DecodeFile(m_dir / "f.png", &frame, 32);
+        EXPECT_EQ(frame.GetWidth(), 1920);
+        int grey = 0;
+        for (int x = 0; x < 1920; ++x)
+            grey += PixelAt(frame, x, 540)[1] > 64;
+        return grey;
+    };
+    EXPECT_EQ(greyColumns("--preset 1080p"), 1920);
+    EXPECT_EQ(greyColumns("--size 1920x1080"), 1440);
+    EXPECT_EQ(Cli("frame " + (m_dir / "wide.vez") + " --at 2 --preset 8k -o " + (m_dir / "g.png"),
+                  &output),
+              64);
+    EXPECT_NE(output.find("--preset wants 720p, 1080p, 4k, vertical or square"), std::string::npos)
+        << output;
+}
+
 // A custom size keeps the album's proportions: the 4:3 album (a grey picture
 // filling it) is 480 x 360 inside a 640 x 360 frame of square pixels, with
 // black bars, in a still, an AVI and an MPEG stream; an AVI of a disc's size
