@@ -7,6 +7,8 @@
 #include "audio/AudioSilence.h"
 #include "audio/MusicFileSrc.h"
 #include "base/MediaWarnings.h"
+#include "media/MediaFacts.h"
+#include "project/AlbumItem.h"
 #include "project/Album.h"
 #include "project/Slide.h"
 
@@ -125,7 +127,13 @@ bool CAlbumAudioSrc::Build(const CAlbum& album) {
         CSlide::SSound sound = slide.GetSlideSound();
         double displayTime, transitionLength;
         slide.GetSlideTimes(displayTime, transitionLength);
-        ReportUnusable(sound.m_file);
+        // A clip without a sound track of its own plays silent, which is no
+        // fault worth a warning; a sound file chosen for the slide is.
+        const CAlbumItem* item = slide.GetMainItem();
+        const bool ownTrack = item && item->GetKind() == CAlbumItem::kVideo &&
+                              sound.m_file.GetPath() == item->m_file;
+        if (!ownTrack || sound.m_file.IsOpened() || CMediaFacts::VideoHasSound(item->m_file))
+            ReportUnusable(sound.m_file);
         if (!sound.m_file.GetPath().empty() && sound.m_file.IsOpened()) {
             hasSound = true;
             m_music.push_back(std::make_unique<CMusicFile::XAudioSrc>(sound.m_file));

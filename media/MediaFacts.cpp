@@ -37,6 +37,11 @@ std::int64_t CMediaFacts::VideoFrameCount(const std::string& path) {
     return info ? info->m_FrameCount : 0;
 }
 
+bool CMediaFacts::VideoHasSound(const std::string& path) {
+    auto info = PLAnyDecoder::GetInfo(path);
+    return info && info->m_HasAudio;
+}
+
 bool CMediaFacts::PictureSize(const std::string& path, int& width, int& height) {
     auto info = PLAnyDecoder::GetInfo(path);
     width = info ? info->m_Width : 0;

@@ -11,6 +11,8 @@ public:
     static double VideoDuration(const std::string& path);
     // A clip's frame count; 0 when unknown or not a clip.
     static std::int64_t VideoFrameCount(const std::string& path);
+    // Whether a clip holds a sound track; false for a file that is no clip.
+    static bool VideoHasSound(const std::string& path);
     // A picture's (or clip's) size; false with 0 × 0 when unknown.
     static bool PictureSize(const std::string& path, int& width, int& height);
 

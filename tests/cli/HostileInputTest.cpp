@@ -301,6 +301,14 @@ TEST(HostileInput, MediaThatCannotBeUsedIsNamedAndStrictFails) {
     EXPECT_TRUE(Has(text, "--strict")) << text;
     EXPECT_EQ(RunCli("frames " + tmpl + " --strict --size 64x48 -o " + (dir / "frames"), &text), 2)
         << text;
+
+    // A clip without a sound track of its own (the demo's) plays silent
+    // without a warning, also under --strict.
+    EXPECT_EQ(RunCli(std::string("render ") + KV_DEMO + " --strict --disc vcd -o " + (dir / "d.mpg"),
+                     &text),
+              0)
+        << text;
+    EXPECT_FALSE(Has(text, "warning")) << text;
 }
 
 TEST(HostileInput, ATemplateCannotShowTheUsersFiles) {
