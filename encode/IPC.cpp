@@ -257,14 +257,21 @@ void CIPC::WaitSlice(pthread_cond_t* event, std::int64_t deadline) {
         OwnerDied();
 }
 
-int CIPC::Connect(int timeoutMs, std::uint32_t version) {
+int CIPC::BeginWait(int timeoutMs, std::int64_t& deadline) {
     if (!m_base)
         return kFailed;
-    const std::int64_t deadline = timeoutMs < 0 ? -1 : NowMs() + timeoutMs;
-    SControl* c = Control();
-    SBlock* b = Block();
+    deadline = timeoutMs < 0 ? -1 : NowMs() + timeoutMs;
     if (!Lock())
         return Fail("The channel's mutex failed", EIO);
+    return 0;
+}
+
+int CIPC::Connect(int timeoutMs, std::uint32_t version) {
+    std::int64_t deadline = -1;
+    if (const int refused = BeginWait(timeoutMs, deadline))
+        return refused;
+    SControl* c = Control();
+    SBlock* b = Block();
     int result = 0;
     if (m_server) {
         for (;;) {
@@ -349,13 +356,11 @@ int CIPC::Connect(int timeoutMs, std::uint32_t version) {
 int CIPC::ReceiveWith(int timeoutMs,
                       const std::function<void(const std::uint8_t*, std::uint32_t,
                                                std::uint32_t)>& read) {
-    if (!m_base)
-        return kFailed;
-    const std::int64_t deadline = timeoutMs < 0 ? -1 : NowMs() + timeoutMs;
+    std::int64_t deadline = -1;
+    if (const int refused = BeginWait(timeoutMs, deadline))
+        return refused;
     SControl* c = Control();
     SBlock* b = Block();
-    if (!Lock())
-        return Fail("The channel's mutex failed", EIO);
     std::uint32_t& posted = m_server ? c->clientPosted : c->serverPosted;
     int result = kTimeout;
     for (;;) {

@@ -151,6 +151,10 @@ private:
     // deadline (steady clock, in ms; -1 none).
     void WaitSlice(pthread_cond_t* event, std::int64_t deadline);
     int Fail(const std::string& what, int code);
+    // The start of a wait: the channel mapped, the deadline (steady clock, in
+    // ms; -1 none) worked out and the mutex held. 0 then, else the result
+    // the wait returns.
+    int BeginWait(int timeoutMs, std::int64_t& deadline);
 
     const bool m_server;
     std::uint32_t m_capacity = 0;
