@@ -94,6 +94,19 @@ int RunCli(const std::string& args, std::string* output = nullptr) {
     return RunCommand(std::string(KV_CLI) + " " + args + " 2>&1", output);
 }
 
+// The demo as a PAL DVD stream: MPEG-2 720 x 576, 60.5 s at 25 frames per
+// second, stereo MPEG audio at 48 kHz.
+void ExpectPalDvdDemo(const SStreams& s) {
+    ASSERT_TRUE(s.opened);
+    EXPECT_EQ(s.videoCodec, "mpeg2video");
+    EXPECT_EQ(s.width, 720);
+    EXPECT_EQ(s.height, 576);
+    EXPECT_DOUBLE_EQ(s.frameRate, 25.0);
+    EXPECT_EQ(s.videoFrames, 1513);
+    EXPECT_EQ(s.audioCodec, "mp2");
+    EXPECT_EQ(s.sampleRate, 48000);
+}
+
 } // namespace
 
 TEST(RenderCommand, TheDemoBecomesAPalDvdStream) {
@@ -102,14 +115,7 @@ TEST(RenderCommand, TheDemoBecomesAPalDvdStream) {
     ASSERT_EQ(RunCli(std::string("render ") + KV_DEMO + " -o " + out + " --disc dvd --standard pal", &text), 0)
         << text;
     SStreams s = Probe(out);
-    ASSERT_TRUE(s.opened);
-    EXPECT_EQ(s.videoCodec, "mpeg2video");
-    EXPECT_EQ(s.width, 720);
-    EXPECT_EQ(s.height, 576);
-    EXPECT_DOUBLE_EQ(s.frameRate, 25.0);
-    EXPECT_EQ(s.videoFrames, 1513); // 60.5 s at 25 frames per second
-    EXPECT_EQ(s.audioCodec, "mp2");
-    EXPECT_EQ(s.sampleRate, 48000);
+    ASSERT_NO_FATAL_FAILURE(ExpectPalDvdDemo(s));
     EXPECT_EQ(s.channels, 2);
     EXPECT_NEAR(s.audioSeconds, 60.52, 0.05);
 }
@@ -271,14 +277,7 @@ TEST(RenderCommand, TheEncoderSettingHandsTheDvdToTheExternalEncoder) {
               0)
         << text;
     SStreams s = Probe(out);
-    ASSERT_TRUE(s.opened);
-    EXPECT_EQ(s.videoCodec, "mpeg2video");
-    EXPECT_EQ(s.width, 720);
-    EXPECT_EQ(s.height, 576);
-    EXPECT_DOUBLE_EQ(s.frameRate, 25.0);
-    EXPECT_EQ(s.videoFrames, 1513);
-    EXPECT_EQ(s.audioCodec, "mp2");
-    EXPECT_EQ(s.sampleRate, 48000);
+    ASSERT_NO_FATAL_FAILURE(ExpectPalDvdDemo(s));
     // 1513 frames of 1920 samples, in whole Layer II frames of 1152.
     EXPECT_NEAR(s.audioSeconds, 2522 * 1152 / 48000.0, 1e-6);
     std::error_code error;
