@@ -50,8 +50,9 @@ out, music, pictures = sys.argv[1], sys.argv[2], sys.argv[3:]
 zoom = [{"time": 0.0, "x": 0, "y": 0, "scale": 1.0}, {"time": 1.0, "x": 0, "y": 0, "scale": 1.15}]
 slides = [{"displayTime": 3, "transition": {"name": "Fade Plugin", "length": 1},
            "items": [{"kind": "image", "file": p, "keyFrames": zoom}]} for p in pictures]
-# The first slide's sound, played to the album's end, is the sound track.
-slides[0]["sound"] = {"file": music, "toAlbumEnd": True}
+# The first picture's sound, played to the album's end, is the sound track.
+slides[0]["items"][0]["sound"] = {"file": music}
+slides[0]["sound"] = {"toAlbumEnd": True}
 json.dump({"format": "kelvclip-album", "version": 1, "name": "Photographs",
            "slides": slides}, open(out, "w"))
 EOF
