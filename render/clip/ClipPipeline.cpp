@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -319,4 +320,25 @@ bool CClipPipeline::Compose(const CImageView& target, const CImageView* lower, b
                                        under.Stride(), target.PixelAt(area), target.Stride(), size,
                                        additive ? ippAlphaPlusPremul : ippAlphaOverPremul) ==
            ippStsNoErr;
+}
+
+bool CClipPipeline::ComposeOnColour(CImageView& target, std::uint32_t colour) {
+    const SRect area = HoldsLayer() ? Intersect(m_dirty, Intersect(target.Bounds(), Layer().Bounds()))
+                                    : SRect{0, 0, 0, 0};
+    target.Fill(colour, target.Bounds(), area);
+    if (IsEmpty(area))
+        return true;
+    // One row of the colour under every row of the layer.
+    const int width = area.right - area.left;
+    std::vector<std::uint32_t> under(std::size_t(width), colour);
+    const auto* lower = reinterpret_cast<const Ipp8u*>(under.data());
+    const CImageView& view = Layer();
+    for (int y = area.top; y < area.bottom; ++y) {
+        const SRect row{area.left, y, area.right, y + 1};
+        if (CCPU::ippiAlphaComp_8u_AC4R(view.PixelAt(row), view.Stride(), lower, width * 4,
+                                        target.PixelAt(row), target.Stride(), {width, 1},
+                                        ippAlphaOverPremul) != ippStsNoErr)
+            return false;
+    }
+    return true;
 }

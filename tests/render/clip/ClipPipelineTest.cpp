@@ -346,3 +346,32 @@ TEST(ClipPipeline, AWarpAfterOthersLeavesTheLayerOfAFirstWarp) {
         }
     }
 }
+
+// Composing on a plain colour must give the bytes of filling the frame with
+// it and composing over that, around the layer, on its soft edges and on its
+// translucent pixels, in both row orders.
+TEST(ClipPipeline, ComposingOnAColourEqualsFillingThenComposing) {
+    std::vector<std::uint8_t> pixels(std::size_t(50) * 40 * 4);
+    std::uint32_t seed = 7;
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        pixels[i] = (i & 3) == 3 ? std::uint8_t(seed >> 24 | 0x80) : std::uint8_t(seed >> 24);
+    }
+    for (bool bottomUp : {false, true}) {
+        CFrameSrcImage image;
+        ASSERT_TRUE(image.LoadPixels(pixels.data(), 50, 40, 50 * 4, 0, 0));
+        CClipPipeline clip(96, 72, 1.0, bottomUp);
+        clip.SetSource(&image);
+        clip.SetFit(CClipPipeline::kFitInside);
+        ASSERT_TRUE(clip.Place(-9.5, 4.25, clip.FitX() * 0.7, clip.FitY() * 0.7, 0.2, 255));
+        std::vector<std::uint8_t> filled(std::size_t(96) * 72 * 4), one(filled.size(), 0x5A);
+        CImageView a, b;
+        const int stride = bottomUp ? -96 * 4 : 96 * 4;
+        a.Attach(filled.data(), 96, 72, stride);
+        b.Attach(one.data(), 96, 72, stride);
+        a.Fill(0xFF204060);
+        ASSERT_TRUE(clip.Compose(a, nullptr, false));
+        ASSERT_TRUE(clip.ComposeOnColour(b, 0xFF204060));
+        EXPECT_EQ(filled, one) << (bottomUp ? "bottom-up" : "top-down");
+    }
+}
