@@ -1,6 +1,7 @@
 #include "encode/Mp4Engine.h"
 
 #include "audio/AudioSrc.h"
+#include "encode/EncodeThreads.h"
 #include "encode/FileEncode.h"
 #include "encode/FormatTable.h"
 #include "encode/VideoSrc.h"
@@ -91,7 +92,7 @@ int CMp4Engine::Encode(IVideoSrc* video, IAudioSrc* audio, const std::string& pa
     v.bFrames = 3;
     v.globalHeader = true;
     v.colourMatrix = height > 576 ? 709 : 601;
-    v.threads = 0; // libx264 chooses by the cores
+    v.threads = m_threads > 0 ? EncodeThreads(m_threads) : 0; // 0: libx264 chooses by the cores
     v.frameThreads = true;
     job.audioCodec = m_row->audioCodec;
     job.audioRate = m_row->audioRate;

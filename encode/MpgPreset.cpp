@@ -1,5 +1,6 @@
 #include "encode/MpgPreset.h"
 
+#include "encode/EncodeThreads.h"
 #include "encode/Filter.h"
 #include "encode/FormatTable.h"
 
@@ -64,7 +65,7 @@ SMpgFormat MpgFormatFor(int preset, bool pal, bool wide, bool still, int quality
     v.gop = pal ? 15 : 18;
     v.bFrames = 2;
     v.closedGop = true;
-    v.threads = 2;
+    v.threads = EncodeThreads(0);
     v.pixelFormat = 0; // AV_PIX_FMT_YUV420P
     v.codec = row.videoCodec;
     f.audioRate = row.audioRate;
@@ -124,10 +125,23 @@ SMpgFormat MpgFormatFor(int preset, bool pal, bool wide, bool still, int quality
         v.maxRate = std::max(v.maxRate, v.bitRate);
     }
 
-    // Quality level: more effort in choosing each macroblock's coding.
-    if (quality >= 12)
-        v.mbDecision = quality >= 24 ? 2 : 1;
-    if (quality >= 28)
-        v.trellis = true;
+    const SMpgEffort effort = MpgEffortFor(quality);
+    v.mbDecision = effort.mbDecision;
+    v.trellis = effort.trellis;
+    v.satdSubpel = effort.satdSubpel;
     return f;
+}
+
+SMpgEffort MpgEffortFor(int quality) {
+    // Measured on albums of camera photographs at the DVD's rates
+    // (docs/encoding-levels.md): trellis quantisation buys nearly all the
+    // quality of rate-distortion macroblock decision and trellis together
+    // at less than half their cost, and rate-distortion decision on top of
+    // it buys nothing visible, so no level uses it.
+    SMpgEffort e;
+    if (quality >= kTrellisQuality)
+        e.trellis = true;
+    if (quality >= kSatdQuality)
+        e.satdSubpel = true;
+    return e;
 }
