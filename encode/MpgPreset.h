@@ -30,13 +30,11 @@ int MpgAudioRate(int preset);
 // else 0 fastest to 31 best): each step up buys visible quality for its cost
 // on camera photographs (docs/encoding-levels.md has the measurements).
 struct SMpgEffort {
-    int mbDecision = 0;      // SVideoSettings::mbDecision
-    bool trellis = false;    // trellis quantisation
-    bool satdSubpel = false; // sub-pixel motion search compared by SATD
+    int mbDecision = 0;   // SVideoSettings::mbDecision
+    bool trellis = false; // trellis quantisation
 };
-// Levels from which each step is taken.
+// The level from which trellis quantisation is taken.
 inline constexpr int kTrellisQuality = 16;
-inline constexpr int kSatdQuality = 32;
 // The level --fast chooses: the encoder's plain choices.
 inline constexpr int kFastQuality = 8;
 [[nodiscard]] SMpgEffort MpgEffortFor(int quality);

@@ -113,8 +113,6 @@ bool CVidEnc::Init() {
     }
     c->mb_decision = s.mbDecision;
     c->trellis = s.trellis ? 1 : 0;
-    if (s.satdSubpel)
-        c->me_sub_cmp = FF_CMP_SATD;
     if (s.codecTag)
         c->codec_tag = s.codecTag;
     c->thread_count = s.threads > 0 ? s.threads : s.frameThreads ? 0 : 1; // 0: the encoder's choice

@@ -24,7 +24,6 @@ struct SVideoSettings {
     bool scanOffset = false;      // room for the scan information of super video CDs
     int mbDecision = 0;           // 0 simple, 1 fewest bits, 2 rate-distortion
     bool trellis = false;         // trellis quantisation
-    bool satdSubpel = false;      // sub-pixel motion search compared by SATD, not SAD
     int pixelFormat = -1;         // an AVPixelFormat; -1 picks the encoder's nearest to BGRA
     unsigned codecTag = 0;        // container four-character code; 0 for the muxer's own
     int threads = 1;              // slice threads
