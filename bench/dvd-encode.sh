@@ -5,7 +5,7 @@
 # cross-fades, pan and zoom 1.0 -> 1.15, a WAV sound track) is packed and
 #  1. rendered by kelvclip to uncompressed frames (AVI, rawvideo, the DVD's
 #     720 x 576 and pixel shape), which FFmpeg turns into 4:2:0 pictures in
-#     memory once (BT.601, limited range, not timed);
+#     memory once (BT.601, limited range, exact rounding; not timed);
 #  2. rendered by kelvclip to a DVD stream at each quality LEVEL: end to end;
 #  3. the pictures of 1 encoded by FFmpeg's command-line tool with the
 #     options kelvclip uses at that level (the same MPEG-2 rates, buffer,
@@ -24,10 +24,12 @@
 #   PHOTOS=folder SWEEP=1 bench/dvd-encode.sh build
 #   SWEEP=1 SWEEP_RATE=2000000 SWEEP_SETS=$'-mbd 0\n-mbd 0 -trellis 1' bench/dvd-encode.sh build -
 #   KELVCLIP_CLI=old/bin/kelvclip-cli bench/dvd-encode.sh   (a build without --quality: its default)
+#   THREAD_SWEEP="1 2 3 4" bench/dvd-encode.sh build 31    (the encoder alone at each thread count)
 #
 # PHOTOS defaults to /usr/share/backgrounds/mate/nature (Debian's
 # mate-backgrounds package); any folder of camera JPEGs does. The frames
-# take about 2.4 GB in /dev/shm. THREADS (default: the cores, at most 4, as
+# take about 2.4 GB in /dev/shm (twice that with ALBUM_REPEAT=2, which
+# shows the album twice over). THREADS (default: the cores, at most 8, as
 # kelvclip chooses) is FFmpeg's thread count for the option sets.
 set -euo pipefail
 
@@ -37,14 +39,15 @@ levels=("$@")
 [ "${#levels[@]}" -gt 0 ] || levels=(31 8)
 source "$(dirname "$0")/photo-album.sh"
 threads=${THREADS:-$(nproc)}
-[ "$threads" -le 4 ] || threads=4
+[ "$threads" -le 8 ] || threads=8
 has_quality=$("$cli" render --help | grep -c -- '--quality' || true)
 
 # The encoder options of a quality level, as encode/MpgPreset.cpp chooses
-# them (MpgFormatFor).
+# them (MpgEffortFor); LEVEL_OPTIONS replaces them (for a build whose levels
+# differ, such as one from before they were measured: "-mbd 2 -trellis 1").
 level_options() {
     local q=$1
-    if [ "$q" -ge 28 ]; then echo "-mbd 0 -trellis 1 -dia_size 2"
+    if [ -n "${LEVEL_OPTIONS:-}" ]; then echo "$LEVEL_OPTIONS"
     elif [ "$q" -ge 16 ]; then echo "-mbd 0 -trellis 1"
     else echo "-mbd 0"
     fi
@@ -59,10 +62,13 @@ dvd_options=(-c:v mpeg2video -b:v 6000000 -maxrate 9000000 -minrate 0 -bufsize 1
 pack_album "$work/album.vez" 4 "$work/music.wav"
 measured "$cli" render "$work/album.vez" -o "$work/frames.avi" --disc dvd --standard pal \
     --vcodec rawvideo --acodec pcm_s16le >"$work/render"
-ffmpeg -loglevel error -i "$work/frames.avi" -an -vf scale=out_color_matrix=bt601:out_range=tv \
-    -pix_fmt yuv420p -f yuv4mpegpipe "$work/frames.y4m"
+# Exact rounding: the scaler's default is off by one step in about half the
+# pixels, which costs an exact conversion (kelvclip's) about 1 dB of PSNR
+# at these levels.
+ffmpeg -loglevel error -i "$work/frames.avi" -an -sws_flags bicubic+accurate_rnd+full_chroma_int \
+    -vf scale=out_color_matrix=bt601:out_range=tv -pix_fmt yuv420p -f yuv4mpegpipe "$work/frames.y4m"
 rm "$work/frames.avi"
-ffmpeg -loglevel error -i "$work/music.wav" -t 120 -ar 48000 "$work/sound.wav"
+ffmpeg -loglevel error -i "$work/music.wav" -ar 48000 "$work/sound.wav"
 frames=$(ffprobe -v error -count_packets -select_streams v:0 -show_entries stream=nb_read_packets -of csv=p=0 "$work/frames.y4m")
 
 # Luma PSNR of a stream against the pictures.
@@ -102,6 +108,14 @@ for q in "${levels[@]}"; do
     printf '%-34s %6s wall  %6s CPU\n' "  end-to-end / FFmpeg defaults" "$(ratio "${e2e%% *}" "${defaults%% *}")" "$(ratio "$(echo "$e2e" | cut -d' ' -f2)" "$(echo "$defaults" | cut -d' ' -f2)")"
 done
 
+# The encoder alone at the first level with each thread count of THREAD_SWEEP
+# ("1 2 3 4"): where more threads stop helping.
+for n in ${THREAD_SWEEP:-}; do
+    # shellcheck disable=SC2046
+    r=$(encode "$work/threads.mpg" "${dvd_options[@]}" $(level_options "${levels[0]:-31}") -threads "$n")
+    row "FFmpeg, level ${levels[0]:-31}, $n threads" "$r" "$work/threads.mpg"
+done
+
 [ "${SWEEP:-0}" = 1 ] || exit 0
 # Candidate option sets for the levels, each on top of the DVD stream's (or
 # the lines of SWEEP_SETS); SWEEP_RATE sets a lower average bit rate, so
@@ -115,12 +129,12 @@ sweep=(
     "-mbd 0 -trellis 1"
     "-mbd 1 -trellis 1"
     "-mbd 2 -trellis 1"
-    "-mbd 0 -trellis 1 -dia_size 2"
+    "-mbd 0 -subcmp satd"
+    "-mbd 0 -trellis 1 -subcmp satd"
     "-mbd 0 -trellis 1 -cmp satd -subcmp satd"
+    "-mbd 0 -trellis 1 -dia_size 2"
     "-mbd 0 -trellis 1 -dc 9"
     "-mbd 0 -trellis 1 -last_pred 2"
-    "-mbd 0 -subq 4"
-    "-mbd 0 -trellis 1 -mpv_flags +cbp_rd"
 )
 [ -z "${SWEEP_SETS:-}" ] || mapfile -t sweep <<<"$SWEEP_SETS"
 for options in "${sweep[@]}"; do

@@ -6,7 +6,8 @@
 # mate-backgrounds package; any folder of camera photographs does: synthetic
 # pictures encode several times faster and hide the encoder's real cost).
 # Sets root, cli, photos, work (a scratch folder in memory, removed on exit)
-# and pictures (up to ten JPEGs of PHOTOS).
+# and pictures (up to ten JPEGs of PHOTOS, the list repeated ALBUM_REPEAT
+# times: 2 makes an album twice as long, to see memory stay flat).
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cli=${KELVCLIP_CLI:-$build/bin/kelvclip-cli}
@@ -18,15 +19,17 @@ trap 'rm -rf "$work"' EXIT
 
 mapfile -t pictures < <(find "$photos" -maxdepth 1 -iname '*.jpg' | sort | head -10)
 [ "${#pictures[@]}" -ge 2 ] || { echo "no JPEG photographs in $photos (set PHOTOS to a folder of them)" >&2; exit 2; }
+once=("${pictures[@]}")
+for ((i = 1; i < ${ALBUM_REPEAT:-1}; ++i)); do pictures+=("${once[@]}"); done
 
 # pack_album TEMPLATE SECONDS SOUND: the photographs SECONDS each, 1 s
 # cross-fades, pan and zoom 1.0 -> 1.15 within the first second, the sound
-# file SOUND (a 60 s tone made here when it does not exist; its extension
+# file SOUND (a 300 s tone made here when it does not exist; its extension
 # says which kind) played from the first picture to the album's end.
 pack_album() {
     local template=$1 seconds=$2 sound=$3
     if [ ! -e "$sound" ]; then
-        ffmpeg -loglevel error -f lavfi -i "sine=frequency=440:duration=60" -ac 2 "$sound"
+        ffmpeg -loglevel error -f lavfi -i "sine=frequency=440:duration=300" -ac 2 "$sound"
     fi
     python3 - "$work/album.json" "$seconds" "$sound" "${pictures[@]}" <<'EOF'
 import json, sys
