@@ -107,6 +107,16 @@ void ExpectPalDvdDemo(const SStreams& s) {
     EXPECT_EQ(s.sampleRate, 48000);
 }
 
+// a.png: 320 x 240, blue growing across, green down.
+void WriteGradient(CTempDir& dir) {
+    dir.WriteFile("a.png", PngBytes(STestImage(320, 240,
+                                               [](int x, int y) {
+                                                   return std::array<std::uint8_t, 4>{
+                                                       std::uint8_t(x), std::uint8_t(y), 90, 255};
+                                               }),
+                                    false));
+}
+
 // dvdauthor makes a title set of the stream, as authoring a disc does: it
 // reads every pack and picture group and rejects streams a player would not
 // take.
@@ -138,12 +148,7 @@ TEST(RenderCommand, TheDemoBecomesAPalDvdStream) {
 // dvdauthor takes too.
 TEST(RenderCommand, TheFastLevelMakesAnAuthorableDvd) {
     CTempDir dir;
-    dir.WriteFile("a.png", PngBytes(STestImage(320, 240,
-                                               [](int x, int y) {
-                                                   return std::array<std::uint8_t, 4>{
-                                                       std::uint8_t(x), std::uint8_t(y), 90, 255};
-                                               }),
-                                    false));
+    WriteGradient(dir);
     dir.WriteFile("album.json", R"({"format": "kelvclip-album", "version": 1, "name": "A",
         "slides": [{"displayTime": 2, "items": [{"kind": "image", "file": "a.png",
                     "keyFrames": [{"time": 0, "x": 0, "y": 0, "scale": 1.0},
@@ -282,12 +287,7 @@ TEST(RenderCommand, AnMp4FileAtTheSizeAndRateAsked) {
 // a mix of the two.
 TEST(RenderCommand, TwoRendersToOneOutputLeaveOneWholeFile) {
     CTempDir dir;
-    dir.WriteFile("a.png", PngBytes(STestImage(320, 240,
-                                               [](int x, int y) {
-                                                   return std::array<std::uint8_t, 4>{
-                                                       std::uint8_t(x), std::uint8_t(y), 90, 255};
-                                               }),
-                                    false));
+    WriteGradient(dir);
     dir.WriteFile("album.json", R"({"format": "kelvclip-album", "version": 1, "name": "A",
         "slides": [{"displayTime": 3, "items": [{"kind": "image", "file": "a.png"}]}]})");
     std::string text;
