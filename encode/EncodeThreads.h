@@ -2,11 +2,11 @@
 
 // The threads a video encoder compresses with.
 //
-// More than one core's worth of threads buys nothing: a render already keeps
-// the album's renderers busy beside the encoder, and the MPEG-2 encoder
-// splits each picture into bands of macroblock rows, whose share of the
-// per-picture work (rate control, joining the bands) grows with their count.
-// kMaxEncodeThreads bounds the count taken from the machine.
+// More threads than cores buy nothing (docs/encoding-levels.md): a render
+// keeps the album's renderers busy beside the encoder. The MPEG encoders
+// split each picture into bands of macroblock rows (36 in a PAL DVD
+// picture), so kMaxEncodeThreads bounds the count taken from a large
+// machine, where the bands would get thin.
 inline constexpr int kMaxEncodeThreads = 8;
 // The most a user may ask for.
 inline constexpr int kMaxRequestedThreads = 64;
