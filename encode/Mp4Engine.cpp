@@ -1,6 +1,7 @@
 #include "encode/Mp4Engine.h"
 
 #include "audio/AudioSrc.h"
+#include "encode/EncodeThreads.h"
 #include "encode/FileEncode.h"
 #include "encode/FormatTable.h"
 #include "encode/VideoSrc.h"
@@ -92,7 +93,7 @@ int CMp4Engine::Encode(IVideoSrc* video, IAudioSrc* audio, const std::string& pa
     v.bFrames = 3;
     v.globalHeader = true;
     v.colourMatrix = height > 576 ? 709 : 601;
-    v.threads = 0; // libx264 chooses by the cores
+    v.threads = m_threads > 0 ? EncodeThreads(m_threads) : 0; // 0: libx264 chooses by the cores
     // Whole-picture threads each keep pictures of their own in flight; above
     // 1920 x 1080 they cost more memory than the renderer (about 740 MB at
     // 3840 x 2160 against 490 MB for slices), while slices of such large
