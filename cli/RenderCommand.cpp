@@ -158,8 +158,13 @@ void SetEffort(const SRenderArgs& args, COutputFormat& format) {
     const char* option = args.fast ? "--fast" : "--quality";
     if (args.fast && !args.quality.empty())
         CliFail("--fast and --quality both choose the quality level; give one", kExitUsage);
-    if (COutputFormat::IsMp4Path(args.output) || COutputFormat::IsAviPath(args.output))
-        CliFail(std::string(option) + " goes with an MPEG stream (DVD, SVCD, VCD or custom)",
+    // An MP4's level is its rate factor: --fast there would mean a poorer
+    // picture rather than a quicker encode, so it is refused.
+    if (COutputFormat::IsAviPath(args.output) ||
+        (args.fast && COutputFormat::IsMp4Path(args.output)))
+        CliFail(std::string(option) +
+                    (args.fast ? " goes with an MPEG stream (DVD, SVCD, VCD or custom)"
+                               : " goes with an MPEG stream or an MP4, MOV or MKV file"),
                 kExitUsage);
     format.SetQuality(args.fast ? kFastQuality
                                 : WholeNumber(args.quality, 0, CMpgEncodeEngine::kMaxQuality,
@@ -295,7 +300,7 @@ void AddRenderCommand(CLI::App& app) {
     render->add_flag("--strict", args->strict,
                      "Fail (exit 2) when a picture or sound cannot be used instead of warning");
     render->add_option("--quality", args->quality,
-                       "Quality level of MPEG streams, 0 (fastest) to 31 (best; the default)");
+                       "Quality level, 0 (fastest) to 31 (best; the default); for MP4, MOV and MKV files the rate factor (31: 20, each two levels down one more, to 35)");
     render->add_flag("--fast", args->fast,
                      "Quality level " + std::to_string(kFastQuality) +
                          " for MPEG streams: the encoder's plain choices, about a third less "

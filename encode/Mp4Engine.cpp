@@ -50,6 +50,10 @@ int CMp4Engine::Fail(std::string text) {
     return kFailed;
 }
 
+int CMp4Engine::RateFactorFor(int level) {
+    return 20 + (31 - std::clamp(level, 0, 31)) / 2;
+}
+
 int CMp4Engine::Encode(IVideoSrc* video, IAudioSrc* audio, const std::string& path,
                        IProgress* progress) {
     m_error.clear();

@@ -29,7 +29,10 @@ public:
     void SetVideoFormat(int width, int height, double frameRate);
     // libx264's rate factor, 0 (lossless) to 51; 20 by default, which
     // camera photographs show without visible loss.
-    void SetQuality(int crf) { m_crf = crf; }
+    void SetRateFactor(int crf) { m_crf = crf; }
+    // The rate factor of a quality level 0 .. 31 (as MPEG streams have it):
+    // 31, the default, is 20; every two levels down add one, to 35 at 0.
+    static int RateFactorFor(int level);
     void SetPreset(std::string preset) { m_preset = std::move(preset); }
     // Encoder threads; 0 leaves the choice to libx264, which counts the cores.
     void SetThreads(int threads) { m_threads = threads; }

@@ -157,6 +157,7 @@ std::unique_ptr<IEncodeEngine> COutputFormat::CreateEngine(IVideoSrc* video, IAu
         mp4->SetFormatRow(ScreenRow());
         mp4->SetVideoFormat(width, height, rate);
         mp4->SetThreads(m_threads);
+        mp4->SetRateFactor(CMp4Engine::RateFactorFor(m_quality));
         if (audio)
             audio->SetFormat(ScreenRow().audioRate, 2, 16);
         engine = std::move(mp4);

@@ -231,8 +231,8 @@ TEST(RenderCommand, BadOutputsAndArgumentsAreRefusedClearly) {
              {"x.mpg --quality -1", "--quality wants"},
              {"x.mpg --quality 9x", "--quality wants"},
              {"x.mpg --fast --quality 20", "--fast and --quality"},
-             {"x.mp4 --quality 20", "--quality goes with an MPEG stream"},
-             {"x.avi --fast", "--fast goes with an MPEG stream"},
+             {"x.avi --quality 20", "--quality goes with an MPEG stream or an MP4"},
+             {"x.mp4 --fast", "--fast goes with an MPEG stream"},
              {"x.mpg --threads 0", "--threads wants a count from 1 to 64"},
              {"x.mpg --threads 65", "--threads wants"},
              {"x.mpg --threads two", "--threads wants"}}) {
@@ -254,10 +254,14 @@ TEST(RenderCommand, AnMp4FileAtTheSizeAndRateAsked) {
         "slides": [{"displayTime": 1, "items": [{"kind": "image", "file": "a.png"}]}]})");
     std::string text;
     ASSERT_EQ(RunCli("pack " + (dir / "album.json") + " -o " + (dir / "t.vez"), &text), 0) << text;
-    ASSERT_EQ(RunCli("render " + (dir / "t.vez") + " -o " + (dir / "t.MP4") + " --size 320x568 --fps 23.976",
+    ASSERT_EQ(RunCli("render " + (dir / "t.vez") + " -o " + (dir / "t.MP4") +
+                         " --size 320x568 --fps 23.976 --quality 11",
                      &text),
               0)
         << text;
+    // The quality level is the rate factor, which libx264 notes in the stream.
+    const std::string bytes = ReadWholeFile(dir / "t.MP4");
+    EXPECT_NE(bytes.find("crf=30.0"), std::string::npos);
     SStreams s = Probe(dir / "t.MP4");
     ASSERT_TRUE(s.opened);
     EXPECT_EQ(s.videoCodec, "h264");
