@@ -1,6 +1,7 @@
 // kelvclip: the template wizard.
 #include "app/StartOptions.h"
 #include "app/ZizeDivuApp.h"
+#include "base/HeapPolicy.h"
 #include "base/SignalWatch.h"
 
 #include <QtGlobal>
@@ -40,6 +41,7 @@ void StartupMessages(QtMsgType type, const QMessageLogContext& context, const QS
 } // namespace
 
 int main(int argc, char** argv) {
+    CHeapPolicy::Apply();
     // --help and --version are answered before Qt looks for a display, so
     // they work anywhere (the man page is made from --help at build time).
     const SStartOptions early = SStartOptions::Parse(std::vector<std::string>(argv + 1, argv + argc));

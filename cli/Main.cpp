@@ -2,6 +2,7 @@
 #include "cli/CliCommands.h"
 
 #include "audio/DecoderProbe.h"
+#include "base/HeapPolicy.h"
 #include "base/SignalWatch.h"
 
 #include <CLI/CLI.hpp>
@@ -10,6 +11,7 @@
 #include <iostream>
 
 int main(int argc, char** argv) {
+    CHeapPolicy::Apply();
     // Before any thread: termination signals go to one watcher thread.
     CSignalWatch::Start();
     CDecoderProbe::Install();
