@@ -99,7 +99,7 @@ TRenderOptions RenderOptions() {
     TRenderOptions options;
     for (const CLI::Option* option : app.get_subcommand("render")->get_options())
         for (const std::string& name : option->get_lnames())
-            options[name] = option->get_type_size() == 0;
+            options[name] = option->get_expected_max() == 0;
     return options;
 }
 
@@ -218,10 +218,10 @@ private:
             return;
         }
         std::string error;
-        if (digest.empty())
-            error = "the template or a picture cannot be read";
         for (const std::string& input : Inputs(job)) {
             struct stat in {};
+            if (digest.empty() && error.empty() && access(input.c_str(), R_OK) != 0)
+                error = input + ": cannot be read: " + std::strerror(errno);
             if (outputThere && stat(input.c_str(), &in) == 0 && in.st_dev == out.st_dev &&
                 in.st_ino == out.st_ino)
                 error = "the output is one of the inputs (" + input + "); writing it would destroy it";
@@ -231,6 +231,8 @@ private:
         if (error.empty() && !folder.empty() && !fs::is_directory(folder, ec) &&
             !fs::create_directories(folder, ec))
             error = folder.string() + ": cannot be made: " + ec.message();
+        if (error.empty() && digest.empty())
+            error = "the template or a picture cannot be read";
         if (!error.empty()) {
             Say("job " + std::to_string(job.number) + " (line " + std::to_string(line.line) +
                 "): " + error);
@@ -239,7 +241,19 @@ private:
             Finish(entry, true);
             return;
         }
+        RemoveStalePartials(job.output);
         Spawn(line, digest);
+    }
+
+    // A render writes beside its output, hidden, under a name that holds the
+    // host and the batch's process number (which no other batch of any host
+    // has at the same time) and ends in the output's extension, which picks
+    // the kind of file: "<folder>/.<stem>.partial-<host>-<pid>-<job><ext>".
+    static std::string PartialPrefix(const std::string& output) {
+        const fs::path path(output);
+        char host[64] = "host";
+        gethostname(host, sizeof host - 1);
+        return (path.parent_path() / ("." + path.stem().string() + ".partial-" + host + "-")).string();
     }
 
     static std::vector<std::string> Inputs(const SBatchJob& job) {
@@ -254,15 +268,9 @@ private:
         SRunning run;
         run.line = &line;
         run.digest = digest;
-        // Hidden beside the output, with its extension (which picks the
-        // kind of file) and names no other process of any host uses.
-        fs::path out(job.output);
-        char host[64] = "host";
-        gethostname(host, sizeof host - 1);
-        run.temp = (out.parent_path() / ("." + out.stem().string() + ".partial-" + host + "-" +
-                                         std::to_string(getpid()) + "-" +
-                                         std::to_string(job.number) + out.extension().string()))
-                       .string();
+        const fs::path out(job.output);
+        run.temp = PartialPrefix(job.output) + std::to_string(getpid()) + "-" +
+                   std::to_string(job.number) + out.extension().string();
         const std::string tag = m_scratch + "/job-" + std::to_string(job.number);
         run.stats = tag + ".stats";
         run.log = tag + ".log";
@@ -396,6 +404,21 @@ private:
             RecordFailure(job, run.digest, entry["exit"].get<int>());
         }
         Finish(entry, failed && !m_cancel, !failed);
+    }
+
+    // Removes what runs on this host that no longer live left beside an
+    // output: a batch killed with SIGKILL cannot remove its renders' files.
+    static void RemoveStalePartials(const std::string& output) {
+        const std::string prefix = fs::path(PartialPrefix(output)).filename().string();
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(fs::path(output).parent_path(), ec)) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind(prefix, 0) != 0)
+                continue;
+            const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+            if (pid > 0 && kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+                fs::remove(entry.path(), ec);
+        }
     }
 
     // Removes a job's temporary output and what its render may have left
