@@ -217,7 +217,12 @@ private:
             Finish(entry, false);
             return;
         }
+        // The folder first: a failure is recorded beside the output too.
         std::string error;
+        std::error_code ec;
+        const fs::path folder = fs::path(job.output).parent_path();
+        if (!folder.empty() && !fs::is_directory(folder, ec) && !fs::create_directories(folder, ec))
+            error = folder.string() + ": cannot be made: " + ec.message();
         for (const std::string& input : Inputs(job)) {
             struct stat in {};
             if (digest.empty() && error.empty() && access(input.c_str(), R_OK) != 0)
@@ -226,11 +231,6 @@ private:
                 in.st_ino == out.st_ino)
                 error = "the output is one of the inputs (" + input + "); writing it would destroy it";
         }
-        std::error_code ec;
-        fs::path folder = fs::path(job.output).parent_path();
-        if (error.empty() && !folder.empty() && !fs::is_directory(folder, ec) &&
-            !fs::create_directories(folder, ec))
-            error = folder.string() + ": cannot be made: " + ec.message();
         if (error.empty() && digest.empty())
             error = "the template or a picture cannot be read";
         if (!error.empty()) {

@@ -23,7 +23,7 @@ struct SBatchJob {
     std::string output;
     std::vector<std::pair<int, std::string>> replace;
     std::map<std::string, std::string> fields;
-    // Render options as arguments, "--name=value" or "--name", in file order.
+    // Render options as arguments, "--name=value" or "--name", by name.
     std::vector<std::string> options;
 };
 

@@ -39,8 +39,10 @@ dpkg-query -W slurm-wlm munge
 say "starting munged"
 [ -s /etc/munge/munge.key ] || $SUDO sh -c 'dd if=/dev/urandom bs=1 count=1024 of=/etc/munge/munge.key 2>/dev/null && chown munge:munge /etc/munge/munge.key && chmod 400 /etc/munge/munge.key'
 $SUDO mkdir -p /run/munge && $SUDO chown munge:munge /run/munge
+started_munge=0
 if ! munge -n >/dev/null 2>&1; then
     $SUDO runuser -u munge -- /usr/sbin/munged
+    started_munge=1
     sleep 1
 fi
 munge -n | unmunge >/dev/null && echo "munge works"
@@ -90,6 +92,9 @@ stop_cluster() {
         for daemon in slurmd slurmctld; do
             [ -s /run/$daemon.pid ] && $SUDO kill "$(cat /run/$daemon.pid)" 2>/dev/null || true
         done
+        if [ "$started_munge" = 1 ] && [ -s /run/munge/munged.pid ]; then
+            $SUDO kill "$(cat /run/munge/munged.pid)" 2>/dev/null || true
+        fi
     fi
 }
 trap stop_cluster EXIT
@@ -163,7 +168,7 @@ echo "gathered $(wc -l < report.jsonl) report lines in $WORK/report.jsonl"
 
 say "one personalised video looked at: the caption of task 7"
 ffmpeg -v error -y -ss 3.5 -i out/hana.mpg -frames:v 1 hana-caption.png
-ffmpeg -v error -y -ss 38 -i out/hana.mpg -frames:v 1 hana-end.png
+ffmpeg -v error -y -ss 37 -i out/hana.mpg -frames:v 1 hana-end.png
 echo "$WORK/hana-caption.png and $WORK/hana-end.png (its captions should read \"Pictures of Hana\" and \"Made for Hana, class 4b\")"
 
 say "submitting the same array again: every job is skipped"

@@ -332,7 +332,9 @@ TEST(BatchCommand, CaptionFieldsShowTheJobsText) {
     EXPECT_EQ(ReadWholeFile(dir / "a.png"), ReadWholeFile(dir / "b.png"));
     EXPECT_NE(ReadWholeFile(dir / "a.png"), ReadWholeFile(dir / "c.png")) << "without the field, %NAME% shows";
     ASSERT_EQ(RunCli("info --json " + fielded, &text), 0) << text;
-    EXPECT_NE(text.find("Hi %NAME%, %SLIDE%/%SLIDES%"), std::string::npos) << text;
+    const Json info = Json::parse(text);
+    EXPECT_EQ(info["slides"][0]["captions"][0]["text"], "Hi %NAME%, %SLIDE%/%SLIDES%");
+    EXPECT_EQ(info["fields"], Json::array({"NAME"})) << "the fields a job fills, not the slide facts";
     for (const char* bad : {"--field NAME", "--field 'FILE=x'", "--field 'A B=x'", "--field N=1 --field N=2"})
         EXPECT_EQ(RunCli("frame " + fielded + " --at 0.5 -o " + (dir / "d.png") + " " + bad, &text), 64) << bad;
 }
