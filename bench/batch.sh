@@ -94,4 +94,4 @@ wait $batch || echo "  first run exit $? (2: a job failed)"
 grep '"job":1,' reportk.jsonl | sed 's/^/  /'
 echo "  files under final names: $(cd outk && ls *.mpg | tr '\n' ' ')"
 "$cli" batch jobsk.jsonl --jobs 1 --report reportk2.jsonl 2> logk2.txt
-echo "  rerun: $(python3 -c 'import json,sys; print(", ".join(f"job {r["job"]} {r["status"]}" for r in map(json.loads, open(sys.argv[1]))))' reportk2.jsonl)"
+echo "  rerun: $(python3 -c 'import json,sys; print(", ".join("job %d %s" % (r["job"], r["status"]) for r in map(json.loads, open(sys.argv[1]))))' reportk2.jsonl)"

@@ -103,6 +103,12 @@ TRenderOptions RenderOptions() {
     return options;
 }
 
+// The processor time a render used, in its own threads and the kernel.
+double CpuSeconds(const rusage& usage) {
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 std::string ClockText(double seconds) {
     char text[32];
     int s = int(std::lround(seconds));
@@ -362,6 +368,7 @@ private:
                    {"output", job.output},
                    {"frames", nullptr},
                    {"seconds", std::round(seconds * 100) / 100},
+                   {"cpu_seconds", std::round(CpuSeconds(usage) * 100) / 100},
                    {"peak_memory_mb", std::round(double(usage.ru_maxrss) / 1024 * 10) / 10},
                    {"warnings", Json::array()}};
         std::string error;
