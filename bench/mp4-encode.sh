@@ -24,49 +24,15 @@
 # take SIZE x 3 bytes each in /dev/shm (about 3.4 GB at 1080p).
 set -euo pipefail
 
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build}
+build=${1:-$(cd "$(dirname "$0")/.." && pwd)/build}
 size=${2:-1920x1080}
-photos=${PHOTOS:-/usr/share/backgrounds/mate/nature}
-cli=$build/bin/kelvclip-cli
+source "$(dirname "$0")/photo-album.sh"
 preset=veryfast # what CMp4Engine uses
 crf=20
-scratch=/dev/shm
-[ -w "$scratch" ] || scratch=${TMPDIR:-/tmp}
-work=$(mktemp -d "$scratch/kvbench-mp4-XXXXXX")
-trap 'rm -rf "$work"' EXIT
 
-mapfile -t pictures < <(find "$photos" -maxdepth 1 -iname '*.jpg' | sort | head -10)
-[ "${#pictures[@]}" -ge 2 ] || { echo "no JPEG photographs in $photos" >&2; exit 2; }
-music=$(find "$build/samples" -name '*.mp3' | head -1)
-if [ -z "$music" ]; then
-    ffmpeg -loglevel error -f lavfi -i "sine=frequency=440:duration=60" -b:a 128k "$work/music.mp3"
-    music=$work/music.mp3
-fi
+music=$(find "$build/samples" -name '*.mp3' 2>/dev/null | head -1 || true)
+pack_album "$work/album.vez" 3 "${music:-$work/music.mp3}"
 
-python3 - "$work/album.json" "$music" "${pictures[@]}" <<'EOF'
-import json, sys
-out, music, pictures = sys.argv[1], sys.argv[2], sys.argv[3:]
-zoom = [{"time": 0.0, "x": 0, "y": 0, "scale": 1.0}, {"time": 1.0, "x": 0, "y": 0, "scale": 1.15}]
-slides = [{"displayTime": 3, "transition": {"name": "Fade Plugin", "length": 1},
-           "items": [{"kind": "image", "file": p, "keyFrames": zoom}]} for p in pictures]
-# The first picture's sound, played to the album's end, is the sound track.
-slides[0]["items"][0]["sound"] = {"file": music}
-slides[0]["sound"] = {"toAlbumEnd": True}
-json.dump({"format": "kelvclip-album", "version": 1, "name": "Photographs",
-           "slides": slides}, open(out, "w"))
-EOF
-"$cli" pack "$work/album.json" -o "$work/album.vez" >/dev/null
-
-# Wall seconds of a command; its output goes to $work/log.
-timed() {
-    local start end
-    start=$(date +%s%N)
-    "$@" >"$work/log" 2>&1 || { cat "$work/log" >&2; exit 1; }
-    end=$(date +%s%N)
-    python3 -c 'import sys; print(f"{(int(sys.argv[2]) - int(sys.argv[1])) / 1e9:.2f}")' "$start" "$end"
-}
-megabytes() { python3 -c 'import os, sys; print(f"{os.path.getsize(sys.argv[1]) / 1e6:.1f}")' "$1"; }
 # PSNR of a file's pictures against the rendered frames, decoded to RGB with
 # the chroma where H.264 (and MPEG-2) put it in 4:2:0: at the first column of
 # its pair, between its two rows.

@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     CDecoderProbe::Install();
     CLI::App app{"kelvclip-cli: make videos from slide-show templates without the wizard",
                  "kelvclip-cli"};
-    app.set_version_flag("--version", "kelvclip-cli 0.1.0");
+    app.set_version_flag("--version", "kelvclip-cli " KV_VERSION);
     app.require_subcommand(1);
     AddInfoCommand(app);
     AddPackCommand(app);

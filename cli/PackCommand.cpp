@@ -191,8 +191,10 @@ void Pack(const SPackOptions& options) {
     CheckOutput(options.output, inputs);
     if (!album->m_music.empty())
         std::cerr << "kelvclip-cli: warning: " << options.albumPath
-                  << ": album music is dropped when a template is opened; give the first slide "
-                     "a sound with \"toAlbumEnd\": true to carry music through the album\n";
+                  << ": album music is dropped when a template is opened; to carry music "
+                     "through the album, give the first slide a sound with \"toAlbumEnd\": "
+                     "true (on a slide of one picture the picture's own \"sound\" plays, with "
+                     "the slide's \"toAlbumEnd\"; see docs/template-format.md)\n";
 
     std::string error;
     if (!CTemplateWriter::Write(doc, options.output, error))

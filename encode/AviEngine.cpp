@@ -1,6 +1,7 @@
 #include "encode/AviEngine.h"
 
 #include "audio/AudioSrc.h"
+#include "encode/EncodeThreads.h"
 #include "encode/FileEncode.h"
 #include "encode/VideoSrc.h"
 
@@ -47,7 +48,6 @@ SVideoSettings VideoSettingsFor(const std::string& codec, int width, int height,
     v.rateDen = rate.den;
     // A key picture about every two seconds.
     v.gop = std::max(1, int(std::lround(2.0 * rate.num / rate.den)));
-    v.threads = 2;
     if (codec == "mpeg4") {
         // Constant fine quantiser, no bidirectional pictures (AVI has no
         // room for reordered time stamps), the four-character code most
@@ -197,6 +197,7 @@ int CAviEngine::Encode(IVideoSrc* video, IAudioSrc* audio, const std::string& pa
 
     FileEncode::SJob job;
     job.video = VideoSettingsFor(m_videoCodec, width, height, m_bits, rate, m_pixelAspect);
+    job.video.threads = EncodeThreads(m_threads);
     job.pictureRate = outputRate;
     job.audioCodec = m_audioCodec;
     job.audioRate = m_audioRate;

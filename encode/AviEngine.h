@@ -34,6 +34,8 @@ public:
     // Width over height of one pixel, written into the stream and the file
     // (720 x 576 pictures of a 4:3 DVD have pixels of 16:15), 1 by default.
     void SetPixelAspect(double pixelAspect) { m_pixelAspect = pixelAspect; }
+    // Encoder threads; 0 takes them from the machine (EncodeThreads).
+    void SetThreads(int threads) { m_threads = threads; }
     void SetAudioFormat(int rate, int channels, int bits);
     // Chooses an encoder by name. False when this FFmpeg has no such encoder
     // usable in AVI files; the name is kept and Encode then fails with a
@@ -68,6 +70,7 @@ private:
     int m_bits = 24;
     double m_frameRate = 0;
     double m_pixelAspect = 1.0;
+    int m_threads = 0;
     int m_audioRate = kAudioRate;
     int m_audioChannels = 2;
     std::string m_videoCodec;

@@ -4,6 +4,7 @@
 #include "encode/AudEncMPA.h"
 #include "encode/AudEncPCM.h"
 #include "encode/AudioFeed.h"
+#include "encode/EncodeThreads.h"
 #include "encode/MpgPreset.h"
 #include "encode/Muxer.h"
 #include "encode/VidEnc.h"
@@ -40,6 +41,7 @@ int CMcMpgEngine::Encode(IVideoSrc* video, IAudioSrc* audio, const std::string& 
     const bool pcm = audio && m_audioType == kAudioPcm;
     CVidEnc encoder(video, m_preset, m_palFlag, m_wide, m_quality, m_customWidth,
                     m_customHeight, pcm);
+    encoder.SetThreads(EncodeThreads(m_threads));
     if (!encoder.Init())
         return Fail("The video encoder could not be started: " + encoder.GetError());
     int result = RunGraph(&encoder, audio, path, progress);

@@ -31,6 +31,8 @@ public:
     // camera photographs show without visible loss.
     void SetQuality(int crf) { m_crf = crf; }
     void SetPreset(std::string preset) { m_preset = std::move(preset); }
+    // Encoder threads; 0 leaves the choice to libx264, which counts the cores.
+    void SetThreads(int threads) { m_threads = threads; }
 
     int Encode(IVideoSrc* video, IAudioSrc* audio, const std::string& path,
                IProgress* progress) override;
@@ -44,6 +46,7 @@ private:
     int m_height = 0;
     double m_frameRate = 0;
     int m_crf = 20;
+    int m_threads = 0;
     std::string m_preset = "veryfast";
     std::string m_error;
 };

@@ -12,4 +12,5 @@ void CMpgEncodeEngine::CopySettingsTo(CMpgEncodeEngine& other) const {
     other.SetElementary(!m_multiplex);
     other.SetQuality(m_quality);
     other.SetCustomSize(m_customWidth, m_customHeight);
+    other.SetThreads(m_threads);
 }

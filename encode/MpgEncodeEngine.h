@@ -36,9 +36,13 @@ public:
     [[nodiscard]] int GetCustomHeight() const { return m_customHeight; }
     [[nodiscard]] bool GetMultiplex() const { return m_multiplex; }
     [[nodiscard]] int GetQuality() const { return m_quality; }
+    // Encoder threads; 0 takes them from the machine (EncodeThreads).
+    void SetThreads(int threads) { m_threads = threads; }
+    [[nodiscard]] int GetThreads() const { return m_threads; }
 
     // Copies every setting into another engine, in the order SetFormat,
-    // SetAudioType, SetElementary, SetQuality, SetCustomSize.
+    // SetAudioType, SetElementary, SetQuality, SetCustomSize, then the
+    // thread count.
     void CopySettingsTo(CMpgEncodeEngine& other) const;
 
 protected:
@@ -50,4 +54,5 @@ protected:
     int m_customHeight = 0;
     bool m_multiplex = true;
     int m_quality = -1;
+    int m_threads = 0;
 };

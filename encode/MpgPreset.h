@@ -26,8 +26,21 @@ struct SMpgFormat {
 int MpgPresetOf(int format);
 // The sound's sample rate of a preset: 48000 Hz for DVD, else 44100 Hz.
 int MpgAudioRate(int preset);
+// The encoder's effort at a quality level (-1 for the encoder's defaults,
+// else 0 fastest to 31 best): each step up buys visible quality for its cost
+// on camera photographs (docs/encoding-levels.md has the measurements).
+struct SMpgEffort {
+    int mbDecision = 0;   // SVideoSettings::mbDecision
+    bool trellis = false; // trellis quantisation
+};
+// The level from which trellis quantisation is taken.
+inline constexpr int kTrellisQuality = 16;
+// The level --fast chooses: the encoder's plain choices.
+inline constexpr int kFastQuality = 8;
+[[nodiscard]] SMpgEffort MpgEffortFor(int quality);
+
 // The stream of a preset. still: a single picture. quality: -1 for the
-// encoder's defaults, else 0 (fastest) to 31 (best). pcmAudio leaves room in
-// the DVD's multiplex rate for uncompressed sound.
+// encoder's defaults, else 0 (fastest) to 31 (best), as MpgEffortFor says.
+// pcmAudio leaves room in the DVD's multiplex rate for uncompressed sound.
 SMpgFormat MpgFormatFor(int preset, bool pal, bool wide, bool still, int quality,
                         int customWidth, int customHeight, bool pcmAudio = false);

@@ -156,6 +156,7 @@ std::unique_ptr<IEncodeEngine> COutputFormat::CreateEngine(IVideoSrc* video, IAu
         auto mp4 = std::make_unique<CMp4Engine>();
         mp4->SetFormatRow(ScreenRow());
         mp4->SetVideoFormat(width, height, rate);
+        mp4->SetThreads(m_threads);
         if (audio)
             audio->SetFormat(ScreenRow().audioRate, 2, 16);
         engine = std::move(mp4);
@@ -163,6 +164,7 @@ std::unique_ptr<IEncodeEngine> COutputFormat::CreateEngine(IVideoSrc* video, IAu
         auto avi = std::make_unique<CAviEngine>();
         avi->SetVideoFormat(width, height, 24, rate);
         avi->SetPixelAspect(PixelAspect());
+        avi->SetThreads(m_threads);
         avi->SetAudioFormat(CAviEngine::kAudioRate, 2, 16);
         if (audio)
             audio->SetFormat(CAviEngine::kAudioRate, 2, 16);
@@ -188,7 +190,8 @@ std::unique_ptr<IEncodeEngine> COutputFormat::CreateEngine(IVideoSrc* video, IAu
             audio->SetFormat(SampleRate(path), 2, 16);
         mpg->SetFormat(Row().mpegFormat, m_pal ? 1 : 0, IsWide() ? 1 : 0);
         mpg->SetAudioType(0);
-        mpg->SetQuality(31);
+        mpg->SetQuality(m_quality);
+        mpg->SetThreads(m_threads);
         engine = std::move(mpg);
     }
     const int size[2] = {width, height};

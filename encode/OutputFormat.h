@@ -55,6 +55,14 @@ public:
     // FFmpeg encoder names for AVI files; empty for the defaults.
     void SetAviCodecs(std::string video, std::string audio);
 
+    // The quality level of MPEG streams (0 fastest to 31 best, see
+    // MpgFormatFor); the format page's level unless set.
+    static constexpr int kPageQuality = 31;
+    void SetQuality(int level) { m_quality = level; }
+    [[nodiscard]] int Quality() const { return m_quality; }
+    // Encoder threads of every engine; 0 takes them from the machine.
+    void SetThreads(int threads) { m_threads = threads; }
+
     [[nodiscard]] bool IsPal() const { return m_pal; }
     [[nodiscard]] int Disc() const { return m_disc; }
     [[nodiscard]] const SFormatRow& Row() const;
@@ -107,4 +115,6 @@ private:
     int m_screenWidth = 0, m_screenHeight = 0;
     double m_screenRate = 0;
     std::string m_videoCodec, m_audioCodec;
+    int m_quality = kPageQuality;
+    int m_threads = 0;
 };

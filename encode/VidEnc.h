@@ -56,6 +56,8 @@ public:
     }
 
     [[nodiscard]] const SVideoSettings& Settings() const { return m_settings; }
+    // The encoder's threads; before Init.
+    void SetThreads(int threads) { m_settings.threads = threads; }
     [[nodiscard]] int FramesPushed() const { return m_pushed; }
     // Whether the compressing thread stopped at a failure.
     [[nodiscard]] bool CompressingFailed() const;

@@ -181,7 +181,7 @@ int main(int argc, char** argv) {
     CLI::App app{"Reads the frames and sound kelvclip serves through a placeholder file: the "
                  "frames go to standard output, the sound to a WAV file.",
                  "kelvclip-frameclient"};
-    app.set_version_flag("--version", "kelvclip-frameclient 0.1.0");
+    app.set_version_flag("--version", "kelvclip-frameclient " KV_VERSION);
     std::string placeholder, video = "y4m", audio;
     bool info = false;
     double timeout = 30;

@@ -128,20 +128,21 @@ void OverPremulRowPlain(const Ipp8u* s1, const Ipp8u* s2, Ipp8u* d, int width) {
 }
 
 #if defined(__SSE2__)
+// Mul255 on eight 16-bit lanes of bytes and weights: with t = x·a + 128,
+// (t + (t >> 8)) >> 8 is the high word of t·257.
+inline __m128i Mul255x8(__m128i bytes, __m128i weights) {
+    const __m128i half = _mm_set1_epi16(128), k257 = _mm_set1_epi16(257);
+    return _mm_mulhi_epu16(_mm_add_epi16(_mm_mullo_epi16(bytes, weights), half), k257);
+}
+
 // Four pixels of a + b·(255 − alpha(a))/255, saturated.
 inline __m128i OverPremul4(__m128i a, __m128i b) {
-    const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128);
-    const __m128i full = _mm_set1_epi32(255), k257 = _mm_set1_epi16(257);
+    const __m128i zero = _mm_setzero_si128(), full = _mm_set1_epi32(255);
     // 255 − alpha in both 16-bit halves of every pixel's 32 bits.
     __m128i inv = _mm_sub_epi32(full, _mm_srli_epi32(a, 24));
     inv = _mm_or_si128(inv, _mm_slli_epi32(inv, 16));
-    // Mul255 on 16-bit lanes: with t = b·inv + 128, (t + (t >> 8)) >> 8 is
-    // the high word of t·257.
-    auto mul = [&](__m128i bytes, __m128i weights) {
-        return _mm_mulhi_epu16(_mm_add_epi16(_mm_mullo_epi16(bytes, weights), half), k257);
-    };
-    const __m128i lo = mul(_mm_unpacklo_epi8(b, zero), _mm_unpacklo_epi32(inv, inv));
-    const __m128i hi = mul(_mm_unpackhi_epi8(b, zero), _mm_unpackhi_epi32(inv, inv));
+    const __m128i lo = Mul255x8(_mm_unpacklo_epi8(b, zero), _mm_unpacklo_epi32(inv, inv));
+    const __m128i hi = Mul255x8(_mm_unpackhi_epi8(b, zero), _mm_unpackhi_epi32(inv, inv));
     return _mm_adds_epu8(a, _mm_packus_epi16(lo, hi));
 }
 
@@ -184,8 +185,11 @@ void OverPremulRow(const Ipp8u* s1, const Ipp8u* s2, Ipp8u* d, int width) {
 #endif
 
 // Plus with constant weights on the colour bytes, the cross-fade of
-// transitions: d = s1·a/255 + s2·b/255.
-void PlusConstRow(const Ipp8u* s1, unsigned a, const Ipp8u* s2, unsigned b, Ipp8u* d, int width) {
+// transitions: d = s1·a/255 + s2·b/255, saturated; the fourth byte stays.
+// The SSE2 form gives the same bytes four pixels at a time (a cross-fade of
+// two 1920 x 1080 frames took an eighth of a render's time in plain code).
+void PlusConstRowPlain(const Ipp8u* s1, unsigned a, const Ipp8u* s2, unsigned b, Ipp8u* d,
+                       int width) {
     for (int x = 0; x < width; ++x, s1 += 4, s2 += 4, d += 4) {
         for (int c = 0; c < 3; ++c) {
             unsigned v = Mul255(s1[c], a) + Mul255(s2[c], b);
@@ -193,6 +197,33 @@ void PlusConstRow(const Ipp8u* s1, unsigned a, const Ipp8u* s2, unsigned b, Ipp8
         }
     }
 }
+
+#if defined(__SSE2__)
+void PlusConstRow(const Ipp8u* s1, unsigned a, const Ipp8u* s2, unsigned b, Ipp8u* d, int width) {
+    if (imgcore::UseReference())
+        return PlusConstRowPlain(s1, a, s2, b, d, width);
+    const __m128i zero = _mm_setzero_si128(), fourth = _mm_set1_epi32(int(0xFF000000u));
+    const __m128i wa = _mm_set1_epi16(short(a)), wb = _mm_set1_epi16(short(b));
+    auto load = [](const Ipp8u* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+    int x = 0;
+    // Every block is read before it is written: d may be s1 or s2.
+    for (; x + 4 <= width; x += 4) {
+        const __m128i p = load(s1 + 4 * x), q = load(s2 + 4 * x);
+        const __m128i kept = _mm_and_si128(load(d + 4 * x), fourth);
+        const __m128i lo = _mm_add_epi16(Mul255x8(_mm_unpacklo_epi8(p, zero), wa),
+                                         Mul255x8(_mm_unpacklo_epi8(q, zero), wb));
+        const __m128i hi = _mm_add_epi16(Mul255x8(_mm_unpackhi_epi8(p, zero), wa),
+                                         Mul255x8(_mm_unpackhi_epi8(q, zero), wb));
+        const __m128i colour = _mm_andnot_si128(fourth, _mm_packus_epi16(lo, hi));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * x), _mm_or_si128(colour, kept));
+    }
+    PlusConstRowPlain(s1 + 4 * x, a, s2 + 4 * x, b, d + 4 * x, width - x);
+}
+#else
+void PlusConstRow(const Ipp8u* s1, unsigned a, const Ipp8u* s2, unsigned b, Ipp8u* d, int width) {
+    PlusConstRowPlain(s1, a, s2, b, d, width);
+}
+#endif
 
 } // namespace
 

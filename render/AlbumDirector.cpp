@@ -21,15 +21,17 @@
 
 namespace {
 
-// A full-frame buffer cleared to transparent black, viewed bottom-up.
-std::uint8_t* AllocateFrame(int width, int height, CImageView& view) {
-    int stride = 0;
-    std::uint8_t* bits = CCPU::ippiMalloc_8u_C4(width, height, &stride);
-    if (bits) {
-        std::memset(bits, 0, std::size_t(stride) * std::size_t(height));
-        view.Attach(bits, width, height, -stride);
-    }
-    return bits;
+// A full-frame buffer cleared to transparent black, viewed bottom-up; made
+// at its first use (a 4K frame is 33 MB, and not every album needs every
+// buffer). False when there is no memory for it.
+bool EnsureFrame(CPixelBuffer& pixels, CImageView& view, int width, int height) {
+    if (pixels.Bits())
+        return true;
+    if (!pixels.Allocate(width, height))
+        return false;
+    std::memset(pixels.Bits(), 0, pixels.Bytes());
+    view.Attach(pixels.Bits(), width, height, -pixels.Stride());
+    return true;
 }
 
 // The first row in memory of a view, the form the image primitives walk.
@@ -56,16 +58,18 @@ CAlbumDirector::CAlbumDirector(SSize size, double pixelAspect, CTimerBase& clock
         m_ownEffects = std::make_unique<CEffectMgr>();
         m_effects = m_ownEffects.get();
     }
+    // A clock that waits for its workers never lets them draw while a frame
+    // is read: one buffer a layer is enough.
+    const auto turns = clock.WaitsForWorkers() ? CBufferedFrame::ETurns::kInTurn
+                                               : CBufferedFrame::ETurns::kConcurrent;
     for (SSlot& slot : m_slots) {
-        slot.frame = std::make_unique<CBufferedFrame>(size.width, size.height, true, m_output);
+        slot.frame = std::make_unique<CBufferedFrame>(size.width, size.height, true, m_output, turns);
         slot.builder = std::make_unique<CRenderModelBuilder>(*slot.frame, m_pixelAspect, clock);
         slot.builder->SetPictureStore(&m_pictures);
         slot.source = std::make_unique<CEffectSrc>(*slot.frame);
-        slot.transitionBits = AllocateFrame(size.width, size.height, slot.transitionView);
     }
-    m_compose = AllocateFrame(size.width, size.height, m_composeView);
     if (m_withCaptions) {
-        m_captionFrame = std::make_unique<CBufferedFrame>(size.width, size.height, true);
+        m_captionFrame = std::make_unique<CBufferedFrame>(size.width, size.height, true, turns);
         m_text = std::make_unique<CAlbumTextBuilder>(*m_captionFrame, m_pixelAspect, clock, effects);
     }
 }
@@ -73,12 +77,8 @@ CAlbumDirector::CAlbumDirector(SSize size, double pixelAspect, CTimerBase& clock
 CAlbumDirector::~CAlbumDirector() {
     Clear();
     m_text.reset();
-    for (SSlot& slot : m_slots) {
+    for (SSlot& slot : m_slots)
         slot.builder.reset();
-        CCPU::ippiFree(slot.transitionBits);
-    }
-    CCPU::ippiFree(m_compose);
-    CCPU::ippiFree(m_overlay);
 }
 
 void CAlbumDirector::SetDraftPictures(bool draft) {
@@ -92,7 +92,6 @@ void CAlbumDirector::Clear() {
     for (SSlot& slot : m_slots) {
         slot.builder->Stop(true);
         slot.builder->ClearFrame();
-        slot.transitionView.Fill(0);
         DropTransition(slot);
     }
     if (m_text)
@@ -238,6 +237,8 @@ const CImageView* CAlbumDirector::WholeFrame(const CImageView& view) {
     if (view.Width() == m_size.width && view.Height() == m_size.height)
         return &view;
     // A slide drawn into part of the frame: the rest is transparent black.
+    if (!EnsureFrame(m_compose, m_composeView, m_size.width, m_size.height))
+        return nullptr;
     m_composeView.Fill(0);
     if (CCPU::ippiCopy_8u_C4R(Lowest(view), view.Stride(), m_composeView.PixelAt(m_output),
                               m_composeView.Stride(), {view.Width(), view.Height()}) != ippStsNoErr)
@@ -246,6 +247,8 @@ const CImageView* CAlbumDirector::WholeFrame(const CImageView& view) {
 }
 
 bool CAlbumDirector::Compose(const CImageView& top, const CImageView*& view) {
+    if (!EnsureFrame(m_compose, m_composeView, m_size.width, m_size.height))
+        return false;
     if (CCPU::ippiAlphaComp_8u_AC4R(Lowest(top), top.Stride(), Lowest(*view), view->Stride(),
                                     Lowest(m_composeView), m_composeView.Stride(),
                                     {m_size.width, m_size.height},
@@ -298,13 +301,16 @@ const CImageView* CAlbumDirector::RenderCurrent(bool sync) {
             slot.frame->Acquire();
             view = WholeFrame(slot.frame->FrontView());
         } else {
-            slot.transitionView.Fill(0);
+            // One transition plays at a time: the slots share its buffer.
+            if (!EnsureFrame(m_transition, m_transitionView, m_size.width, m_size.height))
+                return nullptr;
+            m_transitionView.Fill(0);
             if (slot.transition) {
-                int stride = -slot.transitionView.Stride();
+                int stride = -m_transitionView.Stride();
                 slot.transition->Render(frame - segment->startFrame,
-                                        slot.transitionView.PixelAt(m_output), stride);
+                                        m_transitionView.PixelAt(m_output), stride);
             }
-            view = &slot.transitionView;
+            view = &m_transitionView;
         }
     }
     if (view && m_captionFrame && m_captionFrame->Acquire()) {
@@ -360,7 +366,7 @@ void CAlbumDirector::SetupOverlay() {
     const bool wide = IsWide();
     std::string name = GetSetting(wide ? Settings::WmWide : Settings::WmStd);
     int position = GetSetting(wide ? Settings::WmWidePos : Settings::WmStdPos);
-    if (m_overlay && m_overlayActive && name == m_overlayName)
+    if (m_overlay.Bits() && m_overlayActive && name == m_overlayName)
         return;
     m_overlayName = name;
     m_overlayActive = false;
@@ -368,9 +374,7 @@ void CAlbumDirector::SetupOverlay() {
     // is 33 MB).
     if (name.empty())
         return;
-    if (!m_overlay)
-        m_overlay = AllocateFrame(m_size.width, m_size.height, m_overlayView);
-    if (!m_overlay)
+    if (!EnsureFrame(m_overlay, m_overlayView, m_size.width, m_size.height))
         return;
     m_overlayView.Fill(0);
     std::unique_ptr<CFrameSrc> source;

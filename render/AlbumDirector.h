@@ -4,6 +4,7 @@
 #include "render/Timeline.h"
 #include "render/frame/ImageView.h"
 #include "render/frame/PictureStore.h"
+#include "render/frame/PixelBuffer.h"
 
 #include <array>
 #include <cstdint>
@@ -90,8 +91,6 @@ private:
         std::unique_ptr<CRenderModelBuilder> builder;
         std::unique_ptr<CEffectSrc> source;
         CEffect* transition = nullptr; // the one that ends in this slot
-        std::uint8_t* transitionBits = nullptr;
-        CImageView transitionView;
     };
 
     [[nodiscard]] int Next() const { return (m_ring + 1) % 3; }
@@ -133,11 +132,15 @@ private:
     std::unique_ptr<CBufferedFrame> m_captionFrame;
     std::unique_ptr<CAlbumTextBuilder> m_text;
 
-    std::uint8_t* m_compose = nullptr;
+    // Frames made at their first use: the transition's picture, captions or
+    // the overlay over a picture, and the overlay picture.
+    CPixelBuffer m_transition;
+    CImageView m_transitionView;
+    CPixelBuffer m_compose;
     CImageView m_composeView;
 
     std::string m_overlayName;
-    std::uint8_t* m_overlay = nullptr;
+    CPixelBuffer m_overlay;
     CImageView m_overlayView;
     bool m_overlayActive = false;
 };

@@ -16,7 +16,7 @@ packages=(
   libsdl2-dev qt6-base-dev
   nlohmann-json3-dev libcli11-dev
   unzip python3
-  ffmpeg valgrind
+  ffmpeg valgrind dvdauthor
   help2man file
 )
 # Debian 12's libheif1 carries its codecs (libde265 and dav1d to decode HEIC

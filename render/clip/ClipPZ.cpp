@@ -27,12 +27,26 @@ bool CClipPZ::OnFitChanged() {
     return m_store.SetFit(m_pipeline.FitX(), m_pipeline.FitY(), m_pipeline.BaseRotation());
 }
 
-bool CClipPZ::Draw(int frame, const CImageView& target, const CImageView* lower) {
-    if (!InRange(frame))
+bool CClipPZ::Warp(int frame, bool& shown) {
+    shown = InRange(frame);
+    if (!shown)
         return true;
     CIntKFStore::STransform t{};
-    if (!m_store.Evaluate(frame, t) || !m_source->MoveTo(frame))
+    return m_store.Evaluate(frame, t) && m_source->MoveTo(frame) &&
+           m_pipeline.Place(t.x, t.y, t.scaleX, t.scaleY, t.angle, t.opacity);
+}
+
+bool CClipPZ::Draw(int frame, const CImageView& target, const CImageView* lower) {
+    bool shown = false;
+    return Warp(frame, shown) && (!shown || m_pipeline.Compose(target, lower, false));
+}
+
+bool CClipPZ::DrawOnColour(int frame, CImageView& target, std::uint32_t colour) {
+    bool shown = false;
+    if (!Warp(frame, shown))
         return false;
-    return m_pipeline.Place(t.x, t.y, t.scaleX, t.scaleY, t.angle, t.opacity) &&
-           m_pipeline.Compose(target, lower, false);
+    if (shown)
+        return m_pipeline.ComposeOnColour(target, colour);
+    target.Fill(colour);
+    return true;
 }

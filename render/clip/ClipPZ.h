@@ -21,10 +21,17 @@ public:
     // Draws the clip at a slide frame over lower (the target itself when
     // null). Outside its range the clip is not drawn and this succeeds.
     bool Draw(int frame, const CImageView& target, const CImageView* lower);
+    // Draws the clip as the first over a plain opaque colour: target is
+    // filled with the colour around it and under it in the same pass.
+    bool DrawOnColour(int frame, CImageView& target, std::uint32_t colour);
 
 protected:
     bool OnFitChanged() override;
 
 private:
+    // Moves the source to the frame and warps it to its place there; shown
+    // is false outside the clip's range.
+    bool Warp(int frame, bool& shown);
+
     CIntKFStore m_store;
 };

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -34,6 +35,31 @@ double PreparedScale(double footprint, double fitted) {
         fitted = 1;
     const double steps = std::ceil(std::log(footprint / fitted) / std::log(1.25) - 1e-6);
     return fitted * std::pow(1.25, std::clamp(steps, -80.0, 80.0));
+}
+
+// The layer pixels (in top-down rows) that an upright warp of a srcWidth x
+// srcHeight source computes from four source pixels each, so it writes them
+// whatever lay under them; empty for a rotated or sheared warp. One pixel
+// inside the exact span on every side keeps clear of rounding.
+SRect Overwritten(const double c[2][3], int srcWidth, int srcHeight, int layerHeight,
+                  bool bottomUp) {
+    if (c[0][1] != 0 || c[1][0] != 0 || srcWidth < 4 || srcHeight < 4)
+        return {0, 0, 0, 0};
+    // Sample points 1 .. size − 2 have all four neighbours in the source.
+    auto span = [](double scale, double offset, int size, int& first, int& end) {
+        double a = offset + scale, b = offset + scale * (size - 2);
+        if (a > b)
+            std::swap(a, b);
+        first = int(std::ceil(a)) + 1;
+        end = int(std::floor(b)); // the last one, less one, exclusive
+    };
+    int x0 = 0, x1 = 0, m0 = 0, m1 = 0;
+    span(c[0][0], c[0][2], srcWidth, x0, x1);
+    span(c[1][1], c[1][2], srcHeight, m0, m1);
+    if (x1 <= x0 || m1 <= m0)
+        return {0, 0, 0, 0};
+    // Memory rows count upwards in a bottom-up layer.
+    return bottomUp ? SRect{x0, layerHeight - m1, x1, layerHeight - m0} : SRect{x0, m0, x1, m1};
 }
 
 } // namespace
@@ -242,10 +268,11 @@ bool CClipPipeline::Place(double x, double y, double scaleX, double scaleY, doub
                 std::min(m_height, m_bottomUp ? m_height - memTop : memBottom)};
     ++m_warps;
     // Only what the last warp wrote needs clearing: the rest of the layer is
-    // still transparent.
+    // still transparent. Nor does the part this warp overwrites whole: the
+    // warp blends only its edge pixels with what lies under them.
     CImageView& view = m_layer->m_view;
     SRect& written = m_layer->m_written;
-    view.Fill(0, written);
+    view.Fill(0, written, Overwritten(coeffs, src.Width(), src.Height(), m_height, m_bottomUp));
     m_layer->m_user = m_id;
     // The smooth edge reaches up to one source pixel beyond the bound.
     int pad = int(std::ceil(std::max(std::fabs(px), std::fabs(py)))) + 2;
@@ -293,4 +320,25 @@ bool CClipPipeline::Compose(const CImageView& target, const CImageView* lower, b
                                        under.Stride(), target.PixelAt(area), target.Stride(), size,
                                        additive ? ippAlphaPlusPremul : ippAlphaOverPremul) ==
            ippStsNoErr;
+}
+
+bool CClipPipeline::ComposeOnColour(CImageView& target, std::uint32_t colour) {
+    const SRect area = HoldsLayer() ? Intersect(m_dirty, Intersect(target.Bounds(), Layer().Bounds()))
+                                    : SRect{0, 0, 0, 0};
+    target.Fill(colour, target.Bounds(), area);
+    if (IsEmpty(area))
+        return true;
+    // One row of the colour under every row of the layer.
+    const int width = area.right - area.left;
+    std::vector<std::uint32_t> under(std::size_t(width), colour);
+    const auto* lower = reinterpret_cast<const Ipp8u*>(under.data());
+    const CImageView& view = Layer();
+    for (int y = area.top; y < area.bottom; ++y) {
+        const SRect row{area.left, y, area.right, y + 1};
+        if (CCPU::ippiAlphaComp_8u_AC4R(view.PixelAt(row), view.Stride(), lower, width * 4,
+                                        target.PixelAt(row), target.Stride(), {width, 1},
+                                        ippAlphaOverPremul) != ippStsNoErr)
+            return false;
+    }
+    return true;
 }

@@ -86,6 +86,10 @@ public:
     void PrepareForZooms(double lo, double hi);
     // Composes the layer over lower (or over the target itself) into target.
     bool Compose(const CImageView& target, const CImageView* lower, bool additive);
+    // The layer over an opaque colour into target, and the rest of target
+    // filled with it: the pixels of filling target and composing over it,
+    // without writing the layer's part twice.
+    bool ComposeOnColour(CImageView& target, std::uint32_t colour);
     void Clear();
 
     [[nodiscard]] double FitX() const { return m_sx; }

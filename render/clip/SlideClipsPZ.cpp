@@ -17,11 +17,21 @@ std::unique_ptr<CIntClipPipeline> CSlideClipsPZ::MakeClip(std::unique_ptr<CFrame
 }
 
 bool CSlideClipsPZ::RenderFrame(int frame) {
-    if (!DrawBackground())
-        return false;
-    const CImageView& back = m_target.BackView();
-    for (auto& clip : m_clips)
-        if (!static_cast<CClipPZ&>(*clip).Draw(frame, back, nullptr))
+    SRect* drawn = nullptr;
+    CImageView& back = m_target.BackView(&drawn);
+    auto clip = m_clips.begin();
+    if (HasBackgroundPicture() || clip == m_clips.end()) {
+        if (!DrawBackground())
+            return false;
+    } else {
+        // A plain background goes around and under the first clip in one
+        // pass instead of being filled and then mostly covered.
+        *drawn = back.Bounds();
+        if (!static_cast<CClipPZ&>(**clip++).DrawOnColour(frame, back, BackgroundColour()))
+            return false;
+    }
+    for (; clip != m_clips.end(); ++clip)
+        if (!static_cast<CClipPZ&>(**clip).Draw(frame, back, nullptr))
             return false;
     return true;
 }

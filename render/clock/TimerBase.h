@@ -74,6 +74,9 @@ public:
     [[nodiscard]] virtual int GetCurrentFrame() const;
     virtual void RebuildHandles();
 
+    // Whether a frame change returns only when every worker finished it: then
+    // no worker draws while the frame is read.
+    [[nodiscard]] bool WaitsForWorkers() const { return m_wait; }
     void SetFrameRate(double rate);
     void SetFrameCount(int count);
     [[nodiscard]] int GetFrameCount() const;

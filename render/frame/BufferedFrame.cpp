@@ -4,13 +4,13 @@
 
 #include <cstring>
 
-CBufferedFrame::CBufferedFrame(int width, int height, bool bottomUp)
-    : m_width(width), m_height(height), m_bottomUp(bottomUp) {
-    Allocate({0, 0, width, height});
-}
+CBufferedFrame::CBufferedFrame(int width, int height, bool bottomUp, ETurns turns)
+    : CBufferedFrame(width, height, bottomUp, SRect{0, 0, width, height}, turns) {}
 
-CBufferedFrame::CBufferedFrame(int width, int height, bool bottomUp, const SRect& output)
-    : m_width(width), m_height(height), m_bottomUp(bottomUp) {
+CBufferedFrame::CBufferedFrame(int width, int height, bool bottomUp, const SRect& output,
+                               ETurns turns)
+    : m_width(width), m_height(height), m_bottomUp(bottomUp),
+      m_count(turns == ETurns::kInTurn ? 1 : 3) {
     Allocate(Intersect(output, {0, 0, width, height}));
 }
 
@@ -20,7 +20,7 @@ CBufferedFrame::~CBufferedFrame() {
 }
 
 void CBufferedFrame::Allocate(const SRect& output) {
-    for (std::size_t i = 0; i < 3; ++i) {
+    for (std::size_t i = 0; i < m_count; ++i) {
         m_buffers[i] = CCPU::ippiMalloc_8u_C4(m_width, m_height, &m_stride);
         if (!m_buffers[i]) {
             for (std::uint8_t*& buffer : m_buffers) {
@@ -43,14 +43,14 @@ void CBufferedFrame::Allocate(const SRect& output) {
 }
 
 const CImageView& CBufferedFrame::FrontView(SRect* dirty) const {
-    int front = m_triple.Front();
+    int front = Front();
     if (dirty)
         *dirty = m_dirty[std::size_t(front)];
     return m_views[std::size_t(front)];
 }
 
 CImageView& CBufferedFrame::BackView(SRect** dirty) {
-    int back = m_triple.Back();
+    int back = Back();
     if (dirty)
         *dirty = &m_dirty[std::size_t(back)];
     return m_views[std::size_t(back)];

@@ -35,3 +35,10 @@ void CImageView::Fill(std::uint32_t colour, const SRect& rect) {
     // The first row in memory and the step towards the next one in memory.
     CCPU::ippiSet_8u_C4R(value, PixelAt(r), m_stride, {r.right - r.left, r.bottom - r.top});
 }
+
+void CImageView::Fill(std::uint32_t colour, const SRect& rect, const SRect& hole) {
+    SRect parts[4];
+    const int n = Subtract(rect, hole, parts);
+    for (int i = 0; i < n; ++i)
+        Fill(colour, parts[i]);
+}

@@ -33,6 +33,8 @@ public:
     // rectangle clipped to it.
     void Fill(std::uint32_t colour);
     void Fill(std::uint32_t colour, const SRect& rect);
+    // The same for the part of rect outside hole.
+    void Fill(std::uint32_t colour, const SRect& rect, const SRect& hole);
 
 private:
     std::uint8_t* m_bits = nullptr;

@@ -107,6 +107,29 @@ void ExpectPalDvdDemo(const SStreams& s) {
     EXPECT_EQ(s.sampleRate, 48000);
 }
 
+// a.png: 320 x 240, blue growing across, green down.
+void WriteGradient(CTempDir& dir) {
+    dir.WriteFile("a.png", PngBytes(STestImage(320, 240,
+                                               [](int x, int y) {
+                                                   return std::array<std::uint8_t, 4>{
+                                                       std::uint8_t(x), std::uint8_t(y), 90, 255};
+                                               }),
+                                    false));
+}
+
+// dvdauthor makes a title set of the stream, as authoring a disc does: it
+// reads every pack and picture group and rejects streams a player would not
+// take.
+void ExpectDvdauthorTakes(const std::string& stream, const CTempDir& dir) {
+    std::string text;
+    const std::string disc = dir / "disc";
+    ASSERT_EQ(RunCommand("VIDEO_FORMAT=PAL dvdauthor -o " + disc + " -t " + stream + " 2>&1", &text), 0)
+        << text;
+    ASSERT_EQ(RunCommand("VIDEO_FORMAT=PAL dvdauthor -o " + disc + " -T 2>&1", &text), 0) << text;
+    EXPECT_GT(std::filesystem::file_size(disc + "/VIDEO_TS/VTS_01_1.VOB"), 100000u);
+    EXPECT_EQ(text.find("ERR"), std::string::npos) << text;
+}
+
 } // namespace
 
 TEST(RenderCommand, TheDemoBecomesAPalDvdStream) {
@@ -118,6 +141,31 @@ TEST(RenderCommand, TheDemoBecomesAPalDvdStream) {
     ASSERT_NO_FATAL_FAILURE(ExpectPalDvdDemo(s));
     EXPECT_EQ(s.channels, 2);
     EXPECT_NEAR(s.audioSeconds, 60.52, 0.05);
+    ExpectDvdauthorTakes(out, dir);
+}
+
+// The fast level with threads chosen: a stream of the same shape that
+// dvdauthor takes too.
+TEST(RenderCommand, TheFastLevelMakesAnAuthorableDvd) {
+    CTempDir dir;
+    WriteGradient(dir);
+    dir.WriteFile("album.json", R"({"format": "kelvclip-album", "version": 1, "name": "A",
+        "slides": [{"displayTime": 2, "items": [{"kind": "image", "file": "a.png",
+                    "keyFrames": [{"time": 0, "x": 0, "y": 0, "scale": 1.0},
+                                  {"time": 1, "x": 0, "y": 0, "scale": 1.2}]}]}]})");
+    std::string text;
+    ASSERT_EQ(RunCli("pack " + (dir / "album.json") + " -o " + (dir / "t.vez"), &text), 0) << text;
+    const std::string out = dir / "fast.mpg";
+    ASSERT_EQ(RunCli("render " + (dir / "t.vez") + " -o " + out + " --standard pal --fast --threads 3", &text), 0)
+        << text;
+    SStreams s = Probe(out);
+    ASSERT_TRUE(s.opened);
+    EXPECT_EQ(s.videoCodec, "mpeg2video");
+    EXPECT_EQ(s.width, 720);
+    EXPECT_EQ(s.height, 576);
+    ASSERT_EQ(RunCli("info --json " + (dir / "t.vez"), &text), 0);
+    EXPECT_NEAR(double(s.videoFrames), nlohmann::json::parse(text)["duration"].get<double>() * 25, 1.0);
+    ExpectDvdauthorTakes(out, dir);
 }
 
 TEST(RenderCommand, CtrlCCancelsAndLeavesAFilePlayersOpen) {
@@ -177,6 +225,20 @@ TEST(RenderCommand, BadOutputsAndArgumentsAreRefusedClearly) {
     }
     EXPECT_EQ(RunCli(std::string("render ") + KV_DEMO + " -o " + dir / "x.mpg --fps 30", &text), 64);
     EXPECT_NE(text.find("--fps goes with an MP4"), std::string::npos) << text;
+    // Quality levels and threads, each bad one named.
+    for (const auto& [options, named] : std::vector<std::pair<std::string, std::string>>{
+             {"x.mpg --quality 32", "--quality wants a level from 0 (fastest) to 31"},
+             {"x.mpg --quality -1", "--quality wants"},
+             {"x.mpg --quality 9x", "--quality wants"},
+             {"x.mpg --fast --quality 20", "--fast and --quality"},
+             {"x.mp4 --quality 20", "--quality goes with an MPEG stream"},
+             {"x.avi --fast", "--fast goes with an MPEG stream"},
+             {"x.mpg --threads 0", "--threads wants a count from 1 to 64"},
+             {"x.mpg --threads 65", "--threads wants"},
+             {"x.mpg --threads two", "--threads wants"}}) {
+        EXPECT_EQ(RunCli(std::string("render ") + KV_DEMO + " -o " + dir / options, &text), 64) << options;
+        EXPECT_EQ(text.rfind("kelvclip-cli: " + named, 0), 0u) << text;
+    }
 }
 
 // An MP4 file at the size and rate asked: H.264 and AAC, every picture, the
@@ -225,12 +287,7 @@ TEST(RenderCommand, AnMp4FileAtTheSizeAndRateAsked) {
 // a mix of the two.
 TEST(RenderCommand, TwoRendersToOneOutputLeaveOneWholeFile) {
     CTempDir dir;
-    dir.WriteFile("a.png", PngBytes(STestImage(320, 240,
-                                               [](int x, int y) {
-                                                   return std::array<std::uint8_t, 4>{
-                                                       std::uint8_t(x), std::uint8_t(y), 90, 255};
-                                               }),
-                                    false));
+    WriteGradient(dir);
     dir.WriteFile("album.json", R"({"format": "kelvclip-album", "version": 1, "name": "A",
         "slides": [{"displayTime": 3, "items": [{"kind": "image", "file": "a.png"}]}]})");
     std::string text;

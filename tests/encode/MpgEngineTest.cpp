@@ -1,3 +1,4 @@
+#include "encode/EncodeThreads.h"
 #include "encode/McMpgEngine.h"
 #include "encode/MpgEngine.h"
 #include "encode/MpgPreset.h"
@@ -7,8 +8,14 @@
 
 #include <gtest/gtest.h>
 
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -129,6 +136,7 @@ TEST(MpgSettings, QualityClampAndPresetChoice) {
     EXPECT_EQ(engine.GetQuality(), 7);
     engine.SetElementary(true);
     EXPECT_FALSE(engine.GetMultiplex());
+    engine.SetThreads(5);
 
     CMcMpgEngine real;
     engine.SetFormat(2, 1, 1);
@@ -136,6 +144,7 @@ TEST(MpgSettings, QualityClampAndPresetChoice) {
     EXPECT_EQ(real.GetPreset(), kPresetVcd);
     EXPECT_EQ(real.GetPalFlag(), 1);
     EXPECT_EQ(real.GetQuality(), 7);
+    EXPECT_EQ(real.GetThreads(), 5);
     real.SetFormat(0, 2, 0); // only exactly 1 means PAL
     EXPECT_EQ(real.GetPreset(), kPresetDvd);
     EXPECT_EQ(real.GetPalFlag(), 0);
@@ -144,6 +153,51 @@ TEST(MpgSettings, QualityClampAndPresetChoice) {
     EXPECT_EQ(MpgPresetOf(3), kPresetMpeg2);
     EXPECT_EQ(MpgPresetOf(1), kPresetSvcd);
     EXPECT_EQ(MpgPresetOf(9), -1);
+}
+
+// Each quality level's effort reaches the encoder: the plain choices up to
+// the trellis level, trellis quantisation from it; no level takes the
+// rate-distortion macroblock decision, which bought nothing visible for its
+// cost. Effort never falls as the level rises.
+TEST(MpgSettings, QualityLevelsChooseTheMeasuredEffort) {
+    struct SLevel {
+        int quality;
+        bool trellis;
+    };
+    CTestVideoSrc frames(720, 576, 3);
+    for (const SLevel& level : {SLevel{-1, false}, SLevel{0, false}, SLevel{kFastQuality, false},
+                                SLevel{kTrellisQuality - 1, false}, SLevel{kTrellisQuality, true},
+                                SLevel{31, true}}) {
+        CVidEnc encoder(&frames, kPresetDvd, 1, 0, level.quality, 0, 0);
+        ASSERT_TRUE(encoder.Init()) << encoder.GetError();
+        const AVCodecContext* c = encoder.Codec();
+        EXPECT_EQ(c->trellis, level.trellis ? 1 : 0) << level.quality;
+        EXPECT_EQ(c->mb_decision, 0) << level.quality;
+        EXPECT_EQ(c->thread_count, EncodeThreads(0)) << level.quality;
+    }
+    EXPECT_LT(kFastQuality, kTrellisQuality);
+    SMpgEffort before = MpgEffortFor(0);
+    for (int q = 1; q <= 31; ++q) {
+        const SMpgEffort e = MpgEffortFor(q);
+        EXPECT_GE(e.mbDecision, before.mbDecision) << q;
+        EXPECT_GE(e.trellis, before.trellis) << q;
+        before = e;
+    }
+    // A thread count asked for reaches the encoder.
+    CVidEnc three(&frames, kPresetDvd, 1, 0, 31, 0, 0);
+    three.SetThreads(3);
+    ASSERT_TRUE(three.Init()) << three.GetError();
+    EXPECT_EQ(three.Codec()->thread_count, 3);
+}
+
+// Threads from the machine: its cores within 1 .. kMaxEncodeThreads; a count
+// asked for as it is, within 1 .. kMaxRequestedThreads.
+TEST(MpgSettings, EncoderThreadsFollowTheCores) {
+    const int cores = int(std::thread::hardware_concurrency());
+    EXPECT_EQ(EncodeThreads(0), std::clamp(cores, 1, kMaxEncodeThreads));
+    EXPECT_EQ(EncodeThreads(-2), EncodeThreads(0));
+    EXPECT_EQ(EncodeThreads(3), 3);
+    EXPECT_EQ(EncodeThreads(1000), kMaxRequestedThreads);
 }
 
 // A one-frame source is a still picture: one intra picture at the still size

@@ -154,7 +154,19 @@ TEST(OutputFormat, TheExtensionChoosesTheEngineAndTheSourceTheFormat) {
     EXPECT_NE(dynamic_cast<CAviEngine*>(engine.get()), nullptr);
     engine = format.CreateEngine(&video, nullptr, "/tmp/out", &why);
     ASSERT_NE(engine, nullptr);
-    EXPECT_NE(dynamic_cast<CMpgEngine*>(engine.get()), nullptr);
+    auto* mpg = dynamic_cast<CMpgEngine*>(engine.get());
+    ASSERT_NE(mpg, nullptr);
+    // The format page's level, and threads from the machine, unless chosen.
+    EXPECT_EQ(mpg->GetQuality(), 31);
+    EXPECT_EQ(mpg->GetThreads(), 0);
+    COutputFormat chosen(true, false);
+    chosen.SetQuality(kFastQuality);
+    chosen.SetThreads(3);
+    engine = chosen.CreateEngine(&video, nullptr, "/tmp/out.mpg", &why);
+    mpg = dynamic_cast<CMpgEngine*>(engine.get());
+    ASSERT_NE(mpg, nullptr);
+    EXPECT_EQ(mpg->GetQuality(), kFastQuality);
+    EXPECT_EQ(mpg->GetThreads(), 3);
     EXPECT_EQ(video.m_width, 720);
     EXPECT_EQ(video.m_height, 576);
     EXPECT_DOUBLE_EQ(video.m_rate, 25.0);

@@ -159,6 +159,40 @@ TEST(CPU, OverPremultipliedMatchesItsFormulaAtEveryWidthAndOffset) {
     }
 }
 
+TEST(CPU, CrossFadeMatchesItsFormulaAtEveryWidthWeightAndInPlace) {
+    // d = min(255, a·wa/255 + b·wb/255) on the colour bytes, the fourth byte
+    // of d kept; four pixels at a time with a plain tail, rows at odd
+    // addresses, and d the same memory as b as a fade drawn in place is.
+    std::uint32_t seed = 4242;
+    auto next = [&] { return Ipp8u((seed = seed * 1103515245u + 12345u) >> 23); };
+    const unsigned weights[][2] = {{0, 255}, {255, 0}, {128, 127}, {200, 200}, {1, 254}, {97, 31}};
+    for (int width = 1; width <= 13; ++width) {
+        for (const auto& w : weights) {
+            for (int inPlace = 0; inPlace < 2; ++inPlace) {
+                std::vector<Ipp8u> a(std::size_t(width) * 4 + 1), b(a.size()), d(a.size());
+                for (auto* v : {&a, &b, &d})
+                    for (auto& x : *v)
+                        x = next();
+                const std::vector<Ipp8u> before = inPlace ? b : d;
+                Ipp8u* pd = inPlace ? b.data() + 1 : d.data() + 1;
+                ASSERT_EQ(CCPU::ippiAlphaCompC_8u_AC4R(a.data() + 1, width * 4, Ipp8u(w[0]),
+                                                       b.data() + 1, width * 4, Ipp8u(w[1]), pd,
+                                                       width * 4, {width, 1}, ippAlphaPlus),
+                          0);
+                const std::vector<Ipp8u> bIn = inPlace ? before : b;
+                for (int i = 0; i < width * 4; ++i) {
+                    const unsigned expect =
+                        i % 4 == 3 ? before[std::size_t(i) + 1]
+                                   : std::min(255u, Mul255(a[std::size_t(i) + 1], w[0]) +
+                                                        Mul255(bIn[std::size_t(i) + 1], w[1]));
+                    ASSERT_EQ(pd[i], expect) << "width " << width << " weights " << w[0] << "/"
+                                             << w[1] << " in place " << inPlace << " byte " << i;
+                }
+            }
+        }
+    }
+}
+
 TEST(CPU, OverPremultipliedKeepsItsFormulaOnOpaqueAndClearRuns) {
     // Layers are mostly runs of opaque or fully transparent pixels, which the
     // fast path takes in blocks; one pixel of another alpha anywhere in a

@@ -307,3 +307,71 @@ TEST(FrameSrcImage, OnDemandSourcesPrepareOnlyWhatIsDrawnWithTheSamePixels) {
     EXPECT_EQ(lazy.PreparedSizesMade(), 2);
     EXPECT_EQ(lazy.Prepared().Width(), eager.Prepared().Width());
 }
+
+// Each warp clears only what the previous one wrote and the new one does not
+// overwrite whole: after any sequence of moves, zooms and turns the layer
+// must hold exactly what one warp to the last place gives.
+TEST(ClipPipeline, AWarpAfterOthersLeavesTheLayerOfAFirstWarp) {
+    std::vector<std::uint8_t> pixels(std::size_t(90) * 70 * 4);
+    std::uint32_t seed = 99;
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        pixels[i] = (i & 3) == 3 ? std::uint8_t(128 + (seed >> 25)) : std::uint8_t(seed >> 24);
+    }
+    struct SPlace {
+        double x, y, scale, angle;
+    };
+    const SPlace steps[] = {{0, 0, 1.3, 0},   {5, -3, 1.0, 0},   {-20, 12, 0.6, 0}, {3, 4, 0.9, 0.3},
+                            {0, 0, 1.7, 0},   {-7.5, 2.25, 1.1, 0}, {30, 30, 0.4, 0}, {1, 1, 1.05, 0}};
+    for (bool bottomUp : {false, true}) {
+        CFrameSrcImage image;
+        ASSERT_TRUE(image.LoadPixels(pixels.data(), 90, 70, 90 * 4, 0, 0));
+        CClipPipeline moving(120, 96, 1.0, bottomUp);
+        moving.SetSource(&image);
+        moving.SetFit(CClipPipeline::kFitInside);
+        for (std::size_t n = 0; n < std::size(steps); ++n) {
+            const SPlace& p = steps[n];
+            SCOPED_TRACE(::testing::Message() << "step " << n << (bottomUp ? " bottom-up" : ""));
+            ASSERT_TRUE(moving.Place(p.x, p.y, moving.FitX() * p.scale, moving.FitY() * p.scale,
+                                     p.angle, 255));
+            CClipPipeline fresh(120, 96, 1.0, bottomUp);
+            fresh.SetSource(&image);
+            fresh.SetFit(CClipPipeline::kFitInside);
+            ASSERT_TRUE(fresh.Place(p.x, p.y, fresh.FitX() * p.scale, fresh.FitY() * p.scale,
+                                    p.angle, 255));
+            int wrong = 0;
+            for (int y = 0; y < 96; ++y)
+                wrong += std::memcmp(moving.Layer().Row(y), fresh.Layer().Row(y), 120 * 4) != 0;
+            EXPECT_EQ(wrong, 0) << "rows differ from a first warp";
+        }
+    }
+}
+
+// Composing on a plain colour must give the bytes of filling the frame with
+// it and composing over that, around the layer, on its soft edges and on its
+// translucent pixels, in both row orders.
+TEST(ClipPipeline, ComposingOnAColourEqualsFillingThenComposing) {
+    std::vector<std::uint8_t> pixels(std::size_t(50) * 40 * 4);
+    std::uint32_t seed = 7;
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        pixels[i] = (i & 3) == 3 ? std::uint8_t(seed >> 24 | 0x80) : std::uint8_t(seed >> 24);
+    }
+    for (bool bottomUp : {false, true}) {
+        CFrameSrcImage image;
+        ASSERT_TRUE(image.LoadPixels(pixels.data(), 50, 40, 50 * 4, 0, 0));
+        CClipPipeline clip(96, 72, 1.0, bottomUp);
+        clip.SetSource(&image);
+        clip.SetFit(CClipPipeline::kFitInside);
+        ASSERT_TRUE(clip.Place(-9.5, 4.25, clip.FitX() * 0.7, clip.FitY() * 0.7, 0.2, 255));
+        std::vector<std::uint8_t> filled(std::size_t(96) * 72 * 4), one(filled.size(), 0x5A);
+        CImageView a, b;
+        const int stride = bottomUp ? -96 * 4 : 96 * 4;
+        a.Attach(filled.data(), 96, 72, stride);
+        b.Attach(one.data(), 96, 72, stride);
+        a.Fill(0xFF204060);
+        ASSERT_TRUE(clip.Compose(a, nullptr, false));
+        ASSERT_TRUE(clip.ComposeOnColour(b, 0xFF204060));
+        EXPECT_EQ(filled, one) << (bottomUp ? "bottom-up" : "top-down");
+    }
+}

@@ -96,3 +96,23 @@ TEST(BufferedFrame, AnOutputRectangleNarrowsEveryView) {
     EXPECT_EQ(frame.FrontView(&front).Row(4)[0], 0xFF);
     EXPECT_EQ(front.bottom, 5);
 }
+
+TEST(BufferedFrame, InTurnOneBufferIsDrawnAndRead) {
+    CBufferedFrame frame(40, 20, true, CBufferedFrame::ETurns::kInTurn);
+    ASSERT_TRUE(frame.IsValid());
+    frame.FillBack(0xFF102030, {0, 0, 4, 4});
+    frame.Publish();
+    EXPECT_TRUE(frame.Acquire());
+    SRect drawn{};
+    const CImageView& front = frame.FrontView(&drawn);
+    EXPECT_EQ(&front, &frame.BackView());
+    EXPECT_EQ(front.Row(3)[0], 0x30);
+    EXPECT_EQ(front.Row(3)[16], 0); // outside the fill: still clear
+    EXPECT_EQ(drawn.right, 4);
+    // Drawing again keeps what the consumer saw and what it sees next apart
+    // only in time: the next fill is read after the next hand-over.
+    frame.FillBack(0xFF405060);
+    frame.Publish();
+    frame.Acquire();
+    EXPECT_EQ(frame.FrontView().Row(10)[20], 0x60);
+}
