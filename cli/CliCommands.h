@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+class CAlbum;
 class CProjTmpl;
 
 namespace CLI {
@@ -36,6 +37,11 @@ void LoadTemplateOrFail(CProjTmpl& tmpl, const std::string& path);
 // Applies --replace N=PATH options (N numbered as `info` lists the
 // template's pictures) or fails naming the bad one.
 void ApplyReplacements(CProjTmpl& tmpl, const std::vector<std::string>& replace);
+
+// Applies --field NAME=TEXT options: every %NAME% in the album's captions
+// shows TEXT (the caption field syntax of render/text/CaptionFields.h). A bad
+// or repeated name fails with usage.
+void ApplyFields(CAlbum& album, const std::vector<std::string>& fields);
 
 // Parses WxH (1 to 8192 each) or fails with usage.
 void ParseSize(const std::string& text, int& width, int& height);
@@ -87,3 +93,7 @@ void AddFrameCommands(CLI::App& app);
 
 // kelvclip-cli render TEMPLATE -o OUT [...]: the template as a video file.
 void AddRenderCommand(CLI::App& app);
+
+// kelvclip-cli batch JOBS.jsonl [--jobs N] [--index K] [--report FILE]
+// [--retry-failed]: many renders, each its own render process.
+void AddBatchCommand(CLI::App& app);

@@ -2,7 +2,11 @@
 
 #include "base/PartFile.h"
 #include "base/Settings.h"
+#include "project/Album.h"
 #include "project/ProjTmpl.h"
+#include "project/Slide.h"
+#include "project/TextCaption.h"
+#include "render/text/CaptionFields.h"
 
 #include <CLI/CLI.hpp>
 
@@ -12,6 +16,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <iostream>
+#include <map>
 #include <png.h>
 #include <sys/stat.h>
 #include <system_error>
@@ -166,6 +171,29 @@ void ApplyReplacements(CProjTmpl& tmpl, const std::vector<std::string>& replace)
             CliFail(path + ": cannot be read");
         tmpl.SetReplacement(pictures[std::size_t(number - 1)],
                             std::filesystem::absolute(path, error).string());
+    }
+}
+
+void ApplyFields(CAlbum& album, const std::vector<std::string>& fields) {
+    std::map<std::string, std::string> values;
+    for (const std::string& item : fields) {
+        std::size_t eq = item.find('=');
+        std::string name = item.substr(0, eq);
+        if (eq == std::string::npos || !CaptionFields::IsFieldName(name))
+            CliFail("--field wants NAME=TEXT, NAME of letters, digits and _ and not a built-in "
+                    "field (FILE, DATE, SIZE, DIMENSIONS, DESCRIPTION, SLIDE, SLIDES): " + item,
+                    kExitUsage);
+        if (!values.emplace(name, item.substr(eq + 1)).second)
+            CliFail("--field " + name + " is given twice", kExitUsage);
+    }
+    if (values.empty())
+        return;
+    for (int s = 0; s < album.GetSlideCount(); ++s) {
+        const CSlide& slide = *album.GetSlide(s);
+        for (int c = 0; c < slide.GetCaptionCount(); ++c) {
+            std::string& text = slide.GetCaption(c)->m_text.m_text;
+            text = CaptionFields::Fill(text, values);
+        }
     }
 }
 

@@ -30,7 +30,7 @@ struct SFrameArgs {
     double rate = 25;
     bool wide = false;
     bool strict = false;
-    std::vector<std::string> replace;
+    std::vector<std::string> replace, fields;
 };
 
 // The template's album with the replacements, ready to render at the size.
@@ -55,6 +55,7 @@ public:
         LoadTemplateOrFail(m_tmpl, args.templatePath);
         ApplyReplacements(m_tmpl, args.replace);
         m_tmpl.ApplyTo(m_album, true);
+        ApplyFields(m_album, args.fields);
         m_inputs = m_tmpl.ListTemplatePictures(true);
         m_inputs.push_back(args.templatePath);
         m_source.SetAlbum(&m_album, &m_tmpl);
@@ -127,6 +128,8 @@ void AddCommon(CLI::App* command, SFrameArgs& args) {
                       "Fail (exit 2) when a picture or sound cannot be used instead of warning");
     command->add_option("--replace", args.replace,
                         "Put a picture in place of template picture N (N=PATH, repeatable)");
+    command->add_option("--field", args.fields,
+                        "Show TEXT wherever a caption holds %NAME% (NAME=TEXT, repeatable)");
 }
 
 void RunFrame(const SFrameArgs& args) {

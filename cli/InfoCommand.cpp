@@ -5,10 +5,13 @@
 #include "project/Album.h"
 #include "project/ProjTmpl.h"
 #include "project/Slide.h"
+#include "project/TextCaption.h"
+#include "render/text/CaptionFields.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -75,13 +78,19 @@ Json Describe(CProjTmpl& tmpl) {
     for (const std::string& picture : tmpl.ListTemplatePictures(true))
         pictures.push_back(picture);
     Json slides = Json::array();
+    // The caption fields a batch job or render --field fills.
+    Json fields = Json::array();
     double start = 0;
     for (int i = 0; i < album.GetSlideCount(); ++i) {
         const CSlide& slide = *album.GetSlide(i);
         Json captions = Json::array();
-        for (int c = 0; c < slide.GetCaptionCount(); ++c)
-            captions.push_back(Json{{"text", slide.GetCaption(c)->m_text.m_text},
-                                    {"effect", slide.GetCaption(c)->m_effect}});
+        for (int c = 0; c < slide.GetCaptionCount(); ++c) {
+            const std::string& text = slide.GetCaption(c)->m_text.m_text;
+            captions.push_back(Json{{"text", text}, {"effect", slide.GetCaption(c)->m_effect}});
+            for (const std::string& name : CaptionFields::FieldsUsed(text))
+                if (std::find(fields.begin(), fields.end(), name) == fields.end())
+                    fields.push_back(name);
+        }
         Json items = Json::array();
         for (int m = 0; m < slide.GetItemCount(); ++m)
             items.push_back(slide.GetItem(m)->m_file);
@@ -102,6 +111,7 @@ Json Describe(CProjTmpl& tmpl) {
                 {"duration", album.GetAlbumDuration()},
                 {"pictures", pictures},
                 {"slides", slides},
+                {"fields", fields},
                 {"closingTransition", Json{{"name", closingName}, {"length", closingLength}}},
                 {"sounds", ListSounds(album)},
                 {"outputFormats", ListFormats()}};
@@ -135,6 +145,12 @@ void PrintText(const Json& info) {
     const auto& closing = info["closingTransition"];
     std::printf("  closing transition \"%s\" %.2f s\n", text(closing["name"]).c_str(),
                 closing["length"].get<double>());
+    if (!info["fields"].empty()) {
+        std::printf("\nCaption fields (render --field, batch \"fields\"):");
+        for (const auto& name : info["fields"])
+            std::printf(" %%%s%%", text(name).c_str());
+        std::printf("\n");
+    }
     std::printf("\nSounds (%zu):\n", info["sounds"].size());
     for (const auto& sound : info["sounds"])
         std::printf("  %-10s %s%s\n", text(sound["source"]).c_str(), text(sound["file"]).c_str(),

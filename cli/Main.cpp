@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
     AddTransitionCommand(app);
     AddFrameCommands(app);
     AddRenderCommand(app);
+    AddBatchCommand(app);
 
     try {
         app.parse(argc, argv);

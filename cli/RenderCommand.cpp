@@ -33,11 +33,12 @@ namespace {
 
 struct SRenderArgs {
     std::string templatePath, output, disc = "dvd", standard, size, vcodec, acodec, preset, fps;
+    std::string stats;
     std::string quality, threads;
     bool fast = false;
     bool wide = false;
     bool strict = false;
-    std::vector<std::string> replace;
+    std::vector<std::string> replace, fields;
 };
 
 // The progress line: a bar on a terminal, a plain percentage otherwise.
@@ -202,6 +203,7 @@ void Run(const SRenderArgs& args) {
     CheckOutput(args.output, inputs, true);
     CAlbum album;
     tmpl.ApplyTo(album, true);
+    ApplyFields(album, args.fields);
     if (album.GetSlideCount() == 0)
         CliFail(args.templatePath + ": the album has no slides to render");
     CAlbumFrameSrc video(true);
@@ -266,6 +268,11 @@ void Run(const SRenderArgs& args) {
         CliFail("cancelled; " + args.output + " holds what was encoded until then", kExitCancelled);
     if (notice.kind == SJobNotice::kFailed)
         CliFail(args.output + ": " + (notice.text.empty() ? "the encode failed" : notice.text));
+    if (!args.stats.empty()) {
+        const std::string stats =
+            "{\"frames\": " + std::to_string(video.GetFrameCount()) + "}\n";
+        WriteOutputFile(args.stats, stats.data(), stats.size(), true);
+    }
     std::error_code error;
     // The path goes to standard output for scripts, unless the video did.
     (IsStdout(args.output) ? std::cerr : std::cout)
@@ -286,6 +293,8 @@ void AddRenderCommand(CLI::App& app) {
         ->required();
     render->add_option("--replace", args->replace,
                        "Put a picture in place of template picture N (N=PATH, repeatable)");
+    render->add_option("--field", args->fields,
+                       "Show TEXT wherever a caption holds %NAME% (NAME=TEXT, repeatable)");
     render->add_option("--disc", args->disc, CFormatTable::Names(false))->capture_default_str();
     render->add_option("--standard", args->standard, "pal or ntsc (default: the PAL setting)");
     render->add_option("--size", args->size,
@@ -311,5 +320,7 @@ void AddRenderCommand(CLI::App& app) {
                            ")");
     render->add_option("--vcodec", args->vcodec, "Video encoder for AVI files (FFmpeg name)");
     render->add_option("--acodec", args->acodec, "Audio encoder for AVI files (FFmpeg name)");
+    // For batch: the frame count of a finished render as a JSON object.
+    render->add_option("--stats", args->stats)->group("");
     render->callback([args] { Run(*args); });
 }

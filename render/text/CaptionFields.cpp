@@ -7,6 +7,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <ctime>
@@ -44,7 +45,81 @@ std::string DateText(const std::string& path) {
     return text;
 }
 
+// The names of the slide facts, without the "%" around them.
+constexpr std::array<const char*, 7> kFactNames{"FILE",        "DATE",  "SIZE",  "DIMENSIONS",
+                                                "DESCRIPTION", "SLIDE", "SLIDES"};
+
+// Calls found(name, start, end) for each %NAME% of a text that a render may
+// fill ([start, end) covers the "%"s), skipping "%%" as a whole.
+template <typename Found>
+void ScanFields(const std::string& text, Found found) {
+    for (std::size_t pos = 0; pos < text.size();) {
+        if (text[pos] != '%') {
+            ++pos;
+            continue;
+        }
+        if (text.compare(pos, 2, "%%") == 0) {
+            pos += 2;
+            continue;
+        }
+        std::size_t close = text.find('%', pos + 1);
+        if (close != std::string::npos) {
+            std::string name = text.substr(pos + 1, close - pos - 1);
+            // A slide fact is passed over whole, as Substitute takes it.
+            bool fact = std::find_if(kFactNames.begin(), kFactNames.end(), [&name](const char* f) {
+                            return name == f;
+                        }) != kFactNames.end();
+            if (fact || IsFieldName(name)) {
+                if (!fact)
+                    found(name, pos, close + 1);
+                pos = close + 1;
+                continue;
+            }
+        }
+        ++pos;
+    }
+}
+
 } // namespace
+
+bool IsFieldName(const std::string& name) {
+    if (name.empty())
+        return false;
+    for (char c : name)
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_'))
+            return false;
+    for (const char* fact : kFactNames)
+        if (name == fact)
+            return false;
+    return true;
+}
+
+std::string Fill(const std::string& text, const std::map<std::string, std::string>& fields) {
+    if (fields.empty())
+        return text;
+    std::string out;
+    std::size_t copied = 0;
+    ScanFields(text, [&](const std::string& name, std::size_t start, std::size_t end) {
+        auto field = fields.find(name);
+        if (field == fields.end())
+            return;
+        out.append(text, copied, start - copied);
+        for (char c : field->second)
+            out += c == '%' ? std::string("%%") : std::string(1, c);
+        copied = end;
+    });
+    out.append(text, copied, std::string::npos);
+    return out;
+}
+
+std::vector<std::string> FieldsUsed(const std::string& text) {
+    std::vector<std::string> names;
+    ScanFields(text, [&names](const std::string& name, std::size_t, std::size_t) {
+        if (std::find(names.begin(), names.end(), name) == names.end())
+            names.push_back(name);
+    });
+    return names;
+}
 
 std::string Substitute(const std::string& text, const CSlide& slide, int slideNumber,
                        int slideCount) {

@@ -263,6 +263,31 @@ TEST(CaptionFields, NamesAreReplacedByTheSlidesFacts) {
     EXPECT_EQ(CaptionFields::Substitute("[%FILE%%DIMENSIONS%%DATE%]", empty, 1, 1), "[]");
 }
 
+// A render's own fields go in first; what they leave is the slide facts'
+// business, and a value shows exactly as typed, "%" and look-alike names too.
+TEST(CaptionFields, ARendersFieldsAreFilledBeforeTheSlidesFacts) {
+    const std::map<std::string, std::string> fields{
+        {"NAME", "Ann 100% %SLIDE%"}, {"class_2", "4b"}, {"X", ""}};
+    CSlide slide;
+    auto shown = [&](const std::string& text) {
+        return CaptionFields::Substitute(CaptionFields::Fill(text, fields), slide, 2, 5);
+    };
+    EXPECT_EQ(shown("Hello %NAME%!"), "Hello Ann 100% %SLIDE%!");
+    EXPECT_EQ(shown("%class_2%/%SLIDE%/%X%/%NOPE%"), "4b/2//%NOPE%");
+    // Case matters; "%%" stays a "%"; a slide fact is passed over whole, so
+    // "%SLIDE%X%" is the fact and "X%", not "%SLIDE" and the field X.
+    EXPECT_EQ(shown("%name% 50%%NAME% %SLIDE%X%"), "%name% 50%NAME% 2X%");
+    EXPECT_EQ(shown("%NAME"), "%NAME");
+    EXPECT_EQ(CaptionFields::Fill("%NAME%", {}), "%NAME%");
+
+    for (const char* bad : {"", "FILE", "SLIDES", "DATE", "A B", "A-B", "Ä", "A%"})
+        EXPECT_FALSE(CaptionFields::IsFieldName(bad)) << bad;
+    for (const char* good : {"NAME", "name", "_1", "FILE2"})
+        EXPECT_TRUE(CaptionFields::IsFieldName(good)) << good;
+    EXPECT_EQ(CaptionFields::FieldsUsed("%B% %A% %%B%% %B% %FILE% %DATE%A%"),
+              (std::vector<std::string>{"B", "A"}));
+}
+
 // Many captions on one slide, one after another: they warp into one shared
 // frame-sized layer, and only the caption on screen holds the pixels of its
 // text, however many there are.
