@@ -55,17 +55,20 @@ gop=$(python3 -c "print(max(1, round(2 * $fps)))")
 height=${size#*x}
 matrix=$([ "$height" -gt 576 ] && echo bt709 || echo smpte170m)
 primaries=$([ "$height" -gt 576 ] && echo bt709 || echo smpte170m)
-encode() { # FFmpeg on the frames with kelvclip's options, a libx264 preset, more options
+# The FFmpeg command on the frames with kelvclip's options, a libx264 preset
+# and more options, into the array ff (timed runs commands, not functions).
+encode_command() {
     local preset=$1 out=$2
     shift 2
     [ $# -gt 0 ] || set -- -crf "$crf" # a rate factor unless a bit rate is given
-    ffmpeg -y -nostats -loglevel error -i "$work/frames.avi" \
-        -c:v libx264 -preset "$preset" "$@" -g "$gop" -bf 3 -pix_fmt yuv420p \
-        -sws_flags bicubic -vf "scale=out_color_matrix=$matrix" \
-        -colorspace "$matrix" -color_primaries "$primaries" -color_trc "$primaries" \
-        -c:a aac -b:a 192k -ar 48000 -ac 2 -movflags +faststart "$out"
+    ff=(ffmpeg -y -nostats -loglevel error -i "$work/frames.avi"
+        -c:v libx264 -preset "$preset" "$@" -g "$gop" -bf 3 -pix_fmt yuv420p
+        -sws_flags bicubic -vf "scale=out_color_matrix=$matrix"
+        -colorspace "$matrix" -color_primaries "$primaries" -color_trc "$primaries"
+        -c:a aac -b:a 192k -ar 48000 -ac 2 -movflags +faststart "$out")
 }
-ff_s=$(timed encode "$preset" "$work/ffmpeg.mp4")
+encode_command "$preset" "$work/ffmpeg.mp4"
+ff_s=$(timed "${ff[@]}")
 
 printf 'album               %d photographs of %s, %s frames at %s x %s fps\n' "${#pictures[@]}" "$photos" "$frames" "$size" "$fps"
 printf 'render only         %6.2f s  %6.1f frames/s (to uncompressed frames in memory)\n' "$render_s" "$(python3 -c "print($frames / $render_s)")"
@@ -76,6 +79,7 @@ printf 'end-to-end / FFmpeg %6.3f (at most 1.15 wanted)\n' "$(python3 -c "print(
 # The presets at the bit rate of kelvclip's file.
 rate=$(ffprobe -v error -select_streams v:0 -show_entries stream=bit_rate -of csv=p=0 "$work/kelvclip.mp4")
 for p in ${PRESETS:-}; do
-    s=$(timed encode "$p" "$work/preset.mp4" -b:v "$rate")
+    encode_command "$p" "$work/preset.mp4" -b:v "$rate"
+    s=$(timed "${ff[@]}")
     printf 'preset %-10s   %6.2f s  %6.1f MB  PSNR %s dB  (%s kbit/s)\n' "$p" "$s" "$(megabytes "$work/preset.mp4")" "$(psnr "$work/preset.mp4")" "$((rate / 1000))"
 done

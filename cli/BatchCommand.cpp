@@ -122,7 +122,8 @@ std::string ClockText(double seconds) {
 class CBatchRun {
 public:
     CBatchRun(const SBatchArgs& args, std::vector<SBatchLine> lines)
-        : m_args(args), m_lines(std::move(lines)), m_terminal(isatty(STDERR_FILENO) != 0) {
+        : m_args(args), m_lines(std::move(lines)), m_terminal(isatty(STDERR_FILENO) != 0),
+          m_cores(UsableCores()) {
         for (auto& pid : m_pids)
             pid = 0;
     }
@@ -282,6 +283,14 @@ private:
         run.log = tag + ".log";
         std::vector<std::string> args = RenderArguments(job, run.temp);
         args.push_back("--stats=" + run.stats);
+        // The renders running at once share the cores: each encoder takes
+        // its share unless the job names its threads.
+        const bool threadsNamed = std::any_of(job.options.begin(), job.options.end(),
+                                              [](const std::string& option) {
+                                                  return option.rfind("--threads=", 0) == 0;
+                                              });
+        if (!threadsNamed)
+            args.push_back("--threads=" + std::to_string(std::max(1, m_cores / m_args.jobs)));
         std::vector<char*> argv{m_program.data()};
         for (std::string& arg : args)
             argv.push_back(arg.data());
@@ -514,6 +523,7 @@ private:
     const SBatchArgs& m_args;
     std::vector<SBatchLine> m_lines;
     const bool m_terminal;
+    const int m_cores; // this process may use
     std::string m_program, m_scratch;
     int m_report = -1;
     std::vector<SRunning> m_running;
