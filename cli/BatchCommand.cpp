@@ -7,6 +7,7 @@
 // ends with it, and one job never sees another's state.
 #include "cli/BatchJobs.h"
 #include "cli/CliCommands.h"
+#include "encode/EncodeThreads.h"
 
 #include "base/PartFile.h"
 #include "base/SignalWatch.h"
@@ -81,14 +82,6 @@ bool WriteRecord(const std::string& output, const Json& record, std::string& why
     CPartFile file;
     return file.Create(RecordPath(output), why) && file.Write(text.data(), text.size(), why) &&
            file.Commit(true, why);
-}
-
-// The cores this process may run on (a scheduler's allocation, a cpuset).
-int UsableCores() {
-    cpu_set_t set;
-    if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)
-        return CPU_COUNT(&set);
-    return std::max(1u, std::thread::hardware_concurrency());
 }
 
 // The options of `render`, from its own definition, so a job takes exactly

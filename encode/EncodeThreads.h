@@ -11,7 +11,10 @@ inline constexpr int kMaxEncodeThreads = 8;
 // The most a user may ask for.
 inline constexpr int kMaxRequestedThreads = 64;
 
+// The cores this process may run on: its CPU affinity, which a scheduler's
+// allocation or a cpuset narrows; the machine's cores when that is not known.
+[[nodiscard]] int UsableCores();
+
 // requested > 0: that count (at most kMaxRequestedThreads); otherwise the
-// machine's cores, at most kMaxEncodeThreads, and 1 when the count is not
-// known.
+// usable cores, at most kMaxEncodeThreads.
 [[nodiscard]] int EncodeThreads(int requested);
