@@ -328,10 +328,12 @@ bool CClipPipeline::ComposeOnColour(CImageView& target, std::uint32_t colour) {
     target.Fill(colour, target.Bounds(), area);
     if (IsEmpty(area))
         return true;
-    // One row of the colour under every row of the layer.
+    // One row of the colour under every row of the layer, kept between
+    // frames.
     const int width = area.right - area.left;
-    std::vector<std::uint32_t> under(std::size_t(width), colour);
-    const auto* lower = reinterpret_cast<const Ipp8u*>(under.data());
+    if (m_colourRow.size() < std::size_t(width) || m_colourRow.front() != colour)
+        m_colourRow.assign(std::size_t(width), colour);
+    const auto* lower = reinterpret_cast<const Ipp8u*>(m_colourRow.data());
     const CImageView& view = Layer();
     for (int y = area.top; y < area.bottom; ++y) {
         const SRect row{area.left, y, area.right, y + 1};

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class CFrameSrc;
 
@@ -106,6 +107,8 @@ private:
     // Whether the layer holds this pipeline's last warp.
     [[nodiscard]] bool HoldsLayer() const { return m_layer->m_user == m_id; }
 
+    // The plain colour ComposeOnColour puts under the layer, a row of it.
+    std::vector<std::uint32_t> m_colourRow;
     std::unique_ptr<CLayer> m_own;
     CLayer* m_layer;
     // Tells this pipeline's warps from others' in a shared layer; unique for
