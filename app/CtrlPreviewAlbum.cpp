@@ -3,6 +3,7 @@
 #include "audio/AlbumAudioSrc.h"
 #include "project/Album.h"
 #include "render/AlbumDirector.h"
+#include "render/Overlay.h"
 
 #include <algorithm>
 #include <QGuiApplication>
@@ -53,6 +54,7 @@ void CCtrlPreviewAlbum::MakeDirector(QSize size) {
     // Slides load while the user seeks: draft decoding keeps a progressive
     // photo from stalling the picture for a third of a second.
     m_director->SetDraftPictures(true);
+    m_director->SetOverlay(OverlayFromSettings());
 }
 
 void CCtrlPreviewAlbum::SetAlbum(CAlbum* album, IAssetLoader* assets) {
@@ -69,6 +71,8 @@ void CCtrlPreviewAlbum::SetAlbum(CAlbum* album, IAssetLoader* assets) {
             MakeDirector(size);
         m_album = album;
         m_assets = assets;
+        // The overlay settings may have changed since the last album.
+        m_director->SetOverlay(OverlayFromSettings());
         m_director->LoadAlbum(album, assets);
     }
     m_duration = album ? album->GetAlbumDuration() : 0;
@@ -91,8 +95,8 @@ void CCtrlPreviewAlbum::Play() {
     if (m_rebuildSound && m_album && !IsPlaying()) {
         CloseSound();
         auto track = std::make_unique<CAlbumAudioSrc>(kSoundRate, kSoundChannels, kSoundBits);
-        if (track->Build(*m_album))
-            m_audio = std::move(track);
+        track->Build(*m_album);
+        m_audio = std::move(track);
         // Without a device the player does not open and the clock steps by itself.
         if (m_audio && !m_player.Open(m_audio.get()))
             m_audio.reset();

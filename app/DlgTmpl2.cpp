@@ -13,6 +13,7 @@
 #include "encode/AlbumFrameSrc.h"
 #include "project/Album.h"
 #include "project/ProjTmpl.h"
+#include "render/Overlay.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -150,9 +151,11 @@ void CDlgTmpl2::OnFinish() {
     Template()->ApplyTo(*m_album, true);
     auto video = std::make_unique<CAlbumFrameSrc>(true);
     video->SetAlbum(m_album.get(), Template());
+    video->SetOverlay(OverlayFromSettings());
     SetVideoSource(std::move(video));
-    auto track = std::make_unique<CAlbumAudioSrc>(44100, 2, 16);
-    if (track->Build(*m_album) && track->GetLength() != 0)
+    auto track = std::make_unique<CAlbumAudioSrc>();
+    track->Build(*m_album);
+    if (track->GetLength() != 0)
         SetAudioSource(std::move(track));
     SetOutputPath(MainPage()->FolderTab()->GetPath());
     Remember();

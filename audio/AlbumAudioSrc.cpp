@@ -79,7 +79,7 @@ void CAlbumAudioSrc::ReportUnusable(const CMusicFile& sound) {
                            reason.empty() ? "cannot be decoded" : "cannot be decoded: " + reason);
 }
 
-bool CAlbumAudioSrc::Build(const CAlbum& album) {
+void CAlbumAudioSrc::Build(const CAlbum& album) {
     Clear();
     bool hasSound = false;
     const double duration = album.GetAlbumDuration();
@@ -194,5 +194,4 @@ bool CAlbumAudioSrc::Build(const CAlbum& album) {
         auto* silence = Make<CAudioSilence>(std::int64_t(closing * m_rate));
         AddSource(silence, duration - closing);
     }
-    return true;
 }

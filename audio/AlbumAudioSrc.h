@@ -14,12 +14,17 @@ class CAlbum;
 // so the track lasts the whole album.
 class CAlbumAudioSrc final : public CAudioMix {
 public:
-    CAlbumAudioSrc(int rate = 44100, int channels = 2, int bits = 16);
+    // The track's sample format unless the caller asks for another: CD sound.
+    static constexpr int kDefaultRate = 44100, kDefaultChannels = 2, kDefaultBits = 16;
+
+    explicit CAlbumAudioSrc(int rate = kDefaultRate, int channels = kDefaultChannels,
+                            int bits = kDefaultBits);
     ~CAlbumAudioSrc() override;
 
-    // Rebuilds the track from the album. Always true; a track of length 0
-    // means the album has no sound.
-    bool Build(const CAlbum& album);
+    // Rebuilds the track from the album; a track of length 0 means the album
+    // has no sound. Sound files that cannot be played are reported to
+    // CMediaWarnings and play as silence.
+    void Build(const CAlbum& album);
     // Removes every source and destroys what Build made.
     virtual void Clear();
 

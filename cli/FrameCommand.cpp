@@ -7,6 +7,7 @@
 #include "encode/OutputFormat.h"
 #include "project/Album.h"
 #include "project/ProjTmpl.h"
+#include "render/Overlay.h"
 
 #include <CLI/CLI.hpp>
 
@@ -59,6 +60,7 @@ public:
         m_inputs = m_tmpl.ListTemplatePictures(true);
         m_inputs.push_back(args.templatePath);
         m_source.SetAlbum(&m_album, &m_tmpl);
+        m_source.SetOverlay(OverlayFromSettings());
         // A disc's size is drawn as that disc shows it (its pixels take the
         // album's shape); a size for screens as its MP4 file shows it (the
         // album filling the frame at the frame's shape); any other size has

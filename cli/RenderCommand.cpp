@@ -16,6 +16,7 @@
 #include "encode/OutputFormat.h"
 #include "project/Album.h"
 #include "project/ProjTmpl.h"
+#include "render/Overlay.h"
 
 #include <CLI/CLI.hpp>
 
@@ -208,8 +209,9 @@ void Run(const SRenderArgs& args) {
         CliFail(args.templatePath + ": the album has no slides to render");
     CAlbumFrameSrc video(true);
     video.SetAlbum(&album, &tmpl);
+    video.SetOverlay(OverlayFromSettings());
     // The sound track, dropped when the album has none.
-    CAlbumAudioSrc track(format.SampleRate(args.output), 2, 16);
+    CAlbumAudioSrc track(format.SampleRate(args.output));
     track.Build(album);
     IAudioSrc* audio = track.GetLength() != 0 ? &track : nullptr;
 

@@ -49,6 +49,7 @@ int CAlbumFrameSrc::SetOutputFormat(const int size[2], double pixelAspect, doubl
     m_director = std::make_unique<CAlbumDirector>(CAlbumDirector::SSize{albumWidth, albumHeight},
                                                   pixelAspect, m_clock, m_withCaptions, nullptr,
                                                   m_effects);
+    m_director->SetOverlay(m_overlay);
     return m_album && Load() ? 1 : 0;
 }
 

@@ -18,6 +18,10 @@ public:
     explicit CAlbumFrameSrc(bool withCaptions, CEffectMgr* effects = nullptr);
     ~CAlbumFrameSrc() override;
 
+    // The overlay pictures the album is shown with (none until set); takes
+    // effect at the next SetOutputFormat.
+    void SetOverlay(const SOverlayChoice& overlay) { m_overlay = overlay; }
+
     // Remembers the album; loads it when the output format is known already.
     bool SetAlbum(CAlbum* album, IAssetLoader* assets);
 
@@ -37,6 +41,7 @@ private:
 
     bool m_withCaptions;
     CEffectMgr* m_effects;
+    SOverlayChoice m_overlay;
     CAlbum* m_album = nullptr;
     IAssetLoader* m_assets = nullptr;
     int m_width = 0, m_height = 0;

@@ -1,6 +1,6 @@
 #include "render/AlbumDirector.h"
 
-#include "base/Settings.h"
+#include "base/MediaWarnings.h"
 #include "effects/Effect.h"
 #include "effects/EffectMgr.h"
 #include "imgcore/CPU.h"
@@ -362,16 +362,17 @@ bool CAlbumDirector::IsWide() const {
     return display * display > 4.0 / 3.0 * 16.0 / 9.0;
 }
 
+void CAlbumDirector::SetOverlay(const SOverlayChoice& overlay) { m_overlayChoice = overlay; }
+
 void CAlbumDirector::SetupOverlay() {
-    const bool wide = IsWide();
-    std::string name = GetSetting(wide ? Settings::WmWide : Settings::WmStd);
-    int position = GetSetting(wide ? Settings::WmWidePos : Settings::WmStdPos);
-    if (m_overlay.Bits() && m_overlayActive && name == m_overlayName)
+    const SOverlay& overlay = m_overlayChoice.For(IsWide());
+    if (m_overlay.Bits() && m_overlayActive && overlay == m_overlayShown)
         return;
-    m_overlayName = name;
+    m_overlayShown = overlay;
     m_overlayActive = false;
     // The frame-sized layer is made only for an overlay picture (a 4K frame
     // is 33 MB).
+    const std::string& name = overlay.picture;
     if (name.empty())
         return;
     if (!EnsureFrame(m_overlay, m_overlayView, m_size.width, m_size.height))
@@ -383,10 +384,15 @@ void CAlbumDirector::SetupOverlay() {
         auto video = std::make_unique<CFrameSrcVideo>();
         if (video->Open(name, 0, -1, m_clock.GetFrameRate()))
             source = std::move(video);
+        else
+            CMediaWarnings::Report(name, "the overlay clip cannot be opened; no overlay is shown");
     } else if (kind == EMediaKind::kPicture) {
+        // A picture that cannot be decoded is reported by the decoder.
         auto picture = std::make_unique<CFrameSrcImage>();
         if (picture->Load(name, 0, 0))
             source = std::move(picture);
+    } else {
+        CMediaWarnings::Report(name, "is not a picture or video clip; no overlay is shown");
     }
     if (!source || !source->SetCrop(0, 0, 1, 1))
         return;
@@ -397,12 +403,20 @@ void CAlbumDirector::SetupOverlay() {
     // its width has, so the picture takes the same share of the width as on
     // 4:3 instead of growing with the tall frame.
     const double fourThreeHeight = m_size.width * m_pixelAspect * 3.0 / 4.0;
-    const double reference = 576.0 * m_size.height / std::min<double>(m_size.height, fourThreeHeight);
-    clip.SetFit(CClipPipeline::kNaturalSize, int(std::lround(reference)), 1);
-    // x right, y up: 1 is the top-left corner.
-    static constexpr double kCorners[5][2] = {{0, 0}, {-0.5, 0.5}, {0.5, 0.5}, {-0.5, -0.5}, {0.5, -0.5}};
-    const double* at = kCorners[position >= 1 && position <= 4 ? position : 0];
-    if (!clip.Place(at[0] * clip.UnitX(), at[1] * clip.UnitY(), clip.FitX(), clip.FitY(),
+    const double reference =
+        kOverlayReferenceLines * m_size.height / std::min<double>(m_size.height, fourThreeHeight);
+    clip.SetFit(CClipPipeline::kNaturalSize, int(std::lround(reference)),
+                CClipPipeline::EAnchor::kInsideCorners);
+    // Offsets in frame units, x right and y up.
+    double x = 0, y = 0;
+    switch (overlay.corner) {
+    case EOverlayCorner::kTopLeft: x = -0.5; y = 0.5; break;
+    case EOverlayCorner::kTopRight: x = 0.5; y = 0.5; break;
+    case EOverlayCorner::kBottomLeft: x = -0.5; y = -0.5; break;
+    case EOverlayCorner::kBottomRight: x = 0.5; y = -0.5; break;
+    case EOverlayCorner::kCentre: break;
+    }
+    if (!clip.Place(x * clip.UnitX(), y * clip.UnitY(), clip.FitX(), clip.FitY(),
                     clip.BaseRotation(), 255))
         return;
     const CImageView& layer = clip.Layer();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/api/TransfxSrc.h"
+#include "render/Overlay.h"
 #include "render/Timeline.h"
 #include "render/frame/ImageView.h"
 #include "render/frame/PictureStore.h"
@@ -35,13 +36,17 @@ public:
     // Output size, pixel aspect (width over height of a pixel), the clock,
     // captions on or off, and the part of the frame drawn into (null: all).
     // The display aspect they make (pixel aspect x width / height) chooses
-    // the overlay picture: the 16:9 one when it is nearer 16:9 than 4:3.
+    // the overlay picture: the wide one when it is nearer 16:9 than 4:3.
     // effects: the transition catalogue (null: the program's plug-in folder).
     CAlbumDirector(SSize size, double pixelAspect, CTimerBase& clock, bool withCaptions,
                    const SRect* outputRect = nullptr, CEffectMgr* effects = nullptr);
     CAlbumDirector(const CAlbumDirector&) = delete;
     CAlbumDirector& operator=(const CAlbumDirector&) = delete;
     ~CAlbumDirector();
+
+    // The overlay pictures the next LoadAlbum shows (none until set); the
+    // frame's display aspect picks the standard or the wide one.
+    void SetOverlay(const SOverlayChoice& overlay);
 
     // Builds the timeline and fills the ring; false for an album without slides.
     bool LoadAlbum(CAlbum* album, IAssetLoader* assets);
@@ -139,7 +144,12 @@ private:
     CPixelBuffer m_compose;
     CImageView m_composeView;
 
-    std::string m_overlayName;
+    // The overlay picture's height is its pixel count against a frame of
+    // this many lines, so it grows with the output.
+    static constexpr double kOverlayReferenceLines = 576.0;
+
+    SOverlayChoice m_overlayChoice;
+    SOverlay m_overlayShown;
     CPixelBuffer m_overlay;
     CImageView m_overlayView;
     bool m_overlayActive = false;

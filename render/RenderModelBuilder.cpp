@@ -198,8 +198,8 @@ bool CRenderModelBuilder::AddItem(const CAlbumItem& item, IAssetLoader* assets, 
         break;
     default: {
         double scale = ClipMath::DecodeScale(minZoom, maxZoom, GetSetting(Settings::AALoadFactor));
-        const bool turned = (ClipMath::RotationCode(item.m_rotation, item.m_mirrorH != 0,
-                                                    item.m_mirrorV != 0) & 1) != 0;
+        const bool turned = ClipMath::IsQuarterTurned(
+            ClipMath::RotationCode(item.m_rotation, item.m_mirrorH != 0, item.m_mirrorV != 0));
         const bool stretched = item.m_stretch == 1;
         int mw = 0, mh = 0;
         ClipMath::DecodeBox(scale, item.m_cropWidth, item.m_cropHeight, view.Width(),

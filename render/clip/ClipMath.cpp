@@ -13,7 +13,7 @@ int RotationCode(int quarterTurns, bool mirrorH, bool mirrorV) {
         mirror = !mirror;
         turns = (turns + 2) % 4;
     }
-    return turns | (mirror ? 16 : 0);
+    return turns | (mirror ? kMirrored : 0);
 }
 
 double DecodeScale(double minZoom, double maxZoom, double loadFactor) {

@@ -3,9 +3,16 @@
 // Small rules of placing pictures on slides.
 namespace ClipMath {
 
-// The rotation code of a picture: quarter turns in the low two bits, 16 for a
-// horizontal mirror; a vertical flip is a mirror plus a half turn.
+// The rotation code of a picture: quarter turns in the low two bits, plus
+// kMirrored for a horizontal mirror; a vertical flip is a mirror plus a half
+// turn. Templates store it this way.
+inline constexpr int kQuarterTurnBits = 3;
+inline constexpr int kMirrored = 16;
 int RotationCode(int quarterTurns, bool mirrorH, bool mirrorV);
+// Quarter turns clockwise on the screen (0 to 3), and the mirror, of a code.
+inline int QuarterTurns(int code) { return code & kQuarterTurnBits; }
+inline bool IsMirrored(int code) { return (code & kMirrored) != 0; }
+inline bool IsQuarterTurned(int code) { return (QuarterTurns(code) & 1) != 0; }
 
 // The scale a picture is decoded for, given the smallest and largest zoom it
 // is shown at: the largest, unless the range spans more than a factor 2, when

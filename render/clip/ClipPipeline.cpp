@@ -1,6 +1,7 @@
 #include "render/clip/ClipPipeline.h"
 
 #include "imgcore/CPU.h"
+#include "render/clip/ClipMath.h"
 #include "render/frame/FrameSrc.h"
 
 #include <algorithm>
@@ -103,7 +104,7 @@ CClipPipeline::CClipPipeline(CLayer& shared, double aspect)
 
 CClipPipeline::~CClipPipeline() = default;
 
-void CClipPipeline::SetFit(int mode, int referenceHeight, int anchor) {
+void CClipPipeline::SetFit(int mode, int referenceHeight, EAnchor anchor) {
     m_mode = mode;
     m_referenceHeight = referenceHeight;
     m_anchor = anchor;
@@ -115,63 +116,67 @@ void CClipPipeline::Refit() {
     if (!m_source)
         return;
     const SRect& crop = m_source->Crop();
-    double sw = crop.right - crop.left, sh = crop.bottom - crop.top;
-    if (sw <= 0 || sh <= 0)
+    const double cropWidth = crop.right - crop.left, cropHeight = crop.bottom - crop.top;
+    if (cropWidth <= 0 || cropHeight <= 0)
         return;
-    int code = m_source->RotationCode();
-    bool oddTurns = (code & 1) != 0;
-    double sa = m_source->PixelAspect();
-    double W = m_width, H = m_height, A = m_aspect;
-    double h = W * A, l = H;
-    if (oddTurns) {
-        h = H;
-        l = W * A;
-    }
-    double r = sa * sw * l / sh, t = h / sw, u = sh * h / (sa * sw);
+    const int code = m_source->RotationCode();
+    const bool quarterTurned = ClipMath::IsQuarterTurned(code);
+    const double sourceAspect = m_source->PixelAspect();
+    // The frame in pixels and its pixel aspect.
+    const double W = m_width, H = m_height, A = m_aspect;
+    // The frame's extent along the picture's rows and along its columns, in
+    // square units: a picture turned a quarter lies across the frame.
+    double frameAcross = W * A, frameDown = H;
+    if (quarterTurned)
+        std::swap(frameAcross, frameDown);
+    // The picture's width when its height fills the frame, and its height
+    // when its width does.
+    const double widthAtFullHeight = sourceAspect * cropWidth * frameDown / cropHeight;
+    const double heightAtFullWidth = cropHeight * frameAcross / (sourceAspect * cropWidth);
     switch (m_mode) {
-    case kFill:
-        if (h > r)
-            l = u;
-        else
-            t = r / sw;
-        m_sx = t;
-        m_sy = l / sh;
-        break;
     case kStretch:
-        m_sx = h / sw;
-        m_sy = l / sh;
+        m_sx = frameAcross / cropWidth;
+        m_sy = frameDown / cropHeight;
         break;
     case kNaturalSize:
         m_sy = H / (m_referenceHeight > 0 ? m_referenceHeight : H);
-        m_sx = sa * m_sy;
+        m_sx = sourceAspect * m_sy;
         break;
-    default: // fit inside
-        if (h < r)
-            l = u;
-        else
-            t = r / sw;
-        m_sx = t;
-        m_sy = l / sh;
+    default: {
+        // Filling matches the side that leaves the other overflowing the
+        // frame; fitting inside matches the one that leaves the other short.
+        const bool byWidth = m_mode == kFill ? frameAcross > widthAtFullHeight
+                                             : frameAcross < widthAtFullHeight;
+        if (byWidth) {
+            m_sx = frameAcross / cropWidth;
+            m_sy = heightAtFullWidth / cropHeight;
+        } else {
+            m_sx = widthAtFullHeight / cropWidth;
+            m_sy = frameDown / cropHeight;
+        }
         break;
+    }
     }
     if (m_source->Source().IsBottomUp() != m_bottomUp)
         m_sy = -m_sy;
-    if (code & 16)
+    if (ClipMath::IsMirrored(code))
         m_sx = -m_sx;
-    if (m_anchor == 1) {
-        double w2 = sw * std::fabs(m_sx), h2 = sh * std::fabs(m_sy);
-        if (oddTurns)
-            std::swap(w2, h2);
-        m_ux = int(W - w2 / A);
-        m_uy = int(H - h2);
+    if (m_anchor == EAnchor::kInsideCorners) {
+        // A unit is the frame less the fitted picture, so +-0.5 of it puts
+        // the picture's edges on the frame's.
+        double placedWidth = cropWidth * std::fabs(m_sx), placedHeight = cropHeight * std::fabs(m_sy);
+        if (quarterTurned)
+            std::swap(placedWidth, placedHeight);
+        m_ux = int(W - placedWidth / A);
+        m_uy = int(H - placedHeight);
     } else {
         m_ux = W;
         m_uy = H;
     }
-    switch (code) {
-    case 1: case 17: m_baseRotation = -M_PI / 2; break;
-    case 2: case 18: m_baseRotation = M_PI; break;
-    case 3: case 19: m_baseRotation = M_PI / 2; break;
+    switch (ClipMath::QuarterTurns(code)) {
+    case 1: m_baseRotation = -M_PI / 2; break;
+    case 2: m_baseRotation = M_PI; break;
+    case 3: m_baseRotation = M_PI / 2; break;
     default: m_baseRotation = 0;
     }
     Footprint(m_sx, m_sy, std::cos(m_baseRotation), std::sin(m_baseRotation), A, m_fittedX,
@@ -179,12 +184,13 @@ void CClipPipeline::Refit() {
     // The fitted picture's size in frame pixels, as the source prepares it.
     m_snapX = m_snapY = 0;
     if (m_snap) {
-        const double across = std::min(sw, std::round(m_fittedX * sw));
-        const double down = std::min(sh, std::round(m_fittedY * sh));
-        const double w = oddTurns ? down : across, hgt = oddTurns ? across : down;
-        m_snapX = std::fmod(W - w, 2.0) != 0 ? 0.5 : 0;
+        const double fittedAcross = std::min(cropWidth, std::round(m_fittedX * cropWidth));
+        const double fittedDown = std::min(cropHeight, std::round(m_fittedY * cropHeight));
+        const double width = quarterTurned ? fittedDown : fittedAcross;
+        const double height = quarterTurned ? fittedAcross : fittedDown;
+        m_snapX = std::fmod(W - width, 2.0) != 0 ? 0.5 : 0;
         // Half a pixel down the frame, whichever way the layer's rows run.
-        m_snapY = std::fmod(H - hgt, 2.0) == 0 ? 0 : m_bottomUp ? -0.5 : 0.5;
+        m_snapY = std::fmod(H - height, 2.0) == 0 ? 0 : m_bottomUp ? -0.5 : 0.5;
     }
 }
 
@@ -212,48 +218,70 @@ void CClipPipeline::Clear() {
 
 bool CClipPipeline::Place(double x, double y, double scaleX, double scaleY, double angle,
                           double opacity) {
-    int a = int(opacity + 0.5);
+    const int alpha = int(opacity + 0.5);
     const bool layer = m_layer->Allocate();
-    if (a <= 0 || !m_source || !layer) {
+    if (alpha <= 0 || !m_source || !layer) {
         Clear();
-        return a <= 0 && layer;
+        // Transparent is drawn (as nothing); no layer or no source is a failure.
+        return alpha <= 0 && layer;
     }
-    // The source prepares its picture near the size it is drawn at, so the
-    // linear warp neither skips pixels when shrinking nor blurs a copy.
     const double cosine = std::cos(angle), sine = std::sin(angle);
-    double footX = 0, footY = 0;
-    Footprint(scaleX, scaleY, cosine, sine, m_aspect, footX, footY);
-    if (footX > 0 && footY > 0 && std::isfinite(footX) && std::isfinite(footY) &&
-        !m_source->SetPreparedScale(PreparedScale(footX, m_fittedX),
-                                    PreparedScale(footY, m_fittedY))) {
+    if (!PrepareSource(scaleX, scaleY, cosine, sine)) {
         Clear();
         return false;
     }
-    if (!m_source->PrepareView()) {
-        Clear();
-        return false;
-    }
-    const double now[6] = {x, y, scaleX, scaleY, angle, double(a)};
-    bool changed = m_source->TakeChanged() || m_dirtyCache || !HoldsLayer() ||
-                   std::memcmp(now, m_last, sizeof now) != 0;
+    const double now[6] = {x, y, scaleX, scaleY, angle, double(alpha)};
+    const bool changed = m_source->TakeChanged() || m_dirtyCache || !HoldsLayer() ||
+                         std::memcmp(now, m_last, sizeof now) != 0;
     if (!changed)
         return true;
     std::memcpy(m_last, now, sizeof now);
     m_dirtyCache = false;
 
-    const CImageView& src = m_source->Prepared();
-    double A = m_aspect;
-    // Scales per prepared pixel.
-    const double px = scaleX / m_source->PreparedScaleX(), py = scaleY / m_source->PreparedScaleY();
-    double coeffs[2][3] = {{px * cosine / A, -py * sine / A, 0},
-                           {px * sine, py * cosine, 0}};
-    const IppiRect srcRoi{0, 0, src.Width(), src.Height()};
-    double bound[2][2];
-    if (CCPU::ippiGetAffineBound(srcRoi, bound, coeffs) != ippStsNoErr) {
+    SWarp warp;
+    if (!PlanWarp(x, y, scaleX, scaleY, cosine, sine, warp)) {
         m_dirty = {0, 0, 0, 0};
         return false;
     }
-    double x0 = bound[0][0], y0 = bound[0][1], x1 = bound[1][0], y1 = bound[1][1];
+    ++m_warps;
+    ClearForWarp(warp);
+    const bool ok = DrawWarp(warp, alpha);
+    m_dirty = ok && !IsEmpty(warp.dirty) ? warp.dirty : SRect{0, 0, 0, 0};
+    return ok;
+}
+
+bool CClipPipeline::PrepareSource(double scaleX, double scaleY, double cosine, double sine) {
+    // The source prepares its picture near the size it is drawn at, so the
+    // linear warp neither skips pixels when shrinking nor blurs a copy.
+    double footX = 0, footY = 0;
+    Footprint(scaleX, scaleY, cosine, sine, m_aspect, footX, footY);
+    if (footX > 0 && footY > 0 && std::isfinite(footX) && std::isfinite(footY) &&
+        !m_source->SetPreparedScale(PreparedScale(footX, m_fittedX),
+                                    PreparedScale(footY, m_fittedY)))
+        return false;
+    return m_source->PrepareView();
+}
+
+bool CClipPipeline::PlanWarp(double x, double y, double scaleX, double scaleY, double cosine,
+                             double sine, SWarp& warp) const {
+    const CImageView& src = m_source->Prepared();
+    const double A = m_aspect;
+    // Scales per prepared pixel.
+    warp.perPixelX = scaleX / m_source->PreparedScaleX();
+    warp.perPixelY = scaleY / m_source->PreparedScaleY();
+    const double px = warp.perPixelX, py = warp.perPixelY;
+    double (&coeffs)[2][3] = warp.coeffs;
+    coeffs[0][0] = px * cosine / A;
+    coeffs[0][1] = -py * sine / A;
+    coeffs[0][2] = 0;
+    coeffs[1][0] = px * sine;
+    coeffs[1][1] = py * cosine;
+    coeffs[1][2] = 0;
+    const IppiRect srcRoi{0, 0, src.Width(), src.Height()};
+    double bound[2][2];
+    if (CCPU::ippiGetAffineBound(srcRoi, bound, coeffs) != ippStsNoErr)
+        return false;
+    const double x0 = bound[0][0], y0 = bound[0][1], x1 = bound[1][0], y1 = bound[1][1];
     // Centre on centre, counted in pixel centres: the bound spans the first to
     // the last source pixel centre and the layer's middle lies at (W − 1) / 2,
     // so an unrotated picture at scale 1 lands on whole pixels and is copied.
@@ -261,48 +289,54 @@ bool CClipPipeline::Place(double x, double y, double scaleX, double scaleY, doub
     coeffs[1][2] = (m_height - 1) / 2.0 + y + m_snapY - (y0 + y1) / 2;
     // The dirty rectangle in top-down rows: memory rows count upwards in a
     // bottom-up layer.
-    int memTop = int(y0 + coeffs[1][2]), memBottom = int(y1 + coeffs[1][2] + 1);
-    SRect dirty{std::max(0, int(x0 + coeffs[0][2])),
-                std::max(0, m_bottomUp ? m_height - memBottom : memTop),
-                std::min(m_width, int(x1 + coeffs[0][2] + 1)),
-                std::min(m_height, m_bottomUp ? m_height - memTop : memBottom)};
-    ++m_warps;
+    const int memTop = int(y0 + coeffs[1][2]), memBottom = int(y1 + coeffs[1][2] + 1);
+    warp.dirty = {std::max(0, int(x0 + coeffs[0][2])),
+                  std::max(0, m_bottomUp ? m_height - memBottom : memTop),
+                  std::min(m_width, int(x1 + coeffs[0][2] + 1)),
+                  std::min(m_height, m_bottomUp ? m_height - memTop : memBottom)};
+    return true;
+}
+
+void CClipPipeline::ClearForWarp(const SWarp& warp) {
     // Only what the last warp wrote needs clearing: the rest of the layer is
     // still transparent. Nor does the part this warp overwrites whole: the
     // warp blends only its edge pixels with what lies under them.
+    const CImageView& src = m_source->Prepared();
     CImageView& view = m_layer->m_view;
     SRect& written = m_layer->m_written;
-    view.Fill(0, written, Overwritten(coeffs, src.Width(), src.Height(), m_height, m_bottomUp));
+    view.Fill(0, written, Overwritten(warp.coeffs, src.Width(), src.Height(), m_height, m_bottomUp));
     m_layer->m_user = m_id;
     // The smooth edge reaches up to one source pixel beyond the bound.
-    int pad = int(std::ceil(std::max(std::fabs(px), std::fabs(py)))) + 2;
+    const int pad = int(std::ceil(std::max(std::fabs(warp.perPixelX), std::fabs(warp.perPixelY)))) + 2;
+    const SRect& dirty = warp.dirty;
     written = Intersect({dirty.left - pad, dirty.top - pad, dirty.right + pad, dirty.bottom + pad},
                         view.Bounds());
+}
+
+bool CClipPipeline::DrawWarp(const SWarp& warp, int alpha) {
+    const SRect& written = m_layer->m_written;
+    if (IsEmpty(written))
+        return true;
+    const CImageView& src = m_source->Prepared();
     // The source's first memory row with a positive step; the layer likewise.
     const std::uint8_t* srcFirst = src.PixelAt(src.Bounds());
     // The warp visits only the rows and columns it can reach (memory rows
     // count upwards in a bottom-up layer).
-    if (IsEmpty(written)) {
-        m_dirty = {0, 0, 0, 0};
-        return true;
-    }
     const int stride = m_layer->m_pixels.Stride();
     const int memRow = m_bottomUp ? m_height - written.bottom : written.top;
     const IppiRect reach{written.left, memRow, written.right - written.left,
                          written.bottom - written.top};
-    bool ok = CCPU::ippiWarpAffine_8u_C4R(srcFirst, {src.Width(), src.Height()}, src.Stride(),
-                                          srcRoi, m_layer->m_pixels.Bits(), stride, reach, coeffs,
-                                          IPPI_INTER_LINEAR | IPPI_SMOOTH_EDGE) == ippStsNoErr;
-    if (ok && a != 255 && !IsEmpty(written)) {
-        const Ipp8u value[4] = {Ipp8u(a), Ipp8u(a), Ipp8u(a), Ipp8u(a)};
-        ok = CCPU::ippiMulCScale_8u_C4IR(value, view.PixelAt(written), stride,
-                                         {written.right - written.left,
-                                          written.bottom - written.top}) == ippStsNoErr;
-    }
-    m_dirty = ok ? dirty : SRect{0, 0, 0, 0};
-    if (IsEmpty(m_dirty))
-        m_dirty = {0, 0, 0, 0};
-    return ok;
+    if (CCPU::ippiWarpAffine_8u_C4R(srcFirst, {src.Width(), src.Height()}, src.Stride(),
+                                    {0, 0, src.Width(), src.Height()}, m_layer->m_pixels.Bits(),
+                                    stride, reach, warp.coeffs,
+                                    IPPI_INTER_LINEAR | IPPI_SMOOTH_EDGE) != ippStsNoErr)
+        return false;
+    if (alpha == 255)
+        return true;
+    const Ipp8u value[4] = {Ipp8u(alpha), Ipp8u(alpha), Ipp8u(alpha), Ipp8u(alpha)};
+    return CCPU::ippiMulCScale_8u_C4IR(value, m_layer->m_view.PixelAt(written), stride,
+                                       {written.right - written.left,
+                                        written.bottom - written.top}) == ippStsNoErr;
 }
 
 bool CClipPipeline::Compose(const CImageView& target, const CImageView* lower, bool additive) {

@@ -16,6 +16,10 @@ class CFrameSrc;
 class CClipPipeline {
 public:
     enum EFit : int { kFitInside = 1, kFill = 2, kStretch = 3, kNaturalSize = 4 };
+    // What offsets of +-0.5 frame units reach: the frame's edges with the
+    // picture's centre, or (inside corners) the picture's edges with the
+    // frame's, so a picture placed at a corner lies wholly inside it.
+    enum class EAnchor { kCentre, kInsideCorners };
 
     // The frame-sized picture a pipeline warps into and composes from. A
     // pipeline has one of its own, or takes turns in one with other pipelines
@@ -66,8 +70,9 @@ public:
     ~CClipPipeline();
 
     void SetSource(CFrameSrc* source) { m_source = source; m_dirtyCache = true; }
-    // anchor 1 aligns offsets of +-0.5 with the frame's corners.
-    void SetFit(int mode, int referenceHeight = 0, int anchor = 0);
+    // referenceHeight: for kNaturalSize, the frame height at which a source
+    // pixel is one frame pixel (0: the frame's own).
+    void SetFit(int mode, int referenceHeight = 0, EAnchor anchor = EAnchor::kCentre);
     void Refit();
     // Whether the picture, upright at its fitted size, lands on whole pixels:
     // where its size and the frame's differ by an odd number of pixels,
@@ -104,6 +109,23 @@ public:
     [[nodiscard]] int WarpCount() const { return m_warps; }
 
 private:
+    // One warp of the prepared source into the layer: the affine transform
+    // (prepared pixels to layer memory coordinates), the frame pixels a
+    // prepared pixel spans, and the top-down rectangle it can touch.
+    struct SWarp {
+        double coeffs[2][3];
+        double perPixelX, perPixelY;
+        SRect dirty;
+    };
+    // The steps of Place: the source prepared near the drawn size, the warp
+    // planned, what the layer's last warp left cleared, and the warp drawn
+    // at the opacity.
+    bool PrepareSource(double scaleX, double scaleY, double cosine, double sine);
+    bool PlanWarp(double x, double y, double scaleX, double scaleY, double cosine, double sine,
+                  SWarp& warp) const;
+    void ClearForWarp(const SWarp& warp);
+    bool DrawWarp(const SWarp& warp, int alpha);
+
     // Whether the layer holds this pipeline's last warp.
     [[nodiscard]] bool HoldsLayer() const { return m_layer->m_user == m_id; }
 
@@ -123,7 +145,7 @@ private:
     CFrameSrc* m_source = nullptr;
     int m_mode = kFitInside;
     int m_referenceHeight = 0;
-    int m_anchor = 0;
+    EAnchor m_anchor = EAnchor::kCentre;
     double m_sx = 1, m_sy = 1, m_ux = 0, m_uy = 0, m_baseRotation = 0;
     // Frame pixels a source pixel spans at the fitted size (see Place).
     double m_fittedX = 1, m_fittedY = 1;

@@ -1,3 +1,4 @@
+#include "base/MediaWarnings.h"
 #include "base/Settings.h"
 #include "render/AlbumDirector.h"
 #include "render/clock/TimerGenerate.h"
@@ -217,14 +218,15 @@ TEST(AlbumDirector, DraftPicturesReachTheDecoder) {
 }
 
 TEST(AlbumDirector, OverlayPictureSitsInItsCorner) {
-    CScopedSettings settings;
     CTempDir dir;
     CAlbum album;
     AddSlide(album, {FlatPicture(dir, "red.png", 80, 60, {0, 0, 200})}, 1, 0);
-    SetSettingString("WmStd", FlatPicture(dir, "logo.png", 20, 10, {0, 180, 0}));
-    SetSettingInt("WmStdPos", 1);
+    SOverlayChoice overlay;
+    overlay.standard = {FlatPicture(dir, "logo.png", 20, 10, {0, 180, 0}),
+                        EOverlayCorner::kTopLeft};
     // At the reference height of 576 the logo keeps its own size.
     SDirectorRig rig(10, 720, 576);
+    rig.director->SetOverlay(overlay);
     ASSERT_TRUE(rig.Load(album));
     ASSERT_TRUE(rig.director->OverlayActive());
     const CImageView* view = rig.At(5);
@@ -234,16 +236,31 @@ TEST(AlbumDirector, OverlayPictureSitsInItsCorner) {
     EXPECT_NE(Pixel(*view, 25, 5), kGreen);
     EXPECT_NE(Pixel(*view, 10, 14), kGreen);
 
-    SetSettingString("WmStd", dir / "logo.xyz");
+    // Another corner for the same file moves it at the next load.
+    overlay.standard.corner = EOverlayCorner::kBottomRight;
+    rig.director->SetOverlay(overlay);
     ASSERT_TRUE(rig.Load(album));
-    EXPECT_FALSE(rig.director->OverlayActive());
+    view = rig.At(5);
+    EXPECT_EQ(Pixel(*view, 719 - 10, 575 - 5), kGreen);
+    EXPECT_NE(Pixel(*view, 10, 5), kGreen);
 
-    // A 16:9 display (DVD PAL pixels) takes the wide overlay and its corner,
-    // whatever the setting "AspRatio" says; its square display pixels make
-    // the 20-pixel logo 14 stored pixels wide.
-    SetSettingString("WmWide", FlatPicture(dir, "wide.png", 20, 10, {190, 0, 0}));
-    SetSettingInt("WmWidePos", 2);
+    // A file that is neither picture nor clip shows none, and says so.
+    std::vector<std::string> reports;
+    {
+        CMediaWarnings::CScope listen(
+            [&](const std::string& file, const std::string&) { reports.push_back(file); });
+        overlay.standard.picture = dir / "logo.xyz";
+        rig.director->SetOverlay(overlay);
+        ASSERT_TRUE(rig.Load(album));
+    }
+    EXPECT_FALSE(rig.director->OverlayActive());
+    EXPECT_EQ(reports, std::vector<std::string>{dir / "logo.xyz"});
+
+    // A 16:9 display (DVD PAL pixels) takes the wide overlay and its corner;
+    // its square display pixels make the 20-pixel logo 14 stored pixels wide.
+    overlay.wide = {FlatPicture(dir, "wide.png", 20, 10, {190, 0, 0}), EOverlayCorner::kTopRight};
     SDirectorRig wide(10, 720, 576, 16.0 / 9.0 * 576 / 720);
+    wide.director->SetOverlay(overlay);
     EXPECT_FALSE(rig.director->IsWide());
     EXPECT_TRUE(wide.director->IsWide());
     ASSERT_TRUE(wide.Load(album));
@@ -257,8 +274,9 @@ TEST(AlbumDirector, OverlayPictureSitsInItsCorner) {
     // A vertical frame (square pixels) sizes it as a 4:3 frame as wide
     // does: 1080 wide counts as 810 lines, so the 20-pixel logo is 28
     // pixels wide, not the 67 its 1920 lines would make.
-    SetSettingString("WmStd", dir / "logo.png");
+    overlay.standard = {dir / "logo.png", EOverlayCorner::kTopLeft};
     SDirectorRig tall(10, 1080, 1920);
+    tall.director->SetOverlay(overlay);
     ASSERT_TRUE(tall.Load(album));
     ASSERT_TRUE(tall.director->OverlayActive());
     const CImageView* tallView = tall.At(5);
@@ -266,6 +284,19 @@ TEST(AlbumDirector, OverlayPictureSitsInItsCorner) {
     EXPECT_EQ(Pixel(*tallView, 25, 5), kGreen);
     EXPECT_NE(Pixel(*tallView, 32, 5), kGreen);
     EXPECT_NE(Pixel(*tallView, 10, 16), kGreen);
+}
+
+TEST(AlbumDirector, OverlaySettingsNameAFileAndACorner) {
+    CScopedSettings settings;
+    EXPECT_TRUE(OverlayFromSettings().standard.picture.empty());
+    SetSettingString("WmStd", "/logos/std.png");
+    SetSettingInt("WmStdPos", 4);
+    SetSettingString("WmWide", "/logos/wide.png");
+    SetSettingInt("WmWidePos", 7); // not a corner: the centre
+    const SOverlayChoice overlay = OverlayFromSettings();
+    EXPECT_EQ(overlay.standard, (SOverlay{"/logos/std.png", EOverlayCorner::kBottomRight}));
+    EXPECT_EQ(overlay.wide, (SOverlay{"/logos/wide.png", EOverlayCorner::kCentre}));
+    EXPECT_EQ(overlay.For(true).picture, "/logos/wide.png");
 }
 
 // Slides share decoded pictures only within what the director was given: a
