@@ -191,6 +191,14 @@ bool CFfmpegAudioReader::Open(const std::string& path, std::string& error, int r
                 unconvertible = true;
                 return;
             }
+            // The whole sound at once where the file tells its length: growing
+            // by doubling would hold up to twice the sound while it decodes.
+            if (m_data.empty() && format->duration > 0) {
+                const double seconds = double(format->duration) / AV_TIME_BASE + 0.5;
+                const double bytes = seconds * m_rate * converter.blockAlign;
+                if (bytes < double(kMaxBytes))
+                    m_data.reserve(std::size_t(bytes));
+            }
         }
         if (converter.swr)
             Append(converter, in, tooLarge);
