@@ -17,12 +17,12 @@
 namespace {
 
 struct STransitionDeleter {
-    void operator()(CTransition* t) const {
+    void operator()(CMaskTransition* t) const {
         if (t)
             t->Destroy();
     }
 };
-using CTransitionPtr = std::unique_ptr<CTransition, STransitionDeleter>;
+using CTransitionPtr = std::unique_ptr<CMaskTransition, STransitionDeleter>;
 
 std::string NameOf(IEffect& effect) {
     char name[260];
