@@ -8,9 +8,9 @@ namespace titlefx {
 struct STextEffectInfo {
     const char* name;    // internal name, stored in projects
     const char* display; // display name; null shows the internal name
-    int perCharacter;  // 1 when the effect moves the characters one by one
-    int variant;       // direction or flavour, as the effect reads it
-    int quadratic;     // 1: motion eases out quadratically (Shift); 0: linear
+    int perCharacter;    // 1 when the effect moves the characters one by one
+    int variant;         // direction or flavour, as the effect reads it
+    int quadratic;       // 1: motion eases out quadratically (Shift); 0: linear
     CTextEffect* (*make)(const STextEffectInfo& info);
 };
 
