@@ -25,14 +25,14 @@ const CMaskCatalogue& Catalogue() {
     return catalogue;
 }
 
-void SetParam(CTransition* t, int param, int value) {
+void SetParam(CMaskTransition* t, int param, int value) {
     int count = 0;
     t->GetParams(&count)[param].SetValue(value);
 }
 
 // fixedFrame ≥ 0 renders that frame only; otherwise the frames are cycled.
 void RunMask(benchmark::State& state, int index, int softness, int fixedFrame = -1) {
-    CTransition* t = Catalogue().Create(index);
+    CMaskTransition* t = Catalogue().Create(index);
     SetParam(t, CMaskTransition::kSoftness, softness);
     TimeTransitionFrames(state, t, fixedFrame);
 }
@@ -40,7 +40,7 @@ void RunMask(benchmark::State& state, int index, int softness, int fixedFrame = 
 void SetSize(benchmark::State& state, int index) {
     CBenchReport report(state);
     for (auto _ : state) {
-        CTransition* t = Catalogue().Create(index);
+        CMaskTransition* t = Catalogue().Create(index);
         t->SetSize(kW, kH);
         benchmark::ClobberMemory();
         t->Destroy();
@@ -48,7 +48,7 @@ void SetSize(benchmark::State& state, int index) {
 }
 
 std::string NameOf(int index) {
-    CTransition* t = Catalogue().Create(index);
+    CMaskTransition* t = Catalogue().Create(index);
     char name[260];
     t->GetName(name, sizeof name);
     t->Destroy();

@@ -55,12 +55,14 @@ std::string Source(const std::vector<std::vector<std::uint8_t>>& encoded) {
         }
         out += "\n};\n\n";
     }
-    out += "} // namespace\n\nconst SMaskResource kMaskResources[kMaskResourceCount] = {\n";
+    out += "const SMaskResource kTable[] = {\n";
     for (int k = 0; k < kMaskCount; ++k) {
         const std::string id = std::to_string(kMasks[k].resource);
-        out += "    {" + id + ", kMask" + id + ", sizeof kMask" + id + "},\n";
+        out += "    {" + id + ", \"" + kMasks[k].name + "\", kMask" + id + ", sizeof kMask" + id +
+               "},\n";
     }
-    out += "};\n\n} // namespace maskfx\n";
+    out += "};\n\n} // namespace\n\nconst std::span<const SMaskResource> kMaskResources = kTable;\n\n"
+           "} // namespace maskfx\n";
     return out;
 }
 

@@ -9,8 +9,9 @@ namespace maskart {
 
 enum class EFormat { kJpeg, kGif };
 
-// One shipped mask: its resource number (the module's string of the same
-// number names it), the file format it is stored in, its size and its drawing.
+// One shipped mask: its resource number, its name (the module's internal and
+// display name of its transition), the file format it is stored in, its size
+// and its drawing.
 struct SMaskArt {
     int resource;
     const char* name;

@@ -2,7 +2,7 @@
 // the boundary: a catalogue that cannot be built offers nothing.
 #include "effects/api/EffectInterface.h"
 #include "plugins/maskfx/MaskCatalogue.h"
-#include "plugins/maskfx/Transition.h"
+#include "plugins/maskfx/MaskTransition.h"
 
 KV_EFFECT_EXPORT int GetNumEffects() {
     try {

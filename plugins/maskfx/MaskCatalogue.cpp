@@ -8,7 +8,6 @@
 #include <cctype>
 #include <dlfcn.h>
 #include <filesystem>
-#include <new>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -34,25 +33,18 @@ CMaskCatalogue::CMaskCatalogue(const std::string& folder) {
     }
 }
 
-int CMaskCatalogue::Count() const { return maskfx::kMaskResourceCount + int(m_files.size()); }
+int CMaskCatalogue::Count() const { return ShippedCount() + int(m_files.size()); }
 
-CTransition* CMaskCatalogue::Create(int index) const {
+int CMaskCatalogue::ShippedCount() { return int(maskfx::kMaskResources.size()); }
+
+CMaskTransition* CMaskCatalogue::Create(int index) const {
     if (index < 0 || index >= Count())
         return nullptr;
-    CMaskTransition* mask = nullptr;
-    try {
-        if (index < maskfx::kMaskResourceCount)
-            mask = new CResourceMask(maskfx::kMaskResources[index]);
-        else
-            mask = new CFileMask(m_files[std::size_t(index - maskfx::kMaskResourceCount)]);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-    if (!mask->IsValid()) {
-        mask->Destroy();
-        return nullptr;
-    }
-    return mask;
+    return effectkit::MakeChecked<CMaskTransition>([&]() -> CMaskTransition* {
+        if (index < ShippedCount())
+            return new CResourceMask(maskfx::kMaskResources[std::size_t(index)]);
+        return new CFileMask(m_files[std::size_t(index - ShippedCount())]);
+    });
 }
 
 bool CMaskCatalogue::IsMaskName(const std::string& name) {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-class CTransition;
+class CMaskTransition;
 
 // The effects the module offers: the shipped masks in resource order, then
 // every mask picture file of a folder. Files count as mask pictures when their
@@ -20,9 +20,11 @@ public:
     // A new transition for index: a shipped mask below the number of shipped
     // masks, a file mask after it; null for any other index or when memory
     // runs out. Never throws.
-    [[nodiscard]] CTransition* Create(int index) const;
+    [[nodiscard]] CMaskTransition* Create(int index) const;
     [[nodiscard]] const std::vector<std::string>& Files() const { return m_files; }
 
+    // The number of masks shipped inside the module.
+    static int ShippedCount();
     // Whether a file name is a mask picture's.
     static bool IsMaskName(const std::string& name);
     // The folder "Masks" beside the file of the module holding this code.

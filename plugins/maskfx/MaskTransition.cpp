@@ -1,7 +1,6 @@
 #include "plugins/maskfx/MaskTransition.h"
 
 #include "imgcore/CPU.h"
-#include "plugins/maskfx/Strings.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -68,11 +67,13 @@ void DrawRows(const SLevelRule* rules, const std::uint8_t* mask, int width, int 
 
 } // namespace
 
-CMaskTransition::CMaskTransition(const char* name) : CTransition(name, 0) {
-    const int directions[] = {maskfx::kStrForward, maskfx::kStrBackward};
-    SetChoice(kDirection, "Direction", maskfx::kStrDirection, kForward, directions, 2);
-    SetRange(kSoftness, "Softness", maskfx::kStrSoftness, 5, 0, kMaxSoftness);
-}
+// The parameters, in EParam order.
+constexpr effectkit::SParams kParams = {
+    effectkit::Choice("Direction", "Direction", CMaskTransition::kForward, {"Forward", "Backward"}),
+    effectkit::Range("Softness", "Softness", 5, 0, CMaskTransition::kMaxSoftness),
+};
+
+CMaskTransition::CMaskTransition(const char* name) : CTransitionBase(name, nullptr, kParams) {}
 
 bool CMaskTransition::DecodeMask() {
     const std::size_t size = MaskDataSize();
@@ -102,7 +103,7 @@ const CMaskPicture* CMaskTransition::Mask() {
     if (!m_mask && !DecodeMask()) {
         if (!m_reported) {
             // The host has no way to hear why; say it once where a user sees it.
-            std::fprintf(stderr, "maskfx: the mask \"%s\" cannot be used: %s\n", m_name,
+            std::fprintf(stderr, "maskfx: the mask \"%s\" cannot be used: %s\n", Name(),
                          m_failure.c_str());
             m_reported = true;
         }
@@ -138,7 +139,7 @@ void CMaskTransition::FreeScaled() { std::vector<std::uint8_t>().swap(m_scaled);
 void CMaskTransition::SetSize(int width, int height) {
     if (width == m_width && height == m_height && !m_scaled.empty())
         return;
-    CTransition::SetSize(width, height);
+    CTransitionBase::SetSize(width, height);
     FreeScaled();
     const CMaskPicture* mask = Mask();
     if (!mask || width <= 0 || height <= 0)
@@ -164,7 +165,7 @@ void CMaskTransition::SetSize(int width, int height) {
 }
 
 void CMaskTransition::Reset() {
-    CTransition::Reset();
+    CTransitionBase::Reset();
     FreeScaled();
 }
 

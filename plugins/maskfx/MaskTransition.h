@@ -1,7 +1,7 @@
 #pragma once
 
+#include "effects/api/ModuleKit.h"
 #include "plugins/maskfx/MaskPicture.h"
-#include "plugins/maskfx/Transition.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -19,12 +19,16 @@
 // cannot be decoded leaves the transition in the catalogue but without a
 // scaled mask: RenderFrame then draws nothing and returns −1, GetIcon
 // returns null, and the decoder's reason is written once to stderr.
-class CMaskTransition : public CTransition {
+//
+// Notation: W, H the frame size, n the frame count, i the frame number, A the
+// outgoing picture, B the incoming one, D the destination.
+class CMaskTransition : public effectkit::CTransitionBase {
 public:
     enum EParam { kDirection = 0, kSoftness = 1 };
     enum EDirection { kForward = 0, kBackward = 1 };
     static constexpr int kMaxSoftness = 10;
 
+    // name is the internal name, shown as the display name too (cut to 255 bytes).
     explicit CMaskTransition(const char* name);
     ~CMaskTransition() override = default;
 

@@ -1,11 +1,9 @@
 #include "plugins/maskfx/ResourceMask.h"
 
-#include "plugins/maskfx/Strings.h"
-
 #include <cstring>
 
 CResourceMask::CResourceMask(const maskfx::SMaskResource& resource)
-    : CMaskTransition(maskfx::LoadString(resource.id)), m_resource(resource) {}
+    : CMaskTransition(resource.name), m_resource(resource) {}
 
 bool CResourceMask::ReadMaskData(std::uint8_t* buffer, std::size_t size) {
     if (size != m_resource.size)

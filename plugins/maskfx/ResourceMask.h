@@ -3,8 +3,8 @@
 #include "plugins/maskfx/MaskResources.h"
 #include "plugins/maskfx/MaskTransition.h"
 
-// A mask shipped inside the module: its bytes are one of the compiled-in
-// resources, its name the string of the same number.
+// A mask shipped inside the module: its bytes and its name are those of one
+// of the compiled-in resources.
 class CResourceMask : public CMaskTransition {
 public:
     explicit CResourceMask(const maskfx::SMaskResource& resource);

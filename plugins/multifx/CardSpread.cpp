@@ -19,6 +19,6 @@ void CCardSpread::Generate(int a, int n, CCrtRandom&, std::vector<SKeyFrameRecor
     }
 }
 
-CLayout* multifx::NewCardSpread(int index, int nameId) {
-    return new (std::nothrow) CCardSpread("Card Spread", index, nameId);
+CLayout* multifx::NewCardSpread(const SLayoutInfo& info) {
+    return new (std::nothrow) CCardSpread(info, CKeyFrameLayout::kNoRandom);
 }

@@ -26,6 +26,6 @@ protected:
 
 } // namespace
 
-CLayout* multifx::NewCardSpreadRotate(int index, int nameId) {
-    return new (std::nothrow) CCardSpreadRotate("Card Spread with Rotate", index, nameId);
+CLayout* multifx::NewCardSpreadRotate(const SLayoutInfo& info) {
+    return new (std::nothrow) CCardSpreadRotate(info, CKeyFrameLayout::kNoRandom);
 }

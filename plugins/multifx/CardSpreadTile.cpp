@@ -7,6 +7,10 @@
 
 namespace {
 
+// The seed of the layout's random choices. Fixed: another seed would change
+// the pictures of every template that uses the layout.
+constexpr std::uint32_t kSeed = 4;
+
 class CCardSpreadTile final : public CKeyFrameLayout {
 public:
     using CKeyFrameLayout::CKeyFrameLayout;
@@ -29,6 +33,6 @@ protected:
 
 } // namespace
 
-CLayout* multifx::NewCardSpreadTile(int index, int nameId) {
-    return new (std::nothrow) CCardSpreadTile("Card Spread and Tile", index, nameId);
+CLayout* multifx::NewCardSpreadTile(const SLayoutInfo& info) {
+    return new (std::nothrow) CCardSpreadTile(info, kSeed);
 }

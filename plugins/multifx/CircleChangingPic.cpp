@@ -4,7 +4,6 @@
 #include "plugins/multifx/Layouts.h"
 #include "plugins/multifx/LiveLayout.h"
 #include "plugins/multifx/Orbit.h"
-#include "plugins/multifx/Strings.h"
 
 #include <algorithm>
 #include <new>
@@ -13,9 +12,9 @@ namespace {
 
 class CCircleChangingPic final : public CLiveLayout {
 public:
-    CCircleChangingPic() : CLiveLayout("Circle with Changing Pic", 0, 2, -1) {
-        SetRange(0, "Radius", multifx::kStrRotatingRadius, 2, 1, 3);
-        SetRange(1, "NumShow", multifx::kStrShowedPictures, 6, 2, 10);
+    explicit CCircleChangingPic(const multifx::SLayoutInfo& info) : CLiveLayout(info, 2, -1) {
+        AddParam(effectkit::Range("Radius", "Rotating Radius", 2, 1, 3));
+        AddParam(effectkit::Range("NumShow", "Showed Pictures", 6, 2, 10));
     }
 
 protected:
@@ -43,4 +42,6 @@ private:
 
 } // namespace
 
-CLayout* multifx::NewCircleChangingPic() { return new (std::nothrow) CCircleChangingPic(); }
+CLayout* multifx::NewCircleChangingPic(const SLayoutInfo& info) {
+    return new (std::nothrow) CCircleChangingPic(info);
+}

@@ -3,7 +3,6 @@
 #include "plugins/multifx/Layouts.h"
 #include "plugins/multifx/LiveLayout.h"
 #include "plugins/multifx/Orbit.h"
-#include "plugins/multifx/Strings.h"
 
 #include <algorithm>
 #include <new>
@@ -12,8 +11,8 @@ namespace {
 
 class CCircleRotate final : public CLiveLayout {
 public:
-    CCircleRotate() : CLiveLayout("Circle Rotate", 0, 2, -1) {
-        SetRange(0, "Radius", multifx::kStrRotatingRadius, 2, 1, 3);
+    explicit CCircleRotate(const multifx::SLayoutInfo& info) : CLiveLayout(info, 2, -1) {
+        AddParam(effectkit::Range("Radius", "Rotating Radius", 2, 1, 3));
     }
 
 protected:
@@ -34,4 +33,6 @@ private:
 
 } // namespace
 
-CLayout* multifx::NewCircleRotate() { return new (std::nothrow) CCircleRotate(); }
+CLayout* multifx::NewCircleRotate(const SLayoutInfo& info) {
+    return new (std::nothrow) CCircleRotate(info);
+}

@@ -3,6 +3,6 @@
 #include "plugins/multifx/Layout.h"
 #include "plugins/multifx/MultiCatalogue.h"
 
-KV_EFFECT_EXPORT int GetNumEffects() { return CMultiCatalogue::kCount; }
+KV_EFFECT_EXPORT int GetNumEffects() { return CMultiCatalogue::Count(); }
 
 KV_EFFECT_EXPORT IEffect* CreateEffect(int index) { return CMultiCatalogue::Create(index); }

@@ -7,6 +7,10 @@
 
 namespace {
 
+// The seed of the layout's random choices. Fixed: another seed would change
+// the pictures of every template that uses the layout.
+constexpr std::uint32_t kSeed = 15;
+
 // Moves `out` off screen on the side of `beside` that faces the nearer edge.
 void OffScreen(SPlacement& out, const SPlacement& beside) {
     out.x = beside.x < 0 ? -0.5 - out.scale / 2 : 0.5 + out.scale / 2;
@@ -35,6 +39,6 @@ protected:
 
 } // namespace
 
-CLayout* multifx::NewFloatTwo(int index, int nameId) {
-    return new (std::nothrow) CFloatTwo("Float Two", index, nameId);
+CLayout* multifx::NewFloatTwo(const SLayoutInfo& info) {
+    return new (std::nothrow) CFloatTwo(info, kSeed);
 }

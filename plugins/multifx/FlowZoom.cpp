@@ -60,6 +60,6 @@ protected:
 
 } // namespace
 
-CLayout* multifx::NewFlowZoom(int index, int nameId) {
-    return new (std::nothrow) CFlowZoom("Flow Zoom", index, nameId);
+CLayout* multifx::NewFlowZoom(const SLayoutInfo& info) {
+    return new (std::nothrow) CFlowZoom(info, CKeyFrameLayout::kNoRandom);
 }

@@ -2,8 +2,8 @@
 
 #include <new>
 
-CKeyFrameLayout::CKeyFrameLayout(const char* name, int index, int nameId)
-    : CLayout(name, nameId, 1, -1), m_index(index) {}
+CKeyFrameLayout::CKeyFrameLayout(const multifx::SLayoutInfo& info, std::uint32_t seed)
+    : CLayout(info, 1, -1), m_seed(seed) {}
 
 CKeyFrameLayout::~CKeyFrameLayout() = default;
 
@@ -11,10 +11,10 @@ CEffectSetting* CKeyFrameLayout::GetParams(int* count) {
     return GetParamsFor(GetSourceCount(), count);
 }
 
-CCrtRandom CKeyFrameLayout::RandomFor(int layout, int a, int n) {
+CCrtRandom CKeyFrameLayout::RandomFor(std::uint32_t layoutSeed, int a, int n) {
     // Mix the three numbers so that neighbouring pictures and counts start
     // far apart in the generator's sequence.
-    std::uint32_t seed = std::uint32_t(layout) * 2654435761u;
+    std::uint32_t seed = layoutSeed * 2654435761u;
     seed ^= std::uint32_t(n) * 40503u + 0x9E3779B9u + (seed << 6) + (seed >> 2);
     seed ^= std::uint32_t(a) * 97u + 0x7F4A7C15u + (seed << 6) + (seed >> 2);
     CCrtRandom random(seed);
@@ -41,7 +41,7 @@ SKeyFrameRecord* CKeyFrameLayout::MakeKeyFrames(int picture, int pictures, int* 
         return nullptr;
     try {
         m_keys.clear();
-        CCrtRandom random = RandomFor(m_index, picture, pictures);
+        CCrtRandom random = RandomFor(m_seed, picture, pictures);
         Generate(picture, pictures, random, m_keys);
     } catch (const std::bad_alloc&) {
         m_keys.clear();

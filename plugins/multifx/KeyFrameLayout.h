@@ -4,6 +4,7 @@
 #include "plugins/multifx/Layout.h"
 #include "plugins/multifx/Placement.h"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -11,12 +12,17 @@
 // picture, the key-frames its pan and zoom renderer plays.
 //
 // The random choices of a picture are drawn from a generator seeded with the
-// layout's index, the picture count and the picture's index, so a slide gets
-// the same key-frames every time its template is opened, and two slides with
-// the same layout and picture count look alike.
+// layout's own seed, the picture count and the picture's index, so a slide
+// gets the same key-frames every time its template is opened, and two slides
+// with the same layout and picture count look alike. Each layout fixes its
+// seed in its own file: changing it changes the pictures of every template
+// that uses the layout.
 class CKeyFrameLayout : public CLayout {
 public:
-    CKeyFrameLayout(const char* name, int index, int nameId);
+    // The seed of a layout that draws no random numbers.
+    static constexpr std::uint32_t kNoRandom = 0;
+
+    CKeyFrameLayout(const multifx::SLayoutInfo& info, std::uint32_t seed);
     ~CKeyFrameLayout() override;
 
     // The cached descriptors for the number of sources.
@@ -32,7 +38,7 @@ public:
     SKeyFrameRecord* MakeKeyFrames(int picture, int pictures, int* count) override;
 
     // The generator picture a of n draws from.
-    [[nodiscard]] static CCrtRandom RandomFor(int layout, int a, int n);
+    [[nodiscard]] static CCrtRandom RandomFor(std::uint32_t seed, int a, int n);
 
 protected:
     // Appends the key-frames of picture a of n.
@@ -43,7 +49,7 @@ protected:
     static SKeyFrameRecord Key(const SPlacement& at, double time);
 
 private:
-    int m_index;
+    std::uint32_t m_seed;
     std::unique_ptr<CEffectSetting[]> m_cached;
     int m_cachedCount = 0;
     std::vector<SKeyFrameRecord> m_keys;

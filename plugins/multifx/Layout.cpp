@@ -1,31 +1,9 @@
 #include "plugins/multifx/Layout.h"
 
-#include "effects/api/EffectName.h"
-#include "plugins/multifx/Strings.h"
-
-#include <cstring>
 #include <new>
 
-CLayout::CLayout(const char* name, int nameId, int minPictures, int maxPictures)
-    : m_nameId(nameId), m_min(minPictures), m_max(maxPictures) {
-    std::strncpy(m_name, name, sizeof m_name - 1);
-}
-
-void CLayout::GetName(char* text, int length) { CopyEffectName(m_name, text, length); }
-
-void CLayout::GetDisplayName(char* text, int length) {
-    if (m_nameId == 0)
-        GetName(text, length);
-    else
-        CopyEffectName(multifx::LoadString(m_nameId), text, length);
-}
-
-void CLayout::GetSize(int* width, int* height) {
-    if (width)
-        *width = m_width;
-    if (height)
-        *height = m_height;
-}
+CLayout::CLayout(const multifx::SLayoutInfo& info, int minPictures, int maxPictures)
+    : CEffectBase(info.name, info.display), m_min(minPictures), m_max(maxPictures) {}
 
 void CLayout::SetSize(int width, int height) {
     m_width = width;

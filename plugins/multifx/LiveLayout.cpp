@@ -2,41 +2,17 @@
 
 #include "imgcore/CPU.h"
 #include "plugins/multifx/Placement.h"
-#include "plugins/multifx/Strings.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-CLiveLayout::CLiveLayout(const char* name, int nameId, int minPictures, int maxPictures)
-    : CLayout(name, nameId, minPictures, maxPictures) {}
-
-CEffectSetting* CLiveLayout::GetParams(int* count) {
-    if (count)
-        *count = m_paramCount;
-    return m_paramCount ? m_params : nullptr;
-}
+CLiveLayout::CLiveLayout(const multifx::SLayoutInfo& info, int minPictures, int maxPictures)
+    : CLayout(info, minPictures, maxPictures) {}
 
 SKeyFrameRecord* CLiveLayout::MakeKeyFrames(int, int, int* count) {
     if (count)
         *count = 0;
     return nullptr;
-}
-
-void CLiveLayout::SetChoice(int param, const char* key, int labelId, int defaultValue,
-                            const int* labelIds, int count) {
-    const char* labels[4] = {};
-    for (int i = 0; i < count && i < 4; ++i)
-        labels[i] = multifx::LoadString(labelIds[i]);
-    m_valid = m_params[param].SetChoice(key, multifx::LoadString(labelId), defaultValue, labels,
-                                        count) && m_valid;
-    m_paramCount = std::max(m_paramCount, param + 1);
-}
-
-void CLiveLayout::SetRange(int param, const char* key, int labelId, int defaultValue, int minimum,
-                           int maximum) {
-    m_valid = m_params[param].SetRange(key, multifx::LoadString(labelId), defaultValue, minimum,
-                                       maximum) && m_valid;
-    m_paramCount = std::max(m_paramCount, param + 1);
 }
 
 int CLiveLayout::Render(int frame, std::uint8_t* dst, int stride) {

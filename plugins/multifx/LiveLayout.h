@@ -9,10 +9,10 @@
 // the host's picture interface and lays the warped picture over the frame.
 class CLiveLayout : public CLayout {
 public:
-    CLiveLayout(const char* name, int nameId, int minPictures, int maxPictures);
+    CLiveLayout(const multifx::SLayoutInfo& info, int minPictures, int maxPictures);
     ~CLiveLayout() override = default;
 
-    CEffectSetting* GetParams(int* count) override;
+    CEffectSetting* GetParams(int* count) override { return m_params.Get(count); }
     CEffectSetting* GetParamsFor(int, int* count) override { return GetParams(count); }
     SKeyFrameRecord* MakeKeyFrames(int, int, int* count) override;
     // Draws frame `frame` over dst (first row in memory, signed stride) and
@@ -20,8 +20,6 @@ public:
     int Render(int frame, std::uint8_t* dst, int stride) override;
 
 protected:
-    static constexpr int kMaxParams = 2;
-
     // Draws the pictures of frame f of F (F ≥ 1, at least one source).
     virtual void Draw(int f, int F) = 0;
 
@@ -32,15 +30,13 @@ protected:
     // their slots are over).
     void DrawGrid();
 
-    void SetChoice(int param, const char* key, int labelId, int defaultValue, const int* labelIds,
-                   int count);
-    void SetRange(int param, const char* key, int labelId, int defaultValue, int minimum,
-                  int maximum);
-    [[nodiscard]] int Param(int i) const { return m_params[i].value; }
+    // Appends the descriptor of a parameter (the layout is not valid when
+    // memory runs out for it).
+    void AddParam(const effectkit::SParam& param) { m_valid = m_params.Add(param) && m_valid; }
+    [[nodiscard]] int Param(int i) const { return m_params.Value(i); }
 
 private:
-    CEffectSetting m_params[kMaxParams];
-    int m_paramCount = 0;
+    effectkit::CParams m_params;
     int m_frame = 0;
     std::uint8_t* m_dst = nullptr;
     int m_stride = 0;

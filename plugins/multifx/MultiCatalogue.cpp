@@ -1,86 +1,59 @@
+// The catalogue of the module: every layout with its texts and maker, in
+// CreateEffect order. The count is that of the rows.
 #include "plugins/multifx/MultiCatalogue.h"
 
+#include "effects/api/ModuleKit.h"
 #include "plugins/multifx/Layout.h"
 #include "plugins/multifx/Layouts.h"
-#include "plugins/multifx/Strings.h"
+
+#include <iterator>
 
 namespace {
 
-const char* const kNames[CMultiCatalogue::kCount] = {
-    "Simple Tile",       "Random Overlap",         "Random Overlap with Rotate",
-    "Card Spread",       "Card Spread and Tile",   "Card Spread with Rotate",
-    "Random Position",   "Row Shift",              "Row Shift with Fade",
-    "Row Shift by 2",    "Column Shift",           "Column Shift with Fade",
-    "Column Shift by 2", "Row Zoom",               "Column Zoom",
-    "Float Two",         "Flow Zoom",              "Zoom Tile",
-    "Zoom Tile2",        "Circle Rotate",          "Circle with Changing Pic",
-    "Tile to Random",
-};
+using namespace multifx;
 
-CLayout* Make(int index) {
-    using namespace multifx;
-    int nameId = kStrFirstKeyFrameName + index;
-    switch (index) {
-    case 0:
-        return NewSimpleTile(index, nameId);
-    case 1:
-        return NewRandomOverlap(index, nameId);
-    case 2:
-        return NewRandomOverlapRotate(index, nameId);
-    case 3:
-        return NewCardSpread(index, nameId);
-    case 4:
-        return NewCardSpreadTile(index, nameId);
-    case 5:
-        return NewCardSpreadRotate(index, nameId);
-    case 6:
-        return NewRandomPosition(index, nameId);
-    case 7:
-    case 10:
-        return NewShift(index, nameId, index == 10);
-    case 8:
-    case 11:
-        return NewShiftFade(index, nameId, index == 11);
-    case 9:
-    case 12:
-        return NewShiftByTwo(index, nameId, index == 12);
-    case 13:
-    case 14:
-        return NewZoomAcross(index, nameId, index == 14);
-    case 15:
-        return NewFloatTwo(index, nameId);
-    case 16:
-        return NewFlowZoom(index, nameId);
-    case 17:
-        return NewZoomTile(kStrZoomTile);
-    case 18:
-        return NewZoomTile2(kStrZoomTile2);
-    case 19:
-        return NewCircleRotate();
-    case 20:
-        return NewCircleChangingPic();
-    case 21:
-        return NewTileToRandom();
-    default:
-        return nullptr;
-    }
-}
+// Internal name, display name, maker. The key-frame layouts come first.
+constexpr SLayoutInfo kCatalogue[] = {
+    {"Simple Tile", "Simple Tile", NewSimpleTile},
+    {"Random Overlap", "Random Overlap", NewRandomOverlap},
+    {"Random Overlap with Rotate", "Random Overlap with Rotate", NewRandomOverlapRotate},
+    {"Card Spread", "Card Spread", NewCardSpread},
+    {"Card Spread and Tile", "Card Spread and Tile", NewCardSpreadTile},
+    {"Card Spread with Rotate", "Card Spread with Rotate", NewCardSpreadRotate},
+    {"Random Position", "Random Position", NewRandomPosition},
+    {"Row Shift", "Row Shift", NewRowShift},
+    {"Row Shift with Fade", "Row Shift with Fade", NewRowShiftFade},
+    {"Row Shift by 2", "Row Shift by Two", NewRowShiftByTwo},
+    {"Column Shift", "Column Shift", NewColumnShift},
+    {"Column Shift with Fade", "Column Shift with Fade", NewColumnShiftFade},
+    {"Column Shift by 2", "Column Shift by Two", NewColumnShiftByTwo},
+    {"Row Zoom", "Row Zoom", NewRowZoom},
+    {"Column Zoom", "Column Zoom", NewColumnZoom},
+    {"Float Two", "Float Two", NewFloatTwo},
+    {"Flow Zoom", "Flow Zoom", NewFlowZoom},
+    {"Zoom Tile", "Zoom Tile", NewZoomTile},
+    {"Zoom Tile2", "Zoom Tile2", NewZoomTile2},
+    {"Circle Rotate", nullptr, NewCircleRotate},
+    {"Circle with Changing Pic", nullptr, NewCircleChangingPic},
+    {"Tile to Random", nullptr, NewTileToRandom},
+};
 
 } // namespace
 
+int CMultiCatalogue::Count() { return int(std::size(kCatalogue)); }
+
+const SLayoutInfo* CMultiCatalogue::Info(int index) {
+    return index >= 0 && index < Count() ? &kCatalogue[index] : nullptr;
+}
+
 CLayout* CMultiCatalogue::Create(int index) {
-    try {
-        CLayout* layout = Make(index);
-        if (layout && !layout->IsValid()) {
-            layout->Destroy();
-            return nullptr;
-        }
-        return layout;
-    } catch (...) {
+    const SLayoutInfo* info = Info(index);
+    if (!info)
         return nullptr;
-    }
+    return effectkit::MakeChecked<CLayout>([info] { return info->make(*info); });
 }
 
 const char* CMultiCatalogue::Name(int index) {
-    return index >= 0 && index < kCount ? kNames[index] : nullptr;
+    const SLayoutInfo* info = Info(index);
+    return info ? info->name : nullptr;
 }

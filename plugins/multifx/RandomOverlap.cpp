@@ -7,6 +7,10 @@
 
 namespace {
 
+// The seed of the layout's random choices. Fixed: another seed would change
+// the pictures of every template that uses the layout.
+constexpr std::uint32_t kSeed = 1;
+
 class CRandomOverlap final : public CKeyFrameLayout {
 public:
     using CKeyFrameLayout::CKeyFrameLayout;
@@ -27,6 +31,6 @@ protected:
 
 } // namespace
 
-CLayout* multifx::NewRandomOverlap(int index, int nameId) {
-    return new (std::nothrow) CRandomOverlap("Random Overlap", index, nameId);
+CLayout* multifx::NewRandomOverlap(const SLayoutInfo& info) {
+    return new (std::nothrow) CRandomOverlap(info, kSeed);
 }

@@ -7,6 +7,10 @@
 
 namespace {
 
+// The seed of the layout's random choices. Fixed: another seed would change
+// the pictures of every template that uses the layout.
+constexpr std::uint32_t kSeed = 2;
+
 class CRandomOverlapRotate final : public CKeyFrameLayout {
 public:
     using CKeyFrameLayout::CKeyFrameLayout;
@@ -28,6 +32,6 @@ protected:
 
 } // namespace
 
-CLayout* multifx::NewRandomOverlapRotate(int index, int nameId) {
-    return new (std::nothrow) CRandomOverlapRotate("Random Overlap with Rotate", index, nameId);
+CLayout* multifx::NewRandomOverlapRotate(const SLayoutInfo& info) {
+    return new (std::nothrow) CRandomOverlapRotate(info, kSeed);
 }

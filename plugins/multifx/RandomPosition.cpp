@@ -7,6 +7,10 @@
 
 namespace {
 
+// The seed of the layout's random choices. Fixed: another seed would change
+// the pictures of every template that uses the layout.
+constexpr std::uint32_t kSeed = 6;
+
 class CRandomPosition final : public CKeyFrameLayout {
 public:
     using CKeyFrameLayout::CKeyFrameLayout;
@@ -25,6 +29,6 @@ protected:
 
 } // namespace
 
-CLayout* multifx::NewRandomPosition(int index, int nameId) {
-    return new (std::nothrow) CRandomPosition("Random Position", index, nameId);
+CLayout* multifx::NewRandomPosition(const SLayoutInfo& info) {
+    return new (std::nothrow) CRandomPosition(info, kSeed);
 }

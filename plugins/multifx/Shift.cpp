@@ -9,8 +9,8 @@ namespace {
 
 class CShift final : public CKeyFrameLayout {
 public:
-    CShift(const char* name, int index, int nameId, bool vertical)
-        : CKeyFrameLayout(name, index, nameId), m_vertical(vertical) {}
+    CShift(const multifx::SLayoutInfo& info, std::uint32_t seed, bool vertical)
+        : CKeyFrameLayout(info, seed), m_vertical(vertical) {}
 
 protected:
     void Generate(int a, int n, CCrtRandom&, std::vector<SKeyFrameRecord>& keys) const override {
@@ -31,7 +31,10 @@ private:
 
 } // namespace
 
-CLayout* multifx::NewShift(int index, int nameId, bool vertical) {
-    return new (std::nothrow)
-        CShift(vertical ? "Column Shift" : "Row Shift", index, nameId, vertical);
+CLayout* multifx::NewRowShift(const SLayoutInfo& info) {
+    return new (std::nothrow) CShift(info, CKeyFrameLayout::kNoRandom, false);
+}
+
+CLayout* multifx::NewColumnShift(const SLayoutInfo& info) {
+    return new (std::nothrow) CShift(info, CKeyFrameLayout::kNoRandom, true);
 }

@@ -10,8 +10,8 @@ namespace {
 
 class CShiftByTwo final : public CKeyFrameLayout {
 public:
-    CShiftByTwo(const char* name, int index, int nameId, bool vertical)
-        : CKeyFrameLayout(name, index, nameId), m_vertical(vertical) {}
+    CShiftByTwo(const multifx::SLayoutInfo& info, std::uint32_t seed, bool vertical)
+        : CKeyFrameLayout(info, seed), m_vertical(vertical) {}
 
 protected:
     void Generate(int a, int n, CCrtRandom&, std::vector<SKeyFrameRecord>& keys) const override {
@@ -37,7 +37,10 @@ private:
 
 } // namespace
 
-CLayout* multifx::NewShiftByTwo(int index, int nameId, bool vertical) {
-    return new (std::nothrow) CShiftByTwo(vertical ? "Column Shift by 2" : "Row Shift by 2",
-                                          index, nameId, vertical);
+CLayout* multifx::NewRowShiftByTwo(const SLayoutInfo& info) {
+    return new (std::nothrow) CShiftByTwo(info, CKeyFrameLayout::kNoRandom, false);
+}
+
+CLayout* multifx::NewColumnShiftByTwo(const SLayoutInfo& info) {
+    return new (std::nothrow) CShiftByTwo(info, CKeyFrameLayout::kNoRandom, true);
 }

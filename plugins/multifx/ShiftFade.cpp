@@ -9,8 +9,8 @@ namespace {
 
 class CShiftFade final : public CKeyFrameLayout {
 public:
-    CShiftFade(const char* name, int index, int nameId, bool vertical)
-        : CKeyFrameLayout(name, index, nameId), m_vertical(vertical) {}
+    CShiftFade(const multifx::SLayoutInfo& info, std::uint32_t seed, bool vertical)
+        : CKeyFrameLayout(info, seed), m_vertical(vertical) {}
 
 protected:
     void Generate(int a, int n, CCrtRandom&, std::vector<SKeyFrameRecord>& keys) const override {
@@ -42,7 +42,10 @@ private:
 
 } // namespace
 
-CLayout* multifx::NewShiftFade(int index, int nameId, bool vertical) {
-    return new (std::nothrow) CShiftFade(vertical ? "Column Shift with Fade" : "Row Shift with Fade",
-                                         index, nameId, vertical);
+CLayout* multifx::NewRowShiftFade(const SLayoutInfo& info) {
+    return new (std::nothrow) CShiftFade(info, CKeyFrameLayout::kNoRandom, false);
+}
+
+CLayout* multifx::NewColumnShiftFade(const SLayoutInfo& info) {
+    return new (std::nothrow) CShiftFade(info, CKeyFrameLayout::kNoRandom, true);
 }

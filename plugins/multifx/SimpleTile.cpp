@@ -25,6 +25,6 @@ protected:
 
 } // namespace
 
-CLayout* multifx::NewSimpleTile(int index, int nameId) {
-    return new (std::nothrow) CSimpleTile("Simple Tile", index, nameId);
+CLayout* multifx::NewSimpleTile(const SLayoutInfo& info) {
+    return new (std::nothrow) CSimpleTile(info, CKeyFrameLayout::kNoRandom);
 }

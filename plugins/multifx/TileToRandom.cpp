@@ -10,7 +10,7 @@ namespace {
 
 class CTileToRandom final : public CLiveLayout {
 public:
-    CTileToRandom() : CLiveLayout("Tile to Random", 0, 2, -1) {}
+    explicit CTileToRandom(const multifx::SLayoutInfo& info) : CLiveLayout(info, 2, -1) {}
 
 protected:
     void Draw(int f, int F) override {
@@ -45,4 +45,6 @@ private:
 
 } // namespace
 
-CLayout* multifx::NewTileToRandom() { return new (std::nothrow) CTileToRandom(); }
+CLayout* multifx::NewTileToRandom(const SLayoutInfo& info) {
+    return new (std::nothrow) CTileToRandom(info);
+}

@@ -8,10 +8,15 @@
 
 namespace {
 
+// The seeds of the two variants' random choices. Fixed: another seed would
+// change the pictures of every template that uses the layout.
+constexpr std::uint32_t kRowSeed = 13;
+constexpr std::uint32_t kColumnSeed = 14;
+
 class CZoomAcross final : public CKeyFrameLayout {
 public:
-    CZoomAcross(const char* name, int index, int nameId, bool vertical)
-        : CKeyFrameLayout(name, index, nameId), m_vertical(vertical) {}
+    CZoomAcross(const multifx::SLayoutInfo& info, std::uint32_t seed, bool vertical)
+        : CKeyFrameLayout(info, seed), m_vertical(vertical) {}
 
 protected:
     void Generate(int a, int n, CCrtRandom& random,
@@ -35,7 +40,10 @@ private:
 
 } // namespace
 
-CLayout* multifx::NewZoomAcross(int index, int nameId, bool vertical) {
-    return new (std::nothrow)
-        CZoomAcross(vertical ? "Column Zoom" : "Row Zoom", index, nameId, vertical);
+CLayout* multifx::NewRowZoom(const SLayoutInfo& info) {
+    return new (std::nothrow) CZoomAcross(info, kRowSeed, false);
+}
+
+CLayout* multifx::NewColumnZoom(const SLayoutInfo& info) {
+    return new (std::nothrow) CZoomAcross(info, kColumnSeed, true);
 }

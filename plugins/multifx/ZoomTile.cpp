@@ -3,7 +3,6 @@
 // picture whose cell it takes fades out meanwhile.
 #include "plugins/multifx/Layouts.h"
 #include "plugins/multifx/LiveLayout.h"
-#include "plugins/multifx/Strings.h"
 
 #include <algorithm>
 #include <new>
@@ -12,8 +11,8 @@ namespace {
 
 class CZoomTile final : public CLiveLayout {
 public:
-    explicit CZoomTile(int nameId) : CLiveLayout("Zoom Tile", nameId, 4, -1) {
-        SetRange(0, "NumCols", multifx::kStrNumberOfColumns, 2, 2, 4);
+    explicit CZoomTile(const multifx::SLayoutInfo& info) : CLiveLayout(info, 4, -1) {
+        AddParam(effectkit::Range("NumCols", "Number of Columns", 2, 2, 4));
     }
 
     // Cell c of a k × k grid.
@@ -62,4 +61,4 @@ protected:
 
 } // namespace
 
-CLayout* multifx::NewZoomTile(int nameId) { return new (std::nothrow) CZoomTile(nameId); }
+CLayout* multifx::NewZoomTile(const SLayoutInfo& info) { return new (std::nothrow) CZoomTile(info); }

@@ -3,7 +3,6 @@
 // others dim when the background fade is on.
 #include "plugins/multifx/Layouts.h"
 #include "plugins/multifx/LiveLayout.h"
-#include "plugins/multifx/Strings.h"
 
 #include <new>
 
@@ -11,9 +10,8 @@ namespace {
 
 class CZoomTile2 final : public CLiveLayout {
 public:
-    explicit CZoomTile2(int nameId) : CLiveLayout("Zoom Tile2", nameId, 2, 30) {
-        const int choices[2] = {multifx::kStrNo, multifx::kStrYes};
-        SetChoice(0, "BkgFade", multifx::kStrBackgroundFade, 0, choices, 2);
+    explicit CZoomTile2(const multifx::SLayoutInfo& info) : CLiveLayout(info, 2, 30) {
+        AddParam(effectkit::Choice("BkgFade", "Background Fade", 0, {"No", "Yes"}));
     }
 
 protected:
@@ -44,4 +42,4 @@ protected:
 
 } // namespace
 
-CLayout* multifx::NewZoomTile2(int nameId) { return new (std::nothrow) CZoomTile2(nameId); }
+CLayout* multifx::NewZoomTile2(const SLayoutInfo& info) { return new (std::nothrow) CZoomTile2(info); }

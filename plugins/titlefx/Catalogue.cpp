@@ -1,11 +1,11 @@
-// The catalogue of the module: every caption animation with its internal
-// name, display name, per-character flag, variant and maker, in CreateEffect
-// order.
+// The catalogue of the module: every caption animation with its texts,
+// per-character flag, variant and maker, in CreateEffect order. The count is
+// that of the rows.
 #include "plugins/titlefx/Catalogue.h"
 
 #include "plugins/titlefx/TextEffect.h"
 
-#include <new>
+#include <iterator>
 
 namespace titlefx {
 namespace {
@@ -14,51 +14,51 @@ namespace {
 constexpr int kIn = 0, kOut = 1;              // Pop
 constexpr int kHorizontal = 0, kVertical = 1; // Elastic
 
-const STextEffectInfo kCatalogue[kTextEffectCount] = {
-    {"Wipe", 101, 0, 0, 0, MakeWipe},
-    {"Fade", 102, 0, 0, 0, MakeFade},
-    {"Popin", 103, 1, kIn, 0, MakePop},
-    {"Popout", 104, 1, kOut, 0, MakePop},
-    {"Shake", 105, 1, 0, 0, MakeShake},
-    {"Stretch", 106, 0, 0, 0, MakeStretch},
-    {"ScaleIn", 107, 1, 0, 0, MakeScaleIn},
-    {"Rotate", 108, 1, 0, 0, MakeRotate},
-    {"Typewrite", 109, 1, 0, 0, MakeTypewrite},
-    {"Spin", 110, 0, 0, 0, MakeSpin},
-    {"ElasticH", 111, 1, kHorizontal, 0, MakeElastic},
-    {"ElasticV", 112, 1, kVertical, 0, MakeElastic},
-    {"Scattered", 113, 1, 0, 0, MakeScattered},
-    {"Shift Left", 114, 0, kLeft, 1, MakeMove},
-    {"Shift Right", 115, 0, kRight, 1, MakeMove},
-    {"Shift Down", 116, 0, kDown, 1, MakeMove},
-    {"Shift Up", 117, 0, kUp, 1, MakeMove},
-    {"Cross", 118, 0, 0, 0, MakeCross},
-    {"Split", 119, 1, 0, 0, MakeSplit},
-    {"Shadow Left", 120, 0, kLeft, 0, MakeShadow},
-    {"Shadow Right", 121, 0, kRight, 0, MakeShadow},
-    {"Shadow Down", 122, 0, kDown, 0, MakeShadow},
-    {"Shadow Up", 123, 0, kUp, 0, MakeShadow},
-    {"Scroll Left", 124, 0, kLeft, 0, MakeMove},
-    {"Scroll Right", 125, 0, kRight, 0, MakeMove},
-    {"Scroll Down", 126, 0, kDown, 0, MakeMove},
-    {"Scroll Up", 127, 0, kUp, 0, MakeMove},
+// Internal name, display name, per-character flag, variant, quadratic motion
+// and maker.
+constexpr STextEffectInfo kCatalogue[] = {
+    {"Wipe", "Wipe", 0, 0, 0, MakeWipe},
+    {"Fade", "Fade", 0, 0, 0, MakeFade},
+    {"Popin", "Pop-in", 1, kIn, 0, MakePop},
+    {"Popout", "Pop-out", 1, kOut, 0, MakePop},
+    {"Shake", "Shake", 1, 0, 0, MakeShake},
+    {"Stretch", "Stretch", 0, 0, 0, MakeStretch},
+    {"ScaleIn", "Scale-in", 1, 0, 0, MakeScaleIn},
+    {"Rotate", "Rotate", 1, 0, 0, MakeRotate},
+    {"Typewrite", "Typewrite", 1, 0, 0, MakeTypewrite},
+    {"Spin", "Spin", 0, 0, 0, MakeSpin},
+    {"ElasticH", "Elastic Horizontal", 1, kHorizontal, 0, MakeElastic},
+    {"ElasticV", "Elastic Vertical", 1, kVertical, 0, MakeElastic},
+    {"Scattered", "Scattered", 1, 0, 0, MakeScattered},
+    {"Shift Left", "Shift Left", 0, kLeft, 1, MakeMove},
+    {"Shift Right", "Shift Right", 0, kRight, 1, MakeMove},
+    {"Shift Down", "Shift Down", 0, kDown, 1, MakeMove},
+    {"Shift Up", "Shift Up", 0, kUp, 1, MakeMove},
+    {"Cross", "Cross", 0, 0, 0, MakeCross},
+    {"Split", "Split", 1, 0, 0, MakeSplit},
+    {"Shadow Left", "Shadow Left", 0, kLeft, 0, MakeShadow},
+    {"Shadow Right", "Shadow Right", 0, kRight, 0, MakeShadow},
+    {"Shadow Down", "Shadow Down", 0, kDown, 0, MakeShadow},
+    {"Shadow Up", "Shadow Up", 0, kUp, 0, MakeShadow},
+    {"Scroll Left", "Scroll Left", 0, kLeft, 0, MakeMove},
+    {"Scroll Right", "Scroll Right", 0, kRight, 0, MakeMove},
+    {"Scroll Down", "Scroll Down", 0, kDown, 0, MakeMove},
+    {"Scroll Up", "Scroll Up", 0, kUp, 0, MakeMove},
 };
 
 } // namespace
 
+int TextEffectCount() { return int(std::size(kCatalogue)); }
+
 const STextEffectInfo* TextEffectInfo(int index) {
-    return index >= 0 && index < kTextEffectCount ? &kCatalogue[index] : nullptr;
+    return index >= 0 && index < TextEffectCount() ? &kCatalogue[index] : nullptr;
 }
 
 CTextEffect* CreateTextEffect(int index) {
     const STextEffectInfo* info = TextEffectInfo(index);
     if (!info)
         return nullptr;
-    try {
-        return info->make(*info);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+    return effectkit::MakeChecked<CTextEffect>([info] { return info->make(*info); });
 }
 
 } // namespace titlefx

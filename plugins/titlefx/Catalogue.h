@@ -6,20 +6,21 @@ namespace titlefx {
 
 // One caption animation of the module, in CreateEffect order.
 struct STextEffectInfo {
-    const char* name;  // internal name, stored in projects
-    int displayId;     // string number of the display name
-    int perCharacter;  // 1 when the effect moves the characters one by one
-    int variant;       // direction or flavour, as the effect reads it
-    int quadratic;     // 1: motion eases out quadratically (Shift); 0: linear
+    const char* name;    // internal name, stored in projects
+    const char* display; // display name; null shows the internal name
+    int perCharacter;    // 1 when the effect moves the characters one by one
+    int variant;         // direction or flavour, as the effect reads it
+    int quadratic;       // 1: motion eases out quadratically (Shift); 0: linear
     CTextEffect* (*make)(const STextEffectInfo& info);
 };
 
-inline constexpr int kTextEffectCount = 27;
+// The number of caption animations, the rows of the catalogue.
+int TextEffectCount();
 
 // Directions of the moving effects (variant).
 enum EDirection : int { kLeft = 0, kRight = 1, kDown = 2, kUp = 3 };
 
-// The catalogue entry of index, or null outside 0 … 26.
+// The catalogue entry of index, or null outside 0 … TextEffectCount() − 1.
 const STextEffectInfo* TextEffectInfo(int index);
 
 // A new effect of index, or null when the index is unknown or memory runs out.

@@ -3,6 +3,6 @@
 #include "plugins/titlefx/Catalogue.h"
 #include "plugins/titlefx/TextEffect.h"
 
-KV_EFFECT_EXPORT int GetNumEffects() { return titlefx::kTextEffectCount; }
+KV_EFFECT_EXPORT int GetNumEffects() { return titlefx::TextEffectCount(); }
 
 KV_EFFECT_EXPORT IEffect* CreateEffect(int index) { return titlefx::CreateTextEffect(index); }

@@ -1,39 +1,19 @@
 #include "plugins/titlefx/TextEffect.h"
 
-#include "effects/api/EffectName.h"
 #include "imgcore/CPU.h"
-#include "plugins/titlefx/Strings.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 CTextEffect::CTextEffect(const titlefx::STextEffectInfo& info)
-    : m_nameId(info.displayId), m_perCharacter(info.perCharacter), m_variant(info.variant),
-      m_quadratic(info.quadratic) {
-    std::strncpy(m_name, info.name, sizeof m_name - 1);
-}
-
-void CTextEffect::GetName(char* text, int length) { CopyEffectName(m_name, text, length); }
-
-void CTextEffect::GetDisplayName(char* text, int length) {
-    if (m_nameId == 0)
-        GetName(text, length);
-    else
-        CopyEffectName(titlefx::LoadString(m_nameId), text, length);
-}
+    : CEffectBase(info.name, info.display), m_perCharacter(info.perCharacter),
+      m_variant(info.variant), m_quadratic(info.quadratic) {}
 
 CEffectSetting* CTextEffect::GetParams(int* count) {
     if (count)
         *count = 0;
     return nullptr;
-}
-
-void CTextEffect::GetSize(int* width, int* height) {
-    if (width)
-        *width = m_width;
-    if (height)
-        *height = m_height;
 }
 
 void CTextEffect::SetSize(int width, int height) {
@@ -42,7 +22,7 @@ void CTextEffect::SetSize(int width, int height) {
 }
 
 void CTextEffect::Reset() {
-    m_width = m_height = m_frames = 0;
+    m_width = m_height = m_frameCount = 0;
     m_string = nullptr;
     m_chars = m_last = nullptr;
     m_count = 0;
@@ -60,7 +40,7 @@ void CTextEffect::SetGlyphs(IEffectGlyphSrc* string, SGlyphNode* characters) {
 }
 
 CTextEffect::SPhases CTextEffect::Phases() const {
-    const int n = std::max(m_frames, 0);
+    const int n = std::max(m_frameCount, 0);
     int d = n / 3;
     if (m_fraction >= 0) {
         // In and out share the caption at most half and half: a larger
@@ -76,7 +56,7 @@ CTextEffect::SPhases CTextEffect::Phases() const {
 }
 
 int CTextEffect::RenderText(int frame) {
-    if (frame < 0 || frame >= m_frames)
+    if (frame < 0 || frame >= m_frameCount)
         return 1;
     if (m_perCharacter && !m_chars)
         return 1;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "effects/api/EffectInterface.h"
+#include "effects/api/ModuleKit.h"
 #include "plugins/titlefx/Catalogue.h"
 
 #include <cstdint>
@@ -16,21 +16,16 @@
 // transform of the host's glyphs and ask them to draw. Transforms are relative
 // to the glyph at rest: scale factors, offsets in frame widths and heights
 // (y up), angle in half turns, opacity 0..1.
-class CTextEffect : public ITextEffect {
+class CTextEffect : public effectkit::CEffectBase<ITextEffect> {
 public:
     explicit CTextEffect(const titlefx::STextEffectInfo& info);
     ~CTextEffect() override = default;
 
     int GetType() override { return kEffectText; }
-    void GetName(char* text, int length) override;
-    void GetDisplayName(char* text, int length) override;
     CEffectSetting* GetParams(int* count) override;
     int Render(int, std::uint8_t*, int) override { return 1; }
     const SEffectIcon* GetIcon() override { return nullptr; }
-    void GetSize(int* width, int* height) override;
-    int GetFrameCount() override { return m_frames; }
     void SetSize(int width, int height) override;
-    void SetFrameCount(int count) override { m_frames = count; }
     void Reset() override;
 
     int IsPerCharacter() override { return m_perCharacter; }
@@ -111,18 +106,13 @@ protected:
     // narrower than the frame.
     void FillTarget(IEffectGlyphSrc* glyph, SEffectRect rect, const std::uint8_t value[4]) const;
 
-    int m_width = 0;
-    int m_height = 0;
-    int m_frames = 0;
     IEffectGlyphSrc* m_string = nullptr;
     SGlyphNode* m_chars = nullptr;
     SGlyphNode* m_last = nullptr;
     int m_count = 0;
     double m_fraction = -1;
-    int m_nameId = 0;
     int m_perCharacter = 0;
     int m_phase = 0;
-    char m_name[256] = {};
     int m_variant = 0;
     int m_quadratic = 0;
 };

@@ -1,97 +1,136 @@
-// The catalogue of the module: every transition with its internal name,
-// display name, icon number, parameters and maker, in CreateEffect order.
+// The catalogue of the module: every transition with its texts, icon number,
+// parameters and maker, in CreateEffect order. The count is that of the rows.
 #include "plugins/transfx/Catalogue.h"
 
-#include "effects/api/EffectSetting.h"
 #include "plugins/transfx/Transition.h"
 
-#include <new>
+#include <iterator>
 
 namespace transfx {
 namespace {
 
-constexpr int C = CEffectSetting::kChoice;
-constexpr int R = CEffectSetting::kRange;
+using effectkit::Choice;
+using effectkit::Range;
 
-// Shorthands for the parameter lists below.
-constexpr SParamInfo Choice(const char* key, int label, int def, int a, int b, int c = 0,
-                            int d = 0) {
-    return {key, label, C, def, 0, 0, {a, b, c, d}, c ? (d ? 4 : 3) : 2};
-}
-constexpr SParamInfo Range(const char* key, int label, int def, int lo, int hi) {
-    return {key, label, R, def, lo, hi, {}, 0};
-}
-
-const STransitionInfo kCatalogue[kTransitionCount] = {
-    {"Fade Plugin", 101, 110, {Choice("FadeMode", 102, 0, 103, 104, 105)}, 1, MakeFade},
-    {"Accordion Plugin", 176, 140, {Choice("Direction", 110, 1, 111, 112)}, 1, MakeAccordion},
-    {"Blinds Plugin", 108, 102,
-     {Range("Blinds", 109, 8, 4, 16), Choice("Direction", 110, 0, 111, 112)}, 2, MakeBlinds},
-    {"Blur Plugin", 166, 138, {}, 0, MakeBlur},
-    {"Bulge Plugin", 113, 103, {}, 0, MakeBulge},
-    {"Circle Plugin", 114, 104, {Choice("Direction", 110, 0, 115, 116)}, 1, MakeCircle},
-    {"Confetti Plugin", 177, 139, {Choice("Mode", 120, 0, 178, 179, 180)}, 1, MakeConfetti},
-    {"Contrast Plugin", 117, 105, {Choice("Mode", 120, 0, 118, 119)}, 1, MakeContrast},
-    {"Cube Flip Plugin", 158, 133, {Choice("Direction", 110, 0, 159, 160, 111, 112)}, 1, MakeCubeFlip},
-    {"DiagCells Plugin", 122, 106,
-     {Range("NumCells", 121, 16, 8, 32), Choice("Direction", 110, 0, 111, 112)}, 2, MakeDiagCells},
-    {"Door Plugin", 125, 108, {Choice("Direction", 110, 0, 124, 123)}, 1, MakeDoor},
-    {"Expansion Morph Plugin", 126, 109, {Choice("Direction", 110, 0, 111, 112)}, 1, MakeExpansionMorph},
-    {"FireRing Plugin", 156, 134, {}, 0, MakeFireRing},
-    {"Flip Plugin", 157, 131, {Choice("Direction", 110, 1, 138, 139)}, 1, MakeFlip},
-    {"FlipCells Plugin", 127, 111,
-     {Range("NumCells", 121, 8, 4, 16), Choice("Direction", 110, 0, 111, 112)}, 2, MakeFlipCells},
-    {"FlyCell Plugin", 172, 135,
-     {Range("Pattern", 173, 230, 0, 255), Range("Columns", 174, 8, 2, 24),
-      Range("Rows", 175, 6, 2, 18), Choice("Direction", 110, 0, 130, 131)},
-     4, MakeFlyCell},
-    {"FlyIn Plugin", 129, 112, {Choice("Direction", 110, 1, 131, 130)}, 1, MakeFlyIn},
-    {"Image Peel Plugin", 132, 113, {Choice("Direction", 110, 0, 111, 112)}, 1, MakeImagePeel},
-    {"Old Film Plugin", 133, 114, {}, 0, MakeOldFilm},
-    {"Polygon Plugin", 168, 136,
-     {Choice("Direction", 110, 1, 171, 170), Range("Sides", 169, 7, 3, 9)}, 2, MakePolygon},
-    {"Ripples Plugin", 134, 115, {}, 0, MakeRipples},
-    {"RotateIn Plugin", 135, 116, {Choice("Direction", 110, 1, 137, 136)}, 1, MakeRotateIn},
-    {"Shutter Plugin", 140, 117,
-     {Range("BlendSize", 141, 40, 20, 80), Choice("Direction", 110, 0, 138, 139)}, 2, MakeShutter},
-    {"Smoke Plugin", 142, 118,
-     {Range("Brightness", 143, 221, 0, 255), Choice("Direction", 110, 0, 112, 111)}, 2, MakeSmoke},
-    {"Speckle Plugin", 167, 137, {}, 0, MakeSpeckle},
-    {"Spin Plugin", 144, 119, {Choice("Direction", 110, 0, 136, 137)}, 1, MakeSpin},
-    {"Spray Plugin", 145, 120, {Choice("Direction", 110, 0, 111, 112)}, 1, MakeSpray},
-    {"Swirl Morph Plugin", 146, 121, {Choice("Direction", 110, 0, 136, 137)}, 1, MakeSwirl},
-    {"Trampoline Plugin", 148, 122, {}, 0, MakeTrampoline},
-    {"Twist Plugin", 147, 130, {Choice("Direction", 110, 0, 111, 112)}, 1, MakeTwist},
-    {"Warp Plugin", 149, 124, {}, 0, MakeWarp},
-    {"Water Plugin", 150, 125, {}, 0, MakeWater},
-    {"Wipe Plugin", 161, 132,
-     {Choice("Direction", 110, 0, 111, 112, 159, 160), Choice("Push", 164, 1, 162, 163)}, 2,
+// The transitions in CreateEffect order: internal name, display name, icon
+// number, parameters (key, label, default, then the choice labels in value
+// order or the range's bounds) and maker.
+// clang-format off
+constexpr STransitionInfo kCatalogue[] = {
+    {"Fade Plugin", "Fade", 110,
+     {Choice("FadeMode", "Fade Mode", 0, {"Normal", "Fade to Black", "Fade to White"})},
+     MakeFade},
+    {"Accordion Plugin", "Accordion", 140,
+     {Choice("Direction", "Direction", 1, {"Left to Right", "Right to Left"})},
+     MakeAccordion},
+    {"Blinds Plugin", "Blinds", 102,
+     {Range("Blinds", "Number of Blinds", 8, 4, 16),
+      Choice("Direction", "Direction", 0, {"Left to Right", "Right to Left"})},
+     MakeBlinds},
+    {"Blur Plugin", "Blur", 138, {}, MakeBlur},
+    {"Bulge Plugin", "Bulge", 103, {}, MakeBulge},
+    {"Circle Plugin", "Circle", 104,
+     {Choice("Direction", "Direction", 0, {"Small to Big", "Big to Small"})},
+     MakeCircle},
+    {"Confetti Plugin", "Confetti", 139,
+     {Choice("Mode", "Mode", 0, {"Away and In", "Away", "In"})},
+     MakeConfetti},
+    {"Contrast Plugin", "Contrast", 105,
+     {Choice("Mode", "Mode", 0, {"Darken Picture", "Brigten Picture"})},
+     MakeContrast},
+    {"Cube Flip Plugin", "Cube Flip", 133,
+     {Choice("Direction", "Direction", 0,
+             {"Bottom to Top", "Top to Bottom", "Left to Right", "Right to Left"})},
+     MakeCubeFlip},
+    {"DiagCells Plugin", "Diagonal Cells", 106,
+     {Range("NumCells", "Number of Cells", 16, 8, 32),
+      Choice("Direction", "Direction", 0, {"Left to Right", "Right to Left"})},
+     MakeDiagCells},
+    {"Door Plugin", "Door", 108,
+     {Choice("Direction", "Direction", 0, {"Open Door", "Close Door"})},
+     MakeDoor},
+    {"Expansion Morph Plugin", "Expansion Morph", 109,
+     {Choice("Direction", "Direction", 0, {"Left to Right", "Right to Left"})},
+     MakeExpansionMorph},
+    {"FireRing Plugin", "Fire Ring", 134, {}, MakeFireRing},
+    {"Flip Plugin", "Flip", 131,
+     {Choice("Direction", "Direction", 1, {"Horizontal", "Vertical"})},
+     MakeFlip},
+    {"FlipCells Plugin", "Flip Cells", 111,
+     {Range("NumCells", "Number of Cells", 8, 4, 16),
+      Choice("Direction", "Direction", 0, {"Left to Right", "Right to Left"})},
+     MakeFlipCells},
+    {"FlyCell Plugin", "Fly Cell", 135,
+     {Range("Pattern", "Pattern", 230, 0, 255),
+      Range("Columns", "Number of Columns", 8, 2, 24),
+      Range("Rows", "Number of Rows", 6, 2, 18),
+      Choice("Direction", "Direction", 0, {"Fly Out", "Fly In"})},
+     MakeFlyCell},
+    {"FlyIn Plugin", "Fly In", 112,
+     {Choice("Direction", "Direction", 1, {"Fly In", "Fly Out"})},
+     MakeFlyIn},
+    {"Image Peel Plugin", "Image Peel", 113,
+     {Choice("Direction", "Direction", 0, {"Left to Right", "Right to Left"})},
+     MakeImagePeel},
+    {"Old Film Plugin", "Old Film", 114, {}, MakeOldFilm},
+    {"Polygon Plugin", "Polygon", 136,
+     {Choice("Direction", "Direction", 1, {"Backward", "Forward"}),
+      Range("Sides", "Number of Sides", 7, 3, 9)},
+     MakePolygon},
+    {"Ripples Plugin", "Ripples", 115, {}, MakeRipples},
+    {"RotateIn Plugin", "Rotate In", 116,
+     {Choice("Direction", "Direction", 1, {"Anti-Clockwise", "Clockwise"})},
+     MakeRotateIn},
+    {"Shutter Plugin", "Shutter", 117,
+     {Range("BlendSize", "Blend Size", 40, 20, 80),
+      Choice("Direction", "Direction", 0, {"Horizontal", "Vertical"})},
+     MakeShutter},
+    {"Smoke Plugin", "Smoke", 118,
+     {Range("Brightness", "Brightness", 221, 0, 255),
+      Choice("Direction", "Direction", 0, {"Right to Left", "Left to Right"})},
+     MakeSmoke},
+    {"Speckle Plugin", "Speckle", 137, {}, MakeSpeckle},
+    {"Spin Plugin", "Spin", 119,
+     {Choice("Direction", "Direction", 0, {"Clockwise", "Anti-Clockwise"})},
+     MakeSpin},
+    {"Spray Plugin", "Spray", 120,
+     {Choice("Direction", "Direction", 0, {"Left to Right", "Right to Left"})},
+     MakeSpray},
+    {"Swirl Morph Plugin", "Swirl", 121,
+     {Choice("Direction", "Direction", 0, {"Clockwise", "Anti-Clockwise"})},
+     MakeSwirl},
+    {"Trampoline Plugin", "Trampoline", 122, {}, MakeTrampoline},
+    {"Twist Plugin", "Twist", 130,
+     {Choice("Direction", "Direction", 0, {"Left to Right", "Right to Left"})},
+     MakeTwist},
+    {"Warp Plugin", "Warp", 124, {}, MakeWarp},
+    {"Water Plugin", "Water", 125, {}, MakeWater},
+    {"Wipe Plugin", "Wipe", 132,
+     {Choice("Direction", "Direction", 0,
+             {"Left to Right", "Right to Left", "Bottom to Top", "Top to Bottom"}),
+      Choice("Push", "Push", 1, {"No", "Yes"})},
      MakeWipe},
-    {"Wobble Plugin", 151, 126, {Range("Intensity", 152, 20, 10, 30)}, 1, MakeWobble},
-    {"Zoom Plugin", 153, 127, {Choice("Direction", 110, 1, 155, 154)}, 1, MakeZoom},
+    {"Wobble Plugin", "Wobble", 126, {Range("Intensity", "Intensity", 20, 10, 30)}, MakeWobble},
+    {"Zoom Plugin", "Zoom", 127,
+     {Choice("Direction", "Direction", 1, {"Zoom Out", "Zoom In"})},
+     MakeZoom},
 };
+// clang-format on
 
 } // namespace
 
+int TransitionCount() {
+    return int(std::size(kCatalogue));
+}
+
 const STransitionInfo* TransitionInfo(int index) {
-    return index >= 0 && index < kTransitionCount ? &kCatalogue[index] : nullptr;
+    return index >= 0 && index < TransitionCount() ? &kCatalogue[index] : nullptr;
 }
 
 CTransition* CreateTransition(int index) {
     const STransitionInfo* info = TransitionInfo(index);
-    if (!info || !info->make)
-        return nullptr;
-    CTransition* transition = nullptr;
-    try {
-        transition = info->make(*info);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-    if (transition && !transition->IsValid()) {
-        transition->Destroy();
-        return nullptr;
-    }
-    return transition;
+    if (!info) return nullptr;
+    return effectkit::MakeChecked<CTransition>([info] { return info->make(*info); });
 }
 
 } // namespace transfx

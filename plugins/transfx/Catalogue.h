@@ -1,35 +1,24 @@
 #pragma once
 
+#include "effects/api/ModuleKit.h"
+
 class CTransition;
 
 namespace transfx {
 
-// One parameter as the catalogue describes it.
-struct SParamInfo {
-    const char* key;
-    int labelId;       // string number of the label
-    int kind;          // CEffectSetting::kChoice or kRange
-    int defaultValue;
-    int minimum;       // range bounds
-    int maximum;
-    int choiceIds[4];  // string numbers of the choice labels, in value order
-    int choiceCount;
-};
-
-// One transition of the module. make is null for transitions this build does
-// not offer yet; CreateEffect then returns null for its index.
+// One transition of the module, with its texts as the host shows them.
 struct STransitionInfo {
-    const char* name;  // internal name, stored in projects
-    int displayId;     // string number of the display name
-    int bitmapId;      // number of the icon
-    SParamInfo params[4];
-    int paramCount;
+    const char* name;    // internal name, stored in projects
+    const char* display; // display name; null shows the internal name
+    int icon;            // number of the icon picture (Icons.cpp)
+    effectkit::SParams params;
     CTransition* (*make)(const STransitionInfo& info);
 };
 
-inline constexpr int kTransitionCount = 35;
+// The number of transitions, the rows of the catalogue.
+int TransitionCount();
 
-// The catalogue entry of index, or null outside 0 … 34.
+// The catalogue entry of index, or null outside 0 … TransitionCount() − 1.
 const STransitionInfo* TransitionInfo(int index);
 
 // A new transition of index, or null when the index is unknown, the transition

@@ -3,6 +3,6 @@
 #include "plugins/transfx/Catalogue.h"
 #include "plugins/transfx/Transition.h"
 
-KV_EFFECT_EXPORT int GetNumEffects() { return transfx::kTransitionCount; }
+KV_EFFECT_EXPORT int GetNumEffects() { return transfx::TransitionCount(); }
 
 KV_EFFECT_EXPORT IEffect* CreateEffect(int index) { return transfx::CreateTransition(index); }

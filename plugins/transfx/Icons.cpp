@@ -43,11 +43,11 @@ struct SIconSet {
 
 } // namespace
 
-const SEffectIcon* LoadIcon(int bitmapId) {
-    if (bitmapId < kFirstBitmap || bitmapId > kLastBitmap)
+const SEffectIcon* LoadIcon(int number) {
+    if (number < kFirstBitmap || number > kLastBitmap)
         return nullptr;
     static const SIconSet set;
-    return &set.icons[std::size_t(bitmapId - kFirstBitmap)];
+    return &set.icons[std::size_t(number - kFirstBitmap)];
 }
 
 } // namespace transfx

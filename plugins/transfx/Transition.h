@@ -1,56 +1,30 @@
 #pragma once
 
-#include "effects/api/EffectInterface.h"
 #include "plugins/transfx/Catalogue.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <utility>
 
-// The base of every transition of the module: the common slots of a kind-0
-// effect, the parameter descriptors built from the catalogue entry, and Render,
-// which fetches both pictures and hands them to RenderFrame with positive
-// strides.
+// The base of every transition of the module: the kind-0 base of the module
+// kit (common slots, descriptors, Render handing both pictures to RenderFrame
+// with positive strides) made from the catalogue entry, the icon, and the
+// helpers the drawings share.
 //
 // Notation in the transitions: W, H the frame size, n the frame count, i the
 // frame number, A the outgoing picture, B the incoming one, D the destination.
 // D is all zero bytes when RenderFrame starts (the host clears it), so pixels
 // left unwritten are black. The fourth byte of a pixel means nothing here.
-class CTransition : public ITransitionEffect {
+class CTransition : public effectkit::CTransitionBase {
 public:
-    explicit CTransition(const transfx::STransitionInfo& info);
+    explicit CTransition(const transfx::STransitionInfo& info)
+        : CTransitionBase(info.name, info.display, info.params), m_iconNumber(info.icon) {}
     ~CTransition() override = default;
 
-    int GetType() override { return kEffectTransition; }
-    void GetName(char* text, int length) override;
-    void GetDisplayName(char* text, int length) override;
-    CEffectSetting* GetParams(int* count) override;
-    int Render(int frame, std::uint8_t* dst, int stride) override;
+    // The picture of the catalogue's icon number, drawn once per process.
     const SEffectIcon* GetIcon() override;
-    void GetSize(int* width, int* height) override;
-    int GetFrameCount() override { return m_frameCount; }
-    void SetSize(int width, int height) override;
-    void SetFrameCount(int count) override { m_frameCount = count; }
-    void Reset() override;
-    void SetSources(ItransfxSrc* outgoing, ItransfxSrc* incoming) override;
-    void Prepare() override {}
-    void Destroy() override { delete this; }
-
-    // False when building the object ran out of memory.
-    [[nodiscard]] bool IsValid() const { return m_valid; }
 
 protected:
-    // Called by SetSize when the size changed, for per-size working memory.
-    // Returns false when memory runs out.
-    virtual bool OnSizeChanged() { return true; }
-
-    // Fills descriptor `param` as a choice or a range, labels from the string table.
-    bool SetChoice(int param, const char* key, int labelId, int defaultValue,
-                   const int* labelIds, int count);
-    bool SetRange(int param, const char* key, int labelId, int defaultValue, int minimum,
-                  int maximum);
-    [[nodiscard]] int Param(int i) const { return m_params[i].value; }
-
     // a·b/c truncated toward zero, the product formed in 64 bits. The
     // formulas scale a frame number by a side, a grain or 255 and divide by
     // a frame count; a template may ask for millions of frames, and then the
@@ -95,26 +69,14 @@ protected:
         bs = -bs;
     }
 
-    int m_width = 0;
-    int m_height = 0;
-    int m_frameCount = 0;
-    ItransfxSrc* m_srcA = nullptr;
-    ItransfxSrc* m_srcB = nullptr;
-    char m_name[256] = {};
-    int m_nameId = 0;
-    int m_bitmapId = 0;
-    const SEffectIcon* m_icon = nullptr;
-
 private:
-    CEffectSetting m_params[4];
-    int m_paramCount = 0;
-    bool m_valid = true;
-    bool m_sized = false; // SetSize has working memory for m_width × m_height
+    int m_iconNumber;
+    const SEffectIcon* m_icon = nullptr;
 };
 
 namespace transfx {
 
-// The icon of a bitmap number, drawn once per process; null for an unknown number.
-const SEffectIcon* LoadIcon(int bitmapId);
+// The icon of an icon number, drawn once per process; null for an unknown number.
+const SEffectIcon* LoadIcon(int number);
 
 } // namespace transfx

@@ -17,12 +17,12 @@
 namespace {
 
 struct STransitionDeleter {
-    void operator()(CTransition* t) const {
+    void operator()(CMaskTransition* t) const {
         if (t)
             t->Destroy();
     }
 };
-using CTransitionPtr = std::unique_ptr<CTransition, STransitionDeleter>;
+using CTransitionPtr = std::unique_ptr<CMaskTransition, STransitionDeleter>;
 
 std::string NameOf(IEffect& effect) {
     char name[260];
@@ -120,11 +120,16 @@ TEST(MaskCatalogue, ShipsTheTwentyOneMasksInResourceOrder) {
 // ramps run the way their descriptions say.
 TEST(MaskCatalogue, ShippedArtworkMatchesItsDescription) {
     const CMaskCatalogue catalogue("");
-    auto maskOf = [&](int index) {
-        auto* t = dynamic_cast<CMaskTransition*>(catalogue.Create(index));
-        return std::unique_ptr<CMaskTransition, STransitionDeleter>(t);
+    auto maskOf = [&](const std::string& name) {
+        for (int i = 0; i < catalogue.Count(); ++i) {
+            CTransitionPtr t(catalogue.Create(i));
+            if (t && NameOf(*t) == name)
+                return t;
+        }
+        ADD_FAILURE() << "no mask " << name;
+        return CTransitionPtr();
     };
-    auto hands = maskOf(2), paws = maskOf(10), puzzle = maskOf(12);
+    auto hands = maskOf("Hands Mask"), paws = maskOf("Paws Mask"), puzzle = maskOf("Puzzle Mask");
     std::set<int> levels = LevelsOf(*hands->Mask());
     EXPECT_EQ(levels.size(), 26u); // 25 hands and the white ground
     EXPECT_EQ(*levels.begin(), 0);
@@ -134,19 +139,19 @@ TEST(MaskCatalogue, ShippedArtworkMatchesItsDescription) {
     EXPECT_EQ(levels.size(), 20u); // 19 levels of pieces and the white outlines
     EXPECT_EQ(*std::prev(levels.end(), 2), 240);
 
-    auto checker = maskOf(0);
+    auto checker = maskOf("Checker Mask");
     const CMaskPicture& c = *checker->Mask();
     EXPECT_LE(c.At(5, 5), 8);       // black at the top left
     EXPECT_GE(c.At(395, 295), 247); // white at the bottom right
     EXPECT_NEAR(c.At(30, 10) - c.At(10, 10), 64 + 191 / 33, 8); // its neighbour, 64 lighter
 
-    auto lines = maskOf(5), radial = maskOf(13);
+    auto lines = maskOf("Lines Mask"), radial = maskOf("Radial Mask");
     for (auto* m : {lines.get(), radial.get()}) {
         const CMaskPicture& p = *m->Mask();
         EXPECT_GE(p.At(200, 2), 200) << m->Failure();  // light at the top centre
         EXPECT_LE(p.At(200, 298), 30);                 // dark along the bottom
     }
-    auto heart = maskOf(3), circle = maskOf(1);
+    auto heart = maskOf("Heart Mask"), circle = maskOf("Circle Mask");
     EXPECT_LE(heart->Mask()->At(200, 160), 20);  // its core is black
     EXPECT_GE(heart->Mask()->At(5, 5), 200);     // light grey around
     EXPECT_LE(circle->Mask()->At(200, 150), 10); // the black disc at the centre

@@ -17,59 +17,73 @@ std::vector<SKeyFrameRecord> Keys(CLayout& layout, int a, int n) {
 }
 
 TEST(MultiCatalogueTest, NamesKindsAndPictureCounts) {
-    EXPECT_EQ(MakeLayout(CMultiCatalogue::kCount), nullptr);
+    // The catalogue in CreateEffect order: the key-frame layouts, then the live ones.
+    const char* const names[] = {
+        "Simple Tile",       "Random Overlap",         "Random Overlap with Rotate",
+        "Card Spread",       "Card Spread and Tile",   "Card Spread with Rotate",
+        "Random Position",   "Row Shift",              "Row Shift with Fade",
+        "Row Shift by 2",    "Column Shift",           "Column Shift with Fade",
+        "Column Shift by 2", "Row Zoom",               "Column Zoom",
+        "Float Two",         "Flow Zoom",              "Zoom Tile",
+        "Zoom Tile2",        "Circle Rotate",          "Circle with Changing Pic",
+        "Tile to Random",
+    };
+    ASSERT_EQ(CMultiCatalogue::Count(), int(std::size(names)));
+    EXPECT_EQ(MakeLayout(CMultiCatalogue::Count()), nullptr);
     EXPECT_EQ(MakeLayout(-1), nullptr);
-    for (int i = 0; i < CMultiCatalogue::kCount; ++i) {
+    for (int i = 0; i < CMultiCatalogue::Count(); ++i) {
         CLayoutPtr layout = MakeLayout(i);
         ASSERT_NE(layout, nullptr) << i;
         char name[260], shown[260];
         layout->GetName(name, sizeof name);
         layout->GetDisplayName(shown, sizeof shown);
+        EXPECT_STREQ(name, names[i]);
         EXPECT_STREQ(name, CMultiCatalogue::Name(i));
         EXPECT_EQ(layout->GetType(), kEffectMulti);
         EXPECT_GT(std::strlen(shown), 0u);
         // The default picture count: 16 for Zoom Tile2 (2 … 30), 4 for all others.
-        EXPECT_EQ(layout->GetDefaultPictureCount(), i == 18 ? 16 : 4) << name;
+        EXPECT_EQ(layout->GetDefaultPictureCount(), std::strcmp(name, "Zoom Tile2") == 0 ? 16 : 4)
+            << name;
         int count = -1;
         CEffectSetting* params = layout->GetParamsFor(3, &count);
-        bool live = i >= CMultiCatalogue::kFirstLive;
+        bool live = IsLive(name);
         if (!live) {
             ASSERT_EQ(count, 3);
             EXPECT_EQ(params[0].kind, CEffectSetting::kLayouts);
         }
     }
     char shown[260];
-    MakeLayout(9)->GetDisplayName(shown, sizeof shown);
+    MakeLayout("Row Shift by 2")->GetDisplayName(shown, sizeof shown);
     EXPECT_STREQ(shown, "Row Shift by Two");
-    MakeLayout(19)->GetDisplayName(shown, sizeof shown);
+    MakeLayout("Circle Rotate")->GetDisplayName(shown, sizeof shown);
     EXPECT_STREQ(shown, "Circle Rotate");
 }
 
 TEST(MultiCatalogueTest, LiveParameters) {
     int count = 0;
-    CLayoutPtr tile = MakeLayout(17);
+    CLayoutPtr tile = MakeLayout("Zoom Tile");
     CEffectSetting* p = tile->GetParams(&count);
     ASSERT_EQ(count, 1);
     EXPECT_STREQ(p[0].key, "NumCols");
     EXPECT_EQ(p[0].RangeMin(), 2);
     EXPECT_EQ(p[0].RangeMax(), 4);
     EXPECT_EQ(p[0].value, 2);
-    CLayoutPtr tile2 = MakeLayout(18);
+    CLayoutPtr tile2 = MakeLayout("Zoom Tile2");
     p = tile2->GetParams(&count);
     ASSERT_EQ(count, 1);
     EXPECT_STREQ(p[0].ChoiceLabel(1), "Yes");
     EXPECT_FALSE(p[0].SetValue(2));
-    CLayoutPtr circle = MakeLayout(20);
+    CLayoutPtr circle = MakeLayout("Circle with Changing Pic");
     p = circle->GetParamsFor(7, &count);
     ASSERT_EQ(count, 2);
     EXPECT_STREQ(p[1].key, "NumShow");
     EXPECT_EQ(p[1].value, 6);
-    EXPECT_EQ(MakeLayout(21)->GetParams(&count), nullptr);
+    EXPECT_EQ(MakeLayout("Tile to Random")->GetParams(&count), nullptr);
     EXPECT_EQ(count, 0);
 }
 
 TEST(KeyFrameLayoutTest, SimpleTileWithFivePictures) {
-    CLayoutPtr tile = MakeLayout(0);
+    CLayoutPtr tile = MakeLayout("Simple Tile");
     std::vector<SKeyFrameRecord> keys = Keys(*tile, 4, 5);
     ASSERT_EQ(keys.size(), 4u);
     // Three columns, two rows: picture 4 is in the middle of the lower row.
@@ -90,7 +104,9 @@ TEST(KeyFrameLayoutTest, SimpleTileWithFivePictures) {
 }
 
 TEST(KeyFrameLayoutTest, EveryLayoutGivesOrderedTimesForAnyCount) {
-    for (int i = 0; i < CMultiCatalogue::kFirstLive; ++i) {
+    for (int i = 0; i < CMultiCatalogue::Count(); ++i) {
+        if (IsLive(CMultiCatalogue::Name(i)))
+            continue;
         CLayoutPtr layout = MakeLayout(i);
         for (int n : {1, 2, 3, 4, 5, 9, 10, 13, 40}) {
             int count = 0;
@@ -119,7 +135,7 @@ TEST(KeyFrameLayoutTest, EveryLayoutGivesOrderedTimesForAnyCount) {
 }
 
 TEST(KeyFrameLayoutTest, CountsAtTheEdges) {
-    CLayoutPtr tile = MakeLayout(0);
+    CLayoutPtr tile = MakeLayout("Simple Tile");
     int count = 1;
     EXPECT_EQ(tile->GetParamsFor(0, &count), nullptr);
     EXPECT_EQ(count, 0);
@@ -131,7 +147,7 @@ TEST(KeyFrameLayoutTest, CountsAtTheEdges) {
     EXPECT_EQ(one[0].scale, 1.0);
     EXPECT_EQ(one[0].x, 0.0);
     // Card Spread with one picture stands upright at the centre.
-    one = Keys(*MakeLayout(3), 0, 1);
+    one = Keys(*MakeLayout("Card Spread"), 0, 1);
     EXPECT_NEAR(one[1].x, 0.0, 1e-12);
     EXPECT_NEAR(one[1].rotation, 0.0, 1e-12);
     // GetParams answers for the pictures the layout holds.
@@ -139,7 +155,7 @@ TEST(KeyFrameLayoutTest, CountsAtTheEdges) {
 }
 
 TEST(KeyFrameLayoutTest, FlowZoomWalksTheQueue) {
-    CLayoutPtr flow = MakeLayout(16);
+    CLayoutPtr flow = MakeLayout("Flow Zoom");
     const int n = 12;
     for (int a = 0; a < n; ++a) {
         std::vector<SKeyFrameRecord> keys = Keys(*flow, a, n);
@@ -165,8 +181,9 @@ TEST(KeyFrameLayoutTest, FlowZoomWalksTheQueue) {
 
 TEST(KeyFrameLayoutTest, RandomChoicesAreKeptAndReproducible) {
     // Random Overlap, Random Position, Row Zoom and Float Two draw random numbers.
-    for (int index : {1, 2, 4, 6, 13, 15}) {
-        CLayoutPtr first = MakeLayout(index);
+    for (const char* name : {"Random Overlap", "Random Overlap with Rotate", "Card Spread and Tile",
+                             "Random Position", "Row Zoom", "Float Two"}) {
+        CLayoutPtr first = MakeLayout(name);
         int count = 0;
         CEffectSetting* params = first->GetParamsFor(6, &count);
         std::vector<SKeyFrameRecord> before(params[2].Layouts(), params[2].Layouts() + params[2].count);
@@ -176,21 +193,21 @@ TEST(KeyFrameLayoutTest, RandomChoicesAreKeptAndReproducible) {
         first->GetParamsFor(7, &count);
         params = first->GetParamsFor(6, &count);
         // A layout made anew (a template opened again) chooses the same.
-        CLayoutPtr again = MakeLayout(index);
+        CLayoutPtr again = MakeLayout(name);
         CEffectSetting* other = again->GetParamsFor(6, &count);
         for (CEffectSetting* p : {params, other}) {
             ASSERT_EQ(p[2].count, int(before.size()));
             EXPECT_EQ(std::memcmp(p[2].Layouts(), before.data(), before.size() * sizeof before[0]), 0)
-                << index;
+                << name;
         }
         // The pictures do not all share one choice.
         EXPECT_NE(std::memcmp(params[1].Layouts(), params[2].Layouts(), sizeof(SKeyFrameRecord)), 0)
-            << index;
+            << name;
     }
 }
 
 TEST(KeyFrameLayoutTest, RandomPlacesStayInsideTheFrame) {
-    CLayoutPtr position = MakeLayout(6);
+    CLayoutPtr position = MakeLayout("Random Position");
     for (int a = 0; a < 30; ++a) {
         SKeyFrameRecord k = Keys(*position, a, 30)[1];
         EXPECT_TRUE(k.scale >= 0.5 && k.scale <= 0.8);
@@ -198,7 +215,7 @@ TEST(KeyFrameLayoutTest, RandomPlacesStayInsideTheFrame) {
         EXPECT_LE(std::abs(k.y) + k.scale / 2, 0.5 + 1e-12);
     }
     // Float Two enters and leaves off screen.
-    CLayoutPtr floating = MakeLayout(15);
+    CLayoutPtr floating = MakeLayout("Float Two");
     for (int a = 0; a < 6; ++a) {
         std::vector<SKeyFrameRecord> keys = Keys(*floating, a, 6);
         EXPECT_GE(std::abs(keys[0].x) - keys[0].scale / 2, 0.5 - 1e-12);

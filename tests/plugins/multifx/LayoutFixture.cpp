@@ -2,16 +2,31 @@
 
 #include "plugins/multifx/MultiCatalogue.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 CLayoutPtr MakeLayout(int index) { return CLayoutPtr(CMultiCatalogue::Create(index)); }
 
+CLayoutPtr MakeLayout(const std::string& name) {
+    const int index = IndexOf(name);
+    if (index < 0)
+        ADD_FAILURE() << "no layout " << name;
+    return MakeLayout(index);
+}
+
 int IndexOf(const std::string& name) {
-    for (int i = 0; i < CMultiCatalogue::kCount; ++i)
+    for (int i = 0; i < CMultiCatalogue::Count(); ++i)
         if (name == CMultiCatalogue::Name(i))
             return i;
     return -1;
+}
+
+bool IsLive(const std::string& name) {
+    return std::find(std::begin(kLiveLayouts), std::end(kLiveLayouts), name) !=
+           std::end(kLiveLayouts);
 }
 
 CFakeSource::CFakeSource(int width, int height, std::uint8_t colour, bool bottomUp)

@@ -17,8 +17,14 @@ struct SLayoutDeleter {
 using CLayoutPtr = std::unique_ptr<CLayout, SLayoutDeleter>;
 
 CLayoutPtr MakeLayout(int index);
+// The layout of an internal name; fails the test and gives null when there is none.
+CLayoutPtr MakeLayout(const std::string& name);
 // The catalogue index of an internal name; −1 when there is none.
 int IndexOf(const std::string& name);
+// The internal names of the live layouts, which draw their frames themselves.
+inline const char* const kLiveLayouts[] = {"Zoom Tile", "Zoom Tile2", "Circle Rotate",
+                                           "Circle with Changing Pic", "Tile to Random"};
+[[nodiscard]] bool IsLive(const std::string& name);
 
 // A picture of the host for the live layouts: it remembers the transforms it
 // is given and answers GetFrame with a block of its colour, opaque, at the

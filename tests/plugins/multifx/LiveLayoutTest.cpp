@@ -13,8 +13,8 @@ constexpr int kW = 64, kH = 48;
 
 // A live layout with n fake pictures of colours 10, 20, 30, … over a frame.
 struct SLiveSlide {
-    SLiveSlide(int index, int n, int frames, bool bottomUp = false)
-        : layout(MakeLayout(index)), frame(std::size_t(kW) * kH * 4), bottomUp(bottomUp) {
+    SLiveSlide(const char* name, int n, int frames, bool bottomUp = false)
+        : layout(MakeLayout(name)), frame(std::size_t(kW) * kH * 4), bottomUp(bottomUp) {
         layout->SetSize(kW, kH);
         layout->SetFrameCount(frames);
         for (int i = 0; i < n; ++i) {
@@ -44,7 +44,7 @@ struct SLiveSlide {
 };
 
 TEST(LiveLayoutTest, SourceListKeepsPictureOrder) {
-    CLayoutPtr layout = MakeLayout(21);
+    CLayoutPtr layout = MakeLayout("Tile to Random");
     CFakeSource a(8, 8, 1), b(8, 8, 2), c(8, 8, 3);
     EXPECT_EQ(layout->AddSource(-1, &a), 0);
     EXPECT_EQ(layout->AddSource(-1, &c), 1);
@@ -63,13 +63,13 @@ TEST(LiveLayoutTest, SourceListKeepsPictureOrder) {
 }
 
 TEST(LiveLayoutTest, NothingToDrawIsNoFailure) {
-    SLiveSlide empty(19, 0, 25);
+    SLiveSlide empty("Circle Rotate", 0, 25);
     EXPECT_EQ(empty.Render(0), 0);
-    SLiveSlide noFrames(19, 3, 0);
+    SLiveSlide noFrames("Circle Rotate", 3, 0);
     EXPECT_EQ(noFrames.Render(0), 0);
     EXPECT_EQ(noFrames.Src(0).m_draws, 0);
     // A picture the host cannot give is skipped; the others are drawn.
-    SLiveSlide slide(21, 3, 30);
+    SLiveSlide slide("Tile to Random", 3, 30);
     slide.Src(1).m_fail = true;
     EXPECT_EQ(slide.Render(15), 0);
     EXPECT_EQ(slide.Src(0).m_draws, 1);
@@ -77,7 +77,7 @@ TEST(LiveLayoutTest, NothingToDrawIsNoFailure) {
 }
 
 TEST(LiveLayoutTest, CircleRotateStartsWithPictureZeroInFront) {
-    SLiveSlide slide(19, 2, 50);
+    SLiveSlide slide("Circle Rotate", 2, 50);
     ASSERT_EQ(slide.Render(0), 0);
     // p = 0 for picture 0: lowest, largest, opaque; p = 1 for picture 1.
     EXPECT_NEAR(slide.Src(0).m_dy, -0.125, 1e-12);
@@ -100,7 +100,7 @@ TEST(LiveLayoutTest, CircleRotateStartsWithPictureZeroInFront) {
 TEST(LiveLayoutTest, ZoomTileSlotTiming) {
     // Four pictures, 40 frames, two columns: slots of 10 frames, full frame
     // for the first 7 of them, then into its quarter.
-    SLiveSlide slide(17, 4, 40);
+    SLiveSlide slide("Zoom Tile", 4, 40);
     slide.Render(10);
     EXPECT_EQ(slide.Src(1).m_sx, 1.0);
     EXPECT_EQ(slide.Src(1).m_opacity, 0.0); // fades in over the first 3 frames
@@ -123,7 +123,7 @@ TEST(LiveLayoutTest, ZoomTileSlotTiming) {
 }
 
 TEST(LiveLayoutTest, ZoomTileFifthPictureTakesTheFirstCell) {
-    SLiveSlide slide(17, 5, 50);
+    SLiveSlide slide("Zoom Tile", 5, 50);
     slide.Render(48);
     // Picture 0 fades out of the cell picture 4 moves into.
     EXPECT_LT(slide.Src(0).m_opacity, 1.0);
@@ -134,7 +134,7 @@ TEST(LiveLayoutTest, ZoomTileFifthPictureTakesTheFirstCell) {
 }
 
 TEST(LiveLayoutTest, ZoomTile2TakesEachPictureToTheCentre) {
-    SLiveSlide slide(18, 4, 30);
+    SLiveSlide slide("Zoom Tile2", 4, 30);
     slide.layout->GetParams(nullptr)[0].SetValue(1); // background fade
     slide.Render(0);
     EXPECT_NEAR(slide.Src(0).m_dx, -0.25, 1e-12); // still in its cell
@@ -147,7 +147,7 @@ TEST(LiveLayoutTest, ZoomTile2TakesEachPictureToTheCentre) {
 }
 
 TEST(LiveLayoutTest, TileToRandomScattersTheSameWayEveryTime) {
-    SLiveSlide slide(21, 4, 40);
+    SLiveSlide slide("Tile to Random", 4, 40);
     slide.Render(5);
     double x = slide.Src(2).m_dx, a = slide.Src(2).m_angle;
     slide.Render(0);
@@ -160,21 +160,21 @@ TEST(LiveLayoutTest, TileToRandomScattersTheSameWayEveryTime) {
 
 TEST(LiveLayoutTest, FewerFramesThanPicturesShowTheGrid) {
     // Three frames for five pictures: no slot for anyone.
-    for (int index : {17, 18, 21}) {
-        SLiveSlide slide(index, 5, 3);
+    for (const char* name : {"Zoom Tile", "Zoom Tile2", "Tile to Random"}) {
+        SLiveSlide slide(name, 5, 3);
         for (int f = 0; f < 3; ++f)
-            EXPECT_EQ(slide.Render(f), 0) << index;
-        EXPECT_GT(slide.Src(4).m_draws, 0) << index;
-        EXPECT_LT(slide.Src(4).m_sx, 1.0) << index;
+            EXPECT_EQ(slide.Render(f), 0) << name;
+        EXPECT_GT(slide.Src(4).m_draws, 0) << name;
+        EXPECT_LT(slide.Src(4).m_sx, 1.0) << name;
     }
     // Two frames for Circle with Changing Pic: still a place on the orbit.
-    SLiveSlide circle(20, 9, 2);
+    SLiveSlide circle("Circle with Changing Pic", 9, 2);
     EXPECT_EQ(circle.Render(1), 0);
 }
 
 TEST(LiveLayoutTest, BottomUpFramesAreDrawnTheRightWayUp) {
     for (bool bottomUp : {false, true}) {
-        SLiveSlide slide(21, 4, 42, bottomUp);
+        SLiveSlide slide("Tile to Random", 4, 42, bottomUp);
         slide.Render(41); // past the slots: the grid
         EXPECT_EQ(slide.At(4, 4), 10) << bottomUp;
         EXPECT_EQ(slide.At(kW - 5, 4), 20) << bottomUp;
@@ -183,7 +183,7 @@ TEST(LiveLayoutTest, BottomUpFramesAreDrawnTheRightWayUp) {
 }
 
 TEST(LiveLayoutTest, CircleWithChangingPicShowsAFewAtATime) {
-    SLiveSlide slide(20, 10, 100);
+    SLiveSlide slide("Circle with Changing Pic", 10, 100);
     slide.layout->GetParams(nullptr)[1].SetValue(3);
     slide.Render(0);
     // Picture 0 enters at the back, alone.

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -88,6 +89,16 @@ public:
     STransform t{1, 1, 0, 0, 0, 1};
 };
 
+// The catalogue index of the effect with internal name `name`; fails the test
+// and gives −1 when there is none.
+inline int TextEffectIndex(const char* name) {
+    for (int i = 0; i < titlefx::TextEffectCount(); ++i)
+        if (std::strcmp(titlefx::TextEffectInfo(i)->name, name) == 0)
+            return i;
+    ADD_FAILURE() << "no text effect " << name;
+    return -1;
+}
+
 // One caption set up as the host sets it up, on a 100 × 50 frame: the string
 // box (20, 10)-(80, 30), character i box (20 + 20i, 10)-(40 + 20i, 30), rest
 // positions x = (30 + 20i − 50) ÷ 100, y = 0.3.
@@ -111,6 +122,9 @@ public:
         effect->SetFrameCount(frames);
         effect->SetGlyphs(&string, chars ? nodes.data() : nullptr);
     }
+    // The effect of internal name `name`.
+    CCaption(const char* name, int chars, int frames, double fraction = -1)
+        : CCaption(TextEffectIndex(name), chars, frames, fraction) {}
     ~CCaption() { effect->Destroy(); }
 
     // Draws caption frame f with a fresh log; RenderText's result.

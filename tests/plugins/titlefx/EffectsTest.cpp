@@ -8,12 +8,27 @@
 
 namespace {
 
-enum {
-    kWipe = 0, kFade = 1, kPopIn = 2, kPopOut = 3, kShake = 4, kStretch = 5, kRotate = 7,
-    kTypewrite = 8, kSpin = 9, kElasticH = 10, kElasticV = 11, kScattered = 12,
-    kShiftLeft = 13, kShiftRight = 14, kShiftDown = 15, kShiftUp = 16, kCross = 17,
-    kSplit = 18, kShadowLeft = 19, kScrollLeft = 23,
-};
+// The effects of these tests, by internal name.
+constexpr const char* kWipe = "Wipe";
+constexpr const char* kFade = "Fade";
+constexpr const char* kPopIn = "Popin";
+constexpr const char* kPopOut = "Popout";
+constexpr const char* kShake = "Shake";
+constexpr const char* kStretch = "Stretch";
+constexpr const char* kRotate = "Rotate";
+constexpr const char* kTypewrite = "Typewrite";
+constexpr const char* kSpin = "Spin";
+constexpr const char* kElasticH = "ElasticH";
+constexpr const char* kElasticV = "ElasticV";
+constexpr const char* kScattered = "Scattered";
+constexpr const char* kShiftLeft = "Shift Left";
+constexpr const char* kShiftRight = "Shift Right";
+constexpr const char* kShiftDown = "Shift Down";
+constexpr const char* kShiftUp = "Shift Up";
+constexpr const char* kCross = "Cross";
+constexpr const char* kSplit = "Split";
+constexpr const char* kShadowLeft = "Shadow Left";
+constexpr const char* kScrollLeft = "Scroll Left";
 
 // The C runtime's generator: its first number after seed, mod 20.
 int FirstMod20(std::uint32_t seed) {
@@ -60,13 +75,13 @@ TEST(TitlefxString, ShiftIsQuadraticAndScrollLinear) {
 
     // Entry at the first frame and exit at the last, in each direction.
     const struct {
-        int index;
+        const char* name;
         double in[2], out[2];
     } cases[] = {{kShiftRight, {-0.8, 0}, {0.8, 0}},
                  {kShiftDown, {0, 30.0 / 50}, {0, -40.0 / 50}},
                  {kShiftUp, {0, -40.0 / 50}, {0, 30.0 / 50}}};
     for (const auto& k : cases) {
-        CCaption c(k.index, 0, 33);
+        CCaption c(k.name, 0, 33);
         c.Frame(0);
         ExpectTransform(c.log.at(0).t, {1, 1, k.in[0], k.in[1], 0, 1});
         c.Frame(32);

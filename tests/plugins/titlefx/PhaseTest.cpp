@@ -14,7 +14,7 @@ namespace {
 class CSpyEffect : public CTextEffect {
 public:
     using SCall = std::tuple<int, int, int>;
-    CSpyEffect() : CTextEffect(*titlefx::TextEffectInfo(1)) {}
+    CSpyEffect() : CTextEffect(*titlefx::TextEffectInfo(TextEffectIndex("Fade"))) {}
     int RenderIn(int t, int L) override { return Record(t, L); }
     int RenderHold(int t, int L) override { return Record(t, L); }
     int RenderOut(int t, int L) override { return Record(t, L); }
@@ -46,8 +46,8 @@ TEST(TitlefxCatalogue, NamesKindsAndCommonSlots) {
         {"Scroll Up", ""}};
     const int perCharacter = 1 << 2 | 1 << 3 | 1 << 4 | 1 << 6 | 1 << 7 | 1 << 8 | 1 << 10 |
                              1 << 11 | 1 << 12 | 1 << 18;
-    ASSERT_EQ(std::size(names), std::size_t(titlefx::kTextEffectCount));
-    for (int i = 0; i < titlefx::kTextEffectCount; ++i) {
+    ASSERT_EQ(std::size(names), std::size_t(titlefx::TextEffectCount()));
+    for (int i = 0; i < titlefx::TextEffectCount(); ++i) {
         CTextEffect* e = titlefx::CreateTextEffect(i);
         ASSERT_NE(e, nullptr) << i;
         char text[260];
@@ -69,7 +69,7 @@ TEST(TitlefxCatalogue, NamesKindsAndCommonSlots) {
 
     // A short buffer gets the name cut and terminated; Reset forgets size,
     // frames and glyphs.
-    CCaption c(19, 2, 30);
+    CCaption c("Shadow Left", 2, 30);
     char shortText[5] = {'x', 'x', 'x', 'x', 'x'};
     c.effect->GetName(shortText, 5);
     EXPECT_STREQ(shortText, "Shad");
@@ -122,7 +122,7 @@ TEST(TitlefxPhases, InHoldAndOutLengths) {
 // success, finite transforms and opacities within 0..1, nothing drawn outside
 // the caption, no write outside the layer (checked by the sanitizers).
 TEST(TitlefxPhases, EveryEffectOnShortAndOddCaptions) {
-    for (int i = 0; i < titlefx::kTextEffectCount; ++i)
+    for (int i = 0; i < titlefx::TextEffectCount(); ++i)
         for (int frames : {0, 1, 2, 3, 6, 7, 30})
             for (double fraction : {-1.0, 0.0, 0.33, 0.5, 0.9})
                 for (int chars : {0, 1, 5}) {
@@ -144,13 +144,13 @@ TEST(TitlefxPhases, EveryEffectOnShortAndOddCaptions) {
 }
 
 TEST(TitlefxPhases, AFailedDrawStopsTheCallAndIsReturned) {
-    CCaption c(2, 4, 63); // Pop-in; frame 20 draws all four characters at rest
+    CCaption c("Popin", 4, 63); // Pop-in; frame 20 draws all four characters at rest
     ASSERT_EQ(c.Frame(20), 1);
     EXPECT_EQ(c.log.size(), 4u);
     c.failAt = 1;
     EXPECT_EQ(c.Frame(20), 0);
     EXPECT_EQ(c.log.size(), 1u);
-    CCaption s(19, 0, 60); // Shadow: the trail stops at its first failure
+    CCaption s("Shadow Left", 0, 60); // Shadow: the trail stops at its first failure
     s.failAt = 0;
     EXPECT_EQ(s.Frame(19), 0);
     EXPECT_TRUE(s.log.empty());

@@ -9,7 +9,10 @@
 
 namespace {
 
-enum { kWipe = 0, kTypewrite = 8, kSplit = 18 };
+// The effects of these tests, by internal name.
+constexpr const char* kWipe = "Wipe";
+constexpr const char* kTypewrite = "Typewrite";
+constexpr const char* kSplit = "Split";
 
 } // namespace
 

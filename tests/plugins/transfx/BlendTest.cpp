@@ -9,17 +9,16 @@
 
 namespace {
 
-enum : int {
-    kFade = 0,
-    kBlur = 3,
-    kCircle = 5,
-    kContrast = 7,
-    kPolygon = 19,
-    kShutter = 22,
-    kSpeckle = 24,
-    kWipe = 32,
-    kZoom = 34,
-};
+// The transitions of these tests, by internal name.
+constexpr const char* kFade = "Fade Plugin";
+constexpr const char* kBlur = "Blur Plugin";
+constexpr const char* kCircle = "Circle Plugin";
+constexpr const char* kContrast = "Contrast Plugin";
+constexpr const char* kPolygon = "Polygon Plugin";
+constexpr const char* kShutter = "Shutter Plugin";
+constexpr const char* kSpeckle = "Speckle Plugin";
+constexpr const char* kWipe = "Wipe Plugin";
+constexpr const char* kZoom = "Zoom Plugin";
 
 // Counts pixels whose colour differs from the expectation.
 int Mismatches(const STestPicture& d, const std::function<std::array<int, 3>(int, int)>& expect) {
@@ -83,17 +82,17 @@ TEST(Contrast, IsPureGreyAtTheMiddleFrame) {
 }
 
 // Blur and Speckle work from three and four frames; shorter ones show A, then B.
-static void ExpectStartsAtAEndsAtB(int index) {
+static void ExpectStartsAtAEndsAtB(const char* name) {
     const STestPicture a = PictureA(40, 30), b = PictureB(40, 30);
     for (int n : {2, 3, 4, 12, 30}) {
-        CTransitionRun run(index, 40, 30, n);
+        CTransitionRun run(name, 40, 30, n);
         EXPECT_TRUE(run.Frame(0, a, b).SameColours(a)) << n;
         EXPECT_TRUE(run.Frame(n - 1, a, b).SameColours(b)) << n;
     }
     // Any frame of a picture of one colour keeps the colour, even on frames
     // too narrow for Speckle's grain.
     for (int w : {40, 6}) {
-        CTransitionRun run(index, w, 4, 30);
+        CTransitionRun run(name, w, 4, 30);
         const STestPicture grey = Solid(w, 4, 90, 91, 92);
         for (int i : {5, 9, 15, 20})
             EXPECT_TRUE(run.Frame(i, grey, grey).SameColours(grey)) << w << " " << i;

@@ -17,30 +17,29 @@
 
 namespace {
 
-enum : int {
-    kFade = 0,
-    kBlur = 3,
-    kContrast = 7,
-    kPolygon = 19,
-    kSpeckle = 24,
-    kWipe = 32,
-    kZoom = 34,
-};
+// The transitions of these tests, by internal name.
+constexpr const char* kFade = "Fade Plugin";
+constexpr const char* kBlur = "Blur Plugin";
+constexpr const char* kContrast = "Contrast Plugin";
+constexpr const char* kPolygon = "Polygon Plugin";
+constexpr const char* kSpeckle = "Speckle Plugin";
+constexpr const char* kWipe = "Wipe Plugin";
+constexpr const char* kZoom = "Zoom Plugin";
 
 using SParams = std::vector<std::pair<const char*, int>>;
 
 // Frame `i` of n frames against frame `j` of m frames, same size, parameters
 // and pictures.
-void ExpectLikeShortRun(int index, const SParams& params, int w, int h, int n, int i, int m,
+void ExpectLikeShortRun(const char* name, const SParams& params, int w, int h, int n, int i, int m,
                         int j) {
-    CTransitionRun longRun(index, w, h, n), shortRun(index, w, h, m);
+    CTransitionRun longRun(name, w, h, n), shortRun(name, w, h, m);
     for (const auto& [key, value] : params) {
         longRun.Set(key, value);
         shortRun.Set(key, value);
     }
     const STestPicture a = PictureA(w, h), b = PictureB(w, h);
     EXPECT_TRUE(longRun.Frame(i, a, b).SameColours(shortRun.Frame(j, a, b)))
-        << "transition " << index << ", frame " << i << " of " << n;
+        << name << ", frame " << i << " of " << n;
 }
 
 // The longest transition: n − 1 = 2^31 − 2 is even, so its middle frame is
@@ -73,14 +72,14 @@ TEST(LongTransitions, EveryDirectionOfTheLongestWipe) {
 }
 
 TEST(LongTransitions, FadeZoomAndPolygonHalfWayAndAtTheEnd) {
-    const std::vector<std::pair<int, SParams>> cases = {
+    const std::vector<std::pair<const char*, SParams>> cases = {
         {kFade, {{"FadeMode", 0}}},  {kFade, {{"FadeMode", 1}}},
         {kZoom, {{"Direction", 0}}}, {kZoom, {{"Direction", 1}}},
         {kPolygon, {{"Direction", 0}}}, {kPolygon, {{"Direction", 1}}},
     };
-    for (const auto& [index, params] : cases) {
-        ExpectLikeShortRun(index, params, 24, 16, kLongest, kMiddle, 3, 1);
-        ExpectLikeShortRun(index, params, 24, 16, kLongest, kLongest - 1, 3, 2);
+    for (const auto& [name, params] : cases) {
+        ExpectLikeShortRun(name, params, 24, 16, kLongest, kMiddle, 3, 1);
+        ExpectLikeShortRun(name, params, 24, 16, kLongest, kLongest - 1, 3, 2);
     }
 }
 
@@ -111,8 +110,8 @@ TEST(LongTransitions, StripCellAndCardTransitionsHalfWayAndAtTheEnd) {
     for (const char* name : names) {
         for (int direction : {0, 1}) {
             const SParams params{{"Direction", direction}};
-            ExpectLikeShortRun(TransitionIndex(name), params, 40, 30, kLongest, kMiddle, 3, 1);
-            ExpectLikeShortRun(TransitionIndex(name), params, 40, 30, kLongest, kLongest - 1, 3, 2);
+            ExpectLikeShortRun(name, params, 40, 30, kLongest, kMiddle, 3, 1);
+            ExpectLikeShortRun(name, params, 40, 30, kLongest, kLongest - 1, 3, 2);
         }
     }
 }

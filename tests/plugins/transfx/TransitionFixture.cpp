@@ -54,7 +54,7 @@ int CPictureSrc::GetFrame(std::uint8_t** bits, int* stride) {
 }
 
 int TransitionIndex(const char* name) {
-    for (int i = 0; i < transfx::kTransitionCount; ++i)
+    for (int i = 0; i < transfx::TransitionCount(); ++i)
         if (std::strcmp(transfx::TransitionInfo(i)->name, name) == 0)
             return i;
     ADD_FAILURE() << "no transition " << name;

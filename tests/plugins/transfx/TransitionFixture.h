@@ -61,6 +61,9 @@ int TransitionIndex(const char* name);
 class CTransitionRun {
 public:
     CTransitionRun(int index, int w, int h, int frames);
+    // The transition of internal name `name`.
+    CTransitionRun(const char* name, int w, int h, int frames)
+        : CTransitionRun(TransitionIndex(name), w, h, frames) {}
     ~CTransitionRun();
 
     // Sets parameter `key` through the validation; fails the test if rejected.

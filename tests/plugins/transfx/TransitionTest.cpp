@@ -3,7 +3,6 @@
 #include "plugins/transfx/Catalogue.h"
 #include "plugins/transfx/Random.h"
 #include "plugins/transfx/SineTable.h"
-#include "plugins/transfx/Strings.h"
 #include "tests/plugins/transfx/TransitionFixture.h"
 
 #include <gtest/gtest.h>
@@ -17,10 +16,8 @@
 
 namespace {
 
-constexpr int kFade = 0, kWipe = 32;
-// Every transition of the catalogue is offered.
-constexpr int kOffered[] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17,
-                            18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34};
+constexpr const char* kFade = "Fade Plugin";
+constexpr const char* kWipe = "Wipe Plugin";
 
 // Records what Render hands to RenderFrame.
 class CSpyTransition : public CTransition {
@@ -48,15 +45,17 @@ public:
 } // namespace
 
 TEST(TransfxCatalogue, OffersAllThirtyFiveTransitions) {
+    ASSERT_EQ(transfx::TransitionCount(), 35);
     std::set<std::string> names;
-    for (int i = 0; i < transfx::kTransitionCount; ++i) {
+    for (int i = 0; i < transfx::TransitionCount(); ++i) {
         const transfx::STransitionInfo* info = transfx::TransitionInfo(i);
         ASSERT_NE(info, nullptr);
         EXPECT_TRUE(names.insert(info->name).second) << info->name;
-        EXPECT_NE(std::string(transfx::LoadString(info->displayId)), "") << info->name;
+        ASSERT_NE(info->display, nullptr) << info->name;
+        EXPECT_NE(std::string(info->display), "") << info->name;
+        // Every transition of the catalogue is offered.
         CTransition* t = transfx::CreateTransition(i);
-        const bool offered = std::find(std::begin(kOffered), std::end(kOffered), i) != std::end(kOffered);
-        EXPECT_EQ(t != nullptr, offered) << info->name;
+        EXPECT_NE(t, nullptr) << info->name;
         if (!t)
             continue;
         // Every object is a transition whose descriptors match the catalogue
@@ -67,7 +66,7 @@ TEST(TransfxCatalogue, OffersAllThirtyFiveTransitions) {
         EXPECT_STREQ(name, info->name);
         int count = -1;
         CEffectSetting* params = t->GetParams(&count);
-        ASSERT_EQ(count, info->paramCount);
+        ASSERT_EQ(count, info->params.count);
         EXPECT_EQ(params == nullptr, count == 0);
         for (int p = 0; p < count; ++p) {
             const CEffectSetting& s = params[p];
@@ -94,7 +93,7 @@ TEST(TransfxCatalogue, OffersAllThirtyFiveTransitions) {
 }
 
 TEST(TransfxCatalogue, ChoicesAreLabelledInValueOrder) {
-    CTransitionRun zoom(34, 4, 4, 2), wipe(kWipe, 4, 4, 2);
+    CTransitionRun zoom("Zoom Plugin", 4, 4, 2), wipe(kWipe, 4, 4, 2);
     int count = 0;
     EXPECT_STREQ(zoom.effect->GetParams(&count)[0].ChoiceLabel(0), "Zoom Out");
     EXPECT_STREQ(zoom.effect->GetParams(&count)[0].ChoiceLabel(1), "Zoom In");
@@ -118,8 +117,8 @@ TEST(TransfxFrame, NamesAreCutToTheBufferAndAlwaysTerminated) {
     EXPECT_STREQ(text, "Fade");
 
     // A transition without a display string shows its internal name.
-    transfx::STransitionInfo info = *transfx::TransitionInfo(kFade);
-    info.displayId = 0;
+    transfx::STransitionInfo info = *transfx::TransitionInfo(TransitionIndex(kFade));
+    info.display = nullptr;
     CSpyTransition spy(info);
     char display[64];
     spy.GetDisplayName(display, sizeof display);
@@ -127,7 +126,7 @@ TEST(TransfxFrame, NamesAreCutToTheBufferAndAlwaysTerminated) {
 }
 
 TEST(TransfxFrame, RenderTurnsBottomUpBuffersIntoPositiveStridesWithFlipped) {
-    CSpyTransition spy(*transfx::TransitionInfo(kFade));
+    CSpyTransition spy(*transfx::TransitionInfo(TransitionIndex(kFade)));
     spy.SetSize(3, 2);
     spy.SetFrameCount(5);
     STestPicture a(3, 2), b(3, 2), d(3, 2);
@@ -149,7 +148,7 @@ TEST(TransfxFrame, RenderTurnsBottomUpBuffersIntoPositiveStridesWithFlipped) {
 }
 
 TEST(TransfxFrame, RenderDrawsNothingWithoutPicturesOrOutsideItsFrames) {
-    CSpyTransition spy(*transfx::TransitionInfo(kFade));
+    CSpyTransition spy(*transfx::TransitionInfo(TransitionIndex(kFade)));
     STestPicture a(3, 2), b(3, 2), d(3, 2);
     CPictureSrc sa(a, false), sb(b, false), none(b, false, false), upside(b, true);
     EXPECT_EQ(spy.Render(0, d.bytes.data(), 12), 1); // no sources
@@ -208,7 +207,7 @@ TEST(TransfxThreads, InstancesOnTwoThreadsDrawTheSameFramesFromFreshGenerators) 
     STestPicture results[2][2] = {{STestPicture(1, 1), STestPicture(1, 1)},
                                   {STestPicture(1, 1), STestPicture(1, 1)}};
     auto work = [&](int slot) {
-        CTransitionRun speckle(24, 48, 32, 12), polygon(19, 48, 32, 12);
+        CTransitionRun speckle("Speckle Plugin", 48, 32, 12), polygon("Polygon Plugin", 48, 32, 12);
         results[slot][0] = speckle.Frame(2, a, b);
         results[slot][1] = polygon.Frame(5, a, b);
     };
