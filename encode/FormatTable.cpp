@@ -19,36 +19,47 @@ constexpr int kKiB = 1024 * 8; // buffer sizes are given in bits
 // Mbit/s in 2324-byte packs with room for scan information; a video CD is a
 // constant 1150 kbit/s in packs multiplexed at the disc's 1411.2 kbit/s,
 // whose first packs carry padding, hence the later start.
-//
-// Screen rows: H.264 and AAC; the container follows the file's extension
-// (MP4 unless it says QuickTime or Matroska).
+
+// A file for screens: H.264 and AAC at 48 kHz, square pixels, any usual
+// rate; the container follows the file's extension (MP4 unless it says
+// QuickTime or Matroska).
+SFormatRow Screen(const char* name, const char* label, int page, int width, int height) {
+    SFormatRow row{.name = name, .label = label, .kind = SFormatRow::kScreen, .page = page,
+                   .width = width, .palHeight = height, .ntscHeight = height,
+                   .rates = kScreenRates, .videoCodec = "libx264", .audioCodec = "aac",
+                   .audioRate = 48000, .audioBitRate = 192000, .mux = {"mp4", 0, 0, -1}};
+    return row;
+}
+
 const SFormatRow kRows[] = {
-    // name, label, kind, page, MPEG format, preset, width, PAL/NTSC height, still width,
-    // rates, video codec, audio codec, audio rate and bit rate,
-    // bit rate, peak, least, buffer, peak with PCM, still rate, scan offset, mux
-    {"dvd", "DVD", SFormatRow::kDisc, 0, 0, 4, 720, 576, 480, 0, kDiscRates, "mpeg2video",
-     "mp2", 48000, 224000, 6000000, 9000000, 0, 224 * kKiB, 8000000, 0, false,
-     {"dvd", 2048, 10080000, -1}},
-    {"svcd", "SVCD", SFormatRow::kDisc, 1, 1, 3, 480, 576, 480, 704, kDiscRates,
-     "mpeg2video", "mp2", 44100, 224000, 2040000, 2516000, 0, 224 * kKiB, 0, 3000000, true,
-     {"svcd", 2324, 0, -1}},
-    {"vcd", "VCD", SFormatRow::kDisc, 2, 2, 1, 352, 288, 240, 704, kDiscRates, "mpeg1video",
-     "mp2", 44100, 224000, 1150000, 1150000, 1150000, 40 * kKiB, 0, 2000000, false,
-     {"vcd", 2324, 1411200, (36000 + 3 * 1200) * 100 / 9}},
-    {"custom", "Custom", SFormatRow::kCustom, 3, 3, 2, 0, 0, 0, 0, kDiscRates, "mpeg2video",
-     "mp2", 44100, 224000, 0, 0, 0, 0, 0, 0, false, {"vob", 2048, 0, -1}},
-    {"custom-mpeg1", "Custom MPEG-1", SFormatRow::kCustom, -1, 4, 0, 0, 0, 0, 0, kDiscRates,
-     "mpeg1video", "mp2", 44100, 224000, 0, 0, 0, 0, 0, 0, false, {"mpeg", 2048, 0, -1}},
-    {"720p", "HD 720p (MP4)", SFormatRow::kScreen, 4, -1, -1, 1280, 720, 720, 0,
-     kScreenRates, "libx264", "aac", 48000, 192000, 0, 0, 0, 0, 0, 0, false, {"mp4", 0, 0, -1}},
-    {"1080p", "HD 1080p (MP4)", SFormatRow::kScreen, 5, -1, -1, 1920, 1080, 1080, 0,
-     kScreenRates, "libx264", "aac", 48000, 192000, 0, 0, 0, 0, 0, 0, false, {"mp4", 0, 0, -1}},
-    {"4k", "4K (MP4)", SFormatRow::kScreen, 6, -1, -1, 3840, 2160, 2160, 0, kScreenRates,
-     "libx264", "aac", 48000, 192000, 0, 0, 0, 0, 0, 0, false, {"mp4", 0, 0, -1}},
-    {"vertical", "Vertical (MP4)", SFormatRow::kScreen, 7, -1, -1, 1080, 1920, 1920, 0,
-     kScreenRates, "libx264", "aac", 48000, 192000, 0, 0, 0, 0, 0, 0, false, {"mp4", 0, 0, -1}},
-    {"square", "Square (MP4)", SFormatRow::kScreen, 8, -1, -1, 1080, 1080, 1080, 0,
-     kScreenRates, "libx264", "aac", 48000, 192000, 0, 0, 0, 0, 0, 0, false, {"mp4", 0, 0, -1}},
+    {.name = "dvd", .label = "DVD", .kind = SFormatRow::kDisc, .page = 0, .mpegFormat = 0,
+     .mpegPreset = 4, .width = 720, .palHeight = 576, .ntscHeight = 480, .rates = kDiscRates,
+     .videoCodec = "mpeg2video", .audioCodec = "mp2", .audioRate = 48000, .audioBitRate = 224000,
+     .bitRate = 6000000, .maxRate = 9000000, .bufferBits = 224 * kKiB, .maxRatePcm = 8000000,
+     .mux = {"dvd", 2048, 10080000, -1}},
+    {.name = "svcd", .label = "SVCD", .kind = SFormatRow::kDisc, .page = 1, .mpegFormat = 1,
+     .mpegPreset = 3, .width = 480, .palHeight = 576, .ntscHeight = 480, .stillWidth = 704,
+     .rates = kDiscRates, .videoCodec = "mpeg2video", .audioCodec = "mp2", .audioRate = 44100,
+     .audioBitRate = 224000, .bitRate = 2040000, .maxRate = 2516000, .bufferBits = 224 * kKiB,
+     .stillBitRate = 3000000, .scanOffset = true, .mux = {"svcd", 2324, 0, -1}},
+    {.name = "vcd", .label = "VCD", .kind = SFormatRow::kDisc, .page = 2, .mpegFormat = 2,
+     .mpegPreset = 1, .width = 352, .palHeight = 288, .ntscHeight = 240, .stillWidth = 704,
+     .rates = kDiscRates, .videoCodec = "mpeg1video", .audioCodec = "mp2", .audioRate = 44100,
+     .audioBitRate = 224000, .bitRate = 1150000, .maxRate = 1150000, .minRate = 1150000,
+     .bufferBits = 40 * kKiB, .stillBitRate = 2000000,
+     .mux = {"vcd", 2324, 1411200, (36000 + 3 * 1200) * 100 / 9}},
+    {.name = "custom", .label = "Custom", .kind = SFormatRow::kCustom, .page = 3, .mpegFormat = 3,
+     .mpegPreset = 2, .rates = kDiscRates, .videoCodec = "mpeg2video", .audioCodec = "mp2",
+     .audioRate = 44100, .audioBitRate = 224000, .mux = {"vob", 2048, 0, -1}},
+    {.name = "custom-mpeg1", .label = "Custom MPEG-1", .kind = SFormatRow::kCustom,
+     .mpegFormat = 4, .mpegPreset = 0, .rates = kDiscRates, .videoCodec = "mpeg1video",
+     .audioCodec = "mp2", .audioRate = 44100, .audioBitRate = 224000,
+     .mux = {"mpeg", 2048, 0, -1}},
+    Screen("720p", "HD 720p (MP4)", 4, 1280, 720),
+    Screen("1080p", "HD 1080p (MP4)", 5, 1920, 1080),
+    Screen("4k", "4K (MP4)", 6, 3840, 2160),
+    Screen("vertical", "Vertical (MP4)", 7, 1080, 1920),
+    Screen("square", "Square (MP4)", 8, 1080, 1080),
 };
 
 template <class Match> const SFormatRow* Find(Match match) {

@@ -19,33 +19,33 @@ struct SFormatRow {
     };
     using TRates = std::array<double, 8>;
 
-    const char* name;  // on the command line and in JSON: "dvd"
-    const char* label; // in the format page's list: "DVD"
-    EKind kind;
+    const char* name = "";  // on the command line and in JSON: "dvd"
+    const char* label = ""; // in the format page's list: "DVD"
+    EKind kind = kDisc;
     // The format page's list position, which a template's remembered choices
     // store; -1 for formats the page does not list.
-    int page;
+    int page = -1;
     // The MPEG engines' format number and encoder preset; -1 for the others.
-    int mpegFormat;
-    int mpegPreset;
+    int mpegFormat = -1;
+    int mpegPreset = -1;
     // The picture: width, and height for PAL (625 lines) and NTSC (525); 0
     // where the user chooses. Still pictures of video CDs are 704 wide at
     // full height.
-    int width, palHeight, ntscHeight;
-    int stillWidth;
+    int width = 0, palHeight = 0, ntscHeight = 0;
+    int stillWidth = 0;
     // Frame rates the format is made at, the PAL one first for discs; the
     // list ends at the first 0.
-    TRates rates;
-    const char* videoCodec;
-    const char* audioCodec;
-    int audioRate;
-    int audioBitRate;
+    TRates rates{};
+    const char* videoCodec = "";
+    const char* audioCodec = "";
+    int audioRate = 0;
+    int audioBitRate = 0;
     // Video rates in bits per second and the decoder's buffer in bits; 0
     // where the picture size decides. maxRatePcm: the peak when uncompressed
     // sound takes its share of the multiplex; stillBitRate: the nominal rate
     // a single still picture is written with.
-    int bitRate, maxRate, minRate, bufferBits, maxRatePcm, stillBitRate;
-    bool scanOffset; // room for a super video CD's scan information
+    int bitRate = 0, maxRate = 0, minRate = 0, bufferBits = 0, maxRatePcm = 0, stillBitRate = 0;
+    bool scanOffset = false; // room for a super video CD's scan information
     SMuxSettings mux;
 
     [[nodiscard]] int Height(bool pal) const { return pal ? palHeight : ntscHeight; }
