@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr int kJobMessage = 1;
 constexpr int kPollInterval = 40; // ms between looks at the job's notices
 
 } // namespace
@@ -112,7 +111,7 @@ void CDlgRenderVid::Start() {
         m_audioOpen = true;
     }
     SetBusy(true);
-    if (!m_job->Begin(m_video.get(), audio, m_outputPath, &m_notices, kJobMessage)) {
+    if (!m_job->Begin(m_video.get(), audio, m_outputPath, &m_notices)) {
         CloseAudio();
         SetBusy(false);
         CUserPrompts::Current().Message(this, QMessageBox::Critical, tr("Encoding Failed"),

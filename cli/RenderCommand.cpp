@@ -231,7 +231,7 @@ void Run(const SRenderArgs& args) {
     CEncoder job(*engine);
     std::atomic<bool> interrupted{false};
     CSignalWatch::CCancelScope onSignal([&interrupted] { interrupted = true; });
-    if (!job.Begin(&video, audio, args.output, &notices, 1))
+    if (!job.Begin(&video, audio, args.output, &notices))
         CliFail("the encode cannot be started");
     CProgressLine line(int(video.GetFrameCount()), video.GetFrameRate());
     bool cancelling = false, strictFailed = false;

@@ -5,21 +5,19 @@
 
 #include <system_error>
 
-CAsyncThread::CAsyncThread(int message) : m_message(message) {}
-
 CAsyncThread::~CAsyncThread() { Join(); }
 
 bool CAsyncThread::OnProgress(int percent) {
     if (m_stop)
         return false;
     if (m_owner)
-        m_owner->Post({m_message, SJobNotice::kProgress, percent, {}});
+        m_owner->Post({SJobNotice::kProgress, percent, {}});
     return true;
 }
 
 void CAsyncThread::OnStatus(const std::string& text) {
     if (m_owner)
-        m_owner->Post({m_message, SJobNotice::kStatus, 0, text});
+        m_owner->Post({SJobNotice::kStatus, 0, text});
 }
 
 bool CAsyncThread::Start(CNoticeQueue* owner) {
@@ -68,12 +66,11 @@ void CAsyncThread::ThreadProc() {
                      : m_result == IEncodeEngine::kCancelled ? SJobNotice::kCancelled
                                                              : SJobNotice::kFailed;
     CNoticeQueue* owner = m_owner;
-    const int message = m_message;
     std::string error = ErrorText();
     m_owner = nullptr;
     m_result = 0;
     m_stop = true;
     m_finished = true;
     if (owner)
-        owner->Post({message, kind, 0, std::move(error)});
+        owner->Post({kind, 0, std::move(error)});
 }

@@ -15,7 +15,7 @@ class CNoticeQueue;
 // at its next progress report.
 class CAsyncThread : public IProgress {
 public:
-    explicit CAsyncThread(int message);
+    CAsyncThread() = default;
     CAsyncThread(const CAsyncThread&) = delete;
     CAsyncThread& operator=(const CAsyncThread&) = delete;
     // Waits for a running job to end (ask it to Cancel first to end it soon).
@@ -32,7 +32,6 @@ public:
 
     [[nodiscard]] bool IsRunning() const { return m_thread.joinable() && !m_finished; }
     [[nodiscard]] std::string ErrorText() const;
-    void SetMessage(int message) { m_message = message; }
 
 protected:
     // The job itself, on the worker thread.
@@ -49,7 +48,6 @@ private:
     void ThreadProc();
 
     std::thread m_thread;
-    int m_message;
     std::atomic<bool> m_stop{true};
     std::atomic<bool> m_finished{false};
     mutable std::mutex m_textMutex;

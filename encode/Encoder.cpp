@@ -8,13 +8,12 @@
 #include <unistd.h>
 
 bool CEncoder::Begin(IVideoSrc* video, IAudioSrc* audio, const std::string& path,
-                     CNoticeQueue* owner, int message) {
+                     CNoticeQueue* owner) {
     if (IsRunning())
         return false;
     m_video = video;
     m_audio = audio;
     m_path = path;
-    SetMessage(message);
     return Start(owner);
 }
 

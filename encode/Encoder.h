@@ -14,11 +14,10 @@ class IVideoSrc;
 // the owner.
 class CEncoder final : public CAsyncThread {
 public:
-    explicit CEncoder(IEncodeEngine& engine) : CAsyncThread(0), m_engine(engine) {}
+    explicit CEncoder(IEncodeEngine& engine) : m_engine(engine) {}
     ~CEncoder() override { Join(); }
 
-    bool Begin(IVideoSrc* video, IAudioSrc* audio, const std::string& path, CNoticeQueue* owner,
-               int message);
+    bool Begin(IVideoSrc* video, IAudioSrc* audio, const std::string& path, CNoticeQueue* owner);
 
 protected:
     int Run() override;

@@ -26,7 +26,7 @@ std::uint32_t Word(const std::uint8_t* bytes) {
 
 } // namespace
 
-CFrameServe::CFrameServe() : CAsyncThread(0) {}
+CFrameServe::CFrameServe() = default;
 
 CFrameServe::~CFrameServe() { Stop(); }
 

@@ -9,7 +9,6 @@
 // What a background job tells its owner, in the order it happened.
 struct SJobNotice {
     enum EKind : int { kProgress = 0, kStatus = 1, kDone = 2, kCancelled = 3, kFailed = 4 };
-    int message = 0; // the job's message number
     int kind = kProgress;
     int value = 0;    // percent for kProgress
     std::string text; // status or error text

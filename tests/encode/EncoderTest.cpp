@@ -64,13 +64,12 @@ TEST(Encoder, ReportsProgressInOrderThenOneOutcome) {
     CFakeEngine engine;
     CNoticeQueue queue;
     CEncoder job(engine);
-    ASSERT_TRUE(job.Begin(nullptr, nullptr, out, &queue, 7));
+    ASSERT_TRUE(job.Begin(nullptr, nullptr, out, &queue));
     std::vector<SJobNotice> notices = Drain(queue);
     ASSERT_EQ(notices.size(), 12u);
     for (int i = 0; i <= 10; ++i) {
         EXPECT_EQ(notices[std::size_t(i)].kind, SJobNotice::kProgress);
         EXPECT_EQ(notices[std::size_t(i)].value, 10 * i);
-        EXPECT_EQ(notices[std::size_t(i)].message, 7);
     }
     EXPECT_EQ(notices.back().kind, SJobNotice::kDone);
     EXPECT_EQ(ReadWholeFile(out), "NEW");
@@ -80,7 +79,7 @@ TEST(Encoder, ReportsProgressInOrderThenOneOutcome) {
     job.Join();
     engine.m_result = IEncodeEngine::kFailed;
     engine.m_error = "disk full";
-    ASSERT_TRUE(job.Begin(nullptr, nullptr, out, &queue, 8));
+    ASSERT_TRUE(job.Begin(nullptr, nullptr, out, &queue));
     notices = Drain(queue);
     ASSERT_FALSE(notices.empty());
     EXPECT_EQ(notices.back().kind, SJobNotice::kFailed);
@@ -96,10 +95,10 @@ TEST(Encoder, CancelStopsAtTheNextReportButNotAfterTheLast) {
         engine.m_pauseAt = 50;
         CNoticeQueue queue;
         CEncoder job(engine);
-        ASSERT_TRUE(job.Begin(nullptr, nullptr, x, &queue, 1));
+        ASSERT_TRUE(job.Begin(nullptr, nullptr, x, &queue));
         while (!engine.m_paused)
             std::this_thread::yield();
-        EXPECT_FALSE(job.Begin(nullptr, nullptr, x, &queue, 1)); // one job at a time
+        EXPECT_FALSE(job.Begin(nullptr, nullptr, x, &queue)); // one job at a time
         job.Cancel();
         job.Cancel(); // twice is once
         engine.m_release = true;
@@ -113,7 +112,7 @@ TEST(Encoder, CancelStopsAtTheNextReportButNotAfterTheLast) {
         engine.m_pauseAt = 101;
         CNoticeQueue queue;
         CEncoder job(engine);
-        ASSERT_TRUE(job.Begin(nullptr, nullptr, x, &queue, 1));
+        ASSERT_TRUE(job.Begin(nullptr, nullptr, x, &queue));
         while (!engine.m_paused)
             std::this_thread::yield();
         job.Cancel();
@@ -141,7 +140,7 @@ TEST(Encoder, TheOutputOnlyEverHoldsAWholeFile) {
         engine.m_result = outcome == IEncodeEngine::kCancelled ? IEncodeEngine::kDone : outcome;
         CNoticeQueue queue;
         CEncoder job(engine);
-        ASSERT_TRUE(job.Begin(nullptr, nullptr, out, &queue, 1));
+        ASSERT_TRUE(job.Begin(nullptr, nullptr, out, &queue));
         while (!engine.m_paused)
             std::this_thread::yield();
         EXPECT_NE(engine.m_path, out);
