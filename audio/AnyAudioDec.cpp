@@ -14,9 +14,7 @@ CAnyAudioDec::EKind CAnyAudioDec::KindOf(const std::string& path) {
 bool CAnyAudioDec::OpenFile(const std::string& path) {
     m_path = path;
     m_kind = KindOf(path);
-    m_target = m_kind == kMovie ? static_cast<CAudioDec*>(&m_movie)
-             : m_kind == kMpeg  ? static_cast<CAudioDec*>(&m_mpeg)
-                                : static_cast<CAudioDec*>(&m_general);
+    m_target = m_kind == kMovie ? static_cast<CAudioDec*>(&m_movie) : &m_fileFormat;
     m_target->SetFormat(m_rate, m_channels, m_bits);
     return m_target->OpenFile(path);
 }

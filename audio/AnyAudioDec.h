@@ -1,13 +1,13 @@
 #pragma once
 
 #include "audio/AudioDec.h"
-#include "audio/McAudioDec.h"
-#include "audio/MclAudioDec.h"
 #include "audio/QtAudioDec.h"
 
 // Picks a decoder by the file's content and forwards every operation to it:
-// ISO media files (MP4, MOV, M4A, 3GP) the movie reader, MPEG streams and
-// MPEG layer I/II sound the MPEG reader, everything else the general reader.
+// ISO media files (MP4, MOV, M4A, 3GP) the movie reader, which delivers the
+// requested format; MPEG streams, MPEG layer I/II sound and everything else
+// a plain CAudioDec, which delivers the file's own rate and width. KindOf
+// still tells the three kinds apart.
 class CAnyAudioDec final : public CAudioDec {
 public:
     enum EKind { kGeneral, kMpeg, kMovie };
@@ -31,9 +31,10 @@ public:
     [[nodiscard]] const std::string& GetTargetError() const { return m_target->GetError(); }
 
 private:
-    CMclAudioDec m_general;
-    CMcAudioDec m_mpeg;
+    // MPEG streams and every other sound file are read alike, in the file's
+    // own rate and width; movies by the reader that converts.
+    CAudioDec m_fileFormat;
     CQtAudioDec m_movie;
-    CAudioDec* m_target = &m_general;
+    CAudioDec* m_target = &m_fileFormat;
     EKind m_kind = kGeneral;
 };
