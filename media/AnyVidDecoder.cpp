@@ -18,17 +18,12 @@ void PLAnyVidDecoder::OpenPath(const std::string& path) {
     // The container decides: ISO media files go to the movie decoder, MPEG
     // streams to the MPEG decoder, everything else to the general one.
     const CMediaKind::SFacts facts = CMediaKind::Probe(path);
-    if (facts.IsMovieContainer()) {
-        if (PLQtVidDecoder::GetVersion() >= 0x06008000)
-            m_dec = std::make_unique<PLQtVidDecoder>();
-    } else if (facts.IsMpeg() && facts.kind == EMediaKind::kClip) {
+    if (facts.IsMovieContainer())
+        m_dec = std::make_unique<PLQtVidDecoder>();
+    else if (facts.IsMpeg() && facts.kind == EMediaKind::kClip)
         m_dec = std::make_unique<PLMpgVidDecoder>();
-    } else {
+    else
         m_dec = std::make_unique<PLDxVidDecoder>();
-    }
-    if (!m_dec)
-        throw PLTextException(PL_ERRFORMAT_NOT_SUPPORTED,
-                              "Cannot load QuickTime or DirectX decoder.");
     m_dec->SetRequestedSize(m_RequestedWidth, m_RequestedHeight);
     try {
         m_dec->OpenByName(path);

@@ -2,16 +2,6 @@
 
 #include "media/TextException.h"
 
-#include <atomic>
-#include <cstdio>
-
-namespace {
-std::atomic<int> g_version{0x07000000};
-}
-
-int PLQtVidDecoder::GetVersion() { return g_version.load(); }
-void PLQtVidDecoder::SetVersion(int version) { g_version.store(version); }
-
 void PLQtVidDecoder::OpenPath(const std::string& path) {
     std::string why;
     if (!CFfVideo::CanRead(path, why))
