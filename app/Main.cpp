@@ -1,6 +1,6 @@
 // kelvclip: the template wizard.
+#include "app/KelvclipApp.h"
 #include "app/StartOptions.h"
-#include "app/ZizeDivuApp.h"
 #include "base/HeapPolicy.h"
 #include "base/SignalWatch.h"
 
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     // the program ends by them, as the command line does.
     CSignalWatch::Start();
     const QtMessageHandler previous = qInstallMessageHandler(StartupMessages);
-    CZizeDivuApp app(argc, argv);
+    CKelvclipApp app(argc, argv);
     qInstallMessageHandler(previous);
     app.InitInstance();
     return app.ExitCode();

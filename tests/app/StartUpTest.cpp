@@ -1,6 +1,6 @@
 // The program's start: its arguments, and the template it opens or asks for.
 #include "app/StartOptions.h"
-#include "app/ZizeDivuApp.h"
+#include "app/KelvclipApp.h"
 #include "project/ProjTmpl.h"
 #include "tests/app/WizardFakes.h"
 #include "tests/support/RunCommand.h"
@@ -64,7 +64,7 @@ TEST(StartUp, ANamedTemplateThatCannotBeOpenedIsReportedAndEndsWithOne) {
         prompts.messages.clear();
         CProjTmpl tmpl;
         int exitCode = -1;
-        EXPECT_FALSE(CZizeDivuApp::OpenTemplate(Parse({"--template", path, "Show"}), tmpl, exitCode));
+        EXPECT_FALSE(CKelvclipApp::OpenTemplate(Parse({"--template", path, "Show"}), tmpl, exitCode));
         EXPECT_EQ(exitCode, 1);
         ASSERT_EQ(prompts.messages.size(), 1u) << path;
         EXPECT_EQ(prompts.messages[0].icon, QMessageBox::Warning);
@@ -81,7 +81,7 @@ TEST(StartUp, WithoutAFileTheTemplateIsChosenAndACancelEndsQuietly) {
     prompts.files = {QString::fromStdString(KV_DEMO)};
     CProjTmpl tmpl;
     int exitCode = -1;
-    ASSERT_TRUE(CZizeDivuApp::OpenTemplate(Parse({"--template"}), tmpl, exitCode));
+    ASSERT_TRUE(CKelvclipApp::OpenTemplate(Parse({"--template"}), tmpl, exitCode));
     EXPECT_EQ(exitCode, 0);
     EXPECT_TRUE(tmpl.IsLoaded());
     EXPECT_EQ(prompts.openCalls, 1);
@@ -89,7 +89,7 @@ TEST(StartUp, WithoutAFileTheTemplateIsChosenAndACancelEndsQuietly) {
 
     prompts.files.clear();
     CProjTmpl none;
-    EXPECT_FALSE(CZizeDivuApp::OpenTemplate(Parse({"--template="}), none, exitCode));
+    EXPECT_FALSE(CKelvclipApp::OpenTemplate(Parse({"--template="}), none, exitCode));
     EXPECT_EQ(exitCode, 0);
     EXPECT_EQ(prompts.openCalls, 2);
     EXPECT_TRUE(prompts.messages.empty());

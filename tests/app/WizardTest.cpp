@@ -3,12 +3,12 @@
 // told.
 #include "app/CtrlPicList.h"
 #include "app/CtrlPreviewAlbum.h"
-#include "app/DlgRenderMpgAvi.h"
-#include "app/DlgTmpl2.h"
-#include "app/DlgTmplMain.h"
-#include "app/DlgTmplMainDir.h"
-#include "app/DlgTmplMainPic.h"
-#include "app/ZizeDivuApp.h"
+#include "app/FolderTab.h"
+#include "app/KelvclipApp.h"
+#include "app/PicturesTab.h"
+#include "app/SettingsTab.h"
+#include "app/TemplatePage.h"
+#include "app/Wizard.h"
 #include "base/Folders.h"
 #include "base/Settings.h"
 #include "controls/IntEdit.h"
@@ -28,6 +28,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QMessageBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -39,6 +40,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -82,11 +84,11 @@ STestImage Flat(int width, int height, std::uint8_t b, std::uint8_t g, std::uint
 // The wizard on a template, shown, with its thumbnails made.
 struct SWizard {
     CProjTmpl tmpl;
-    std::unique_ptr<CDlgTmpl2> dialog;
+    std::unique_ptr<CWizard> dialog;
 
     explicit SWizard(const std::string& package = KV_DEMO) {
         EXPECT_TRUE(tmpl.Load(package)) << tmpl.GetError();
-        dialog = std::make_unique<CDlgTmpl2>(QStringLiteral("Reelkit"));
+        dialog = std::make_unique<CWizard>(QStringLiteral("Reelkit"));
         dialog->SetTemplate(&tmpl);
         dialog->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
@@ -96,8 +98,8 @@ struct SWizard {
     QSize firstRenderSize; // the preview's picture size when the window showed
     ~SWizard() { dialog.reset(); }
 
-    CDlgTmplMain& Main() const { return *dialog->MainPage(); }
-    CDlgTmplMainPic& Pictures() const { return *Main().PicturesTab(); }
+    CTemplatePage& Main() const { return *dialog->TemplatePage(); }
+    CPicturesTab& Pictures() const { return *Main().PicturesTab(); }
     CCtrlPicList& List() const { return *Pictures().List(); }
     CCtrlPreviewAlbum& Preview() const { return *Main().Preview(); }
     bool Settled() const {
@@ -113,7 +115,7 @@ struct SWizard {
     }
     // Finish with an engine made by the factory; waits until the dialog is
     // idle again or closed.
-    void Finish(CDlgRenderVid::EngineFactory factory) const {
+    void Finish(CRenderJob::EngineFactory factory) const {
         dialog->SetEngineFactory(std::move(factory));
         QTest::mouseClick(dialog->FinishButton(), Qt::LeftButton);
     }
@@ -131,7 +133,7 @@ struct SWizard {
     }
 };
 
-CDlgRenderVid::EngineFactory FactoryOf(int result, std::string error = {}, int holdAt = -1,
+CRenderJob::EngineFactory FactoryOf(int result, std::string error = {}, int holdAt = -1,
                                        CFakeEngine** made = nullptr) {
     return [=](IVideoSrc*, IAudioSrc*, const std::string&, std::string*) {
         auto engine = std::make_unique<CFakeEngine>(result, error, holdAt);
@@ -167,7 +169,7 @@ TEST(Wizard, SheetAndPageLayoutFollowTheAspectSetting) {
     for (int aspect : {0, 1}) {
         SetSettingInt(Settings::AspRatio.name, aspect);
         SWizard wizard;
-        CDlgTmpl2& dialog = *wizard.dialog;
+        CWizard& dialog = *wizard.dialog;
         EXPECT_EQ(dialog.size(), QSize(744, 630));
         EXPECT_EQ(dialog.windowTitle(), "Reelkit");
         EXPECT_FALSE(dialog.BackButton()->isVisible());
@@ -193,7 +195,7 @@ TEST(Wizard, SheetAndPageLayoutFollowTheAspectSetting) {
         // Nothing to undo for a picture that was not replaced.
         EXPECT_FALSE(wizard.Pictures().UnReplaceButton()->isEnabled());
         // Every control says what it does.
-        const CDlgRenderMpgAvi& format = *wizard.Main().FormatPage();
+        const CSettingsTab& format = *wizard.Main().SettingsTab();
         for (const QWidget* control :
              {static_cast<const QWidget*>(wizard.Pictures().ReplaceButton()),
               static_cast<const QWidget*>(wizard.Pictures().UnReplaceButton()),
@@ -217,6 +219,59 @@ TEST(Wizard, SheetAndPageLayoutFollowTheAspectSetting) {
         wizard.PreviewColourAt(40);
         Screenshot(dialog, aspect == 1 ? "wizard-idle-16x9.png" : "wizard-idle-4x3.png");
     }
+}
+
+// The Settings and Folder tabs: where their controls stand in the tab, and a
+// picture of each.
+TEST(Wizard, SettingsAndFolderTabsPlaceTheirControls) {
+    CScopedSettings settings;
+    CFakePrompts prompts;
+    CUserPrompts::CScope scope(prompts);
+    SWizard wizard;
+    QTabWidget& tabs = *wizard.Main().Tabs();
+    tabs.setCurrentIndex(1);
+    QApplication::processEvents();
+    CSettingsTab& format = *wizard.Main().SettingsTab();
+    ASSERT_EQ(tabs.widget(1), &format);
+    // In the tab's coordinates: the standard from the left edge, the format
+    // and the size fields from the middle; each label level with its list.
+    auto at = [](const QWidget* w, const QWidget& tab) { return w->mapTo(&tab, QPoint(0, 0)); };
+    auto middle = [](const QWidget* w, const QWidget& tab) {
+        return w->mapTo(&tab, QPoint(0, 0)).y() + w->height() / 2;
+    };
+    const int w2 = format.width() / 2;
+    EXPECT_EQ(at(format.StandardList(), format), QPoint(110, 20));
+    EXPECT_EQ(format.StandardList()->width(), 120);
+    EXPECT_EQ(at(format.DiscList(), format), QPoint(w2 + 120, 20));
+    EXPECT_EQ(format.DiscList()->width(), std::max(120, format.DiscList()->sizeHint().width()));
+    EXPECT_EQ(at(format.WidthField(), format), QPoint(w2 + 120, 50));
+    EXPECT_EQ(format.WidthField()->size(), QSize(50, 22));
+    EXPECT_EQ(at(format.HeightField(), format), QPoint(w2 + 190, 50));
+    const auto labels = format.findChildren<QLabel*>();
+    ASSERT_EQ(labels.size(), 3);
+    for (const QLabel* label : labels) {
+        const QWidget* beside = label->text() == "Video"        ? static_cast<QWidget*>(format.StandardList())
+                                : label->text() == "Resolution" ? static_cast<QWidget*>(format.DiscList())
+                                                                : static_cast<QWidget*>(format.HeightField());
+        EXPECT_EQ(middle(label, format), middle(beside, format)) << label->text().toStdString();
+        EXPECT_EQ(at(label, format).x() + label->width(), at(beside, format).x()) << label->text().toStdString();
+    }
+    // Nothing reaches past the tab.
+    for (const QWidget* w : format.findChildren<QWidget*>())
+        EXPECT_TRUE(format.rect().contains(QRect(at(w, format), w->size()))) << w->metaObject()->className();
+    Screenshot(tabs, "wizard-settings-tab.png");
+
+    tabs.setCurrentIndex(2);
+    QApplication::processEvents();
+    CFolderTab& folder = *wizard.Main().FolderTab();
+    const int w = folder.width();
+    auto* browse = folder.findChild<QPushButton*>();
+    auto* label = folder.findChild<QLabel*>();
+    ASSERT_TRUE(browse && label);
+    EXPECT_EQ(label->geometry(), QRect(20, 20, w - 40, 20));
+    EXPECT_EQ(folder.PathField()->geometry(), QRect(20, 44, w - 80, 24));
+    EXPECT_EQ(browse->geometry(), QRect(w - 52, 43, 32, 26));
+    Screenshot(tabs, "wizard-folder-tab.png");
 }
 
 TEST(Wizard, ReplaceGivesTheChosenFilesToTheSelectedItemsInOrder) {
@@ -350,7 +405,7 @@ TEST(Wizard, FinishShowsProgressAndEndsDoneCancelledOrFailed) {
     CFakePrompts prompts;
     CUserPrompts::CScope scope(prompts);
     SWizard wizard;
-    CDlgTmpl2& dialog = *wizard.dialog;
+    CWizard& dialog = *wizard.dialog;
     const std::string path = dir / "out.mpg";
     wizard.Main().FolderTab()->SetPath(path);
 
@@ -521,7 +576,7 @@ TEST(Wizard, PlayButtonAndSliderDriveThePreview) {
     CFakePrompts prompts;
     CUserPrompts::CScope scope(prompts);
     SWizard wizard;
-    CDlgTmplMain& main = wizard.Main();
+    CTemplatePage& main = wizard.Main();
     const int count = wizard.Preview().GetFrameCount();
     ASSERT_GT(count, 100);
     // Idle, the preview stands where the first slide shows whole, past the
@@ -560,12 +615,12 @@ TEST(Wizard, PlayButtonAndSliderDriveThePreview) {
     QTest::mouseClick(main.PlayButton(), Qt::LeftButton);
 }
 
-TEST(Wizard, FormatPageSizesAndEngines) {
+TEST(Wizard, SettingsTabSizesAndEngines) {
     CScopedSettings settings;
     CFakePrompts prompts;
     CUserPrompts::CScope scope(prompts);
     SetSettingInt(Settings::PAL.name, 1);
-    CDlgRenderMpgAvi page;
+    CSettingsTab page;
     EXPECT_EQ(page.StandardList()->currentText(), "PAL");
     EXPECT_EQ(page.DiscList()->currentText(), "DVD");
     EXPECT_EQ(page.WidthField()->Value(), 720);
@@ -639,11 +694,11 @@ TEST(Wizard, FolderTabPathsAndTheWebLink) {
     CScopedSettings settings;
     CFakePrompts prompts;
     CUserPrompts::CScope scope(prompts);
-    EXPECT_EQ(CDlgTmplMainDir::JoinPath("/a/b", "t.avi"), "/a/b/t.avi");
-    EXPECT_EQ(CDlgTmplMainDir::JoinPath("/a/b/", "t.avi"), "/a/b/t.avi");
-    EXPECT_EQ(CDlgTmplMainDir::JoinPath("", "t.avi"), "t.avi");
-    EXPECT_EQ(CDlgTmplMainDir::JoinPath("/a", ""), "");
-    CDlgTmplMainDir folder;
+    EXPECT_EQ(CFolderTab::JoinPath("/a/b", "t.avi"), "/a/b/t.avi");
+    EXPECT_EQ(CFolderTab::JoinPath("/a/b/", "t.avi"), "/a/b/t.avi");
+    EXPECT_EQ(CFolderTab::JoinPath("", "t.avi"), "t.avi");
+    EXPECT_EQ(CFolderTab::JoinPath("/a", ""), "");
+    CFolderTab folder;
     folder.SetBaseName("");
     EXPECT_EQ(folder.GetPath(), "");
     folder.SetPath("/keep.avi");
@@ -672,14 +727,14 @@ TEST(Wizard, FolderTabPathsAndTheWebLink) {
     SWizard wizard;
     QTest::mouseClick(wizard.dialog->WebLink(), Qt::LeftButton);
     ASSERT_EQ(prompts.opened.size(), 1u);
-    EXPECT_EQ(prompts.opened[0].toStdString(), CDlgTmpl2::HelpPage());
-    EXPECT_TRUE(std::filesystem::exists(CDlgTmpl2::HelpPage()));
+    EXPECT_EQ(prompts.opened[0].toStdString(), CWizard::HelpPage());
+    EXPECT_TRUE(std::filesystem::exists(CWizard::HelpPage()));
 }
 
 TEST(Wizard, StartUpTitleAndAMissingTemplate) {
-    EXPECT_EQ(CZizeDivuApp::TitleFrom({"kelvclip"}), "Reelkit");
-    EXPECT_EQ(CZizeDivuApp::TitleFrom({"kelvclip", "My Show"}), "My Show");
-    EXPECT_EQ(CZizeDivuApp::TitleFrom({"kelvclip", "-x", "Mine"}), "Mine");
+    EXPECT_EQ(CKelvclipApp::TitleFrom({"kelvclip"}), "Reelkit");
+    EXPECT_EQ(CKelvclipApp::TitleFrom({"kelvclip", "My Show"}), "My Show");
+    EXPECT_EQ(CKelvclipApp::TitleFrom({"kelvclip", "-x", "Mine"}), "Mine");
     // Without tmpl.vez in the working folder the program ends at once,
     // silently, with exit code 0; a broken one alike.
     CTempDir dir;
@@ -702,13 +757,13 @@ TEST(WizardEndToEnd, ReplacedPictureReachesAPalDvdStream) {
     const std::string magenta =
         dir.WriteFile("magenta.png", PngBytes(Flat(800, 600, 220, 0, 220), false));
     SWizard wizard;
-    CDlgTmpl2& dialog = *wizard.dialog;
+    CWizard& dialog = *wizard.dialog;
     prompts.files = {QString::fromStdString(magenta)};
     wizard.Select({0});
     QTest::mouseClick(wizard.Pictures().ReplaceButton(), Qt::LeftButton);
     ASSERT_EQ(wizard.List().GetPicture(0), magenta);
     wizard.Main().Tabs()->setCurrentIndex(1);
-    CDlgRenderMpgAvi& format = *wizard.Main().FormatPage();
+    CSettingsTab& format = *wizard.Main().SettingsTab();
     format.StandardList()->setCurrentIndex(1);
     format.DiscList()->setCurrentIndex(0);
     if (kScreenshots)
@@ -871,8 +926,8 @@ TEST(WizardEndToEnd, AnMp4SizeOnTheSettingsTabMakesAnMp4File) {
     prompts.answer = QMessageBox::Yes;
     CUserPrompts::CScope scope(prompts);
     SWizard wizard;
-    CDlgRenderMpgAvi& format = *wizard.Main().FormatPage();
-    CDlgTmplMainDir& folder = *wizard.Main().FolderTab();
+    CSettingsTab& format = *wizard.Main().SettingsTab();
+    CFolderTab& folder = *wizard.Main().FolderTab();
     format.StandardList()->setCurrentIndex(0);
     const int hd = format.DiscList()->findText("HD 1080p (MP4)");
     ASSERT_GE(hd, 4) << "the disc types keep their places";
@@ -989,7 +1044,7 @@ TEST(Wizard, ReplacementsComeBackAndAVideoIsReplacedOnlyWhenAsked) {
         prompts.files = {QString::fromStdString(green)};
         wizard.Select({2});
         wizard.Pictures().Replace();
-        CDlgRenderMpgAvi* format = wizard.Main().FormatPage();
+        CSettingsTab* format = wizard.Main().SettingsTab();
         format->DiscList()->setCurrentIndex(3);
         format->WidthField()->SetValue(640);
         format->HeightField()->SetValue(360);
@@ -1006,8 +1061,8 @@ TEST(Wizard, ReplacementsComeBackAndAVideoIsReplacedOnlyWhenAsked) {
         EXPECT_EQ(wizard.tmpl.GetReplacement(own[2]), green);
         EXPECT_EQ(wizard.List().GetPicture(2), green);
         EXPECT_EQ(wizard.Main().FolderTab()->GetPath(), dir / "holiday.mpg");
-        EXPECT_EQ(wizard.Main().FormatPage()->DiscList()->currentIndex(), 3);
-        EXPECT_EQ(wizard.Main().FormatPage()->WidthField()->Value(), 640);
+        EXPECT_EQ(wizard.Main().SettingsTab()->DiscList()->currentIndex(), 3);
+        EXPECT_EQ(wizard.Main().SettingsTab()->WidthField()->Value(), 640);
 
         // The video exists: Finish asks first; No leaves it alone.
         dir.WriteFile("holiday.mpg", "OLD");
@@ -1056,7 +1111,7 @@ TEST(WizardEndToEnd, TheEncoderSettingHandsTheDvdToTheExternalEncoder) {
     CFakePrompts prompts;
     CUserPrompts::CScope scope(prompts);
     SWizard wizard;
-    CDlgRenderMpgAvi& format = *wizard.Main().FormatPage();
+    CSettingsTab& format = *wizard.Main().SettingsTab();
     format.StandardList()->setCurrentIndex(1);
     format.DiscList()->setCurrentIndex(0);
     const std::string path = dir / "external.mpg";

@@ -1,16 +1,16 @@
 #pragma once
 
-#include "app/DlgRenderVidOut.h"
+#include "app/WizardPage.h"
 
 #include <memory>
 
 class CAlbum;
 class CCtrlPreviewAlbum;
-class CDlgTmplMainConf;
-class CDlgTmplMainDir;
-class CDlgTmplMainPic;
+class CFolderTab;
+class CPicturesTab;
 class CProjTmpl;
 class CSeekSlider;
+class CSettingsTab;
 class QLabel;
 class QTabWidget;
 class QToolButton;
@@ -18,13 +18,13 @@ class QToolButton;
 // The wizard's page: the template's album in the preview with its play
 // button and position slider, the instructions, and three tabs: Pictures,
 // Settings (the output formats) and Folder (the output file).
-class CDlgTmplMain : public CDlgRenderVidOut {
+class CTemplatePage : public CWizardPage {
     Q_OBJECT
 public:
     static constexpr int kSliderRange = 1000;
 
-    explicit CDlgTmplMain(QWidget* parent = nullptr);
-    ~CDlgTmplMain() override;
+    explicit CTemplatePage(QWidget* parent = nullptr);
+    ~CTemplatePage() override;
 
     // The template (not owned): the Pictures tab lists its pictures, the
     // Folder tab takes its name. Then LoadData shows it, at once when the
@@ -35,7 +35,7 @@ public:
     void LoadData() override;
     void StoreData() override {}
     // While busy the preview pauses and the transport and tabs are off.
-    void EnableControls(bool enable) override;
+    void EnableControls(bool enable);
 
     void OnPlayButton();
     [[nodiscard]] bool IsPlaying() const { return m_playing; }
@@ -45,9 +45,9 @@ public:
     [[nodiscard]] CSeekSlider* Slider() const { return m_slider; }
     [[nodiscard]] QLabel* TimeLabel() const { return m_time; }
     [[nodiscard]] QTabWidget* Tabs() const { return m_tabs; }
-    [[nodiscard]] CDlgTmplMainPic* PicturesTab() const { return m_pictures; }
-    [[nodiscard]] CDlgTmplMainConf* SettingsTab() const { return m_settings; }
-    [[nodiscard]] CDlgTmplMainDir* FolderTab() const { return m_folder; }
+    [[nodiscard]] CPicturesTab* PicturesTab() const { return m_pictures; }
+    [[nodiscard]] CSettingsTab* SettingsTab() const { return m_settings; }
+    [[nodiscard]] CFolderTab* FolderTab() const { return m_folder; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -70,9 +70,9 @@ private:
     QLabel* m_time;
     QLabel* m_instructions;
     QTabWidget* m_tabs;
-    CDlgTmplMainPic* m_pictures;
-    CDlgTmplMainConf* m_settings;
-    CDlgTmplMainDir* m_folder;
+    CPicturesTab* m_pictures;
+    CSettingsTab* m_settings;
+    CFolderTab* m_folder;
     bool m_playing = false;
     bool m_loadOnShow = false;
 };

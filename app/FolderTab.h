@@ -11,10 +11,10 @@ class QPushButton;
 // The Folder tab: where the video goes. The path starts in the user's videos
 // folder (else the documents folder, else home) with the template's name and
 // the extension "avi"; the browse button picks another MPEG, AVI or MP4 file.
-class CDlgTmplMainDir : public QWidget {
+class CFolderTab : public QWidget {
     Q_OBJECT
 public:
-    explicit CDlgTmplMainDir(QWidget* parent = nullptr);
+    explicit CFolderTab(QWidget* parent = nullptr);
 
     // The template's base name (the package's file name without extension);
     // the field becomes the default path for it.
@@ -33,9 +33,6 @@ public:
 signals:
     // The user chose or typed another path.
     void PathChosen(const std::string& path);
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void OnBrowse();

@@ -1,4 +1,4 @@
-#include "app/DlgTmplMainPic.h"
+#include "app/PicturesTab.h"
 
 #include "app/CtrlPicList.h"
 #include "app/CtrlPreviewAlbum.h"
@@ -41,7 +41,7 @@ QString PictureFilter() {
 
 } // namespace
 
-bool CDlgTmplMainPic::Usable(const std::string& path, std::string& why) {
+bool CPicturesTab::Usable(const std::string& path, std::string& why) {
     try {
         // A small draft decode reads the whole file through the decoder
         // without the cost of the full size.
@@ -59,7 +59,7 @@ bool CDlgTmplMainPic::Usable(const std::string& path, std::string& why) {
     return false;
 }
 
-CDlgTmplMainPic::CDlgTmplMainPic(QWidget* parent)
+CPicturesTab::CPicturesTab(QWidget* parent)
     : QWidget(parent), m_cache(std::make_shared<CProjTmplThumbCache>()) {
     m_list = new CCtrlPicList(m_cache, this);
     m_replace = new QPushButton(tr("Replace"), this);
@@ -69,26 +69,26 @@ CDlgTmplMainPic::CDlgTmplMainPic(QWidget* parent)
     m_replace->setToolTip(tr("Put your own pictures in place of the selected ones"));
     m_unreplace->setToolTip(tr("Bring back the template's own pictures in the selected places"));
     m_list->setToolTip(tr("The template's pictures: select some, then Replace (or double-click)"));
-    connect(m_list, &QListWidget::itemSelectionChanged, this, &CDlgTmplMainPic::OnSelectionChanged);
+    connect(m_list, &QListWidget::itemSelectionChanged, this, &CPicturesTab::OnSelectionChanged);
     connect(m_list, &QListWidget::itemActivated, this, [this] { Replace(); });
-    connect(m_replace, &QPushButton::clicked, this, &CDlgTmplMainPic::Replace);
-    connect(m_unreplace, &QPushButton::clicked, this, &CDlgTmplMainPic::UnReplace);
+    connect(m_replace, &QPushButton::clicked, this, &CPicturesTab::Replace);
+    connect(m_unreplace, &QPushButton::clicked, this, &CPicturesTab::UnReplace);
 }
 
-CDlgTmplMainPic::~CDlgTmplMainPic() {
+CPicturesTab::~CPicturesTab() {
     // No worker may read the template once this tab is gone.
     m_list->Clear();
     m_cache->SetTemplate(nullptr);
 }
 
-void CDlgTmplMainPic::SetTemplate(CProjTmpl* tmpl) {
+void CPicturesTab::SetTemplate(CProjTmpl* tmpl) {
     m_list->Clear();
     m_cache->SetTemplate(tmpl);
     m_tmpl = tmpl;
     Fill();
 }
 
-void CDlgTmplMainPic::Fill() {
+void CPicturesTab::Fill() {
     m_list->Clear();
     if (!m_tmpl)
         return;
@@ -98,7 +98,7 @@ void CDlgTmplMainPic::Fill() {
     OnSelectionChanged();
 }
 
-std::vector<int> CDlgTmplMainPic::SelectedRows() const {
+std::vector<int> CPicturesTab::SelectedRows() const {
     std::vector<int> rows;
     for (const QListWidgetItem* item : m_list->selectedItems())
         rows.push_back(m_list->row(item));
@@ -106,7 +106,7 @@ std::vector<int> CDlgTmplMainPic::SelectedRows() const {
     return rows;
 }
 
-void CDlgTmplMainPic::OnSelectionChanged() {
+void CPicturesTab::OnSelectionChanged() {
     const std::vector<int> rows = SelectedRows();
     m_replace->setEnabled(!rows.empty());
     // Un-Replace has something to do only for a replaced picture.
@@ -120,7 +120,7 @@ void CDlgTmplMainPic::OnSelectionChanged() {
     m_unreplace->setEnabled(replaced);
 }
 
-void CDlgTmplMainPic::Replace() {
+void CPicturesTab::Replace() {
     const std::vector<int> rows = SelectedRows();
     if (rows.empty())
         return;
@@ -181,7 +181,7 @@ void CDlgTmplMainPic::Replace() {
     OnSelectionChanged();
 }
 
-void CDlgTmplMainPic::UnReplace() {
+void CPicturesTab::UnReplace() {
     if (!m_tmpl)
         return;
     const std::vector<std::string> own = m_tmpl->ListTemplatePictures(false);
@@ -199,7 +199,7 @@ void CDlgTmplMainPic::UnReplace() {
     OnSelectionChanged();
 }
 
-int CDlgTmplMainPic::PutReplacements(const std::map<std::string, std::string>& byOwn,
+int CPicturesTab::PutReplacements(const std::map<std::string, std::string>& byOwn,
                                      std::vector<std::string>& missing) {
     if (!m_tmpl)
         return 0;
@@ -225,7 +225,7 @@ int CDlgTmplMainPic::PutReplacements(const std::map<std::string, std::string>& b
     return put;
 }
 
-void CDlgTmplMainPic::Synchronise() {
+void CPicturesTab::Synchronise() {
     if (!m_tmpl)
         return;
     CAlbum scratch;
@@ -260,7 +260,7 @@ void CDlgTmplMainPic::Synchronise() {
         m_preview->Play();
 }
 
-void CDlgTmplMainPic::resizeEvent(QResizeEvent* event) {
+void CPicturesTab::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const int w = width(), h = height();
     constexpr int kButtonWidth = 100;

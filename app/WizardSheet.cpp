@@ -1,6 +1,6 @@
-#include "app/DlgWizard.h"
+#include "app/WizardSheet.h"
 
-#include "app/DlgWizardPage.h"
+#include "app/WizardPage.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -10,7 +10,7 @@
 
 #include <algorithm>
 
-CDlgWizard::CDlgWizard(QSize size, QWidget* parent) : QDialog(parent) {
+CWizardSheet::CWizardSheet(QSize size, QWidget* parent) : QDialog(parent) {
     setFixedSize(size);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 8);
@@ -55,41 +55,41 @@ CDlgWizard::CDlgWizard(QSize size, QWidget* parent) : QDialog(parent) {
     connect(m_cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
 }
 
-void CDlgWizard::AddPage(CDlgWizardPage* page) {
+void CWizardSheet::AddPage(CWizardPage* page) {
     m_pages.push_back(page);
     m_stack->addWidget(page);
     if (m_pages.size() == 1)
         SetActivePage(0);
 }
 
-void CDlgWizard::SetActivePage(int index) {
+void CWizardSheet::SetActivePage(int index) {
     if (index < 0 || index >= PageCount())
         return;
     m_stack->setCurrentWidget(m_pages[std::size_t(index)]);
     m_pages[std::size_t(index)]->OnSetActive(*this);
 }
 
-int CDlgWizard::PageIndex(const CDlgWizardPage* page) const {
+int CWizardSheet::PageIndex(const CWizardPage* page) const {
     auto it = std::find(m_pages.begin(), m_pages.end(), page);
     return it == m_pages.end() ? -1 : int(it - m_pages.begin());
 }
 
-CDlgWizardPage* CDlgWizard::ActivePage() const {
-    return qobject_cast<CDlgWizardPage*>(m_stack->currentWidget());
+CWizardPage* CWizardSheet::ActivePage() const {
+    return qobject_cast<CWizardPage*>(m_stack->currentWidget());
 }
 
-void CDlgWizard::OnFinish() {
-    if (CDlgWizardPage* page = ActivePage())
+void CWizardSheet::OnFinish() {
+    if (CWizardPage* page = ActivePage())
         page->StoreData();
     done(QDialog::Accepted);
 }
 
-void CDlgWizard::OnCancel() { done(QDialog::Rejected); }
+void CWizardSheet::OnCancel() { done(QDialog::Rejected); }
 
 // Escape and the window's close button act as Cancel does.
-void CDlgWizard::reject() { OnCancel(); }
+void CWizardSheet::reject() { OnCancel(); }
 
-void CDlgWizard::closeEvent(QCloseEvent* event) {
+void CWizardSheet::closeEvent(QCloseEvent* event) {
     OnCancel();
     if (isVisible())
         event->ignore();

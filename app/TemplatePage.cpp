@@ -1,10 +1,9 @@
-#include "app/DlgTmplMain.h"
+#include "app/TemplatePage.h"
 
 #include "app/CtrlPreviewAlbum.h"
-#include "app/DlgRenderMpgAvi.h"
-#include "app/DlgTmplMainConf.h"
-#include "app/DlgTmplMainDir.h"
-#include "app/DlgTmplMainPic.h"
+#include "app/FolderTab.h"
+#include "app/PicturesTab.h"
+#include "app/SettingsTab.h"
 #include "base/Settings.h"
 #include "controls/SeekSlider.h"
 #include "project/Album.h"
@@ -18,9 +17,7 @@
 #include <cmath>
 #include <filesystem>
 
-CDlgTmplMain::CDlgTmplMain(QWidget* parent) : CDlgRenderVidOut(QString(), parent) {
-    // The Folder tab shows the output path instead.
-    HideOutputControls();
+CTemplatePage::CTemplatePage(QWidget* parent) : CWizardPage(QString(), parent) {
     m_preview = new CCtrlPreviewAlbum(this);
     m_play = new QToolButton(this);
     m_play->setAutoRaise(false);
@@ -37,39 +34,38 @@ CDlgTmplMain::CDlgTmplMain(QWidget* parent) : CDlgRenderVidOut(QString(), parent
         this);
     m_instructions->setWordWrap(true);
     m_tabs = new QTabWidget(this);
-    m_pictures = new CDlgTmplMainPic(m_tabs);
+    m_pictures = new CPicturesTab(m_tabs);
     m_pictures->SetPreview(m_preview);
-    m_settings = new CDlgTmplMainConf(FormatPage(), m_tabs);
-    m_folder = new CDlgTmplMainDir(m_tabs);
+    m_settings = new CSettingsTab(m_tabs);
+    m_folder = new CFolderTab(m_tabs);
     m_tabs->addTab(m_pictures, tr("Pictures"));
     m_tabs->addTab(m_settings, tr("Settings"));
     m_tabs->addTab(m_folder, tr("Folder"));
     m_tabs->setCurrentIndex(0);
     // The format and the file's kind agree: a size for screens makes an MP4
     // file, an MP4 file a size for screens.
-    connect(FormatPage(), &CDlgRenderMpgAvi::FormatChosen, m_folder,
-            &CDlgTmplMainDir::FitToFormat);
-    connect(m_folder, &CDlgTmplMainDir::PathChosen, FormatPage(), &CDlgRenderMpgAvi::FitToPath);
+    connect(m_settings, &CSettingsTab::FormatChosen, m_folder, &CFolderTab::FitToFormat);
+    connect(m_folder, &CFolderTab::PathChosen, m_settings, &CSettingsTab::FitToPath);
 
-    connect(m_play, &QToolButton::clicked, this, &CDlgTmplMain::OnPlayButton);
-    connect(m_preview, &CCtrlPreview::PositionChanged, this, &CDlgTmplMain::OnPosition);
+    connect(m_play, &QToolButton::clicked, this, &CTemplatePage::OnPlayButton);
+    connect(m_preview, &CCtrlPreview::PositionChanged, this, &CTemplatePage::OnPosition);
     connect(m_preview, &CCtrlPreview::Ended, this, [this](int atEnd, int) {
         // The album ran out: the next press of the button plays it again.
         if (atEnd)
             m_playing = false;
         OnEnded();
     });
-    connect(m_slider, &QSlider::actionTriggered, this, &CDlgTmplMain::OnSliderAction);
-    connect(m_slider, &QSlider::sliderReleased, this, &CDlgTmplMain::OnSliderReleased);
+    connect(m_slider, &QSlider::actionTriggered, this, &CTemplatePage::OnSliderAction);
+    connect(m_slider, &QSlider::sliderReleased, this, &CTemplatePage::OnSliderReleased);
 }
 
-CDlgTmplMain::~CDlgTmplMain() {
+CTemplatePage::~CTemplatePage() {
     // The preview reads the album, which is destroyed before the children.
     m_pictures->SetPreview(nullptr);
     delete m_preview;
 }
 
-void CDlgTmplMain::SetTemplate(CProjTmpl* tmpl) {
+void CTemplatePage::SetTemplate(CProjTmpl* tmpl) {
     m_tmpl = tmpl;
     m_pictures->SetTemplate(tmpl);
     // "tmpl.vez" gives the base name "tmpl".
@@ -80,15 +76,15 @@ void CDlgTmplMain::SetTemplate(CProjTmpl* tmpl) {
         LoadData();
 }
 
-void CDlgTmplMain::showEvent(QShowEvent* event) {
-    CDlgRenderVidOut::showEvent(event);
+void CTemplatePage::showEvent(QShowEvent* event) {
+    CWizardPage::showEvent(event);
     if (m_loadOnShow) {
         m_loadOnShow = false;
         LoadData();
     }
 }
 
-void CDlgTmplMain::LoadData() {
+void CTemplatePage::LoadData() {
     if (!m_tmpl)
         return;
     auto album = std::make_unique<CAlbum>();
@@ -108,7 +104,7 @@ void CDlgTmplMain::LoadData() {
 }
 
 // "0:04 / 1:00": where the preview stands and the album's length.
-void CDlgTmplMain::ShowTime(int frame, int count) {
+void CTemplatePage::ShowTime(int frame, int count) {
     const double rate = m_preview->GetFrameRate();
     if (!(rate > 0) || count <= 0) {
         m_time->clear();
@@ -121,8 +117,8 @@ void CDlgTmplMain::ShowTime(int frame, int count) {
     m_time->setText(clock(frame / rate) + QStringLiteral(" / ") + clock(count / rate));
 }
 
-void CDlgTmplMain::EnableControls(bool enable) {
-    CDlgRenderVidOut::EnableControls(enable);
+void CTemplatePage::EnableControls(bool enable) {
+    m_settings->EnableControls(enable);
     if (!enable && m_preview->IsPlaying()) {
         m_preview->Pause(true);
         m_playing = false;
@@ -132,12 +128,12 @@ void CDlgTmplMain::EnableControls(bool enable) {
         w->setEnabled(enable);
 }
 
-void CDlgTmplMain::ShowPlayIcon(bool play) {
+void CTemplatePage::ShowPlayIcon(bool play) {
     m_play->setIcon(style()->standardIcon(play ? QStyle::SP_MediaPlay : QStyle::SP_MediaPause));
     m_play->setToolTip(play ? tr("Play") : tr("Pause"));
 }
 
-void CDlgTmplMain::OnPlayButton() {
+void CTemplatePage::OnPlayButton() {
     if (m_playing) {
         m_preview->Pause(true);
         m_playing = false;
@@ -152,19 +148,19 @@ void CDlgTmplMain::OnPlayButton() {
     ShowPlayIcon(false);
 }
 
-void CDlgTmplMain::OnPosition(int frame, int count) {
+void CTemplatePage::OnPosition(int frame, int count) {
     ShowTime(frame, count);
     if (!m_playing || count < 2 || m_slider->isSliderDown())
         return;
     m_slider->setValue(int(std::lround(double(kSliderRange) * frame / (count - 1))));
 }
 
-void CDlgTmplMain::OnEnded() { ShowPlayIcon(true); }
+void CTemplatePage::OnEnded() { ShowPlayIcon(true); }
 
 // A step, a page or a drag of the handle: playback pauses while the slider
 // moves and the preview follows it. A step or a page is over at once; a drag
 // ends when the handle is released.
-void CDlgTmplMain::OnSliderAction(int action) {
+void CTemplatePage::OnSliderAction(int action) {
     if (m_playing)
         m_preview->Pause(true);
     SeekToSlider();
@@ -172,7 +168,7 @@ void CDlgTmplMain::OnSliderAction(int action) {
         OnSliderReleased();
 }
 
-void CDlgTmplMain::OnSliderReleased() {
+void CTemplatePage::OnSliderReleased() {
     if (m_playing) {
         m_preview->Play();
         ShowPlayIcon(false);
@@ -180,7 +176,7 @@ void CDlgTmplMain::OnSliderReleased() {
     SeekToSlider();
 }
 
-void CDlgTmplMain::SeekToSlider() {
+void CTemplatePage::SeekToSlider() {
     const int count = m_preview->GetFrameCount();
     if (count <= 0)
         return;
@@ -191,8 +187,8 @@ void CDlgTmplMain::SeekToSlider() {
     ShowTime(frame, count);
 }
 
-void CDlgTmplMain::resizeEvent(QResizeEvent* event) {
-    CDlgRenderVidOut::resizeEvent(event);
+void CTemplatePage::resizeEvent(QResizeEvent* event) {
+    CWizardPage::resizeEvent(event);
     const int w = width(), h = height();
     const int a = GetSetting(Settings::AspRatio) == 1 ? 480 : 360;
     const int x = (w - a) / 2;

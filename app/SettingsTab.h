@@ -12,28 +12,25 @@ class IVideoSrc;
 class QComboBox;
 class QLabel;
 
-// The format page: the television standard and the format (DVD, SVCD,
+// The Settings tab: the television standard and the format (DVD, SVCD,
 // VCD, a custom size in two size fields, or a size of an MP4 file for
 // screens). It makes the engine for an encode: an AVI file when the path
 // ends in "avi" (after the user chose its encoders), an MP4 (QuickTime,
 // Matroska) file when it ends so, else an MPEG program stream.
-class CDlgRenderMpgAvi : public QWidget {
+class CSettingsTab : public QWidget {
     Q_OBJECT
 public:
-    explicit CDlgRenderMpgAvi(QWidget* parent = nullptr);
+    explicit CSettingsTab(QWidget* parent = nullptr);
 
     // All controls on or off; turned on, the size fields stay off unless the
     // disc type is custom.
-    virtual void EnableControls(bool enable);
-    // Always agrees.
-    virtual bool Confirm() { return true; }
+    void EnableControls(bool enable);
     // The configured engine for the path, the audio source (may be null) set
     // to its sound format and the video source asked for its frames; null
     // when the user cancelled the AVI encoder choice, or, with a reason in
     // error, when the sources refuse the format.
-    virtual std::unique_ptr<IEncodeEngine> CreateEngine(IVideoSrc* video, IAudioSrc* audio,
-                                                        const std::string& path,
-                                                        std::string* error);
+    std::unique_ptr<IEncodeEngine> CreateEngine(IVideoSrc* video, IAudioSrc* audio,
+                                                const std::string& path, std::string* error);
 
     // Whether the chosen format is a size for screens (an MP4 file).
     [[nodiscard]] bool IsScreenFormat() const;
@@ -42,7 +39,7 @@ public:
     // stays.
     void FitToPath(const std::string& path);
 
-    // The controls, for the owner's tests and layout.
+    // The controls, for the owner's tests and its memory of the last session.
     [[nodiscard]] QComboBox* StandardList() const { return m_standard; }
     [[nodiscard]] QComboBox* DiscList() const { return m_disc; }
     [[nodiscard]] CIntEdit* WidthField() const { return m_width; }
@@ -52,10 +49,8 @@ signals:
     // The user (or FitToPath) chose a format; screen: a size for screens.
     void FormatChosen(bool screen);
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
+    void LayOut();
     // A list changed: the size fields show the disc's size, editable only
     // for a custom size.
     void OnFormatChanged();

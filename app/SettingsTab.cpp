@@ -1,4 +1,4 @@
-#include "app/DlgRenderMpgAvi.h"
+#include "app/SettingsTab.h"
 
 #include "app/UserPrompts.h"
 #include "base/Settings.h"
@@ -8,11 +8,11 @@
 #include "encode/OutputFormat.h"
 
 #include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 
-#include <algorithm>
-
-CDlgRenderMpgAvi::CDlgRenderMpgAvi(QWidget* parent) : QWidget(parent) {
+CSettingsTab::CSettingsTab(QWidget* parent) : QWidget(parent) {
     m_standardLabel = new QLabel(tr("Video"), this);
     m_standard = new QComboBox(this);
     m_standard->addItems({tr("NTSC"), tr("PAL")});
@@ -49,14 +49,63 @@ CDlgRenderMpgAvi::CDlgRenderMpgAvi(QWidget* parent) : QWidget(parent) {
         emit FormatChosen(IsScreenFormat());
     });
     OnFormatChanged();
+    LayOut();
 }
 
-bool CDlgRenderMpgAvi::IsScreenFormat() const {
+// Two halves side by side: the standard 50 pixels into the left one, the
+// format 30 pixels into the right one with the size fields under it; the
+// first row 20 pixels below the tab's top edge, the second 30 below it.
+void CSettingsTab::LayOut() {
+    constexpr int kTop = 20, kRowStep = 30, kFieldHeight = 22;
+    const int listHeight = m_standard->sizeHint().height();
+    // Each label is as tall as the list beside it, so its text stands level
+    // with the list's.
+    m_standardLabel->setFixedSize(60, listHeight);
+    m_standard->setFixedWidth(120);
+    m_resolutionLabel->setFixedSize(90, listHeight);
+    // Wide enough for the longest format's name.
+    m_disc->setMinimumWidth(120);
+    m_width->setFixedSize(50, kFieldHeight);
+    m_byLabel->setFixedSize(20, kFieldHeight);
+    m_height->setFixedSize(50, kFieldHeight);
+
+    auto* left = new QGridLayout;
+    left->setContentsMargins(50, 0, 0, 0);
+    left->setSpacing(0);
+    left->addWidget(m_standardLabel, 0, 0, Qt::AlignTop);
+    left->addWidget(m_standard, 0, 1, Qt::AlignTop);
+    left->setColumnStretch(2, 1);
+    left->setRowStretch(1, 1);
+
+    auto* size = new QHBoxLayout;
+    size->setSpacing(0);
+    size->addWidget(m_width);
+    size->addWidget(m_byLabel);
+    size->addWidget(m_height);
+    size->addStretch(1);
+    auto* right = new QGridLayout;
+    right->setContentsMargins(30, 0, 0, 0);
+    right->setSpacing(0);
+    right->setRowMinimumHeight(0, kRowStep);
+    right->addWidget(m_resolutionLabel, 0, 0, Qt::AlignTop);
+    right->addWidget(m_disc, 0, 1, Qt::AlignLeft | Qt::AlignTop);
+    right->addLayout(size, 1, 1, Qt::AlignTop);
+    right->setColumnStretch(2, 1);
+    right->setRowStretch(2, 1);
+
+    auto* halves = new QHBoxLayout(this);
+    halves->setContentsMargins(0, kTop, 0, 0);
+    halves->setSpacing(0);
+    halves->addLayout(left, 1);
+    halves->addLayout(right, 1);
+}
+
+bool CSettingsTab::IsScreenFormat() const {
     const SFormatRow* row = CFormatTable::AtPage(m_disc->currentIndex());
     return row && row->kind == SFormatRow::kScreen;
 }
 
-void CDlgRenderMpgAvi::FitToPath(const std::string& path) {
+void CSettingsTab::FitToPath(const std::string& path) {
     const bool screenPath = COutputFormat::IsMp4Path(path);
     if (screenPath == IsScreenFormat())
         return;
@@ -66,7 +115,7 @@ void CDlgRenderMpgAvi::FitToPath(const std::string& path) {
     m_disc->setCurrentIndex(page);
 }
 
-void CDlgRenderMpgAvi::OnFormatChanged() {
+void CSettingsTab::OnFormatChanged() {
     const bool custom = m_disc->currentIndex() == COutputFormat::kCustom;
     if (!custom) {
         COutputFormat format(m_standard->currentIndex() == 1, false);
@@ -78,7 +127,7 @@ void CDlgRenderMpgAvi::OnFormatChanged() {
     m_height->setEnabled(custom && m_enabled);
 }
 
-void CDlgRenderMpgAvi::EnableControls(bool enable) {
+void CSettingsTab::EnableControls(bool enable) {
     m_enabled = enable;
     for (QWidget* w : {static_cast<QWidget*>(m_standardLabel), static_cast<QWidget*>(m_standard),
                        static_cast<QWidget*>(m_resolutionLabel), static_cast<QWidget*>(m_disc),
@@ -89,7 +138,7 @@ void CDlgRenderMpgAvi::EnableControls(bool enable) {
     m_height->setEnabled(enable && custom);
 }
 
-std::unique_ptr<IEncodeEngine> CDlgRenderMpgAvi::CreateEngine(IVideoSrc* video, IAudioSrc* audio,
+std::unique_ptr<IEncodeEngine> CSettingsTab::CreateEngine(IVideoSrc* video, IAudioSrc* audio,
                                                               const std::string& path,
                                                               std::string* error) {
     // A size being typed counts as committed.
@@ -106,19 +155,4 @@ std::unique_ptr<IEncodeEngine> CDlgRenderMpgAvi::CreateEngine(IVideoSrc* video, 
         format.SetAviCodecs(videoCodec, audioCodec);
     }
     return format.CreateEngine(video, audio, path, error);
-}
-
-// Positions on the page, from its middle.
-void CDlgRenderMpgAvi::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    const int w2 = width() / 2;
-    m_standardLabel->setGeometry(50, 62, 60, 24);
-    m_standard->setGeometry(110, 60, 120, m_standard->sizeHint().height());
-    m_resolutionLabel->setGeometry(w2 + 30, 62, 90, 24);
-    // Wide enough for the longest format's name.
-    m_disc->setGeometry(w2 + 120, 60, std::max(120, m_disc->sizeHint().width()),
-                        m_disc->sizeHint().height());
-    m_width->setGeometry(w2 + 120, 90, 50, 22);
-    m_byLabel->setGeometry(w2 + 170, 92, 20, 22);
-    m_height->setGeometry(w2 + 190, 90, 50, 22);
 }

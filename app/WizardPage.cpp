@@ -1,13 +1,13 @@
-#include "app/DlgWizardPage.h"
+#include "app/WizardPage.h"
 
-#include "app/DlgWizard.h"
+#include "app/WizardSheet.h"
 
 #include <QPushButton>
 
-CDlgWizardPage::CDlgWizardPage(const QString& title, QWidget* parent)
+CWizardPage::CWizardPage(const QString& title, QWidget* parent)
     : QWidget(parent), m_title(title) {}
 
-void CDlgWizardPage::OnSetActive(CDlgWizard& sheet) {
+void CWizardPage::OnSetActive(CWizardSheet& sheet) {
     const int index = sheet.PageIndex(this);
     const int count = sheet.PageCount();
     sheet.BackButton()->setEnabled(index > 0);

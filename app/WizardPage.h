@@ -3,16 +3,16 @@
 #include <QString>
 #include <QWidget>
 
-class CDlgWizard;
+class CWizardSheet;
 
 // One page of a wizard sheet. A page builds all its controls in code; when it
 // becomes active it sets the sheet's buttons and caption. Subclasses load
 // their controls from their data at the end of their set-up (LoadData) and
 // store them back (StoreData).
-class CDlgWizardPage : public QWidget {
+class CWizardPage : public QWidget {
     Q_OBJECT
 public:
-    explicit CDlgWizardPage(const QString& title, QWidget* parent = nullptr);
+    explicit CWizardPage(const QString& title, QWidget* parent = nullptr);
 
     virtual void LoadData() = 0;
     virtual void StoreData() = 0;
@@ -20,7 +20,7 @@ public:
     // Back when not the first page, Next when not the last, Finish on the
     // last; Back and Next hidden on a sheet of one page; the caption becomes
     // the page's title.
-    virtual void OnSetActive(CDlgWizard& sheet);
+    virtual void OnSetActive(CWizardSheet& sheet);
 
     [[nodiscard]] const QString& Title() const { return m_title; }
 

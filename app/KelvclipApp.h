@@ -10,10 +10,10 @@ struct SStartOptions;
 // plain argument is the wizard's title. A tmpl.vez that cannot be loaded ends
 // the program silently; a template named by --template that cannot be loaded
 // is reported, and the program ends with exit code 1.
-class CZizeDivuApp : public QApplication {
+class CKelvclipApp : public QApplication {
     Q_OBJECT
 public:
-    CZizeDivuApp(int& argc, char** argv);
+    CKelvclipApp(int& argc, char** argv);
 
     // The whole run: returns false, which ends the program with ExitCode().
     bool InitInstance();

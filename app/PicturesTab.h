@@ -18,11 +18,11 @@ class QPushButton;
 // template's own back. Each change is recorded in the template as a
 // replacement and shown at once in the preview, on every slide and
 // background that shows the picture.
-class CDlgTmplMainPic : public QWidget {
+class CPicturesTab : public QWidget {
     Q_OBJECT
 public:
-    explicit CDlgTmplMainPic(QWidget* parent = nullptr);
-    ~CDlgTmplMainPic() override;
+    explicit CPicturesTab(QWidget* parent = nullptr);
+    ~CPicturesTab() override;
 
     // The template (not owned; null forgets it); fills the list.
     void SetTemplate(CProjTmpl* tmpl);

@@ -1,6 +1,6 @@
-#include "app/ZizeDivuApp.h"
+#include "app/KelvclipApp.h"
 
-#include "app/DlgTmpl2.h"
+#include "app/Wizard.h"
 #include "app/StartOptions.h"
 #include "app/UserPrompts.h"
 #include "audio/DecoderProbe.h"
@@ -20,7 +20,7 @@ SStartOptions OptionsFrom(const QStringList& arguments) {
 
 } // namespace
 
-CZizeDivuApp::CZizeDivuApp(int& argc, char** argv) : QApplication(argc, argv) {
+CKelvclipApp::CKelvclipApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("kelvclip"));
     setOrganizationName(QStringLiteral("Quintar"));
     // The desktop entry's name, so a window finds its menu entry and icon.
@@ -29,11 +29,11 @@ CZizeDivuApp::CZizeDivuApp(int& argc, char** argv) : QApplication(argc, argv) {
     CDecoderProbe::Install();
 }
 
-QString CZizeDivuApp::TitleFrom(const QStringList& arguments) {
+QString CKelvclipApp::TitleFrom(const QStringList& arguments) {
     return QString::fromStdString(OptionsFrom(arguments).title);
 }
 
-bool CZizeDivuApp::OpenTemplate(const SStartOptions& options, CProjTmpl& tmpl, int& exitCode) {
+bool CKelvclipApp::OpenTemplate(const SStartOptions& options, CProjTmpl& tmpl, int& exitCode) {
     exitCode = 0;
     const QString title = QString::fromStdString(options.title);
     std::string path = options.templatePath;
@@ -64,14 +64,14 @@ bool CZizeDivuApp::OpenTemplate(const SStartOptions& options, CProjTmpl& tmpl, i
     return false;
 }
 
-bool CZizeDivuApp::InitInstance() {
+bool CKelvclipApp::InitInstance() {
     // Qt has taken its own options out of arguments() by now.
     const SStartOptions options = OptionsFrom(arguments());
     CProjTmpl tmpl;
     if (!OpenTemplate(options, tmpl, m_exitCode))
         return false;
     {
-        CDlgTmpl2 wizard(QString::fromStdString(options.title));
+        CWizard wizard(QString::fromStdString(options.title));
         wizard.SetTemplate(&tmpl);
         wizard.exec();
     }

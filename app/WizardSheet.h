@@ -5,7 +5,7 @@
 
 #include <vector>
 
-class CDlgWizardPage;
+class CWizardPage;
 class QPushButton;
 class QStackedWidget;
 
@@ -14,17 +14,17 @@ class QStackedWidget;
 // single page Back and Next are hidden. Finish runs OnFinish, Cancel (and
 // closing the window) runs OnCancel; both close the sheet unless a subclass
 // decides otherwise.
-class CDlgWizard : public QDialog {
+class CWizardSheet : public QDialog {
     Q_OBJECT
 public:
-    explicit CDlgWizard(QSize size, QWidget* parent = nullptr);
+    explicit CWizardSheet(QSize size, QWidget* parent = nullptr);
 
     // Adds a page (the sheet takes it); the first page added is shown.
-    void AddPage(CDlgWizardPage* page);
+    void AddPage(CWizardPage* page);
     void SetActivePage(int index);
-    [[nodiscard]] int PageIndex(const CDlgWizardPage* page) const;
+    [[nodiscard]] int PageIndex(const CWizardPage* page) const;
     [[nodiscard]] int PageCount() const { return int(m_pages.size()); }
-    [[nodiscard]] CDlgWizardPage* ActivePage() const;
+    [[nodiscard]] CWizardPage* ActivePage() const;
 
     [[nodiscard]] QPushButton* BackButton() const { return m_back; }
     [[nodiscard]] QPushButton* NextButton() const { return m_next; }
@@ -47,5 +47,5 @@ private:
     QPushButton* m_next;
     QPushButton* m_finish;
     QPushButton* m_cancel;
-    std::vector<CDlgWizardPage*> m_pages;
+    std::vector<CWizardPage*> m_pages;
 };
