@@ -13,8 +13,10 @@
 #include "project/ProjTmpl.h"
 #include "project/Slide.h"
 
+#include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <filesystem>
@@ -73,6 +75,21 @@ CPicturesTab::CPicturesTab(QWidget* parent)
     connect(m_list, &QListWidget::itemActivated, this, [this] { Replace(); });
     connect(m_replace, &QPushButton::clicked, this, &CPicturesTab::Replace);
     connect(m_unreplace, &QPushButton::clicked, this, &CPicturesTab::UnReplace);
+
+    // The list fills the tab but for 8 pixels around it and the column of
+    // buttons at the right, 10 pixels from the list and from the edge.
+    m_replace->setFixedSize(100, 26);
+    m_unreplace->setFixedSize(100, 26);
+    auto* buttons = new QVBoxLayout;
+    buttons->setSpacing(6);
+    buttons->addWidget(m_replace);
+    buttons->addWidget(m_unreplace);
+    buttons->addStretch(1);
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(8, 8, 10, 8);
+    row->setSpacing(10);
+    row->addWidget(m_list, 1);
+    row->addLayout(buttons);
 }
 
 CPicturesTab::~CPicturesTab() {
@@ -258,13 +275,4 @@ void CPicturesTab::Synchronise() {
         }
     if (wasPlaying)
         m_preview->Play();
-}
-
-void CPicturesTab::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    const int w = width(), h = height();
-    constexpr int kButtonWidth = 100;
-    m_list->setGeometry(8, 8, w - kButtonWidth - 28, h - 16);
-    m_replace->setGeometry(w - kButtonWidth - 10, 8, kButtonWidth, 26);
-    m_unreplace->setGeometry(w - kButtonWidth - 10, 40, kButtonWidth, 26);
 }

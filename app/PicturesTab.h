@@ -51,9 +51,6 @@ public:
     [[nodiscard]] QPushButton* ReplaceButton() const { return m_replace; }
     [[nodiscard]] QPushButton* UnReplaceButton() const { return m_unreplace; }
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
     void Fill();
     void OnSelectionChanged();

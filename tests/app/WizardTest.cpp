@@ -221,14 +221,20 @@ TEST(Wizard, SheetAndPageLayoutFollowTheAspectSetting) {
     }
 }
 
-// The Settings and Folder tabs: where their controls stand in the tab, and a
-// picture of each.
-TEST(Wizard, SettingsAndFolderTabsPlaceTheirControls) {
+// The three tabs: where their controls stand in the tab, and a picture of
+// the Settings and Folder tabs.
+TEST(Wizard, TheTabsPlaceTheirControls) {
     CScopedSettings settings;
     CFakePrompts prompts;
     CUserPrompts::CScope scope(prompts);
     SWizard wizard;
     QTabWidget& tabs = *wizard.Main().Tabs();
+    CPicturesTab& pictures = wizard.Pictures();
+    const QSize p = pictures.size();
+    EXPECT_EQ(pictures.List()->geometry(), QRect(8, 8, p.width() - 128, p.height() - 16));
+    EXPECT_EQ(pictures.ReplaceButton()->geometry(), QRect(p.width() - 110, 8, 100, 26));
+    EXPECT_EQ(pictures.UnReplaceButton()->geometry(), QRect(p.width() - 110, 40, 100, 26));
+
     tabs.setCurrentIndex(1);
     QApplication::processEvents();
     CSettingsTab& format = *wizard.Main().SettingsTab();
