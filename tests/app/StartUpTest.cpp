@@ -1,6 +1,6 @@
 // The program's start: its arguments, and the template it opens or asks for.
-#include "app/StartOptions.h"
 #include "app/KelvclipApp.h"
+#include "app/StartOptions.h"
 #include "project/ProjTmpl.h"
 #include "tests/app/WizardFakes.h"
 #include "tests/support/RunCommand.h"

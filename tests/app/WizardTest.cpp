@@ -6,6 +6,7 @@
 #include "app/FolderTab.h"
 #include "app/KelvclipApp.h"
 #include "app/PicturesTab.h"
+#include "app/RenderJob.h"
 #include "app/SettingsTab.h"
 #include "app/TemplatePage.h"
 #include "app/Wizard.h"
@@ -27,8 +28,8 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QMessageBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -134,7 +135,7 @@ struct SWizard {
 };
 
 CRenderJob::EngineFactory FactoryOf(int result, std::string error = {}, int holdAt = -1,
-                                       CFakeEngine** made = nullptr) {
+                                    CFakeEngine** made = nullptr) {
     return [=](IVideoSrc*, IAudioSrc*, const std::string&, std::string*) {
         auto engine = std::make_unique<CFakeEngine>(result, error, holdAt);
         if (made)
@@ -489,6 +490,53 @@ TEST(Wizard, FinishShowsProgressAndEndsDoneCancelledOrFailed) {
     EXPECT_EQ(dialog.ProgressBar()->value(), 100);
     // The demo has music: the engine got the sound track.
     EXPECT_TRUE(engine->hadAudio);
+}
+
+// The render job without the wizard: the template's album with its sound
+// track, progress in order on the GUI thread, then one end; stopped, its
+// last notice waits for Poll.
+TEST(RenderJob, ReportsProgressThenOneEndAndStopsWhenAsked) {
+    CScopedSettings settings;
+    CDecoderProbeScope decoders;
+    CTempDir dir;
+    CProjTmpl tmpl;
+    ASSERT_TRUE(tmpl.Load(KV_DEMO)) << tmpl.GetError();
+    CRenderJob job;
+    std::vector<int> percents;
+    std::vector<std::pair<CRenderJob::EEnd, QString>> ends;
+    QObject::connect(&job, &CRenderJob::Progress, [&](int percent) { percents.push_back(percent); });
+    QObject::connect(&job, &CRenderJob::Ended,
+                     [&](CRenderJob::EEnd end, const QString& reason) { ends.emplace_back(end, reason); });
+    EXPECT_FALSE(job.Begin(std::make_unique<CFakeEngine>(IEncodeEngine::kDone), dir / "a.mpg"))
+        << "nothing prepared";
+    job.Prepare(tmpl);
+    ASSERT_NE(job.Video(), nullptr);
+    ASSERT_NE(job.Audio(), nullptr) << "the demo has music";
+
+    auto engine = std::make_unique<CFakeEngine>(IEncodeEngine::kFailed, "disk full");
+    CFakeEngine& failing = *engine;
+    ASSERT_TRUE(job.Begin(std::move(engine), dir / "a.mpg"));
+    EXPECT_TRUE(job.IsRunning());
+    EXPECT_EQ(job.OutputPath(), dir / "a.mpg");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !ends.empty(); }, 10000));
+    EXPECT_FALSE(job.IsRunning());
+    EXPECT_TRUE(failing.hadAudio);
+    EXPECT_EQ(percents.size(), 11u);
+    EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+    ASSERT_EQ(ends.size(), 1u);
+    EXPECT_EQ(ends[0].first, CRenderJob::EEnd::kFailed);
+    EXPECT_EQ(ends[0].second, "disk full");
+
+    // Held at 30 %: Stop cancels and waits, and Poll tells the end at once.
+    ends.clear();
+    ASSERT_TRUE(job.Begin(std::make_unique<CFakeEngine>(IEncodeEngine::kDone, std::string(), 30),
+                          dir / "b.mpg"));
+    job.Stop();
+    EXPECT_TRUE(ends.empty());
+    job.Poll();
+    ASSERT_EQ(ends.size(), 1u);
+    EXPECT_EQ(ends[0].first, CRenderJob::EEnd::kCancelled);
+    EXPECT_FALSE(job.IsRunning());
 }
 
 TEST(Wizard, YesInTheSuccessBoxOpensTheVideo) {
