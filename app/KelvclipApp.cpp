@@ -1,8 +1,8 @@
 #include "app/KelvclipApp.h"
 
-#include "app/Wizard.h"
 #include "app/StartOptions.h"
 #include "app/UserPrompts.h"
+#include "app/Wizard.h"
 #include "audio/DecoderProbe.h"
 #include "base/Folders.h"
 #include "project/ProjTmpl.h"
