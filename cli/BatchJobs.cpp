@@ -160,7 +160,7 @@ std::string JobDigest(const SBatchJob& job,
                       const std::function<std::string(const std::string&)>& fileDigest) {
     // Each part on a line of its own, texts quoted as JSON, so no two jobs
     // read the same.
-    std::string text = "kelvclip-cli 0.1.0 batch 1\n";
+    std::string text = "kelvclip-cli " KV_VERSION " batch 1\n";
     auto file = [&](const std::string& what, const std::string& path) {
         std::string digest = fileDigest(path);
         text += what + " " + digest + "\n";
