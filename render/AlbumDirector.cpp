@@ -34,6 +34,13 @@ bool EnsureFrame(CPixelBuffer& pixels, CImageView& view, int width, int height) 
     return true;
 }
 
+// How many buffers a layer keeps. A clock that waits for its workers never
+// lets them draw while a frame is read: one buffer a layer is enough.
+CBufferedFrame::ETurns TurnsFor(const CTimerBase& clock) {
+    return clock.WaitsForWorkers() ? CBufferedFrame::ETurns::kInTurn
+                                   : CBufferedFrame::ETurns::kConcurrent;
+}
+
 // The first row in memory of a view, the form the image primitives walk.
 std::uint8_t* Lowest(const CImageView& view) { return view.PixelAt(view.Bounds()); }
 
@@ -51,27 +58,28 @@ int CAlbumDirector::CEffectSrc::GetFrame(std::uint8_t** bits, int* stride) {
 CAlbumDirector::CAlbumDirector(SSize size, double pixelAspect, CTimerBase& clock,
                                bool withCaptions, const SRect* outputRect, CEffectMgr* effects)
     : m_size(size), m_pixelAspect(pixelAspect > 0 ? pixelAspect : 1.0), m_clock(clock),
-      m_withCaptions(withCaptions), m_output{0, 0, size.width, size.height}, m_effects(effects) {
+      m_withCaptions(withCaptions), m_output{0, 0, size.width, size.height},
+      m_captionEffects(effects), m_effects(effects) {
     if (outputRect && !IsEmpty(Intersect(*outputRect, m_output)))
         m_output = Intersect(*outputRect, m_output);
     if (!m_effects) {
         m_ownEffects = std::make_unique<CEffectMgr>();
         m_effects = m_ownEffects.get();
     }
-    // A clock that waits for its workers never lets them draw while a frame
-    // is read: one buffer a layer is enough.
-    const auto turns = clock.WaitsForWorkers() ? CBufferedFrame::ETurns::kInTurn
-                                               : CBufferedFrame::ETurns::kConcurrent;
+    const auto turns = TurnsFor(clock);
     for (SSlot& slot : m_slots) {
         slot.frame = std::make_unique<CBufferedFrame>(size.width, size.height, true, m_output, turns);
         slot.builder = std::make_unique<CRenderModelBuilder>(*slot.frame, m_pixelAspect, clock);
         slot.builder->SetPictureStore(&m_pictures);
         slot.source = std::make_unique<CEffectSrc>(*slot.frame);
     }
-    if (m_withCaptions) {
-        m_captionFrame = std::make_unique<CBufferedFrame>(size.width, size.height, true, turns);
-        m_text = std::make_unique<CAlbumTextBuilder>(*m_captionFrame, m_pixelAspect, clock, effects);
-    }
+}
+
+void CAlbumDirector::MakeCaptionLayer() {
+    m_captionFrame =
+        std::make_unique<CBufferedFrame>(m_size.width, m_size.height, true, TurnsFor(m_clock));
+    m_text = std::make_unique<CAlbumTextBuilder>(*m_captionFrame, m_pixelAspect, m_clock,
+                                                 m_captionEffects);
 }
 
 CAlbumDirector::~CAlbumDirector() {
@@ -107,6 +115,15 @@ bool CAlbumDirector::LoadAlbum(CAlbum* album, IAssetLoader* assets) {
     SetupOverlay();
     if (!album)
         return false;
+    // The caption layer (a frame's worth of memory) is made for the first
+    // album that has captions and kept for the next ones.
+    if (m_withCaptions && !m_text) {
+        for (int i = 0; i < album->GetSlideCount(); ++i)
+            if (album->GetSlide(i)->GetCaptionCount() > 0) {
+                MakeCaptionLayer();
+                break;
+            }
+    }
     int number = 0;
     const int count = album->GetSlideCount();
     auto captions = [this, &number, count](const CSlide& slide, double start) {

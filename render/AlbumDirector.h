@@ -109,6 +109,7 @@ private:
     void DropTransition(SSlot& slot);
     void WaitForSlot(int slot);
     void SetupOverlay();
+    void MakeCaptionLayer();
     bool Compose(const CImageView& top, const CImageView*& view);
     const CImageView* WholeFrame(const CImageView& view);
     // Reloads all three slots around the current segment.
@@ -119,6 +120,9 @@ private:
     CTimerBase& m_clock;
     bool m_withCaptions;
     SRect m_output;
+    // The text effects' catalogue as the caller gave it (null: the caption
+    // layer loads its own).
+    CEffectMgr* m_captionEffects;
     std::unique_ptr<CEffectMgr> m_ownEffects;
     CEffectMgr* m_effects;
 
@@ -133,7 +137,8 @@ private:
     CPictureStore m_pictures;
     std::array<SSlot, 3> m_slots;
 
-    // The caption layer and what fills it (with captions on).
+    // The caption layer and what fills it: with captions on, made for the
+    // first album that has any.
     std::unique_ptr<CBufferedFrame> m_captionFrame;
     std::unique_ptr<CAlbumTextBuilder> m_text;
 

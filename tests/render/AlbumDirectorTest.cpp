@@ -1,5 +1,6 @@
 #include "base/MediaWarnings.h"
 #include "base/Settings.h"
+#include "project/TextCaption.h"
 #include "render/AlbumDirector.h"
 #include "render/clock/TimerGenerate.h"
 #include "tests/render/AlbumTestKit.h"
@@ -316,4 +317,41 @@ TEST(AlbumDirector, APictureReplacedAfterItsFileChangedShowsTheFileAsItIs) {
     FlatPicture(dir, "photo.png", 80, 60, {0, 180, 0});
     ASSERT_EQ(rig.director->ReplacePicture(1, 0, photo), 1);
     EXPECT_EQ(Pixel(*rig.At(15), 40, 32), kGreen);
+}
+
+// The caption layer costs a frame's memory: it is made for the first album
+// with captions, and then draws them.
+TEST(AlbumDirector, TheCaptionLayerComesWithTheFirstAlbumThatHasCaptions) {
+    CTempDir dir;
+    CAlbum plain;
+    AddSlide(plain, {FlatPicture(dir, "red.png", 80, 60, {0, 0, 200})}, 1, 0);
+    CTimerGenerate clock;
+    clock.SetFrameRate(10);
+    CAlbumDirector director({80, 64}, 1.0, clock, true);
+    ASSERT_TRUE(director.LoadAlbum(&plain, nullptr));
+    EXPECT_EQ(director.TextBuilder(), nullptr);
+
+    CAlbum captioned;
+    AddSlide(captioned, {FlatPicture(dir, "red2.png", 80, 60, {0, 0, 200})}, 1, 0);
+    CTextCaption caption;
+    caption.m_text.m_text = "W";
+    caption.m_text.m_size = 40;
+    caption.m_text.SetColor(0xFFFFFF);
+    caption.m_duration = 1;
+    captioned.GetSlide(0)->AddCaption(caption);
+    ASSERT_TRUE(director.LoadAlbum(&captioned, nullptr));
+    ASSERT_NE(director.TextBuilder(), nullptr);
+    clock.SetFrameCount(director.GetFrameCount());
+    clock.SetFrame(5, 1);
+    const CImageView* view = director.RenderCurrent(true);
+    ASSERT_NE(view, nullptr);
+    int light = 0;
+    for (int y = 0; y < view->Height(); ++y)
+        for (int x = 0; x < view->Width(); ++x)
+            light += Pixel(*view, x, y)[1] > 100;
+    EXPECT_GT(light, 20); // the white letter over the red picture
+
+    // Back to the album without captions: the layer stays, empty.
+    ASSERT_TRUE(director.LoadAlbum(&plain, nullptr));
+    EXPECT_NE(director.TextBuilder(), nullptr);
 }
