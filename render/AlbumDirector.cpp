@@ -58,8 +58,7 @@ int CAlbumDirector::CEffectSrc::GetFrame(std::uint8_t** bits, int* stride) {
 CAlbumDirector::CAlbumDirector(SSize size, double pixelAspect, CTimerBase& clock,
                                bool withCaptions, const SRect* outputRect, CEffectMgr* effects)
     : m_size(size), m_pixelAspect(pixelAspect > 0 ? pixelAspect : 1.0), m_clock(clock),
-      m_withCaptions(withCaptions), m_output{0, 0, size.width, size.height},
-      m_captionEffects(effects), m_effects(effects) {
+      m_withCaptions(withCaptions), m_output{0, 0, size.width, size.height}, m_effects(effects) {
     if (outputRect && !IsEmpty(Intersect(*outputRect, m_output)))
         m_output = Intersect(*outputRect, m_output);
     if (!m_effects) {
@@ -78,8 +77,8 @@ CAlbumDirector::CAlbumDirector(SSize size, double pixelAspect, CTimerBase& clock
 void CAlbumDirector::MakeCaptionLayer() {
     m_captionFrame =
         std::make_unique<CBufferedFrame>(m_size.width, m_size.height, true, TurnsFor(m_clock));
-    m_text = std::make_unique<CAlbumTextBuilder>(*m_captionFrame, m_pixelAspect, m_clock,
-                                                 m_captionEffects);
+    // Transitions and text effects come from the one catalogue.
+    m_text = std::make_unique<CAlbumTextBuilder>(*m_captionFrame, m_pixelAspect, m_clock, m_effects);
 }
 
 CAlbumDirector::~CAlbumDirector() {

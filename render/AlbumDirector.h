@@ -37,7 +37,8 @@ public:
     // captions on or off, and the part of the frame drawn into (null: all).
     // The display aspect they make (pixel aspect x width / height) chooses
     // the overlay picture: the wide one when it is nearer 16:9 than 4:3.
-    // effects: the transition catalogue (null: the program's plug-in folder).
+    // effects: the catalogue of transitions and text effects (null: the
+    // program's plug-in folder).
     CAlbumDirector(SSize size, double pixelAspect, CTimerBase& clock, bool withCaptions,
                    const SRect* outputRect = nullptr, CEffectMgr* effects = nullptr);
     CAlbumDirector(const CAlbumDirector&) = delete;
@@ -120,9 +121,6 @@ private:
     CTimerBase& m_clock;
     bool m_withCaptions;
     SRect m_output;
-    // The text effects' catalogue as the caller gave it (null: the caption
-    // layer loads its own).
-    CEffectMgr* m_captionEffects;
     std::unique_ptr<CEffectMgr> m_ownEffects;
     CEffectMgr* m_effects;
 
