@@ -19,6 +19,17 @@ extern "C" {
 
 namespace {
 
+// Bytes from one row of converted pixels to the next, and the room after the
+// last row. The scaler's vector code writes whole blocks and can run up to a
+// few dozen bytes past the end of a row whose width is not a multiple of its
+// block; rows padded to 64 bytes and a tail of 64 keep those writes inside
+// the buffer and off the next row.
+constexpr std::size_t kRowAlign = 64;
+constexpr std::size_t kTail = 64;
+std::size_t RowPitch(int width) {
+    return (std::size_t(width) * 4 + kRowAlign - 1) / kRowAlign * kRowAlign;
+}
+
 // A stamp up to this fraction of a frame period after an index's time still
 // shows at that index: containers round times (Matroska to milliseconds).
 constexpr double kLate = 0.2;
@@ -675,7 +686,7 @@ const std::uint8_t* CFfVideo::GetFrame(std::int64_t index, bool bottomUp, int& s
         return nullptr;
     }
     Convert(bottomUp);
-    std::size_t pitch = std::size_t(m_outWidth) * 4;
+    const std::size_t pitch = RowPitch(m_outWidth);
     stride = bottomUp ? -int(pitch) : int(pitch);
     return m_pixels.data();
 }
@@ -684,8 +695,8 @@ void CFfVideo::Convert(bool bottomUp) {
     if (m_converted && m_convertedBottomUp == bottomUp)
         return;
     const AVFrame* f = m_shown.get();
-    const std::size_t pitch = std::size_t(m_outWidth) * 4;
-    m_pixels.resize(pitch * std::size_t(m_outHeight));
+    const std::size_t pitch = RowPitch(m_outWidth);
+    m_pixels.resize(pitch * std::size_t(m_outHeight) + kTail);
     m_sws.reset(sws_getCachedContext(m_sws.release(), f->width, f->height,
                                      AVPixelFormat(f->format), m_scaledWidth, m_scaledHeight,
                                      AV_PIX_FMT_BGRA,
@@ -703,8 +714,8 @@ void CFfVideo::Convert(bool bottomUp) {
         // Convert into the stored orientation, then turn: upright pixel
         // (X, Y) comes from stored (a·X + b·Y, c·X + d·Y), shifted into the
         // picture (the inverse of the display mapping, which is orthogonal).
-        const std::ptrdiff_t srcPitch = std::ptrdiff_t(m_scaledWidth) * 4;
-        m_scaled.resize(std::size_t(srcPitch) * std::size_t(m_scaledHeight));
+        const std::ptrdiff_t srcPitch = std::ptrdiff_t(RowPitch(m_scaledWidth));
+        m_scaled.resize(std::size_t(srcPitch) * std::size_t(m_scaledHeight) + kTail);
         std::uint8_t* dst[4] = {m_scaled.data(), nullptr, nullptr, nullptr};
         int dstStride[4] = {int(srcPitch), 0, 0, 0};
         sws_scale(m_sws.get(), f->data, f->linesize, 0, f->height, dst, dstStride);

@@ -199,17 +199,17 @@ class Run:
 
     # --- clips -------------------------------------------------------------------
 
-    def clip_source(self, seconds=3.0, rate=25):
+    def clip_source(self, seconds=3.0, rate=25, width=W, height=H):
         """A split clip that turns blue after half its length."""
         half = seconds / 2
         return ["-f", "lavfi", "-i",
-                f"color=c=0x{RED[0]:02X}{RED[1]:02X}{RED[2]:02X}:s={W}x{H}:r={rate}:d={seconds}",
+                f"color=c=0x{RED[0]:02X}{RED[1]:02X}{RED[2]:02X}:s={width}x{height}:r={rate}:d={seconds}",
                 "-f", "lavfi", "-i",
-                f"color=c=0x{BLUE[0]:02X}{BLUE[1]:02X}{BLUE[2]:02X}:s={W // 2}x{H}:r={rate}:d={seconds}",
+                f"color=c=0x{BLUE[0]:02X}{BLUE[1]:02X}{BLUE[2]:02X}:s={width // 2}x{height}:r={rate}:d={seconds}",
                 "-f", "lavfi", "-i",
-                f"color=c=0x{BLUE[0]:02X}{BLUE[1]:02X}{BLUE[2]:02X}:s={W}x{H}:r={rate}:d={seconds}",
+                f"color=c=0x{BLUE[0]:02X}{BLUE[1]:02X}{BLUE[2]:02X}:s={width}x{height}:r={rate}:d={seconds}",
                 "-filter_complex",
-                f"[0][1]overlay={W // 2}:0[s];[s][2]overlay=0:0:enable='gte(t,{half})'"]
+                f"[0][1]overlay={width // 2}:0[s];[s][2]overlay=0:0:enable='gte(t,{half})'"]
 
     def check_clip(self, name, template, seconds, upright=False):
         info = self.info(name, template)
@@ -270,6 +270,15 @@ class Run:
                 template = self.pack(name, {"file": name})
                 if template:
                     self.check_clip(name, template, 3.0)
+
+        # A width that is no multiple of the scaler's vector block (phones
+        # film 1080 wide): its conversion must stay inside the frame's rows.
+        if self.need("odd-width.mp4", "libx264") and self.ffmpeg(
+                "odd-width.mp4", *self.clip_source(width=W + 40, height=H + 4), "-c:v", "libx264",
+                "-pix_fmt", "yuv420p", self.path("odd-width.mp4")):
+            template = self.pack("odd-width.mp4", {"file": "odd-width.mp4"})
+            if template:
+                self.check_clip("odd-width.mp4", template, 3.0)
 
         # A phone clip stored sideways with a quarter turn in its metadata.
         if self.need("rotated.mp4", "libx264") and self.ffmpeg(
