@@ -4,6 +4,7 @@
 // 4 s each with 1 s transitions, pan and zoom from 1.0 to a given scale on
 // every photo. The photos are made once in a folder and kept.
 #include "encode/AlbumFrameSrc.h"
+#include "imgcore/CPU.h"
 #include "project/Album.h"
 #include "project/Image.h"
 #include "project/Slide.h"
@@ -80,9 +81,13 @@ inline void Build(CAlbum& album, const std::string& folder, double zoom) {
 
 // An album drawn as an encode draws it: 720 x 576 PAL at 25 frames per
 // second (or the size, pixel shape and rate given), every frame through
-// CAlbumFrameSrc::GetFrame. The time to the first
-// frame's slots, the time of the frames, and the frames that waited for a
-// slide to load. Ends the program when the album or a frame fails.
+// CAlbumFrameSrc::GetFrame and, with convert, turned into the 4:2:0 picture
+// an MPEG-2 or H.264 encoder takes (BT.709 above 576 lines), as the video
+// encoder element does before it hands a picture over. assets: the
+// template the album's files come from (null: files on disc). The time to
+// the first frame's slots, the time of the frames, and the frames that
+// waited for a slide to load. Ends the program when the album or a frame
+// fails.
 struct STimedRender {
     int frames = 0;
     double loadSeconds = 0, renderSeconds = 0;
@@ -91,9 +96,11 @@ struct STimedRender {
 };
 
 inline STimedRender RenderTimed(CAlbum& album, int width = 720, int height = 576,
-                                double pixelAspect = 16.0 / 15.0, double rate = 25) {
-    CAlbumFrameSrc source(false);
-    source.SetAlbum(&album, nullptr);
+                                double pixelAspect = 16.0 / 15.0, double rate = 25,
+                                IAssetLoader* assets = nullptr, bool convert = false) {
+    // A template's captions are drawn, as the command line draws them.
+    CAlbumFrameSrc source(assets != nullptr);
+    source.SetAlbum(&album, assets);
     const int size[2] = {width, height};
     const auto t0 = std::chrono::steady_clock::now();
     if (!source.SetOutputFormat(size, pixelAspect, rate, 1, nullptr)) {
@@ -103,12 +110,30 @@ inline STimedRender RenderTimed(CAlbum& album, int width = 720, int height = 576
     const auto t1 = std::chrono::steady_clock::now();
     STimedRender r;
     r.frames = int(source.GetFrameCount());
+    // The encoder's picture: luma, then the two quarter-size chroma planes.
+    const int chromaWidth = width / 2, chromaHeight = height / 2;
+    std::vector<Ipp8u> picture(std::size_t(width) * height + 2 * std::size_t(chromaWidth) * chromaHeight);
+    Ipp8u* planes[3] = {picture.data(), picture.data() + std::size_t(width) * height,
+                        picture.data() + std::size_t(width) * height +
+                            std::size_t(chromaWidth) * chromaHeight};
+    int strides[3] = {width, chromaWidth, chromaWidth};
     int stride = 0;
     for (int f = 0; f < r.frames; ++f) {
         const int before = source.Director()->LoadWaits();
-        if (!source.GetFrame(f, &stride)) {
+        const std::uint8_t* pixels = source.GetFrame(f, &stride);
+        if (!pixels) {
             std::fprintf(stderr, "frame %d failed\n", f);
             std::exit(1);
+        }
+        if (convert) {
+            // Frames come bottom-up (a negative stride from the lowest row).
+            const Ipp8u* top = stride < 0 ? pixels + std::size_t(height - 1) * std::size_t(-stride)
+                                          : pixels;
+            const IppiSize roi{width & ~1, height & ~1};
+            if (height > 576)
+                CCPU::ippiBGRToYCbCr420_709CSC_8u_AC4P3R(top, stride, planes, strides, roi);
+            else
+                CCPU::ippiBGRToYCbCr420_8u_AC4P3R(top, stride, planes, strides, roi);
         }
         if (source.Director()->LoadWaits() != before)
             r.waitedAt += " " + std::to_string(f);

@@ -3,8 +3,12 @@
 #
 # An album of camera photographs (ten JPEGs of PHOTOS, 3 s each, 1 s
 # cross-fades, pan and zoom 1.0 -> 1.15, an MP3 sound track) is packed and
-#  1. rendered by kelvclip to uncompressed frames in memory (AVI, rawvideo):
-#     the render-only rate;
+#  0. rendered by bench_album (when the build has the benchmarks,
+#     -DKV_BUILD_BENCH=ON) into the encoder's 4:2:0 pictures, which it drops:
+#     the render-only rate, all the work of an MP4 render but compression;
+#  1. rendered by kelvclip to uncompressed frames in memory (AVI, rawvideo),
+#     the frames FFmpeg encodes below; this rate counts the writing of some
+#     6 MB a frame at 1080p as well;
 #  2. rendered by kelvclip to an MP4 file (H.264 + AAC): end to end;
 #  3. the frames of 1 encoded by FFmpeg's command-line tool with the options
 #     kelvclip's MP4 engine uses (same libx264 preset and rate factor, group
@@ -71,7 +75,14 @@ encode_command "$preset" "$work/ffmpeg.mp4"
 ff_s=$(timed "${ff[@]}")
 
 printf 'album               %d photographs of %s, %s frames at %s x %s fps\n' "${#pictures[@]}" "$photos" "$frames" "$size" "$fps"
-printf 'render only         %6.2f s  %6.1f frames/s (to uncompressed frames in memory)\n' "$render_s" "$(python3 -c "print($frames / $render_s)")"
+if [ -x "$build/bin/bench_album" ]; then
+    "$build/bin/bench_album" "$work/album.vez" "$size" >"$work/render-only"
+    printf 'render only         %6.1f frames/s (into 4:2:0 pictures, dropped: bench_album)\n' \
+        "$(sed -n 's/.* \([0-9.]*\) fps .*/\1/p' "$work/render-only")"
+else
+    printf 'render only         (build with -DKV_BUILD_BENCH=ON for bench_album'"'"'s rate)\n'
+fi
+printf 'render to AVI       %6.2f s  %6.1f frames/s (uncompressed frames written to memory)\n' "$render_s" "$(python3 -c "print($frames / $render_s)")"
 printf 'kelvclip MP4        %6.2f s  %6.1f MB  PSNR %s dB\n' "$e2e_s" "$(megabytes "$work/kelvclip.mp4")" "$(psnr "$work/kelvclip.mp4")"
 printf 'FFmpeg on frames    %6.2f s  %6.1f MB  PSNR %s dB  (libx264 %s, crf %d)\n' "$ff_s" "$(megabytes "$work/ffmpeg.mp4")" "$(psnr "$work/ffmpeg.mp4")" "$preset" "$crf"
 printf 'end-to-end / FFmpeg %6.3f (at most 1.15 wanted)\n' "$(python3 -c "print($e2e_s / $ff_s)")"

@@ -42,11 +42,12 @@ bool CClipPZ::Draw(int frame, const CImageView& target, const CImageView* lower)
 }
 
 bool CClipPZ::DrawOnColour(int frame, CImageView& target, std::uint32_t colour) {
-    bool shown = false;
-    if (!Warp(frame, shown))
-        return false;
-    if (shown)
-        return m_pipeline.ComposeOnColour(target, colour);
-    target.Fill(colour);
-    return true;
+    if (!InRange(frame)) {
+        target.Fill(colour);
+        return true;
+    }
+    CIntKFStore::STransform t{};
+    return m_store.Evaluate(frame, t) && m_source->MoveTo(frame) &&
+           m_pipeline.PlaceOnColour(target, colour, t.x, t.y, t.scaleX, t.scaleY, t.angle,
+                                    t.opacity);
 }

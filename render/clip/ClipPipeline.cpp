@@ -38,25 +38,25 @@ double PreparedScale(double footprint, double fitted) {
     return fitted * std::pow(1.25, std::clamp(steps, -80.0, 80.0));
 }
 
-// The layer pixels (in top-down rows) that an upright warp of a srcWidth x
-// srcHeight source computes from four source pixels each, so it writes them
-// whatever lay under them; empty for a rotated or sheared warp. One pixel
-// inside the exact span on every side keeps clear of rounding.
-SRect Overwritten(const double c[2][3], int srcWidth, int srcHeight, int layerHeight,
-                  bool bottomUp) {
-    if (c[0][1] != 0 || c[1][0] != 0 || srcWidth < 4 || srcHeight < 4)
+// The layer pixels (in top-down rows) that an upright warp computes from four
+// pixels each of the source rectangle `from`, so it writes them whatever lay
+// under them; empty for a rotated or sheared warp. One pixel inside the exact
+// span on every side keeps clear of rounding.
+SRect Overwritten(const double c[2][3], const SRect& from, int layerHeight, bool bottomUp) {
+    if (c[0][1] != 0 || c[1][0] != 0 || from.right - from.left < 4 || from.bottom - from.top < 4)
         return {0, 0, 0, 0};
-    // Sample points 1 .. size − 2 have all four neighbours in the source.
-    auto span = [](double scale, double offset, int size, int& first, int& end) {
-        double a = offset + scale, b = offset + scale * (size - 2);
+    // Sample points first + 1 .. end − 2 have all four neighbours in the
+    // rectangle.
+    auto span = [](double scale, double offset, int start, int end, int& first, int& last) {
+        double a = offset + scale * (start + 1), b = offset + scale * (end - 2);
         if (a > b)
             std::swap(a, b);
         first = int(std::ceil(a)) + 1;
-        end = int(std::floor(b)); // the last one, less one, exclusive
+        last = int(std::floor(b)); // the last one, less one, exclusive
     };
     int x0 = 0, x1 = 0, m0 = 0, m1 = 0;
-    span(c[0][0], c[0][2], srcWidth, x0, x1);
-    span(c[1][1], c[1][2], srcHeight, m0, m1);
+    span(c[0][0], c[0][2], from.left, from.right, x0, x1);
+    span(c[1][1], c[1][2], from.top, from.bottom, m0, m1);
     if (x1 <= x0 || m1 <= m0)
         return {0, 0, 0, 0};
     // Memory rows count upwards in a bottom-up layer.
@@ -112,7 +112,7 @@ void CClipPipeline::SetFit(int mode, int referenceHeight, EAnchor anchor) {
 }
 
 void CClipPipeline::Refit() {
-    m_dirtyCache = true;
+    m_dirtyCache = m_newPlacement = true;
     if (!m_source)
         return;
     const SRect& crop = m_source->Crop();
@@ -213,7 +213,7 @@ void CClipPipeline::Clear() {
         m_layer->m_written = {0, 0, 0, 0};
     }
     m_dirty = {0, 0, 0, 0};
-    m_dirtyCache = true;
+    m_dirtyCache = m_newPlacement = true;
 }
 
 bool CClipPipeline::Place(double x, double y, double scaleX, double scaleY, double angle,
@@ -245,7 +245,7 @@ bool CClipPipeline::Place(double x, double y, double scaleX, double scaleY, doub
     }
     ++m_warps;
     ClearForWarp(warp);
-    const bool ok = DrawWarp(warp, alpha);
+    const bool ok = DrawWarp(warp, m_layer->m_view, m_layer->m_written, alpha);
     m_dirty = ok && !IsEmpty(warp.dirty) ? warp.dirty : SRect{0, 0, 0, 0};
     return ok;
 }
@@ -294,6 +294,12 @@ bool CClipPipeline::PlanWarp(double x, double y, double scaleX, double scaleY, d
                   std::max(0, m_bottomUp ? m_height - memBottom : memTop),
                   std::min(m_width, int(x1 + coeffs[0][2] + 1)),
                   std::min(m_height, m_bottomUp ? m_height - memTop : memBottom)};
+    warp.overwritten = Overwritten(coeffs, src.Bounds(), m_height, m_bottomUp);
+    warp.opaque = Overwritten(coeffs, m_source->OpaqueArea(), m_height, m_bottomUp);
+    const int pad = int(std::ceil(std::max(std::fabs(warp.perPixelX), std::fabs(warp.perPixelY)))) + 2;
+    const SRect& dirty = warp.dirty;
+    warp.reach = Intersect({dirty.left - pad, dirty.top - pad, dirty.right + pad, dirty.bottom + pad},
+                           {0, 0, m_width, m_height});
     return true;
 }
 
@@ -301,42 +307,96 @@ void CClipPipeline::ClearForWarp(const SWarp& warp) {
     // Only what the last warp wrote needs clearing: the rest of the layer is
     // still transparent. Nor does the part this warp overwrites whole: the
     // warp blends only its edge pixels with what lies under them.
-    const CImageView& src = m_source->Prepared();
-    CImageView& view = m_layer->m_view;
-    SRect& written = m_layer->m_written;
-    view.Fill(0, written, Overwritten(warp.coeffs, src.Width(), src.Height(), m_height, m_bottomUp));
+    m_layer->m_view.Fill(0, m_layer->m_written, warp.overwritten);
     m_layer->m_user = m_id;
-    // The smooth edge reaches up to one source pixel beyond the bound.
-    const int pad = int(std::ceil(std::max(std::fabs(warp.perPixelX), std::fabs(warp.perPixelY)))) + 2;
-    const SRect& dirty = warp.dirty;
-    written = Intersect({dirty.left - pad, dirty.top - pad, dirty.right + pad, dirty.bottom + pad},
-                        view.Bounds());
+    m_layer->m_written = warp.reach;
 }
 
-bool CClipPipeline::DrawWarp(const SWarp& warp, int alpha) {
-    const SRect& written = m_layer->m_written;
-    if (IsEmpty(written))
+bool CClipPipeline::DrawWarp(const SWarp& warp, const CImageView& into, const SRect& reach,
+                             int alpha) {
+    if (IsEmpty(reach))
         return true;
     const CImageView& src = m_source->Prepared();
-    // The source's first memory row with a positive step; the layer likewise.
+    // The source's first memory row with a positive step; the target likewise
+    // (memory rows count upwards in a bottom-up picture).
     const std::uint8_t* srcFirst = src.PixelAt(src.Bounds());
-    // The warp visits only the rows and columns it can reach (memory rows
-    // count upwards in a bottom-up layer).
-    const int stride = m_layer->m_pixels.Stride();
-    const int memRow = m_bottomUp ? m_height - written.bottom : written.top;
-    const IppiRect reach{written.left, memRow, written.right - written.left,
-                         written.bottom - written.top};
+    const int stride = into.Stride();
+    const int memRow = into.IsBottomUp() ? into.Height() - reach.bottom : reach.top;
+    // The warp visits only the rows and columns it can reach.
+    const IppiRect roi{reach.left, memRow, reach.right - reach.left, reach.bottom - reach.top};
     if (CCPU::ippiWarpAffine_8u_C4R(srcFirst, {src.Width(), src.Height()}, src.Stride(),
-                                    {0, 0, src.Width(), src.Height()}, m_layer->m_pixels.Bits(),
-                                    stride, reach, warp.coeffs,
-                                    IPPI_INTER_LINEAR | IPPI_SMOOTH_EDGE) != ippStsNoErr)
+                                    {0, 0, src.Width(), src.Height()}, into.Bits(), stride, roi,
+                                    warp.coeffs, IPPI_INTER_LINEAR | IPPI_SMOOTH_EDGE) != ippStsNoErr)
         return false;
     if (alpha == 255)
         return true;
     const Ipp8u value[4] = {Ipp8u(alpha), Ipp8u(alpha), Ipp8u(alpha), Ipp8u(alpha)};
-    return CCPU::ippiMulCScale_8u_C4IR(value, m_layer->m_view.PixelAt(written), stride,
-                                       {written.right - written.left,
-                                        written.bottom - written.top}) == ippStsNoErr;
+    return CCPU::ippiMulCScale_8u_C4IR(value, into.PixelAt(reach), stride,
+                                       {reach.right - reach.left, reach.bottom - reach.top}) ==
+           ippStsNoErr;
+}
+
+bool CClipPipeline::PlaceOnColour(CImageView& target, std::uint32_t colour, double x, double y,
+                                  double scaleX, double scaleY, double angle, double opacity) {
+    const int alpha = int(opacity + 0.5);
+    auto throughLayer = [&] {
+        return Place(x, y, scaleX, scaleY, angle, opacity) && ComposeOnColour(target, colour);
+    };
+    if (alpha <= 0 || !m_source || target.Width() != m_width || target.Height() != m_height ||
+        target.IsBottomUp() != m_bottomUp) {
+        m_newPlacement = true;
+        return throughLayer();
+    }
+    const double cosine = std::cos(angle), sine = std::sin(angle);
+    if (!PrepareSource(scaleX, scaleY, cosine, sine)) {
+        Clear();
+        return false;
+    }
+    const double now[6] = {x, y, scaleX, scaleY, angle, double(alpha)};
+    const bool moved = m_source->TakeChanged() || m_newPlacement ||
+                       std::memcmp(now, m_lastOnColour, sizeof now) != 0;
+    std::memcpy(m_lastOnColour, now, sizeof now);
+    m_newPlacement = false;
+    if (!moved)
+        return throughLayer(); // warps into the layer once, then only composes
+    // Whatever the layer held is out of date now.
+    m_dirtyCache = true;
+    SWarp warp;
+    if (!PlanWarp(x, y, scaleX, scaleY, cosine, sine, warp))
+        return false;
+    ++m_warps;
+    // The pixels of warping into a clear layer and composing its bound over
+    // the colour: the colour outside the bound; within it, what the warp only
+    // partly covers cleared first and composed over the colour after. Pixels
+    // warped from opaque picture alone need neither.
+    const SRect& bound = warp.dirty;
+    target.Fill(colour, target.Bounds(), bound);
+    target.Fill(0, bound, warp.overwritten);
+    if (!DrawWarp(warp, target, bound, alpha))
+        return false;
+    SRect band[4];
+    const int parts = Subtract(bound, alpha == 255 ? warp.opaque : SRect{0, 0, 0, 0}, band);
+    for (int i = 0; i < parts; ++i)
+        if (!OverColour(target, target, band[i], colour))
+            return false;
+    return true;
+}
+
+bool CClipPipeline::OverColour(const CImageView& top, CImageView& target, const SRect& area,
+                               std::uint32_t colour) {
+    // One row of the colour under every row, kept between frames.
+    const int width = area.right - area.left;
+    if (m_colourRow.size() < std::size_t(width) || m_colourRow.front() != colour)
+        m_colourRow.assign(std::size_t(width), colour);
+    const auto* lower = reinterpret_cast<const Ipp8u*>(m_colourRow.data());
+    for (int y = area.top; y < area.bottom; ++y) {
+        const SRect row{area.left, y, area.right, y + 1};
+        if (CCPU::ippiAlphaComp_8u_AC4R(top.PixelAt(row), top.Stride(), lower, width * 4,
+                                        target.PixelAt(row), target.Stride(), {width, 1},
+                                        ippAlphaOverPremul) != ippStsNoErr)
+            return false;
+    }
+    return true;
 }
 
 bool CClipPipeline::Compose(const CImageView& target, const CImageView* lower, bool additive) {
@@ -360,21 +420,5 @@ bool CClipPipeline::ComposeOnColour(CImageView& target, std::uint32_t colour) {
     const SRect area = HoldsLayer() ? Intersect(m_dirty, Intersect(target.Bounds(), Layer().Bounds()))
                                     : SRect{0, 0, 0, 0};
     target.Fill(colour, target.Bounds(), area);
-    if (IsEmpty(area))
-        return true;
-    // One row of the colour under every row of the layer, kept between
-    // frames.
-    const int width = area.right - area.left;
-    if (m_colourRow.size() < std::size_t(width) || m_colourRow.front() != colour)
-        m_colourRow.assign(std::size_t(width), colour);
-    const auto* lower = reinterpret_cast<const Ipp8u*>(m_colourRow.data());
-    const CImageView& view = Layer();
-    for (int y = area.top; y < area.bottom; ++y) {
-        const SRect row{area.left, y, area.right, y + 1};
-        if (CCPU::ippiAlphaComp_8u_AC4R(view.PixelAt(row), view.Stride(), lower, width * 4,
-                                        target.PixelAt(row), target.Stride(), {width, 1},
-                                        ippAlphaOverPremul) != ippStsNoErr)
-            return false;
-    }
-    return true;
+    return IsEmpty(area) || OverColour(Layer(), target, area, colour);
 }

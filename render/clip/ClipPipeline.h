@@ -69,7 +69,10 @@ public:
     CClipPipeline& operator=(const CClipPipeline&) = delete;
     ~CClipPipeline();
 
-    void SetSource(CFrameSrc* source) { m_source = source; m_dirtyCache = true; }
+    void SetSource(CFrameSrc* source) {
+        m_source = source;
+        m_dirtyCache = m_newPlacement = true;
+    }
     // referenceHeight: for kNaturalSize, the frame height at which a source
     // pixel is one frame pixel (0: the frame's own).
     void SetFit(int mode, int referenceHeight = 0, EAnchor anchor = EAnchor::kCentre);
@@ -96,6 +99,12 @@ public:
     // filled with it: the pixels of filling target and composing over it,
     // without writing the layer's part twice.
     bool ComposeOnColour(CImageView& target, std::uint32_t colour);
+    // Place and ComposeOnColour in one, with the same pixels. A moving
+    // picture is warped straight into target, which saves the layer's memory
+    // and, where the picture is opaque, a pass over the frame; one that stays
+    // where it was is warped into the layer once and composed from there.
+    bool PlaceOnColour(CImageView& target, std::uint32_t colour, double x, double y, double scaleX,
+                       double scaleY, double angle, double opacity);
     void Clear();
 
     [[nodiscard]] double FitX() const { return m_sx; }
@@ -111,11 +120,14 @@ public:
 private:
     // One warp of the prepared source into the layer: the affine transform
     // (prepared pixels to layer memory coordinates), the frame pixels a
-    // prepared pixel spans, and the top-down rectangle it can touch.
+    // prepared pixel spans, and top-down rectangles: the picture's bound, the
+    // pixels it computes from the picture alone, and all it can write (the
+    // smooth edge reaches up to a source pixel beyond the bound).
     struct SWarp {
         double coeffs[2][3];
         double perPixelX, perPixelY;
-        SRect dirty;
+        SRect dirty, overwritten, reach;
+        SRect opaque; // the pixels warped from the source's opaque area alone
     };
     // The steps of Place: the source prepared near the drawn size, the warp
     // planned, what the layer's last warp left cleared, and the warp drawn
@@ -124,12 +136,18 @@ private:
     bool PlanWarp(double x, double y, double scaleX, double scaleY, double cosine, double sine,
                   SWarp& warp) const;
     void ClearForWarp(const SWarp& warp);
-    bool DrawWarp(const SWarp& warp, int alpha);
+    // The warp into `into` (the layer, or a frame of its size and row
+    // order) over reach (top-down rows), at the opacity.
+    bool DrawWarp(const SWarp& warp, const CImageView& into, const SRect& reach, int alpha);
+    // top's area (premultiplied) over the colour into target's; top may be
+    // target itself.
+    bool OverColour(const CImageView& top, CImageView& target, const SRect& area,
+                    std::uint32_t colour);
 
     // Whether the layer holds this pipeline's last warp.
     [[nodiscard]] bool HoldsLayer() const { return m_layer->m_user == m_id; }
 
-    // The plain colour ComposeOnColour puts under the layer, a row of it.
+    // The plain colour OverColour puts under a picture, a row of it.
     std::vector<std::uint32_t> m_colourRow;
     std::unique_ptr<CLayer> m_own;
     CLayer* m_layer;
@@ -153,6 +171,10 @@ private:
     double m_snapX = 0, m_snapY = 0; // the half pixels added to placements
 
     bool m_dirtyCache = true;
-    double m_last[6] = {};
+    double m_last[6] = {}; // the placement the layer holds
+    // PlaceOnColour: the last placement drawn either way, and whether the
+    // source, fit or layer changed since.
+    double m_lastOnColour[6] = {};
+    bool m_newPlacement = true;
     int m_warps = 0;
 };

@@ -36,6 +36,8 @@ public:
     // Prepared pixels per crop pixel, along the crop's rows and columns.
     [[nodiscard]] double PreparedScaleX() const { return m_preparedScaleX; }
     [[nodiscard]] double PreparedScaleY() const { return m_preparedScaleY; }
+    // The prepared pixels known to be opaque (empty: none known).
+    [[nodiscard]] SRect OpaqueArea() const { return Intersect(m_opaque, m_prepared.Bounds()); }
     [[nodiscard]] double PixelAspect() const { return m_pixelAspect; }
     void SetPixelAspect(double aspect) { m_pixelAspect = aspect; }
     [[nodiscard]] int RotationCode() const { return m_rotation; }
@@ -54,5 +56,6 @@ protected:
     int m_rotation = 0;
     bool m_changed = true;
     CImageView m_prepared;
+    SRect m_opaque{0, 0, 0, 0};
     double m_preparedScaleX = 1.0, m_preparedScaleY = 1.0;
 };

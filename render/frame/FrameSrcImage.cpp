@@ -152,6 +152,11 @@ bool CFrameSrcImage::SetPreparedScale(double x, double y) {
     return PrepareScaled();
 }
 
+SRect CFrameSrcImage::OpaqueInterior(int w, int h) const {
+    return m_picture && m_picture->Opaque() ? SRect{kMargin, kMargin, kMargin + w, kMargin + h}
+                                            : SRect{0, 0, 0, 0};
+}
+
 void CFrameSrcImage::ScaledSize(int& width, int& height) const {
     const int w = m_crop.right - m_crop.left, h = m_crop.bottom - m_crop.top;
     // Never above the picture's own resolution: enlarging is the warp's job.
@@ -191,6 +196,7 @@ bool CFrameSrcImage::PrepareScaled() {
             m_current = int(i);
             m_sizes[i].used = ++m_uses;
             m_prepared.Attach(m_sizes[i].bits, mw, mh, m_sizes[i].stride);
+            m_opaque = OpaqueInterior(w, h);
             m_preparedScaleX = double(w) / cw;
             m_preparedScaleY = double(h) / ch;
             m_changed = true;
@@ -263,6 +269,7 @@ bool CFrameSrcImage::PrepareScaled() {
     ++m_made;
     m_current = int(slot);
     m_prepared.Attach(size.bits, mw, mh, stride);
+    m_opaque = OpaqueInterior(w, h);
     m_preparedScaleX = double(w) / cw;
     m_preparedScaleY = double(h) / ch;
     m_changed = true;

@@ -168,14 +168,15 @@ TEST(RenderModelBuilder, PanAndZoomFollowTheKeyFrames) {
     // Outside the slide's frames no clip is drawn: the background alone.
     EXPECT_EQ(Pixel(rig.At(12), 60, 32), (BGRA{255, 255, 255, 255}));
 
-    // A still slide warps once and composes on every frame after.
+    // A still slide warps its first frame straight into the frame, then once
+    // into its layer, which every frame after only composes.
     item->ClearKeyFrames();
     item->ResetKeyFrames();
     ASSERT_TRUE(rig.builder->Load(slide, nullptr, true, true));
     ASSERT_TRUE(rig.builder->Start(0));
     for (int f = 0; f < 9; ++f)
         rig.At(f);
-    EXPECT_EQ(rig.builder->Active().Selected()->Pipeline().WarpCount(), 1);
+    EXPECT_EQ(rig.builder->Active().Selected()->Pipeline().WarpCount(), 2);
 }
 
 TEST(RenderModelBuilder, SamplePicturesAndVideoClips) {

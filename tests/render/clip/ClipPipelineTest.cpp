@@ -375,3 +375,55 @@ TEST(ClipPipeline, ComposingOnAColourEqualsFillingThenComposing) {
         EXPECT_EQ(filled, one) << (bottomUp ? "bottom-up" : "top-down");
     }
 }
+
+// Warping straight into the frame gives the bytes of warping into the layer
+// and composing that over the colour: for opaque and partly transparent
+// pictures, moving, zooming, turning, translucent and standing still, in
+// either row order.
+TEST(ClipPipeline, PlacingOnAColourGivesThePixelsOfComposing) {
+    std::uint32_t seed = 12345;
+    auto random = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return std::uint8_t(seed >> 24);
+    };
+    struct SPlacement {
+        double x, y, scale, angle, opacity;
+    };
+    const SPlacement moves[] = {{0, 0, 1, 0, 255},      {3.5, -2.25, 1.1, 0, 255},
+                                {3.5, -2.25, 1.1, 0, 255}, {3.5, -2.25, 1.1, 0, 255},
+                                {-40, 17, 0.6, 0, 255}, {10, 5, 1.3, 0.2, 255},
+                                {10, 5, 1.3, 0, 128},   {60, 0, 1.05, 0, 255},
+                                {60, 0, 1.05, 0, 255}};
+    for (const bool transparent : {false, true})
+        for (const bool bottomUp : {false, true}) {
+            std::vector<std::uint8_t> pixels(97 * 61 * 4);
+            for (std::size_t i = 0; i < pixels.size(); ++i)
+                pixels[i] = random();
+            for (std::size_t i = 3; i < pixels.size(); i += 4)
+                if (!transparent || pixels[i] > 100)
+                    pixels[i] = 255;
+            CFrameSrcImage image;
+            ASSERT_TRUE(image.LoadPixels(pixels.data(), 97, 61, 97 * 4, 0, 0));
+            CClipPipeline direct(160, 120, 1.0, bottomUp, CClipPipeline::ELayerMemory::kAtFirstPlace);
+            CClipPipeline layered(160, 120, 1.0, bottomUp);
+            for (CClipPipeline* clip : {&direct, &layered}) {
+                clip->SetSource(&image);
+                clip->SetFit(CClipPipeline::kFitInside);
+            }
+            std::vector<std::uint8_t> a(160 * 120 * 4), b(a.size());
+            CImageView viewA, viewB;
+            viewA.Attach(a.data(), 160, 120, bottomUp ? -160 * 4 : 160 * 4);
+            viewB.Attach(b.data(), 160, 120, bottomUp ? -160 * 4 : 160 * 4);
+            const std::uint32_t colour = 0xFF2050A0;
+            int n = 0;
+            for (const SPlacement& m : moves) {
+                const double sx = direct.FitX() * m.scale, sy = direct.FitY() * m.scale;
+                ASSERT_TRUE(direct.PlaceOnColour(viewA, colour, m.x, m.y, sx, sy, m.angle, m.opacity));
+                ASSERT_TRUE(layered.Place(m.x, m.y, sx, sy, m.angle, m.opacity));
+                ASSERT_TRUE(layered.ComposeOnColour(viewB, colour));
+                EXPECT_EQ(a, b) << "placement " << n << (transparent ? ", transparent" : ", opaque")
+                                << (bottomUp ? ", bottom-up" : ", top-down");
+                ++n;
+            }
+        }
+}
