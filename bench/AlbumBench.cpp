@@ -66,7 +66,8 @@ int RunTemplate(const std::string& path) {
 }
 
 bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 } // namespace
@@ -80,7 +81,8 @@ int main(int argc, char** argv) {
     if (argc > 1 && EndsWith(argv[1], ".vez"))
         return RunTemplate(argv[1]);
     // An empty folder argument (to give a size) takes the default folder.
-    const std::string folder = ReferenceAlbum::PhotoFolder(argc > 1 && *argv[1] ? argv[1] : nullptr);
+    const std::string folder =
+        ReferenceAlbum::PhotoFolder(argc > 1 && *argv[1] ? argv[1] : nullptr);
     std::printf("reference album, %dx%d at %d fps, %d photos of 4000x3000\n", g_width, g_height,
                 g_width == 720 && g_height == 576 ? 25 : 30, kPhotos);
     Run("pan and zoom 1.0 -> 1.3", folder, 1.3);

@@ -3,6 +3,7 @@
 // (a plain memcpy of one frame).
 #include "bench/BenchReport.h"
 #include "imgcore/CPU.h"
+#include "imgcore/CPUInternal.h"
 
 #include <benchmark/benchmark.h>
 
@@ -183,12 +184,14 @@ void PlaceCoefficients(const SFrame& src, double scale, double degrees, double c
 }
 
 // The picture warped onto a whole frame, linear with smooth edges; the
-// arguments are the scale in per cent and the angle in degrees.
+// arguments are the scale in per cent, the angle in degrees and whether the
+// AVX2 kernels may run (where the processor has them).
 void BM_ippiWarpAffine_8u_C4R_Picture(benchmark::State& state) {
     SPictureSource a;
     SFrame d;
     double c[2][3];
     PlaceCoefficients(a, double(state.range(0)) / 100, double(state.range(1)), c);
+    const bool allowed = imgcore::SetAvx2(state.range(2) != 0);
     CBenchReport report(state);
     for (auto _ : state) {
         benchmark::DoNotOptimize(CCPU::ippiWarpAffine_8u_C4R(a.p, a.Size(), a.step, {0, 0, a.w, a.h}, d.p, d.step,
@@ -196,13 +199,16 @@ void BM_ippiWarpAffine_8u_C4R_Picture(benchmark::State& state) {
                                                              IPPI_INTER_LINEAR | IPPI_SMOOTH_EDGE));
         benchmark::ClobberMemory();
     }
+    imgcore::SetAvx2(allowed);
 }
 BENCHMARK(BM_ippiWarpAffine_8u_C4R_Picture)
-    ->ArgNames({"scale%", "deg"})
-    ->Args({72, 0})
-    ->Args({100, 0})
-    ->Args({130, 0})
-    ->Args({100, 10});
+    ->ArgNames({"scale%", "deg", "avx2"})
+    ->Args({72, 0, 1})
+    ->Args({72, 0, 0})
+    ->Args({100, 0, 1})
+    ->Args({130, 0, 1})
+    ->Args({130, 0, 0})
+    ->Args({100, 10, 1});
 
 // One picture placed on a frame as the renderer does it: clear the layer, warp
 // the picture into it and compose the layer over the frame.

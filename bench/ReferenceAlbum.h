@@ -112,7 +112,8 @@ inline STimedRender RenderTimed(CAlbum& album, int width = 720, int height = 576
     r.frames = int(source.GetFrameCount());
     // The encoder's picture: luma, then the two quarter-size chroma planes.
     const int chromaWidth = width / 2, chromaHeight = height / 2;
-    std::vector<Ipp8u> picture(std::size_t(width) * height + 2 * std::size_t(chromaWidth) * chromaHeight);
+    std::vector<Ipp8u> picture(std::size_t(width) * height +
+                               2 * std::size_t(chromaWidth) * chromaHeight);
     Ipp8u* planes[3] = {picture.data(), picture.data() + std::size_t(width) * height,
                         picture.data() + std::size_t(width) * height +
                             std::size_t(chromaWidth) * chromaHeight};
@@ -127,8 +128,8 @@ inline STimedRender RenderTimed(CAlbum& album, int width = 720, int height = 576
         }
         if (convert) {
             // Frames come bottom-up (a negative stride from the lowest row).
-            const Ipp8u* top = stride < 0 ? pixels + std::size_t(height - 1) * std::size_t(-stride)
-                                          : pixels;
+            const Ipp8u* top =
+                stride < 0 ? pixels + std::size_t(height - 1) * std::size_t(-stride) : pixels;
             const IppiSize roi{width & ~1, height & ~1};
             if (height > 576)
                 CCPU::ippiBGRToYCbCr420_709CSC_8u_AC4P3R(top, stride, planes, strides, roi);

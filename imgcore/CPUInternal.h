@@ -47,6 +47,25 @@ inline bool UseReference() { return ReferenceFlag().load(std::memory_order_relax
 // choice.
 inline bool SetReference(bool on) { return ReferenceFlag().exchange(on); }
 
+// Whether the AVX2 forms of the fast versions run: where the processor has
+// AVX2, unless SetAvx2 turned them off (the differential tests compare the
+// SSE2 forms as well). The choice is made by a call, not by the loader (an
+// ifunc resolver runs before the sanitizers' run-time is ready).
+inline std::atomic<bool>& Avx2Flag() {
+    static std::atomic<bool> avx2{__builtin_cpu_supports("avx2") != 0};
+    return avx2;
+}
+
+inline bool UseAvx2() {
+    return Avx2Flag().load(std::memory_order_relaxed);
+}
+
+// Allows or forbids the AVX2 forms (never on a processor without AVX2);
+// returns the previous choice.
+inline bool SetAvx2(bool on) {
+    return Avx2Flag().exchange(on && __builtin_cpu_supports("avx2") != 0);
+}
+
 template <class T>
 inline T* Row(T* base, int step, int y) {
     return base + static_cast<std::ptrdiff_t>(step) * y;

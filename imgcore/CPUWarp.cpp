@@ -17,7 +17,7 @@
 #include <vector>
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 using imgcore::CheckPicture;
@@ -277,6 +277,75 @@ void UprightRow(const SSource& s, int iv, int fy, const int* iu, const int* wx, 
         Store1(d, pixel(k));
 }
 
+// Pixels iu[0] and iu[1] of a blended row (which starts at source column
+// first), one in each 128-bit half as four 32-bit channels.
+[[gnu::target("avx2")]] inline __m256i TwoPixelsAvx2(const std::int16_t* blend, int first,
+                                                     const int* iu, const int* wx) {
+    const __m128i c0 =
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(blend + 4 * (iu[0] - first)));
+    const __m128i c1 =
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(blend + 4 * (iu[1] - first)));
+    const __m256i cols = _mm256_inserti128_si256(_mm256_castsi128_si256(c0), c1, 1);
+    const __m256i pairs = _mm256_unpacklo_epi16(cols, _mm256_srli_si256(cols, 8));
+    const __m256i weights = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_set1_epi32(wx[0])),
+                                                    _mm_set1_epi32(wx[1]), 1);
+    const __m256i rounding = _mm256_set1_epi32(32768 * 256 + 32768);
+    return _mm256_srli_epi32(_mm256_add_epi32(_mm256_madd_epi16(pairs, weights), rounding), 16);
+}
+
+// The upright row with AVX2: rows blended sixteen bytes to an instruction,
+// and eight pixels at a time, two to a register (one per 128-bit half), with
+// the same products and sums as the SSE2 kernel.
+[[gnu::target("avx2")]] void UprightRowAvx2(const SSource& s, int iv, int fy, const int* iu,
+                                            const int* wx, int n, Ipp8u* d, SWarpScratch& scratch) {
+    const int first = std::min(iu[0], iu[n - 1]), last = std::max(iu[0], iu[n - 1]) + 1;
+    const int bytes = 4 * (last - first + 1);
+    if (scratch.blend.size() < std::size_t(bytes)) scratch.blend.resize(std::size_t(bytes));
+    std::int16_t* blend = scratch.blend.data();
+    const Ipp8u* r0 = Row(s.pixels, s.step, iv) + 4 * first;
+    const Ipp8u* r1 = Row(s.pixels, s.step, iv + 1) + 4 * first;
+    const __m256i flip = _mm256_set1_epi16(std::int16_t(0x8000));
+    const __m256i w0 = _mm256_set1_epi16(std::int16_t(256 - fy)),
+                  w1 = _mm256_set1_epi16(std::int16_t(fy));
+    int b = 0;
+    for (; b + 16 <= bytes; b += 16) {
+        const __m256i upper =
+            _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(r0 + b)));
+        const __m256i lower =
+            _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(r1 + b)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(blend + b),
+                            _mm256_xor_si256(_mm256_add_epi16(_mm256_mullo_epi16(upper, w0),
+                                                              _mm256_mullo_epi16(lower, w1)),
+                                             flip));
+    }
+    for (; b < bytes; ++b)
+        blend[b] = std::int16_t(int(r0[b]) * (256 - fy) + int(r1[b]) * fy - 32768);
+
+    // Packing works within halves: pixels 0, 2, 4, 6 end in the lower one
+    // and 1, 3, 5, 7 in the upper, which the last step puts in order.
+    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+    int k = 0;
+    for (; k + 8 <= n; k += 8, d += 32) {
+        const __m256i even =
+            _mm256_packs_epi32(TwoPixelsAvx2(blend, first, iu + k, wx + k),
+                               TwoPixelsAvx2(blend, first, iu + k + 2, wx + k + 2));
+        const __m256i odd = _mm256_packs_epi32(TwoPixelsAvx2(blend, first, iu + k + 4, wx + k + 4),
+                                               TwoPixelsAvx2(blend, first, iu + k + 6, wx + k + 6));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d),
+                            _mm256_permutevar8x32_epi32(_mm256_packus_epi16(even, odd), order));
+    }
+    for (; k < n; ++k, d += 4)
+        Store1(d, BlendedPixel(blend + 4 * (iu[k] - first), wx[k]));
+}
+
+void UprightRowBest(const SSource& s, int iv, int fy, const int* iu, const int* wx, int n, Ipp8u* d,
+                    SWarpScratch& scratch) {
+    if (imgcore::UseAvx2())
+        UprightRowAvx2(s, iv, fy, iu, wx, n, d, scratch);
+    else
+        UprightRow(s, iv, fy, iu, wx, n, d, scratch);
+}
+
 // Any row: each pixel reads its own 2 × 2 neighbours.
 void SampledRow(const SSource& s, const int* iu, const int* iv, const int* wx, const int* wy, int n,
                 Ipp8u* d) {
@@ -307,6 +376,11 @@ void SampledRow(const SSource& s, const int* iu, const int* iv, const int* wx, c
         const Ipp8u* p0 = Row(s.pixels, s.step, iv[k]) + 4 * iu[k];
         InteriorPixel(p0, p0 + s.step, unsigned(wx[k] >> 16), unsigned(wy[k] >> 16), d);
     }
+}
+
+void UprightRowBest(const SSource& s, int iv, int fy, const int* iu, const int* wx, int n, Ipp8u* d,
+                    SWarpScratch& scratch) {
+    UprightRow(s, iv, fy, iu, wx, n, d, scratch);
 }
 
 #endif
@@ -392,7 +466,7 @@ void WarpLinearFast(const SSource& s, Ipp8u* pDst, int dstStep, IppiRect dstRoi,
             // each pixel on its own.
             const int columns = std::abs(iu[n - 1] - iu[0]) + 2;
             if (columns <= 2 * n + 8) {
-                UprightRow(s, iv, fy, iu, wx, n, d + 4 * first, scratch);
+                UprightRowBest(s, iv, fy, iu, wx, n, d + 4 * first, scratch);
                 continue;
             }
             std::copy(iu, iu + n, scratch.iu.begin());

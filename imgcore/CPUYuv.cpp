@@ -152,12 +152,9 @@ void ConvertFastDefault(const SMatrix& m, const Ipp8u* src, int srcStep, Ipp8u* 
     ConvertFastBody(m, src, srcStep, dst, dstStep, roi);
 }
 
-// The choice is made by a call, not by the loader (an ifunc resolver runs
-// before the sanitizers' run-time is ready).
 void ConvertFast(const SMatrix& m, const Ipp8u* src, int srcStep, Ipp8u* const dst[3],
                  const int dstStep[3], IppiSize roi) {
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2)
+    if (imgcore::UseAvx2())
         ConvertFastAvx2(m, src, srcStep, dst, dstStep, roi);
     else
         ConvertFastDefault(m, src, srcStep, dst, dstStep, roi);

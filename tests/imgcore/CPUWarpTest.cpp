@@ -79,14 +79,22 @@ void ExpectSameAsReference(const SBuffer& src, IppiRect srcRoi, const SBuffer& d
         EXPECT_EQ(status, ippStsNoErr);
         return out.bytes;
     };
-    const std::vector<Ipp8u> fast = run(false), reference = run(true);
-    ASSERT_EQ(fast.size(), reference.size());
-    for (std::size_t i = 0; i < fast.size(); ++i) {
-        if (fast[i] != reference[i]) {
-            const std::size_t y = i / std::size_t(dst.step), x = i % std::size_t(dst.step) / 4;
-            FAIL() << Describe(map, interpolation) << (bottomUp ? " bottom-up" : "") << ": pixel "
-                   << x << "," << y << " byte " << i % 4 << " is " << int(fast[i])
-                   << ", the reference gives " << int(reference[i]);
+    const std::vector<Ipp8u> reference = run(true);
+    // The fast kernels in their AVX2 forms (where the processor has them)
+    // and their SSE2 forms.
+    for (const bool avx2 : {true, false}) {
+        const bool previous = imgcore::SetAvx2(avx2);
+        const std::vector<Ipp8u> fast = run(false);
+        imgcore::SetAvx2(previous);
+        ASSERT_EQ(fast.size(), reference.size());
+        for (std::size_t i = 0; i < fast.size(); ++i) {
+            if (fast[i] != reference[i]) {
+                const std::size_t y = i / std::size_t(dst.step), x = i % std::size_t(dst.step) / 4;
+                FAIL() << Describe(map, interpolation) << (bottomUp ? " bottom-up" : "")
+                       << (avx2 && imgcore::UseAvx2() ? " (AVX2)" : " (SSE2)") << ": pixel " << x
+                       << "," << y << " byte " << i % 4 << " is " << int(fast[i])
+                       << ", the reference gives " << int(reference[i]);
+            }
         }
     }
 }

@@ -120,17 +120,22 @@ TEST(CPUYuv, FastMatchesPlainOnNoise) {
             byte = next();
         for (TConvert convert : {&CCPU::ippiBGRToYCbCr420_8u_AC4P3R,
                                  &CCPU::ippiBGRToYCbCr420_709CSC_8u_AC4P3R})
-            for (bool bottomUp : {false, true}) {
-                SCOPED_TRACE(testing::Message() << w << "x" << h << (bottomUp ? " bottom-up" : ""));
-                SPlanes fast(w, h), plain(w, h);
-                ASSERT_EQ(fast.From(convert, noise, step, bottomUp), ippStsNoErr);
-                const bool previous = imgcore::SetReference(true);
-                ASSERT_EQ(plain.From(convert, noise, step, bottomUp), ippStsNoErr);
-                imgcore::SetReference(previous);
-                EXPECT_EQ(fast.y, plain.y);
-                EXPECT_EQ(fast.cb, plain.cb);
-                EXPECT_EQ(fast.cr, plain.cr);
-            }
+            for (bool bottomUp : {false, true})
+                for (bool avx2 : {true, false}) { // the AVX2 form where there is one, and SSE2
+                    SCOPED_TRACE(testing::Message()
+                                 << w << "x" << h << (bottomUp ? " bottom-up" : "")
+                                 << (avx2 ? "" : " without AVX2"));
+                    SPlanes fast(w, h), plain(w, h);
+                    const bool allowed = imgcore::SetAvx2(avx2);
+                    ASSERT_EQ(fast.From(convert, noise, step, bottomUp), ippStsNoErr);
+                    imgcore::SetAvx2(allowed);
+                    const bool previous = imgcore::SetReference(true);
+                    ASSERT_EQ(plain.From(convert, noise, step, bottomUp), ippStsNoErr);
+                    imgcore::SetReference(previous);
+                    EXPECT_EQ(fast.y, plain.y);
+                    EXPECT_EQ(fast.cb, plain.cb);
+                    EXPECT_EQ(fast.cr, plain.cr);
+                }
     }
 }
 

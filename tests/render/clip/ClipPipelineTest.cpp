@@ -389,22 +389,21 @@ TEST(ClipPipeline, PlacingOnAColourGivesThePixelsOfComposing) {
     struct SPlacement {
         double x, y, scale, angle, opacity;
     };
-    const SPlacement moves[] = {{0, 0, 1, 0, 255},      {3.5, -2.25, 1.1, 0, 255},
-                                {3.5, -2.25, 1.1, 0, 255}, {3.5, -2.25, 1.1, 0, 255},
-                                {-40, 17, 0.6, 0, 255}, {10, 5, 1.3, 0.2, 255},
-                                {10, 5, 1.3, 0, 128},   {60, 0, 1.05, 0, 255},
-                                {60, 0, 1.05, 0, 255}};
+    const SPlacement moves[] = {
+        {0, 0, 1, 0, 255},         {3.5, -2.25, 1.1, 0, 255}, {3.5, -2.25, 1.1, 0, 255},
+        {3.5, -2.25, 1.1, 0, 255}, {-40, 17, 0.6, 0, 255},    {10, 5, 1.3, 0.2, 255},
+        {10, 5, 1.3, 0, 128},      {60, 0, 1.05, 0, 255},     {60, 0, 1.05, 0, 255}};
     for (const bool transparent : {false, true})
         for (const bool bottomUp : {false, true}) {
             std::vector<std::uint8_t> pixels(97 * 61 * 4);
             for (std::size_t i = 0; i < pixels.size(); ++i)
                 pixels[i] = random();
             for (std::size_t i = 3; i < pixels.size(); i += 4)
-                if (!transparent || pixels[i] > 100)
-                    pixels[i] = 255;
+                if (!transparent || pixels[i] > 100) pixels[i] = 255;
             CFrameSrcImage image;
             ASSERT_TRUE(image.LoadPixels(pixels.data(), 97, 61, 97 * 4, 0, 0));
-            CClipPipeline direct(160, 120, 1.0, bottomUp, CClipPipeline::ELayerMemory::kAtFirstPlace);
+            CClipPipeline direct(160, 120, 1.0, bottomUp,
+                                 CClipPipeline::ELayerMemory::kAtFirstPlace);
             CClipPipeline layered(160, 120, 1.0, bottomUp);
             for (CClipPipeline* clip : {&direct, &layered}) {
                 clip->SetSource(&image);
@@ -418,7 +417,8 @@ TEST(ClipPipeline, PlacingOnAColourGivesThePixelsOfComposing) {
             int n = 0;
             for (const SPlacement& m : moves) {
                 const double sx = direct.FitX() * m.scale, sy = direct.FitY() * m.scale;
-                ASSERT_TRUE(direct.PlaceOnColour(viewA, colour, m.x, m.y, sx, sy, m.angle, m.opacity));
+                ASSERT_TRUE(
+                    direct.PlaceOnColour(viewA, colour, m.x, m.y, sx, sy, m.angle, m.opacity));
                 ASSERT_TRUE(layered.Place(m.x, m.y, sx, sy, m.angle, m.opacity));
                 ASSERT_TRUE(layered.ComposeOnColour(viewB, colour));
                 EXPECT_EQ(a, b) << "placement " << n << (transparent ? ", transparent" : ", opaque")
