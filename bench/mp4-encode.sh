@@ -20,7 +20,7 @@
 # file has (one pass) and prints time, size and PSNR: the quality each
 # preset buys at the same size, the measurement behind the engine's preset.
 #
-#   bench/mp4-encode.sh [BUILD_DIR] [SIZE]
+#   bench/mp4-encode.sh [BUILD_DIR] [SIZE]     (RUNS=5: pairs of end-to-end runs, default 3)
 #   PHOTOS=folder PRESETS="veryfast faster" bench/mp4-encode.sh build 1920x1080
 #
 # PHOTOS defaults to /usr/share/backgrounds/mate/nature (Debian's
@@ -54,7 +54,6 @@ render_s=$(timed "$cli" render "$work/album.vez" -o "$work/frames.avi" --disc cu
 frames=$(ffprobe -v error -count_packets -select_streams v:0 -show_entries stream=nb_read_packets -of csv=p=0 "$work/frames.avi")
 fps=29.97
 
-e2e_s=$(timed "$cli" render "$work/album.vez" -o "$work/kelvclip.mp4" --size "$size" --wide --standard ntsc --fps "$fps")
 gop=$(python3 -c "print(max(1, round(2 * $fps)))")
 height=${size#*x}
 matrix=$([ "$height" -gt 576 ] && echo bt709 || echo smpte170m)
@@ -72,7 +71,20 @@ encode_command() {
         -c:a aac -b:a 192k -ar 48000 -ac 2 -movflags +faststart "$out")
 }
 encode_command "$preset" "$work/ffmpeg.mp4"
-ff_s=$(timed "${ff[@]}")
+# RUNS pairs, kelvclip then FFmpeg, so that both see the machine alike; the
+# medians and their ratio are printed (one run of each varies by some 10 %
+# on a shared machine).
+e2e_runs=() ff_runs=()
+for ((r = 0; r < ${RUNS:-3}; ++r)); do
+    e2e_runs+=("$(measured "$cli" render "$work/album.vez" -o "$work/kelvclip.mp4" --size "$size" --wide --standard ntsc --fps "$fps")")
+    ff_runs+=("$(measured "${ff[@]}")")
+done
+median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+column() { local n=$1; shift; printf '%s\n' "$@" | cut -d' ' -f"$n"; }
+e2e_s=$(median $(column 1 "${e2e_runs[@]}"))
+ff_s=$(median $(column 1 "${ff_runs[@]}"))
+e2e_cpu=$(median $(column 2 "${e2e_runs[@]}"))
+ff_cpu=$(median $(column 2 "${ff_runs[@]}"))
 
 printf 'album               %d photographs of %s, %s frames at %s x %s fps\n' "${#pictures[@]}" "$photos" "$frames" "$size" "$fps"
 if [ -x "$build/bin/bench_album" ]; then
@@ -83,9 +95,9 @@ else
     printf 'render only         (build with -DKV_BUILD_BENCH=ON for bench_album'"'"'s rate)\n'
 fi
 printf 'render to AVI       %6.2f s  %6.1f frames/s (uncompressed frames written to memory)\n' "$render_s" "$(python3 -c "print($frames / $render_s)")"
-printf 'kelvclip MP4        %6.2f s  %6.1f MB  PSNR %s dB\n' "$e2e_s" "$(megabytes "$work/kelvclip.mp4")" "$(psnr "$work/kelvclip.mp4")"
-printf 'FFmpeg on frames    %6.2f s  %6.1f MB  PSNR %s dB  (libx264 %s, crf %d)\n' "$ff_s" "$(megabytes "$work/ffmpeg.mp4")" "$(psnr "$work/ffmpeg.mp4")" "$preset" "$crf"
-printf 'end-to-end / FFmpeg %6.3f (at most 1.15 wanted)\n' "$(python3 -c "print($e2e_s / $ff_s)")"
+printf 'kelvclip MP4        %6.2f s  %6.2f s CPU  %6.1f MB  PSNR %s dB  (median of %d: %s s)\n' "$e2e_s" "$e2e_cpu" "$(megabytes "$work/kelvclip.mp4")" "$(psnr "$work/kelvclip.mp4")" "${RUNS:-3}" "$(column 1 "${e2e_runs[@]}" | paste -sd' ')"
+printf 'FFmpeg on frames    %6.2f s  %6.2f s CPU  %6.1f MB  PSNR %s dB  (libx264 %s, crf %d; %s s)\n' "$ff_s" "$ff_cpu" "$(megabytes "$work/ffmpeg.mp4")" "$(psnr "$work/ffmpeg.mp4")" "$preset" "$crf" "$(column 1 "${ff_runs[@]}" | paste -sd' ')"
+printf 'end-to-end / FFmpeg %6.3f wall, %.3f CPU (at most 1.15 wanted)\n' "$(python3 -c "print($e2e_s / $ff_s)")" "$(python3 -c "print($e2e_cpu / $ff_cpu)")"
 
 # The presets at the bit rate of kelvclip's file.
 rate=$(ffprobe -v error -select_streams v:0 -show_entries stream=bit_rate -of csv=p=0 "$work/kelvclip.mp4")

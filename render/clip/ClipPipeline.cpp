@@ -296,10 +296,12 @@ bool CClipPipeline::PlanWarp(double x, double y, double scaleX, double scaleY, d
                   std::min(m_height, m_bottomUp ? m_height - memTop : memBottom)};
     warp.overwritten = Overwritten(coeffs, src.Bounds(), m_height, m_bottomUp);
     warp.opaque = Overwritten(coeffs, m_source->OpaqueArea(), m_height, m_bottomUp);
-    const int pad = int(std::ceil(std::max(std::fabs(warp.perPixelX), std::fabs(warp.perPixelY)))) + 2;
+    const int pad =
+        int(std::ceil(std::max(std::fabs(warp.perPixelX), std::fabs(warp.perPixelY)))) + 2;
     const SRect& dirty = warp.dirty;
-    warp.reach = Intersect({dirty.left - pad, dirty.top - pad, dirty.right + pad, dirty.bottom + pad},
-                           {0, 0, m_width, m_height});
+    warp.reach =
+        Intersect({dirty.left - pad, dirty.top - pad, dirty.right + pad, dirty.bottom + pad},
+                  {0, 0, m_width, m_height});
     return true;
 }
 
@@ -314,8 +316,7 @@ void CClipPipeline::ClearForWarp(const SWarp& warp) {
 
 bool CClipPipeline::DrawWarp(const SWarp& warp, const CImageView& into, const SRect& reach,
                              int alpha) {
-    if (IsEmpty(reach))
-        return true;
+    if (IsEmpty(reach)) return true;
     const CImageView& src = m_source->Prepared();
     // The source's first memory row with a positive step; the target likewise
     // (memory rows count upwards in a bottom-up picture).
@@ -326,7 +327,8 @@ bool CClipPipeline::DrawWarp(const SWarp& warp, const CImageView& into, const SR
     const IppiRect roi{reach.left, memRow, reach.right - reach.left, reach.bottom - reach.top};
     if (CCPU::ippiWarpAffine_8u_C4R(srcFirst, {src.Width(), src.Height()}, src.Stride(),
                                     {0, 0, src.Width(), src.Height()}, into.Bits(), stride, roi,
-                                    warp.coeffs, IPPI_INTER_LINEAR | IPPI_SMOOTH_EDGE) != ippStsNoErr)
+                                    warp.coeffs,
+                                    IPPI_INTER_LINEAR | IPPI_SMOOTH_EDGE) != ippStsNoErr)
         return false;
     if (alpha == 255)
         return true;
@@ -357,13 +359,11 @@ bool CClipPipeline::PlaceOnColour(CImageView& target, std::uint32_t colour, doub
                        std::memcmp(now, m_lastOnColour, sizeof now) != 0;
     std::memcpy(m_lastOnColour, now, sizeof now);
     m_newPlacement = false;
-    if (!moved)
-        return throughLayer(); // warps into the layer once, then only composes
+    if (!moved) return throughLayer(); // warps into the layer once, then only composes
     // Whatever the layer held is out of date now.
     m_dirtyCache = true;
     SWarp warp;
-    if (!PlanWarp(x, y, scaleX, scaleY, cosine, sine, warp))
-        return false;
+    if (!PlanWarp(x, y, scaleX, scaleY, cosine, sine, warp)) return false;
     ++m_warps;
     // The pixels of warping into a clear layer and composing its bound over
     // the colour: the colour outside the bound; within it, what the warp only
@@ -372,13 +372,11 @@ bool CClipPipeline::PlaceOnColour(CImageView& target, std::uint32_t colour, doub
     const SRect& bound = warp.dirty;
     target.Fill(colour, target.Bounds(), bound);
     target.Fill(0, bound, warp.overwritten);
-    if (!DrawWarp(warp, target, bound, alpha))
-        return false;
+    if (!DrawWarp(warp, target, bound, alpha)) return false;
     SRect band[4];
     const int parts = Subtract(bound, alpha == 255 ? warp.opaque : SRect{0, 0, 0, 0}, band);
     for (int i = 0; i < parts; ++i)
-        if (!OverColour(target, target, band[i], colour))
-            return false;
+        if (!OverColour(target, target, band[i], colour)) return false;
     return true;
 }
 

@@ -4,6 +4,8 @@
 #include "render/frame/BufferedFrame.h"
 #include "render/frame/FrameSrc.h"
 
+#include <algorithm>
+
 bool CSlideClipsPZ::SetKeyFrames(const std::vector<CKeyFrame>& records) {
     std::lock_guard lock(m_lock);
     auto* clip = dynamic_cast<CClipPZ*>(Selected());
@@ -17,6 +19,17 @@ std::unique_ptr<CIntClipPipeline> CSlideClipsPZ::MakeClip(std::unique_ptr<CFrame
 }
 
 bool CSlideClipsPZ::RenderFrame(int frame) {
+    // A frame that shows no clip is the plain background, which a buffer
+    // filled with it for an earlier frame holds still: the slots of the
+    // slides before and after the current one are drawn on every frame.
+    if (!HasBackgroundPicture() &&
+        std::none_of(m_clips.begin(), m_clips.end(), [frame](const auto& clip) {
+            return clip->InRange(frame);
+        })) {
+        if (!m_target.BackIsPlain(BackgroundColour()))
+            m_target.FillBack(BackgroundColour());
+        return true;
+    }
     SRect* drawn = nullptr;
     CImageView& back = m_target.BackView(&drawn);
     auto clip = m_clips.begin();

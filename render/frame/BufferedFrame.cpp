@@ -51,8 +51,10 @@ const CImageView& CBufferedFrame::FrontView(SRect* dirty) const {
 
 CImageView& CBufferedFrame::BackView(SRect** dirty) {
     int back = Back();
-    if (dirty)
+    if (dirty) {
         *dirty = &m_dirty[std::size_t(back)];
+        m_plain[std::size_t(back)].reset();
+    }
     return m_views[std::size_t(back)];
 }
 
@@ -61,6 +63,7 @@ void CBufferedFrame::FillBack(std::uint32_t colour) {
     CImageView& view = BackView(&dirty);
     view.Fill(colour);
     *dirty = colour ? view.Bounds() : SRect{0, 0, 0, 0};
+    m_plain[std::size_t(Back())] = colour;
 }
 
 void CBufferedFrame::FillBack(std::uint32_t colour, const SRect& rect) {

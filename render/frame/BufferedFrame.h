@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 // Frame buffers of one size through which a producer hands frames to a
 // consumer, each with a view and the rectangle drawn into it since it was
@@ -34,8 +35,17 @@ public:
     // The consumer's view and what was drawn in it.
     [[nodiscard]] const CImageView& FrontView(SRect* dirty = nullptr) const;
     // The producer's view; its dirty rectangle may be changed through dirty.
+    // Taking it with the dirty rectangle (to draw) forgets that it was plain.
     CImageView& BackView(SRect** dirty = nullptr);
+    // The whole back view filled with the colour; it is then plain.
     void FillBack(std::uint32_t colour);
+    // Whether the back view holds nothing but the colour since FillBack
+    // filled it: a producer with nothing else to draw may leave it so (a
+    // slide's frames outside its pictures' times, every frame of a slot not
+    // shown yet).
+    [[nodiscard]] bool BackIsPlain(std::uint32_t colour) const {
+        return m_plain[std::size_t(Back())] == colour;
+    }
     void FillBack(std::uint32_t colour, const SRect& rect);
     bool Acquire() { return m_count == 1 || m_triple.Acquire(); }
     void Publish() {
@@ -55,4 +65,5 @@ private:
     std::array<std::uint8_t*, 3> m_buffers{};
     std::array<CImageView, 3> m_views;
     std::array<SRect, 3> m_dirty{};
+    std::array<std::optional<std::uint32_t>, 3> m_plain{}; // see BackIsPlain
 };

@@ -165,8 +165,11 @@ TEST(RenderModelBuilder, PanAndZoomFollowTheKeyFrames) {
     EXPECT_EQ(Pixel(rig.At(0), 10, 32), (BGRA{255, 255, 255, 255}));
     EXPECT_EQ(Pixel(rig.At(9), 60, 32), kRed);
     EXPECT_EQ(Pixel(rig.At(9), 30, 32), (BGRA{255, 255, 255, 255}));
-    // Outside the slide's frames no clip is drawn: the background alone.
-    EXPECT_EQ(Pixel(rig.At(12), 60, 32), (BGRA{255, 255, 255, 255}));
+    // Outside the slide's frames no clip is drawn: the background alone, in
+    // each of the three buffers in turn (filled once, then left as they are).
+    for (int f = 12; f < 18; ++f)
+        EXPECT_EQ(Pixel(rig.At(f), 60, 32), (BGRA{255, 255, 255, 255})) << "frame " << f;
+    EXPECT_EQ(Pixel(rig.At(5), 50, 32), kRed) << "the picture drawn again over a plain buffer";
 
     // A still slide warps its first frame straight into the frame, then once
     // into its layer, which every frame after only composes.

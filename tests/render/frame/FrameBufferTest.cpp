@@ -116,3 +116,22 @@ TEST(BufferedFrame, InTurnOneBufferIsDrawnAndRead) {
     frame.Acquire();
     EXPECT_EQ(frame.FrontView().Row(10)[20], 0x60);
 }
+
+// A producer with nothing but a plain colour to show may leave a buffer that
+// holds it already: each of the three buffers remembers its own fill, and
+// taking one to draw in forgets it.
+TEST(BufferedFrame, EachBufferRemembersBeingPlain) {
+    CBufferedFrame frame(16, 8, false);
+    EXPECT_FALSE(frame.BackIsPlain(0xFF000000));
+    frame.FillBack(0xFF112233);
+    EXPECT_TRUE(frame.BackIsPlain(0xFF112233));
+    EXPECT_FALSE(frame.BackIsPlain(0xFF112234));
+    frame.BackView(); // read only
+    EXPECT_TRUE(frame.BackIsPlain(0xFF112233));
+    frame.Publish(); // the next back buffer has never been filled
+    EXPECT_FALSE(frame.BackIsPlain(0xFF112233));
+    SRect* dirty = nullptr;
+    frame.BackView(&dirty);
+    frame.FillBack(0xFF112233, {0, 0, 2, 2});
+    EXPECT_FALSE(frame.BackIsPlain(0xFF112233)) << "part of a fill is no plain buffer";
+}
