@@ -30,7 +30,7 @@
 # PHOTOS defaults to /usr/share/backgrounds/mate/nature (Debian's
 # mate-backgrounds package); any folder of camera JPEGs does. The frames
 # take about 2.4 GB in /dev/shm (twice that with ALBUM_REPEAT=2, which
-# shows the album twice over). THREADS (default: the cores, at most 8, as
+# shows the album twice over). THREADS (default: one more than the cores, at most 8, as
 # kelvclip chooses) is FFmpeg's thread count for the option sets.
 set -euo pipefail
 
@@ -39,7 +39,7 @@ shift || true
 levels=("$@")
 [ "${#levels[@]}" -gt 0 ] || levels=(31 8)
 source "$(dirname "$0")/photo-album.sh"
-threads=${THREADS:-$(nproc)}
+threads=${THREADS:-$(($(nproc) + 1))}
 [ "$threads" -le 8 ] || threads=8
 has_quality=$("$cli" render --help | grep -c -- '--quality' || true)
 
@@ -100,22 +100,30 @@ for q in "${levels[@]}"; do
     quality=()
     [ "$has_quality" -eq 0 ] || quality=(--quality "$q")
     [ "$has_quality" -gt 0 ] || q=31
-    # RUNS pairs, kelvclip then FFmpeg, so that both see the machine alike;
-    # the pair with the median kelvclip time is shown.
-    pairs=()
+    # RUNS rounds of kelvclip, FFmpeg with the same options and (from the
+    # second round) FFmpeg's defaults, so that all see the machine alike;
+    # the round with the median kelvclip time is shown, and the defaults'
+    # median.
+    pairs=() def_runs=("${defaults%% *}")
     for ((r = 0; r < ${RUNS:-1}; ++r)); do
         e2e=$(measured "$cli" render "$work/album.vez" -o "$work/kelvclip.mpg" --disc dvd --standard pal "${quality[@]}")
         # shellcheck disable=SC2046
         alone=$(encode "$work/ffsame.mpg" "${dvd_options[@]}" $(level_options "$q") -threads "$threads")
         pairs+=("$e2e|$alone")
+        [ "$r" -eq 0 ] || def_runs+=("$(encode "$work/ffdefault.mpg" -target pal-dvd -c:a mp2 -b:a 224k | cut -d' ' -f1)")
     done
     pair=$(printf '%s\n' "${pairs[@]}" | sort -n | sed -n "$(((${#pairs[@]} + 1) / 2))p")
     e2e=${pair%|*} alone=${pair#*|}
+    def_wall=$(printf '%s\n' "${def_runs[@]}" | sort -n | sed -n "$(((${#def_runs[@]} + 1) / 2))p")
     row "kelvclip level $q" "$e2e" "$work/kelvclip.mpg"
     row "FFmpeg, the same options" "$alone" "$work/ffsame.mpg"
     printf '%-34s %6s wall  %6s CPU\n' "  end-to-end / encoder alone" "$(ratio "${e2e%% *}" "${alone%% *}")" "$(ratio "$(echo "$e2e" | cut -d' ' -f2)" "$(echo "$alone" | cut -d' ' -f2)")"
-    printf '%-34s %6s wall  %6s CPU\n' "  end-to-end / FFmpeg defaults" "$(ratio "${e2e%% *}" "${defaults%% *}")" "$(ratio "$(echo "$e2e" | cut -d' ' -f2)" "$(echo "$defaults" | cut -d' ' -f2)")"
-    [ "${#pairs[@]}" -eq 1 ] || printf '%-34s %s\n' "  runs (wall s, kelvclip/FFmpeg)" "$(printf '%s\n' "${pairs[@]}" | awk -F'|' '{ split($1, a, " "); split($2, b, " "); printf "%s/%s ", a[1], b[1] }')"
+    if [ "${#pairs[@]}" -eq 1 ]; then
+        printf '%-34s %6s wall  %6s CPU\n' "  end-to-end / FFmpeg defaults" "$(ratio "${e2e%% *}" "${defaults%% *}")" "$(ratio "$(echo "$e2e" | cut -d' ' -f2)" "$(echo "$defaults" | cut -d' ' -f2)")"
+    else
+        printf '%-34s %6s wall  (defaults: median of %s s)\n' "  end-to-end / FFmpeg defaults" "$(ratio "${e2e%% *}" "$def_wall")" "${def_runs[*]}"
+        printf '%-34s %s\n' "  runs (wall s, kelvclip/FFmpeg)" "$(printf '%s\n' "${pairs[@]}" | awk -F'|' '{ split($1, a, " "); split($2, b, " "); printf "%s/%s ", a[1], b[1] }')"
+    fi
 done
 
 # The encoder alone at the first level with each thread count of THREAD_SWEEP

@@ -318,8 +318,8 @@ void AddRenderCommand(CLI::App& app) {
                          "encoding work, files about 7 % larger");
     render->add_option("--threads", args->threads,
                        "Encoder threads, 1 to " + std::to_string(kMaxRequestedThreads) +
-                           " (default: the cores, at most " + std::to_string(kMaxEncodeThreads) +
-                           ")");
+                           " (default: one more than the cores, at most " +
+                           std::to_string(kMaxEncodeThreads) + ")");
     render->add_option("--vcodec", args->vcodec, "Video encoder for AVI files (FFmpeg name)");
     render->add_option("--acodec", args->acodec, "Audio encoder for AVI files (FFmpeg name)");
     // For batch: the frame count of a finished render as a JSON object.

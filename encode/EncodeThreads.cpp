@@ -15,5 +15,5 @@ int UsableCores() {
 int EncodeThreads(int requested) {
     if (requested > 0)
         return std::min(requested, kMaxRequestedThreads);
-    return std::clamp(UsableCores(), 1, kMaxEncodeThreads);
+    return std::clamp(UsableCores() + 1, 1, kMaxEncodeThreads);
 }

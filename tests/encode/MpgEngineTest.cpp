@@ -190,11 +190,11 @@ TEST(MpgSettings, QualityLevelsChooseTheMeasuredEffort) {
     EXPECT_EQ(three.Codec()->thread_count, 3);
 }
 
-// Threads from the machine: its cores within 1 .. kMaxEncodeThreads; a count
-// asked for as it is, within 1 .. kMaxRequestedThreads.
+// Threads from the machine: one more than the cores this process may run
+// on, within 1 .. kMaxEncodeThreads; a count asked for as it is, within
+// 1 .. kMaxRequestedThreads.
 TEST(MpgSettings, EncoderThreadsFollowTheCores) {
-    const int cores = int(std::thread::hardware_concurrency());
-    EXPECT_EQ(EncodeThreads(0), std::clamp(cores, 1, kMaxEncodeThreads));
+    EXPECT_EQ(EncodeThreads(0), std::clamp(UsableCores() + 1, 1, kMaxEncodeThreads));
     EXPECT_EQ(EncodeThreads(-2), EncodeThreads(0));
     EXPECT_EQ(EncodeThreads(3), 3);
     EXPECT_EQ(EncodeThreads(1000), kMaxRequestedThreads);
