@@ -27,13 +27,16 @@ bool CClipPZ::OnFitChanged() {
     return m_store.SetFit(m_pipeline.FitX(), m_pipeline.FitY(), m_pipeline.BaseRotation());
 }
 
+bool CClipPZ::MoveTo(int frame, CIntKFStore::STransform& t) {
+    return m_store.Evaluate(frame, t) && m_source->MoveTo(frame);
+}
+
 bool CClipPZ::Warp(int frame, bool& shown) {
     shown = InRange(frame);
     if (!shown)
         return true;
     CIntKFStore::STransform t{};
-    return m_store.Evaluate(frame, t) && m_source->MoveTo(frame) &&
-           m_pipeline.Place(t.x, t.y, t.scaleX, t.scaleY, t.angle, t.opacity);
+    return MoveTo(frame, t) && m_pipeline.Place(t.x, t.y, t.scaleX, t.scaleY, t.angle, t.opacity);
 }
 
 bool CClipPZ::Draw(int frame, const CImageView& target, const CImageView* lower) {
@@ -47,7 +50,6 @@ bool CClipPZ::DrawOnColour(int frame, CImageView& target, std::uint32_t colour) 
         return true;
     }
     CIntKFStore::STransform t{};
-    return m_store.Evaluate(frame, t) && m_source->MoveTo(frame) &&
-           m_pipeline.PlaceOnColour(target, colour, t.x, t.y, t.scaleX, t.scaleY, t.angle,
-                                    t.opacity);
+    return MoveTo(frame, t) && m_pipeline.PlaceOnColour(target, colour, t.x, t.y, t.scaleX,
+                                                        t.scaleY, t.angle, t.opacity);
 }

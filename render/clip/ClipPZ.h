@@ -29,6 +29,8 @@ protected:
     bool OnFitChanged() override;
 
 private:
+    // The placement at the frame, with the source moved there.
+    bool MoveTo(int frame, CIntKFStore::STransform& t);
     // Moves the source to the frame and warps it to its place there; shown
     // is false outside the clip's range.
     bool Warp(int frame, bool& shown);

@@ -230,8 +230,13 @@ bool CClipPipeline::Place(double x, double y, double scaleX, double scaleY, doub
         Clear();
         return false;
     }
+    return WarpIntoLayer(x, y, scaleX, scaleY, angle, alpha, m_source->TakeChanged());
+}
+
+bool CClipPipeline::WarpIntoLayer(double x, double y, double scaleX, double scaleY, double angle,
+                                  int alpha, bool sourceChanged) {
     const double now[6] = {x, y, scaleX, scaleY, angle, double(alpha)};
-    const bool changed = m_source->TakeChanged() || m_dirtyCache || !HoldsLayer() ||
+    const bool changed = sourceChanged || m_dirtyCache || !HoldsLayer() ||
                          std::memcmp(now, m_last, sizeof now) != 0;
     if (!changed)
         return true;
@@ -239,7 +244,7 @@ bool CClipPipeline::Place(double x, double y, double scaleX, double scaleY, doub
     m_dirtyCache = false;
 
     SWarp warp;
-    if (!PlanWarp(x, y, scaleX, scaleY, cosine, sine, warp)) {
+    if (!PlanWarp(x, y, scaleX, scaleY, std::cos(angle), std::sin(angle), warp)) {
         m_dirty = {0, 0, 0, 0};
         return false;
     }
@@ -359,7 +364,16 @@ bool CClipPipeline::PlaceOnColour(CImageView& target, std::uint32_t colour, doub
                        std::memcmp(now, m_lastOnColour, sizeof now) != 0;
     std::memcpy(m_lastOnColour, now, sizeof now);
     m_newPlacement = false;
-    if (!moved) return throughLayer(); // warps into the layer once, then only composes
+    if (!moved) {
+        // Warped into the layer once, then only composed; the source is
+        // prepared already and unchanged.
+        if (!m_layer->Allocate()) {
+            Clear();
+            return false;
+        }
+        return WarpIntoLayer(x, y, scaleX, scaleY, angle, alpha, false) &&
+               ComposeOnColour(target, colour);
+    }
     // Whatever the layer held is out of date now.
     m_dirtyCache = true;
     SWarp warp;

@@ -135,6 +135,10 @@ private:
     bool PrepareSource(double scaleX, double scaleY, double cosine, double sine);
     bool PlanWarp(double x, double y, double scaleX, double scaleY, double cosine, double sine,
                   SWarp& warp) const;
+    // Place's warp into the layer, skipped when the layer holds this
+    // placement already and the source did not change.
+    bool WarpIntoLayer(double x, double y, double scaleX, double scaleY, double angle, int alpha,
+                       bool sourceChanged);
     void ClearForWarp(const SWarp& warp);
     // The warp into `into` (the layer, or a frame of its size and row
     // order) over reach (top-down rows), at the opacity.
