@@ -1,6 +1,7 @@
 #include "encode/FileEncode.h"
 
 #include "audio/AudioSrc.h"
+#include "base/ThreadPriority.h"
 #include "encode/AudEnc.h"
 #include "encode/AudioFeed.h"
 #include "encode/EncodeEngine.h"
@@ -63,6 +64,11 @@ int Run(IVideoSrc* video, IAudioSrc* audio, const SJob& job, const std::string& 
         failWith(*sound);
     else if (!muxer.Start())
         failWith(muxer);
+    // From here on this thread draws and converts the pictures: below normal
+    // priority it does so in the time the compressing threads leave a core
+    // idle instead of taking a core from them.
+    if (result == IEncodeEngine::kDone)
+        RunBelowNormalPriority();
 
     CAudioFeed feed(audio);
     for (std::int64_t n = 0; result == IEncodeEngine::kDone; ++n) {

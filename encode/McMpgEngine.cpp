@@ -1,6 +1,7 @@
 #include "encode/McMpgEngine.h"
 
 #include "audio/AudioSrc.h"
+#include "base/ThreadPriority.h"
 #include "encode/AudEncMPA.h"
 #include "encode/AudEncPCM.h"
 #include "encode/AudioFeed.h"
@@ -101,6 +102,11 @@ int CMcMpgEngine::RunGraph(CVideoFilter* video, IAudioSrc* audio, const std::str
         failWith(*sound);
     else if (!muxer.Start())
         failWith(muxer);
+    // From here on this thread draws and converts the pictures: below normal
+    // priority it does so in the time the compressing threads leave a core
+    // idle instead of taking a core from them.
+    if (result == kDone)
+        RunBelowNormalPriority();
 
     CAudioFeed feed(audio);
     if (result == kDone && video && !video->IsStill()) {

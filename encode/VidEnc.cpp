@@ -144,7 +144,10 @@ bool CVidEnc::Init() {
     int code = avcodec_open2(c, codec, nullptr);
     if (code < 0)
         return Fail("The video encoder \"" + s.codec + "\" cannot be opened", code);
-    return true;
+    // The compressing thread starts now, beside the encoder's own: all of
+    // them exist before the caller's thread may go below normal priority,
+    // which threads it starts later would inherit.
+    return StartThread();
 }
 
 int CVidEnc::PushNext() {

@@ -25,7 +25,8 @@ struct SwsContext;
 // Conversion happens on the caller's thread, since a source's frame is valid
 // only until its next GetFrame; compression runs on the element's own
 // thread, so the source makes the next frame while this one is compressed.
-// At most kQueued converted pictures wait for it.
+// At most kQueued converted pictures wait for it. Init starts the threads
+// that compress at normal priority, the compressing one and the encoder's.
 class CVidEnc final : public CVideoFilter {
 public:
     // An MPEG stream for a disc preset (see MpgPreset.h). A source of one

@@ -4,8 +4,9 @@
 
 #include <thread>
 
-CAsyncSlideLoader::CAsyncSlideLoader(CRenderModelBuilder& builder)
+CAsyncSlideLoader::CAsyncSlideLoader(CRenderModelBuilder& builder, bool belowNormal)
     : m_builder(builder), m_event(AddEvent()) {
+    SetWorkersBelowNormal(belowNormal);
     m_event->SetProc(this);
     m_event->Start("kv-loader");
 }

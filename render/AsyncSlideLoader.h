@@ -13,7 +13,9 @@ class IAssetLoader;
 // for a picture to decode. A newer request replaces one not yet taken.
 class CAsyncSlideLoader final : public CTimerBase, private ITimerEventProc {
 public:
-    explicit CAsyncSlideLoader(CRenderModelBuilder& builder);
+    // belowNormal: the worker runs below normal priority, as the workers of
+    // the clock it loads for do.
+    CAsyncSlideLoader(CRenderModelBuilder& builder, bool belowNormal);
     ~CAsyncSlideLoader() override;
 
     void Request(const CSlide* slide, IAssetLoader* assets, bool layoutsAllowed, int startOffset);

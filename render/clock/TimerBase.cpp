@@ -1,6 +1,7 @@
 #include "render/clock/TimerBase.h"
 
 #include "base/ThreadName.h"
+#include "base/ThreadPriority.h"
 #include "render/clock/TimerProcs.h"
 
 #include <algorithm>
@@ -32,6 +33,8 @@ bool CTimerBase::CTimerEvent::Start(const char* name) {
 
 void CTimerBase::CTimerEvent::Run() {
     SetThreadName(m_name.c_str());
+    if (m_owner.WorkersBelowNormal())
+        RunBelowNormalPriority();
     std::unique_lock lock(m_mutex);
     for (;;) {
         m_wake.wait(lock, [this] { return m_go || m_quit; });

@@ -90,8 +90,11 @@ public:
     void Shutdown();
     // Waits until every worker is done (true) or the stop flag is set (false).
     bool WaitForWorkers();
+    // Whether the workers run below normal priority (set before any starts).
+    [[nodiscard]] bool WorkersBelowNormal() const { return m_belowNormal; }
 
 protected:
+    void SetWorkersBelowNormal(bool below) { m_belowNormal = below; }
     // Wakes every active worker; with wait, returns once all are done (true) or
     // the stop flag cuts the wait short (false).
     bool SignalAll(bool wait);
@@ -108,6 +111,7 @@ protected:
     double m_frameRate = 15.0;
     bool m_loop;
     bool m_wait;
+    bool m_belowNormal = false;
     int m_currentFrame = -1;
     int m_frameCount = 0;
 
