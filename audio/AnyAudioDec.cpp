@@ -12,11 +12,19 @@ CAnyAudioDec::EKind CAnyAudioDec::KindOf(const std::string& path) {
 }
 
 bool CAnyAudioDec::OpenFile(const std::string& path) {
+    return Target(path).OpenFile(path);
+}
+
+bool CAnyAudioDec::MeasureFile(const std::string& path) {
+    return Target(path).MeasureFile(path);
+}
+
+CAudioDec& CAnyAudioDec::Target(const std::string& path) {
     m_path = path;
     m_kind = KindOf(path);
     m_target = m_kind == kMovie ? static_cast<CAudioDec*>(&m_movie) : &m_fileFormat;
     m_target->SetFormat(m_rate, m_channels, m_bits);
-    return m_target->OpenFile(path);
+    return *m_target;
 }
 
 void CAnyAudioDec::SetFormat(int rate, int channels, int bits) {

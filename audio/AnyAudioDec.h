@@ -14,6 +14,7 @@ public:
     static EKind KindOf(const std::string& path);
 
     bool OpenFile(const std::string& path) override;
+    bool MeasureFile(const std::string& path) override;
     bool Open() override { return m_target->Open(); }
     void Close() override { m_target->Close(); }
     void SetFormat(int rate, int channels, int bits) override;
@@ -31,6 +32,9 @@ public:
     [[nodiscard]] const std::string& GetTargetError() const { return m_target->GetError(); }
 
 private:
+    // The decoder for the file's kind, chosen and given the requested format.
+    CAudioDec& Target(const std::string& path);
+
     // MPEG streams and every other sound file are read alike, in the file's
     // own rate and width; movies by the reader that converts.
     CAudioDec m_fileFormat;

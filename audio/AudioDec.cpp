@@ -7,6 +7,17 @@ bool CAudioDec::OpenFile(const std::string& path) {
     return Open();
 }
 
+bool CAudioDec::MeasureFile(const std::string& path) {
+    Close();
+    m_path = path;
+    m_error.clear();
+    if (m_path.empty()) {
+        m_error = "no file";
+        return false;
+    }
+    return m_reader.Measure(m_path, m_error, DeliveredRate(), DeliveredBits());
+}
+
 bool CAudioDec::Open() {
     Close();
     m_error.clear();
@@ -38,8 +49,12 @@ const std::uint8_t* CAudioDec::Read(int& count) {
         count = 0;
         return nullptr;
     }
-    count = int(std::min<std::int64_t>(count, left));
     std::uint8_t* data = m_reader.FrameAt(m_position);
+    if (!data) { // a measured file holds no samples
+        count = 0;
+        return nullptr;
+    }
+    count = int(std::min<std::int64_t>(count, left));
     m_position += count;
     return data;
 }

@@ -11,6 +11,9 @@
 class CAudioDec : public IAudioSrc {
 public:
     virtual bool OpenFile(const std::string& path);
+    // Opens the file for its format and length only: the decoder then holds
+    // none of the sound and reads nothing.
+    virtual bool MeasureFile(const std::string& path);
     [[nodiscard]] const std::string& GetPath() const { return m_path; }
     [[nodiscard]] const std::string& GetError() const { return m_error; }
 

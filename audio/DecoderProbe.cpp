@@ -5,7 +5,9 @@
 
 bool CDecoderProbe::ProbeSound(const std::string& path, SSoundFacts& facts, std::string& error) {
     CAnyAudioDec decoder;
-    if (!decoder.OpenFile(path)) {
+    // The facts come from decoding the whole file, so the length is exact;
+    // the samples are not kept.
+    if (!decoder.MeasureFile(path)) {
         error = decoder.GetTargetError().empty() ? path + ": cannot be decoded"
                                                  : decoder.GetTargetError();
         facts = {};

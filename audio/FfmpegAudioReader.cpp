@@ -89,17 +89,22 @@ void CFfmpegAudioReader::Append(SConverter& converter, const AVFrame* in, bool& 
     if (outCount <= 0 || tooLarge)
         return;
     const std::size_t blockAlign = std::size_t(converter.blockAlign);
-    std::size_t old = m_data.size();
-    if (old + std::size_t(outCount) * blockAlign > kMaxBytes) {
+    const std::size_t room = std::size_t(outCount) * blockAlign;
+    if (m_bytes + room > kMaxBytes) {
         tooLarge = true;
         return;
     }
-    m_data.resize(old + std::size_t(outCount) * blockAlign);
+    // Measuring converts every frame into the same room.
+    const std::size_t old = m_keep ? m_bytes : 0;
+    if (m_data.size() < old + room)
+        m_data.resize(old + room);
     std::uint8_t* out = m_data.data() + old;
     int done = swr_convert(converter.swr.get(), &out, outCount,
                            in ? const_cast<const std::uint8_t**>(in->extended_data) : nullptr,
                            in ? in->nb_samples : 0);
-    m_data.resize(old + std::size_t(std::max(0, done)) * blockAlign);
+    m_bytes += std::size_t(std::max(0, done)) * blockAlign;
+    if (m_keep)
+        m_data.resize(m_bytes);
 }
 
 void CFfmpegAudioReader::Close() {
@@ -107,16 +112,31 @@ void CFfmpegAudioReader::Close() {
     m_data.shrink_to_fit();
     m_rate = m_channels = m_bits = 0;
     m_length = 0;
+    m_bytes = 0;
+    m_keep = true;
 }
 
 std::uint8_t* CFfmpegAudioReader::FrameAt(std::int64_t position) {
-    if (position < 0 || position >= m_length)
+    if (position < 0 || position >= m_length || !m_keep)
         return nullptr;
     return m_data.data() + std::size_t(position) * std::size_t(GetBlockAlign());
 }
 
 bool CFfmpegAudioReader::Open(const std::string& path, std::string& error, int rate, int bits) {
+    return Decode(path, error, rate, bits, true);
+}
+
+bool CFfmpegAudioReader::Measure(const std::string& path, std::string& error, int rate, int bits) {
+    const bool measured = Decode(path, error, rate, bits, false);
+    m_data.clear();
+    m_data.shrink_to_fit();
+    return measured;
+}
+
+bool CFfmpegAudioReader::Decode(const std::string& path, std::string& error, int rate, int bits,
+                                bool keep) {
     Close();
+    m_keep = keep;
     if (path.empty()) {
         error = "no file";
         return false;
@@ -193,7 +213,7 @@ bool CFfmpegAudioReader::Open(const std::string& path, std::string& error, int r
             }
             // The whole sound at once where the file tells its length: growing
             // by doubling would hold up to twice the sound while it decodes.
-            if (m_data.empty() && format->duration > 0) {
+            if (m_keep && m_data.empty() && format->duration > 0) {
                 const double seconds = double(format->duration) / AV_TIME_BASE + 0.5;
                 const double bytes = seconds * m_rate * converter.blockAlign;
                 if (bytes < double(kMaxBytes))
@@ -230,7 +250,7 @@ bool CFfmpegAudioReader::Open(const std::string& path, std::string& error, int r
         Close();
         return false;
     }
-    m_length = m_channels > 0 ? std::int64_t(m_data.size() / std::size_t(GetBlockAlign())) : 0;
+    m_length = m_channels > 0 ? std::int64_t(m_bytes / std::size_t(GetBlockAlign())) : 0;
     if (m_length == 0) {
         error = path + ": no sound could be decoded";
         Close();

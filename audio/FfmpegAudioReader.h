@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <new>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -18,6 +21,10 @@ public:
     // rate and bits of 0 keep the file's own; channels are never raised above
     // the file's own.
     bool Open(const std::string& path, std::string& error, int rate = 0, int bits = 0);
+    // Decodes as Open does and keeps the format and the length it finds, but
+    // none of the samples: what a file holds is known without holding it.
+    // FrameAt then has no frames to give.
+    bool Measure(const std::string& path, std::string& error, int rate = 0, int bits = 0);
     void Close();
 
     [[nodiscard]] int GetSampleRate() const { return m_rate; }
@@ -33,11 +40,27 @@ public:
 
 private:
     struct SConverter;
+    bool Decode(const std::string& path, std::string& error, int rate, int bits, bool keep);
     void Append(SConverter& converter, const AVFrame* in, bool& tooLarge);
 
     int m_rate = 0;
     int m_channels = 0;
     int m_bits = 0;
     std::int64_t m_length = 0;
-    std::vector<std::uint8_t> m_data;
+    // Bytes added to the sound are left as they come: the converter writes
+    // them at once, so filling them with zeros first would only cost a pass
+    // over the whole sound.
+    template <class T> struct SUnfilled : std::allocator<T> {
+        template <class U> struct rebind { using other = SUnfilled<U>; };
+        SUnfilled() = default;
+        template <class U> SUnfilled(const SUnfilled<U>& /*other*/) noexcept {}
+        template <class U> void construct(U* at) noexcept { ::new (static_cast<void*>(at)) U; }
+        template <class U, class... A> void construct(U* at, A&&... args) {
+            ::new (static_cast<void*>(at)) U(std::forward<A>(args)...);
+        }
+    };
+    // The samples, or (when measuring) room for one converted frame.
+    std::vector<std::uint8_t, SUnfilled<std::uint8_t>> m_data;
+    bool m_keep = true;
+    std::size_t m_bytes = 0; // converted so far
 };

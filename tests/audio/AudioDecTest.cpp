@@ -124,6 +124,60 @@ TEST(AudioDecoders, BrokenOrSoundlessFilesFailToOpen) {
     EXPECT_NEAR(double(truncated.GetLength()), 1000, 40); // less what the header took
 }
 
+// Measuring decodes as opening does, so the facts agree to the frame, but
+// keeps no sound to read; broken files fail alike.
+TEST(AudioDecoders, MeasuringTellsWhatOpeningGivesWithoutTheSound) {
+    CTempDir dir;
+    std::vector<std::string> paths;
+    auto write = [&](const char* name, const char* encoder, int rate, int channels, double seconds) {
+        std::string path = dir / name;
+        ASSERT_TRUE(SoundWriter::Write(path, encoder, rate, channels,
+                                       SoundWriter::Sine(440, seconds, rate, channels)))
+            << name;
+        paths.push_back(path);
+    };
+    write("eight.wav", "pcm_u8", 8000, 1, 0.5);
+    write("surround.wav", "pcm_s16le", 48000, 6, 0.7);
+    write("layer2.mp2", "mp2", 44100, 2, 1.3);
+    write("music.m4a", "aac", 48000, 2, 1.1);
+    if (SoundWriter::HasEncoder("libmp3lame"))
+        write("music.mp3", "libmp3lame", 44100, 2, 2.2);
+    const std::string wav = dir / "ramp.wav";
+    ASSERT_TRUE(SoundWriter::Write(wav, "pcm_s16le", 8000, 1, Ramp(8000, 1)));
+    paths.push_back(dir.WriteFile("cut.wav", ReadWholeFile(wav).substr(0, 44 + 2001)));
+    for (const std::string& path : paths) {
+        for (int rate : {0, 22050}) {
+            CAnyAudioDec opened, measured;
+            if (rate) {
+                opened.SetFormat(rate, 2, 16);
+                measured.SetFormat(rate, 2, 16);
+            }
+            ASSERT_TRUE(opened.OpenFile(path)) << path;
+            ASSERT_TRUE(measured.MeasureFile(path)) << path << ": " << measured.GetTargetError();
+            EXPECT_EQ(measured.GetSampleRate(), opened.GetSampleRate()) << path;
+            EXPECT_EQ(measured.GetChannels(), opened.GetChannels()) << path;
+            EXPECT_EQ(measured.GetBitsPerSample(), opened.GetBitsPerSample()) << path;
+            EXPECT_EQ(measured.GetLength(), opened.GetLength()) << path;
+            EXPECT_GT(measured.GetLength(), 0) << path;
+            int count = 10;
+            EXPECT_EQ(measured.Read(count), nullptr) << path;
+            EXPECT_EQ(count, 0) << path;
+            // The same decoder opens the file whole afterwards.
+            ASSERT_TRUE(measured.OpenFile(path)) << path;
+            count = 10;
+            EXPECT_NE(measured.Read(count), nullptr) << path;
+        }
+    }
+    for (const std::string& bad : {dir / "missing.wav", dir.WriteFile("noise.mp3", std::string(5000, 'Z')),
+                                   std::string()}) {
+        CAnyAudioDec opened, measured;
+        EXPECT_FALSE(opened.OpenFile(bad));
+        EXPECT_FALSE(measured.MeasureFile(bad));
+        EXPECT_EQ(measured.GetTargetError(), opened.GetTargetError());
+        EXPECT_EQ(measured.GetLength(), 0);
+    }
+}
+
 TEST(AudioDecoders, MusicEntriesTrimAndFade) {
     CDecoderProbeScope probe;
     CTempDir dir;
