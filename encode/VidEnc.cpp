@@ -12,7 +12,9 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <system_error>
 #include <utility>
@@ -144,10 +146,17 @@ bool CVidEnc::Init() {
     int code = avcodec_open2(c, codec, nullptr);
     if (code < 0)
         return Fail("The video encoder \"" + s.codec + "\" cannot be opened", code);
+    m_queueLimit = QueueLimit(s.width, s.height);
     // The compressing thread starts now, beside the encoder's own: all of
     // them exist before the caller's thread may go below normal priority,
     // which threads it starts later would inherit.
     return StartThread();
+}
+
+int CVidEnc::QueueLimit(int width, int height) {
+    // 4:2:0 pictures: a byte and a half per pixel.
+    const std::int64_t bytes = std::max<std::int64_t>(1, std::int64_t(width) * height * 3 / 2);
+    return int(std::clamp<std::int64_t>((std::int64_t(16) << 20) / bytes, 2, 6));
 }
 
 int CVidEnc::PushNext() {
@@ -259,7 +268,8 @@ int CVidEnc::PushFrame(int index) {
     if (!m_threadFailed) {
         m_queue.push_back(std::move(picture));
         m_changed.notify_all();
-        m_changed.wait(lock, [this] { return int(m_queue.size()) < kQueued || m_threadFailed; });
+        m_changed.wait(lock,
+                       [this] { return int(m_queue.size()) < m_queueLimit || m_threadFailed; });
     }
     lock.unlock();
     return CheckThread() ? kPushed : kPushFailed;

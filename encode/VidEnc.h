@@ -25,8 +25,9 @@ struct SwsContext;
 // Conversion happens on the caller's thread, since a source's frame is valid
 // only until its next GetFrame; compression runs on the element's own
 // thread, so the source makes the next frame while this one is compressed.
-// At most kQueued converted pictures wait for it. Init starts the threads
-// that compress at normal priority, the compressing one and the encoder's.
+// A few converted pictures may wait for it (QueueLimit). Init starts the
+// threads that compress at normal priority, the compressing one and the
+// encoder's.
 class CVidEnc final : public CVideoFilter {
 public:
     // An MPEG stream for a disc preset (see MpgPreset.h). A source of one
@@ -80,7 +81,13 @@ public:
     // now (queued, being compressed or kept for reuse).
     static int PicturesHeld();
 
-    static constexpr int kQueued = 2;
+    // How many converted pictures of a size may wait for compression: up to
+    // six, as long as they take no more than 16 MB, and at least two. A few
+    // in hand let the drawing thread, which runs below normal priority, work
+    // ahead in the gaps the encoder leaves and keep it fed through its busy
+    // stretches: a DVD render at the fast level took 7 % less time with six
+    // than with two.
+    static int QueueLimit(int width, int height);
 
 private:
     // A converted picture, owned: freed (and no longer counted) with its
@@ -123,6 +130,7 @@ private:
     mutable std::mutex m_lock; // guards everything below
     std::condition_variable m_changed;
     std::deque<CPicture> m_queue;  // converted, waiting to be compressed
+    int m_queueLimit = 2;
     std::vector<CPicture> m_spare; // compressed, ready for the next picture
     bool m_ending = false;
     bool m_threadFailed = false;
