@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <memory>
 #include <new>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct AVFrame;

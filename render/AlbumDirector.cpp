@@ -205,9 +205,13 @@ void CAlbumDirector::Reset(bool sync) {
                                                                                         : s->prev;
     m_timeline.SetCurrentSlide(slide);
     DropTransition(m_slots[std::size_t(Prev())]);
+    // Only the slide shown now is loaded before returning; its neighbours
+    // load on their slots' loaders meanwhile and are waited for when a frame
+    // shows them (see RenderCurrent), so a render starts after one slide's
+    // pictures are ready, not three.
     LoadCurrent(sync);
-    LoadNext(sync);
-    LoadPrevious(sync);
+    LoadNext(false);
+    LoadPrevious(false);
 }
 
 void CAlbumDirector::ShiftRing(int n, bool sync) {

@@ -97,7 +97,8 @@ void ReportLeftOut(const CSlide& slide) {
 CRenderModelBuilder::CRenderModelBuilder(CBufferedFrame& target, double pixelAspect,
                                          CTimerBase& clock)
     : m_target(target), m_clock(clock), m_pz(target, pixelAspect, clock),
-      m_adj(target, pixelAspect, clock), m_active(&m_pz), m_loader(*this, clock.WorkersBelowNormal()) {}
+      m_adj(target, pixelAspect, clock), m_active(&m_pz),
+      m_loader(*this, clock.WorkersBelowNormal()) {}
 
 CRenderModelBuilder::~CRenderModelBuilder() {
     m_loader.Shutdown();

@@ -129,7 +129,8 @@ TEST(AudioDecoders, BrokenOrSoundlessFilesFailToOpen) {
 TEST(AudioDecoders, MeasuringTellsWhatOpeningGivesWithoutTheSound) {
     CTempDir dir;
     std::vector<std::string> paths;
-    auto write = [&](const char* name, const char* encoder, int rate, int channels, double seconds) {
+    auto write = [&](const char* name, const char* encoder, int rate, int channels,
+                     double seconds) {
         std::string path = dir / name;
         ASSERT_TRUE(SoundWriter::Write(path, encoder, rate, channels,
                                        SoundWriter::Sine(440, seconds, rate, channels)))
@@ -168,8 +169,8 @@ TEST(AudioDecoders, MeasuringTellsWhatOpeningGivesWithoutTheSound) {
             EXPECT_NE(measured.Read(count), nullptr) << path;
         }
     }
-    for (const std::string& bad : {dir / "missing.wav", dir.WriteFile("noise.mp3", std::string(5000, 'Z')),
-                                   std::string()}) {
+    const std::string noise = dir.WriteFile("noise.mp3", std::string(5000, 'Z'));
+    for (const std::string& bad : {dir / "missing.wav", noise, std::string()}) {
         CAnyAudioDec opened, measured;
         EXPECT_FALSE(opened.OpenFile(bad));
         EXPECT_FALSE(measured.MeasureFile(bad));

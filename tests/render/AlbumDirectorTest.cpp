@@ -163,6 +163,40 @@ TEST(AlbumDirector, SteppingShiftsTheRingAndJumpsReset) {
     EXPECT_EQ(rig.director->LoadCount(), 3 + 5 + 3 + 2);
 }
 
+// A load or a jump readies the slide it lands on before it returns; its
+// neighbours load meanwhile, and a frame of a transition waits for both.
+TEST(AlbumDirector, ATransitionRightAfterALoadOrAJumpShowsBothSlides) {
+    CTempDir dir;
+    CAlbum album;
+    std::string red = FlatPicture(dir, "red.png", 80, 60, {0, 0, 200});
+    std::string blue = FlatPicture(dir, "blue.png", 80, 60, {190, 0, 0});
+    for (int i = 0; i < 6; ++i)
+        AddSlide(album, {i % 2 ? blue : red}, 1, 0.5);
+    album.m_transitionLength = 0.5;
+    auto showsBoth = [](const CImageView& view) {
+        bool reds = false, blues = false;
+        for (int y = 0; y < view.Height(); ++y)
+            for (int x = 0; x < view.Width(); ++x) {
+                const BGRA p = Pixel(view, x, y);
+                reds = reds || p[2] > 60;
+                blues = blues || p[0] > 60;
+            }
+        return reds && blues;
+    };
+    for (int frame : {17, 47, 77}) { // halfway between slides 0 and 1, 2 and 3, 4 and 5
+        SDirectorRig rig(10);
+        ASSERT_TRUE(rig.Load(album));
+        const CImageView* view = rig.At(frame);
+        ASSERT_NE(view, nullptr) << frame;
+        EXPECT_TRUE(showsBoth(*view)) << frame;
+        // And once more after jumping away and back.
+        ASSERT_NE(rig.At(frame > 40 ? 7 : 92), nullptr);
+        view = rig.At(frame);
+        ASSERT_NE(view, nullptr) << frame;
+        EXPECT_TRUE(showsBoth(*view)) << frame;
+    }
+}
+
 TEST(AlbumDirector, ReplacedPicturesShowAtOnce) {
     CTempDir dir;
     CAlbum album;
