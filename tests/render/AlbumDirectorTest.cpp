@@ -37,6 +37,16 @@ struct SDirectorRig {
     }
 };
 
+// Six slides of a second, red and blue in turn, with half-second transitions:
+// at 10 frames a second slide k shows from frame 5 + 15 k for 10 frames.
+void AddRedAndBlueSlides(CTempDir& dir, CAlbum& album) {
+    std::string red = FlatPicture(dir, "red.png", 80, 60, {0, 0, 200});
+    std::string blue = FlatPicture(dir, "blue.png", 80, 60, {190, 0, 0});
+    for (int i = 0; i < 6; ++i)
+        AddSlide(album, {i % 2 ? blue : red}, 1, 0.5);
+    album.m_transitionLength = 0.5;
+}
+
 } // namespace
 
 TEST(AlbumDirector, OneSlideOpensFromAndClosesIntoTransparentBlack) {
@@ -133,11 +143,7 @@ TEST(AlbumDirector, AOneFrameTransitionBetweenSlidesShowsTheIncomingOne) {
 TEST(AlbumDirector, SteppingShiftsTheRingAndJumpsReset) {
     CTempDir dir;
     CAlbum album;
-    std::string red = FlatPicture(dir, "red.png", 80, 60, {0, 0, 200});
-    std::string blue = FlatPicture(dir, "blue.png", 80, 60, {190, 0, 0});
-    for (int i = 0; i < 6; ++i)
-        AddSlide(album, {i % 2 ? blue : red}, 1, 0.5);
-    album.m_transitionLength = 0.5;
+    AddRedAndBlueSlides(dir, album);
     SDirectorRig rig(10);
     ASSERT_TRUE(rig.Load(album));
     ASSERT_EQ(rig.director->GetFrameCount(), 95);
@@ -168,11 +174,7 @@ TEST(AlbumDirector, SteppingShiftsTheRingAndJumpsReset) {
 TEST(AlbumDirector, ATransitionRightAfterALoadOrAJumpShowsBothSlides) {
     CTempDir dir;
     CAlbum album;
-    std::string red = FlatPicture(dir, "red.png", 80, 60, {0, 0, 200});
-    std::string blue = FlatPicture(dir, "blue.png", 80, 60, {190, 0, 0});
-    for (int i = 0; i < 6; ++i)
-        AddSlide(album, {i % 2 ? blue : red}, 1, 0.5);
-    album.m_transitionLength = 0.5;
+    AddRedAndBlueSlides(dir, album);
     auto showsBoth = [](const CImageView& view) {
         bool reds = false, blues = false;
         for (int y = 0; y < view.Height(); ++y)
