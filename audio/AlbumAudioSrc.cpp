@@ -89,13 +89,21 @@ void CAlbumAudioSrc::Build(const CAlbum& album) {
     if (!album.m_music.empty()) {
         hasSound = true;
         auto* sequence = Make<CAudioSeq>();
+        const bool repeat = (album.m_musicFlags & CAlbum::kMusicRepeat) != 0;
+        double entryStart = 0;
         for (const CMusicFile& entry : album.m_music) {
             ReportUnusable(entry);
             m_music.push_back(std::make_unique<CMusicFile::XAudioSrc>(entry));
+            // Played once, an entry is heard only until the album ends: its
+            // decoder keeps no more of a long file than that.
+            if (!repeat) {
+                m_music.back()->LimitPlay(std::max(0.0, duration - entryStart));
+                entryStart += m_music.back()->GetDuration();
+            }
             sequence->AddInput(m_music.back().get());
         }
         IAudioFilter* length;
-        if (album.m_musicFlags & CAlbum::kMusicRepeat) {
+        if (repeat) {
             auto* loop = Make<CAudioLoop>();
             loop->AddInput(sequence);
             loop->SetTotalLength(duration);
@@ -148,6 +156,7 @@ void CAlbumAudioSrc::Build(const CAlbum& album) {
                 if (length <= 0) {
                     leftOut = true;
                 } else {
+                    m_music.back()->LimitPlay(length);
                     auto* crop = Make<CAudioCrop>();
                     crop->AddInput(source);
                     crop->SetRange(0, length);

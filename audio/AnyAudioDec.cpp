@@ -19,6 +19,12 @@ bool CAnyAudioDec::MeasureFile(const std::string& path) {
     return Target(path).MeasureFile(path);
 }
 
+void CAnyAudioDec::KeepOnly(double seconds) {
+    CAudioDec::KeepOnly(seconds);
+    m_fileFormat.KeepOnly(seconds);
+    m_movie.KeepOnly(seconds);
+}
+
 CAudioDec& CAnyAudioDec::Target(const std::string& path) {
     m_path = path;
     m_kind = KindOf(path);

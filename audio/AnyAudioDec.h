@@ -15,6 +15,7 @@ public:
 
     bool OpenFile(const std::string& path) override;
     bool MeasureFile(const std::string& path) override;
+    void KeepOnly(double seconds) override;
     bool Open() override { return m_target->Open(); }
     void Close() override { m_target->Close(); }
     void SetFormat(int rate, int channels, int bits) override;

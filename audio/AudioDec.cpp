@@ -25,7 +25,7 @@ bool CAudioDec::Open() {
         m_error = "no file";
         return false;
     }
-    return m_reader.Open(m_path, m_error, DeliveredRate(), DeliveredBits());
+    return m_reader.Open(m_path, m_error, DeliveredRate(), DeliveredBits(), m_keepSeconds);
 }
 
 void CAudioDec::Close() {
@@ -44,16 +44,13 @@ std::int64_t CAudioDec::Seek(std::int64_t position, int origin) {
 }
 
 const std::uint8_t* CAudioDec::Read(int& count) {
-    std::int64_t left = m_reader.GetLength() - m_position;
+    // A measured file, or the part past what is kept, has no samples to give.
+    std::int64_t left = m_reader.GetKeptLength() - m_position;
     if (count <= 0 || left <= 0) {
         count = 0;
         return nullptr;
     }
     std::uint8_t* data = m_reader.FrameAt(m_position);
-    if (!data) { // a measured file holds no samples
-        count = 0;
-        return nullptr;
-    }
     count = int(std::min<std::int64_t>(count, left));
     m_position += count;
     return data;

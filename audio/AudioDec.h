@@ -14,6 +14,10 @@ public:
     // Opens the file for its format and length only: the decoder then holds
     // none of the sound and reads nothing.
     virtual bool MeasureFile(const std::string& path);
+    // Opening from now on keeps only the first seconds of the sound (at least
+    // so many), for a source that is never read further: reads past them find
+    // nothing, while the length stays the whole file's.
+    virtual void KeepOnly(double seconds) { m_keepSeconds = seconds; }
     [[nodiscard]] const std::string& GetPath() const { return m_path; }
     [[nodiscard]] const std::string& GetError() const { return m_error; }
 
@@ -38,4 +42,5 @@ protected:
     std::string m_error;
     CFfmpegAudioReader m_reader;
     std::int64_t m_position = 0;
+    double m_keepSeconds = CFfmpegAudioReader::kAll;
 };

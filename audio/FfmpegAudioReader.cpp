@@ -94,17 +94,21 @@ void CFfmpegAudioReader::Append(SConverter& converter, const AVFrame* in, bool& 
         tooLarge = true;
         return;
     }
-    // Measuring converts every frame into the same room.
-    const std::size_t old = m_keep ? m_bytes : 0;
-    if (m_data.size() < old + room)
-        m_data.resize(old + room);
-    std::uint8_t* out = m_data.data() + old;
+    // Past what is kept every frame is converted into the same room, and
+    // only counted.
+    const bool keep = m_bytes < m_keepBytes;
+    if (keep)
+        m_data.resize(m_bytes + room);
+    else if (m_counted.size() < room)
+        m_counted.resize(room);
+    std::uint8_t* out = keep ? m_data.data() + m_bytes : m_counted.data();
     int done = swr_convert(converter.swr.get(), &out, outCount,
                            in ? const_cast<const std::uint8_t**>(in->extended_data) : nullptr,
                            in ? in->nb_samples : 0);
-    m_bytes += std::size_t(std::max(0, done)) * blockAlign;
-    if (m_keep)
-        m_data.resize(m_bytes);
+    const std::size_t converted = std::size_t(std::max(0, done)) * blockAlign;
+    if (keep)
+        m_data.resize(m_bytes + converted);
+    m_bytes += converted;
 }
 
 void CFfmpegAudioReader::Close() {
@@ -113,30 +117,33 @@ void CFfmpegAudioReader::Close() {
     m_rate = m_channels = m_bits = 0;
     m_length = 0;
     m_bytes = 0;
-    m_keep = true;
+    m_keepBytes = 0;
+    m_counted.clear();
+    m_counted.shrink_to_fit();
+}
+
+std::int64_t CFfmpegAudioReader::GetKeptLength() const {
+    return m_channels > 0 ? std::int64_t(m_data.size() / std::size_t(GetBlockAlign())) : 0;
 }
 
 std::uint8_t* CFfmpegAudioReader::FrameAt(std::int64_t position) {
-    if (position < 0 || position >= m_length || !m_keep)
+    if (position < 0 || position >= GetKeptLength())
         return nullptr;
     return m_data.data() + std::size_t(position) * std::size_t(GetBlockAlign());
 }
 
-bool CFfmpegAudioReader::Open(const std::string& path, std::string& error, int rate, int bits) {
-    return Decode(path, error, rate, bits, true);
+bool CFfmpegAudioReader::Open(const std::string& path, std::string& error, int rate, int bits,
+                              double keepSeconds) {
+    return Decode(path, error, rate, bits, keepSeconds);
 }
 
 bool CFfmpegAudioReader::Measure(const std::string& path, std::string& error, int rate, int bits) {
-    const bool measured = Decode(path, error, rate, bits, false);
-    m_data.clear();
-    m_data.shrink_to_fit();
-    return measured;
+    return Decode(path, error, rate, bits, 0);
 }
 
 bool CFfmpegAudioReader::Decode(const std::string& path, std::string& error, int rate, int bits,
-                                bool keep) {
+                                double keepSeconds) {
     Close();
-    m_keep = keep;
     if (path.empty()) {
         error = "no file";
         return false;
@@ -211,11 +218,16 @@ bool CFfmpegAudioReader::Decode(const std::string& path, std::string& error, int
                 unconvertible = true;
                 return;
             }
-            // The whole sound at once where the file tells its length: growing
+            const double perSecond = double(m_rate) * converter.blockAlign;
+            if (m_bytes == 0)
+                m_keepBytes = keepSeconds * perSecond < double(kMaxBytes)
+                                  ? std::size_t(std::max(0.0, keepSeconds) * perSecond)
+                                  : kMaxBytes;
+            // All that is kept at once where the file tells its length: growing
             // by doubling would hold up to twice the sound while it decodes.
-            if (m_keep && m_data.empty() && format->duration > 0) {
+            if (m_data.empty() && m_keepBytes > 0 && format->duration > 0) {
                 const double seconds = double(format->duration) / AV_TIME_BASE + 0.5;
-                const double bytes = seconds * m_rate * converter.blockAlign;
+                const double bytes = std::min(seconds * perSecond, double(m_keepBytes));
                 if (bytes < double(kMaxBytes))
                     m_data.reserve(std::size_t(bytes));
             }

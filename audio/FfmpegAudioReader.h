@@ -19,11 +19,13 @@ struct AVFrame;
 class CFfmpegAudioReader {
 public:
     // rate and bits of 0 keep the file's own; channels are never raised above
-    // the file's own.
-    bool Open(const std::string& path, std::string& error, int rate = 0, int bits = 0);
-    // Decodes as Open does and keeps the format and the length it finds, but
-    // none of the samples: what a file holds is known without holding it.
-    // FrameAt then has no frames to give.
+    // the file's own. keepSeconds: the samples of the sound's start that are
+    // kept (at least so many; all by default). The rest is decoded only to
+    // be counted, so the length is the whole file's either way.
+    bool Open(const std::string& path, std::string& error, int rate = 0, int bits = 0,
+              double keepSeconds = kAll);
+    // Open keeping none of the samples: what a file holds is known without
+    // holding it.
     bool Measure(const std::string& path, std::string& error, int rate = 0, int bits = 0);
     void Close();
 
@@ -31,16 +33,20 @@ public:
     [[nodiscard]] int GetChannels() const { return m_channels; }
     [[nodiscard]] int GetBitsPerSample() const { return m_bits; }
     [[nodiscard]] std::int64_t GetLength() const { return m_length; }
+    // The frames kept, from the start: FrameAt has these.
+    [[nodiscard]] std::int64_t GetKeptLength() const;
     [[nodiscard]] int GetBlockAlign() const { return m_bits / 8 * m_channels; }
     // The frame at a position (null past the end).
     [[nodiscard]] std::uint8_t* FrameAt(std::int64_t position);
 
     // The largest decoded size accepted (about 45 minutes of 48 kHz stereo).
     static constexpr std::size_t kMaxBytes = std::size_t(512) << 20;
+    static constexpr double kAll = 1e9;
 
 private:
     struct SConverter;
-    bool Decode(const std::string& path, std::string& error, int rate, int bits, bool keep);
+    bool Decode(const std::string& path, std::string& error, int rate, int bits,
+                double keepSeconds);
     void Append(SConverter& converter, const AVFrame* in, bool& tooLarge);
 
     int m_rate = 0;
@@ -59,8 +65,8 @@ private:
             ::new (static_cast<void*>(at)) U(std::forward<A>(args)...);
         }
     };
-    // The samples, or (when measuring) room for one converted frame.
-    std::vector<std::uint8_t, SUnfilled<std::uint8_t>> m_data;
-    bool m_keep = true;
-    std::size_t m_bytes = 0; // converted so far
+    // The samples kept, and room for converting one frame past them.
+    std::vector<std::uint8_t, SUnfilled<std::uint8_t>> m_data, m_counted;
+    std::size_t m_keepBytes = 0; // how many bytes of samples to keep
+    std::size_t m_bytes = 0;     // converted so far
 };

@@ -10,6 +10,8 @@ bool CMusicFile::XAudioSrc::Open() {
         return true;
     }
     m_decoder.SetFormat(m_rate, m_channels, m_bits);
+    if (m_playLimit >= 0)
+        m_decoder.KeepOnly(std::max(0.0, m_owner.GetStart()) + m_playLimit + 1.0);
     if (!m_decoder.OpenFile(m_owner.GetPath())) {
         Close();
         return false;

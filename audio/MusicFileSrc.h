@@ -25,6 +25,10 @@ public:
     std::int64_t Seek(std::int64_t position, int origin) override;
     [[nodiscard]] std::int64_t Tell() override;
     const std::uint8_t* Read(int& count) override;
+    // The source is read no further than so many seconds into its play: the
+    // decoder keeps that much of the file (and a second more) and no more.
+    // Set before opening.
+    void LimitPlay(double seconds) { m_playLimit = seconds; }
 
     // Play length of an entry without a file when it sets none.
     static constexpr double kDefaultSilence = 60.0;
@@ -39,6 +43,7 @@ private:
     CAnyAudioDec m_decoder;
     bool m_open = false;
     std::int64_t m_startFrame = 0;
+    double m_playLimit = -1; // none
     std::int64_t m_silencePosition = 0;
     std::vector<std::uint8_t> m_silence;
     std::vector<std::uint8_t> m_block;

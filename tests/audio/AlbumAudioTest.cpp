@@ -65,6 +65,28 @@ TEST_F(AlbumTrack, MusicIsCutToTheAlbumAndFaded) {
     EXPECT_EQ(At(m_track, 59), 250);
 }
 
+// Music played once is kept only as far as the album plays it, and sounds
+// as the whole file would: the second entry follows the first from its own
+// start offset, and its fade-out stays at the end of its play, past the
+// album's end.
+TEST_F(AlbumTrack, MusicIsKeptOnlyAsFarAsTheAlbumPlaysIt) {
+    CAlbum album;
+    AddSlide(album, 5, 0);
+    album.m_transitionLength = 0;
+    album.m_music.emplace_back(Ramp("a.wav", 3));
+    CMusicFile second(Ramp("b.wav", 60));
+    second.SetStartAndLength(2, 0);
+    second.m_fadeOut = 20;
+    album.m_music.push_back(second);
+    m_track.Build(album);
+    ASSERT_TRUE(m_track.Open());
+    EXPECT_EQ(m_track.GetLength(), 5 * kRate);
+    EXPECT_EQ(At(m_track, 1), kRate);
+    EXPECT_EQ(At(m_track, 2.25), int(2.25 * kRate));
+    EXPECT_EQ(At(m_track, 4.25), int(3.25 * kRate) % 20000); // 1.25 s into the second entry
+    EXPECT_EQ(At(m_track, 4.99), int(3.99 * kRate) % 20000);
+}
+
 TEST_F(AlbumTrack, MusicRepeatsToTheAlbumsEnd) {
     CAlbum album;
     AddSlide(album, 70, 0);

@@ -179,6 +179,36 @@ TEST(AudioDecoders, MeasuringTellsWhatOpeningGivesWithoutTheSound) {
     }
 }
 
+// A decoder told to keep the start of a sound has its samples there and
+// none past it, while its length stays the whole file's.
+TEST(AudioDecoders, KeepingOnlyTheStartOfASound) {
+    CTempDir dir;
+    const std::string ramp = dir / "ramp.wav";
+    ASSERT_TRUE(SoundWriter::Write(ramp, "pcm_s16le", 8000, 1, Ramp(8000, 2)));
+    const std::string movie = dir / "music.m4a";
+    ASSERT_TRUE(SoundWriter::Write(movie, "aac", 48000, 2, SoundWriter::Sine(440, 2, 48000, 2)));
+    for (const std::string& path : {ramp, movie}) {
+        CAnyAudioDec whole, start;
+        ASSERT_TRUE(whole.OpenFile(path)) << path;
+        start.KeepOnly(0.5);
+        ASSERT_TRUE(start.OpenFile(path)) << path;
+        EXPECT_EQ(start.GetLength(), whole.GetLength()) << path;
+        const std::int64_t rate = start.GetSampleRate();
+        EXPECT_EQ(SampleAt(start, rate / 4), SampleAt(whole, rate / 4)) << path;
+        EXPECT_EQ(SampleAt(start, rate / 2 - 1), SampleAt(whole, rate / 2 - 1)) << path;
+        // A read that reaches past what is kept stops there.
+        start.Seek(rate / 2 - 10, IAudioSrc::kFromStart);
+        int count = int(rate);
+        EXPECT_NE(start.Read(count), nullptr) << path;
+        EXPECT_GE(count, 10) << path;
+        EXPECT_LT(count, int(rate)) << path;
+        start.Seek(rate * 3 / 2, IAudioSrc::kFromStart);
+        count = 10;
+        EXPECT_EQ(start.Read(count), nullptr) << path;
+        EXPECT_EQ(count, 0) << path;
+    }
+}
+
 TEST(AudioDecoders, MusicEntriesTrimAndFade) {
     CDecoderProbeScope probe;
     CTempDir dir;
