@@ -19,17 +19,12 @@ bool CAnyAudioDec::MeasureFile(const std::string& path) {
     return Target(path).MeasureFile(path);
 }
 
-void CAnyAudioDec::KeepOnly(double seconds) {
-    CAudioDec::KeepOnly(seconds);
-    m_fileFormat.KeepOnly(seconds);
-    m_movie.KeepOnly(seconds);
-}
-
 CAudioDec& CAnyAudioDec::Target(const std::string& path) {
     m_path = path;
     m_kind = KindOf(path);
     m_target = m_kind == kMovie ? static_cast<CAudioDec*>(&m_movie) : &m_fileFormat;
     m_target->SetFormat(m_rate, m_channels, m_bits);
+    m_target->KeepOnly(m_keepSeconds);
     return *m_target;
 }
 

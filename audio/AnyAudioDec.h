@@ -15,7 +15,6 @@ public:
 
     bool OpenFile(const std::string& path) override;
     bool MeasureFile(const std::string& path) override;
-    void KeepOnly(double seconds) override;
     bool Open() override { return m_target->Open(); }
     void Close() override { m_target->Close(); }
     void SetFormat(int rate, int channels, int bits) override;
@@ -33,7 +32,8 @@ public:
     [[nodiscard]] const std::string& GetTargetError() const { return m_target->GetError(); }
 
 private:
-    // The decoder for the file's kind, chosen and given the requested format.
+    // The decoder for the file's kind, chosen and given the requested format
+    // and the part of the sound to keep.
     CAudioDec& Target(const std::string& path);
 
     // MPEG streams and every other sound file are read alike, in the file's

@@ -8,24 +8,20 @@ bool CAudioDec::OpenFile(const std::string& path) {
 }
 
 bool CAudioDec::MeasureFile(const std::string& path) {
-    Close();
     m_path = path;
-    m_error.clear();
-    if (m_path.empty()) {
-        m_error = "no file";
-        return false;
-    }
-    return m_reader.Measure(m_path, m_error, DeliveredRate(), DeliveredBits());
+    return OpenKeeping(0);
 }
 
-bool CAudioDec::Open() {
+bool CAudioDec::Open() { return OpenKeeping(m_keepSeconds); }
+
+bool CAudioDec::OpenKeeping(double seconds) {
     Close();
     m_error.clear();
     if (m_path.empty()) {
         m_error = "no file";
         return false;
     }
-    return m_reader.Open(m_path, m_error, DeliveredRate(), DeliveredBits(), m_keepSeconds);
+    return m_reader.Open(m_path, m_error, DeliveredRate(), DeliveredBits(), seconds);
 }
 
 void CAudioDec::Close() {

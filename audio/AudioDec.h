@@ -16,8 +16,8 @@ public:
     virtual bool MeasureFile(const std::string& path);
     // Opening from now on keeps only the first seconds of the sound (at least
     // so many), for a source that is never read further: reads past them find
-    // nothing, while the length stays the whole file's.
-    virtual void KeepOnly(double seconds) { m_keepSeconds = seconds; }
+    // nothing, while the length stays the whole file's. Set before opening.
+    void KeepOnly(double seconds) { m_keepSeconds = seconds; }
     [[nodiscard]] const std::string& GetPath() const { return m_path; }
     [[nodiscard]] const std::string& GetError() const { return m_error; }
 
@@ -37,6 +37,8 @@ protected:
     // The rate and width the decoder delivers; 0 keeps the file's own.
     [[nodiscard]] virtual int DeliveredRate() const { return 0; }
     [[nodiscard]] virtual int DeliveredBits() const { return 0; }
+    // Opens the path keeping so many seconds of the sound's start (0: none).
+    bool OpenKeeping(double seconds);
 
     std::string m_path;
     std::string m_error;

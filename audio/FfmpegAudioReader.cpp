@@ -134,15 +134,6 @@ std::uint8_t* CFfmpegAudioReader::FrameAt(std::int64_t position) {
 
 bool CFfmpegAudioReader::Open(const std::string& path, std::string& error, int rate, int bits,
                               double keepSeconds) {
-    return Decode(path, error, rate, bits, keepSeconds);
-}
-
-bool CFfmpegAudioReader::Measure(const std::string& path, std::string& error, int rate, int bits) {
-    return Decode(path, error, rate, bits, 0);
-}
-
-bool CFfmpegAudioReader::Decode(const std::string& path, std::string& error, int rate, int bits,
-                                double keepSeconds) {
     Close();
     if (path.empty()) {
         error = "no file";

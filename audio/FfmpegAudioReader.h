@@ -20,13 +20,11 @@ class CFfmpegAudioReader {
 public:
     // rate and bits of 0 keep the file's own; channels are never raised above
     // the file's own. keepSeconds: the samples of the sound's start that are
-    // kept (at least so many; all by default). The rest is decoded only to
-    // be counted, so the length is the whole file's either way.
+    // kept (at least so many; all by default, none for 0, which measures the
+    // file without holding it). The rest is decoded only to be counted, so
+    // the length is the whole file's either way.
     bool Open(const std::string& path, std::string& error, int rate = 0, int bits = 0,
               double keepSeconds = kAll);
-    // Open keeping none of the samples: what a file holds is known without
-    // holding it.
-    bool Measure(const std::string& path, std::string& error, int rate = 0, int bits = 0);
     void Close();
 
     [[nodiscard]] int GetSampleRate() const { return m_rate; }
@@ -45,8 +43,6 @@ public:
 
 private:
     struct SConverter;
-    bool Decode(const std::string& path, std::string& error, int rate, int bits,
-                double keepSeconds);
     void Append(SConverter& converter, const AVFrame* in, bool& tooLarge);
 
     int m_rate = 0;
