@@ -152,9 +152,17 @@ bool CFrameSrcImage::SetPreparedScale(double x, double y) {
     return PrepareScaled();
 }
 
-SRect CFrameSrcImage::OpaqueInterior(int w, int h) const {
-    return m_picture && m_picture->Opaque() ? SRect{kMargin, kMargin, kMargin + w, kMargin + h}
-                                            : SRect{0, 0, 0, 0};
+void CFrameSrcImage::Show(std::size_t slot, int w, int h) {
+    SPreparedSize& size = m_sizes[slot];
+    m_current = int(slot);
+    size.used = ++m_uses;
+    m_prepared.Attach(size.bits, size.width, size.height, size.stride);
+    // Without transparency the crop inside the margin is opaque.
+    m_opaque = m_picture && m_picture->Opaque() ? SRect{kMargin, kMargin, kMargin + w, kMargin + h}
+                                                : SRect{0, 0, 0, 0};
+    m_preparedScaleX = double(w) / (m_crop.right - m_crop.left);
+    m_preparedScaleY = double(h) / (m_crop.bottom - m_crop.top);
+    m_changed = true;
 }
 
 void CFrameSrcImage::ScaledSize(int& width, int& height) const {
@@ -193,13 +201,7 @@ bool CFrameSrcImage::PrepareScaled() {
     // A kept size is shown as it is.
     for (std::size_t i = 0; i < m_sizes.size(); ++i)
         if (m_sizes[i].width == mw && m_sizes[i].height == mh) {
-            m_current = int(i);
-            m_sizes[i].used = ++m_uses;
-            m_prepared.Attach(m_sizes[i].bits, mw, mh, m_sizes[i].stride);
-            m_opaque = OpaqueInterior(w, h);
-            m_preparedScaleX = double(w) / cw;
-            m_preparedScaleY = double(h) / ch;
-            m_changed = true;
+            Show(i, w, h);
             return true;
         }
     // A new one takes a free place or the one shown longest ago.
@@ -265,14 +267,8 @@ bool CFrameSrcImage::PrepareScaled() {
         StretchLevels(interior, stride, w, h);
     else if (std::fabs(m_brightness) >= 0.00001 || std::fabs(m_contrast) >= 0.00001)
         ContrastLight(interior, stride, w, h);
-    size.used = ++m_uses;
     ++m_made;
-    m_current = int(slot);
-    m_prepared.Attach(size.bits, mw, mh, stride);
-    m_opaque = OpaqueInterior(w, h);
-    m_preparedScaleX = double(w) / cw;
-    m_preparedScaleY = double(h) / ch;
-    m_changed = true;
+    Show(slot, w, h);
     return true;
 }
 

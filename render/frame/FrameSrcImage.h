@@ -97,9 +97,8 @@ private:
     // Resamples the crop into the margin buffer at the wanted scale and
     // adjusts it.
     bool PrepareScaled();
-    // The crop of w x h prepared pixels inside the margin when the picture
-    // has no transparency, else nothing.
-    [[nodiscard]] SRect OpaqueInterior(int w, int h) const;
+    // Shows the kept size in slot, of w x h prepared pixels inside the margin.
+    void Show(std::size_t slot, int w, int h);
     // The channel ranges automatic levels stretch, measured on the crop.
     bool MeasureLevels(const std::uint8_t* first, int stride, int width, int height);
     void StretchLevels(std::uint8_t* first, int stride, int width, int height) const;
