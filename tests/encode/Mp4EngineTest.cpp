@@ -1,4 +1,5 @@
 // MP4, QuickTime and Matroska files of H.264 and AAC, read back with FFmpeg.
+#include "encode/EncodeThreads.h"
 #include "encode/Mp4Engine.h"
 #include "encode/OutputFormat.h"
 #include "tests/encode/EncodeTestKit.h"
@@ -110,4 +111,24 @@ TEST(Mp4Engine, OddSidesFailAndCancelStops) {
     ASSERT_NE(file.Video(), nullptr) << "what was encoded plays";
     EXPECT_GT(file.Video()->frames, 0);
     EXPECT_LT(file.Video()->frames, 200);
+}
+
+// Pictures above 1920 x 1080 are split into slices, one per encoding thread,
+// as many as the machine gives the other encoders unless the user asks.
+// libx264 writes the settings it encoded with into the stream as text.
+TEST(Mp4Engine, LargePicturesUseEveryCoreInSlices) {
+    CTempDir dir;
+    for (int requested : {0, 2}) {
+        SCOPED_TRACE(requested);
+        CTestVideoSrc video(2560, 1440, 3);
+        CMp4Engine engine;
+        engine.SetThreads(requested);
+        const std::string path = dir / "large.mp4";
+        ASSERT_EQ(engine.Encode(&video, nullptr, path, nullptr), IEncodeEngine::kDone)
+            << engine.GetErrorText();
+        const std::string bytes = ReadWholeFile(path);
+        EXPECT_NE(bytes.find("sliced_threads=1"), std::string::npos);
+        const std::string threads = " threads=" + std::to_string(EncodeThreads(requested)) + " ";
+        EXPECT_NE(bytes.find(threads), std::string::npos) << threads;
+    }
 }
