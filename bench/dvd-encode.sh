@@ -50,7 +50,7 @@ level_options() {
     local q=$1
     if [ -n "${LEVEL_OPTIONS:-}" ]; then echo "$LEVEL_OPTIONS"
     elif [ "$q" -ge 16 ]; then echo "-mbd 0 -trellis 1"
-    else echo "-mbd 0"
+    else echo "-mbd 0 -bidir_refine 0"
     fi
 }
 # kelvclip's DVD stream besides the level: rates, buffer, closed groups of
@@ -141,9 +141,12 @@ done
 rate_options=()
 [ -z "${SWEEP_RATE:-}" ] || rate_options=(-b:v "$SWEEP_RATE")
 sweep=(
+    "-mbd 0 -bidir_refine 0"
+    "-mbd 0 -bf 0"
     "-mbd 0"
     "-mbd 1"
     "-mbd 2"
+    "-mbd 0 -trellis 1 -bidir_refine 0"
     "-mbd 0 -trellis 1"
     "-mbd 1 -trellis 1"
     "-mbd 2 -trellis 1"

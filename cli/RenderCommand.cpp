@@ -314,8 +314,8 @@ void AddRenderCommand(CLI::App& app) {
                        "Quality level, 0 (fastest) to 31 (best; the default); for MP4, MOV and MKV files the rate factor (31: 20, each two levels down one more, to 35)");
     render->add_flag("--fast", args->fast,
                      "Quality level " + std::to_string(kFastQuality) +
-                         " for MPEG streams: the encoder's plain choices, about a third less "
-                         "encoding work, files about 7 % larger");
+                         " for MPEG streams: the encoder's plain choices, about half the "
+                         "encoding work, files about 9 % larger");
     render->add_option("--threads", args->threads,
                        "Encoder threads, 1 to " + std::to_string(kMaxRequestedThreads) +
                            " (default: one more than the cores, at most " +

@@ -32,10 +32,13 @@ int MpgAudioRate(int preset);
 struct SMpgEffort {
     int mbDecision = 0;   // SVideoSettings::mbDecision
     bool trellis = false; // trellis quantisation
+    int bidirRefine = 1;  // SVideoSettings::bidirRefine
 };
-// The level from which trellis quantisation is taken.
+// The level from which trellis quantisation and the refinement of
+// bidirectional vectors are taken.
 inline constexpr int kTrellisQuality = 16;
-// The level --fast chooses: the encoder's plain choices.
+// The level --fast chooses: the encoder's plain choices, bidirectional
+// vectors unrefined.
 inline constexpr int kFastQuality = 8;
 [[nodiscard]] SMpgEffort MpgEffortFor(int quality);
 

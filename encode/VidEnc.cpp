@@ -115,6 +115,11 @@ bool CVidEnc::Init() {
     }
     c->mb_decision = s.mbDecision;
     c->trellis = s.trellis ? 1 : 0;
+    // 1 is the MPEG encoders' default; other encoders have no such option.
+    if (s.bidirRefine != 1 &&
+        av_opt_set_int(c, "bidir_refine", s.bidirRefine, AV_OPT_SEARCH_CHILDREN) < 0)
+        return Fail("The video encoder \"" + s.codec + "\" cannot leave bidirectional vectors unrefined",
+                    AVERROR(EINVAL));
     if (s.codecTag)
         c->codec_tag = s.codecTag;
     c->thread_count = s.threads > 0 ? s.threads : s.frameThreads ? 0 : 1; // 0: the encoder's choice

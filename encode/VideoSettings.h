@@ -24,6 +24,7 @@ struct SVideoSettings {
     bool scanOffset = false;      // room for the scan information of super video CDs
     int mbDecision = 0;           // 0 simple, 1 fewest bits, 2 rate-distortion
     bool trellis = false;         // trellis quantisation
+    int bidirRefine = 1;          // MPEG: refinement of both vectors of bidirectional blocks (0 none)
     int pixelFormat = -1;         // an AVPixelFormat; -1 picks the encoder's nearest to BGRA
     unsigned codecTag = 0;        // container four-character code; 0 for the muxer's own
     int threads = 1;              // slice threads

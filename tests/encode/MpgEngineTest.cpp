@@ -10,6 +10,7 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavutil/opt.h>
 }
 
 #include <algorithm>
@@ -155,24 +156,30 @@ TEST(MpgSettings, QualityClampAndPresetChoice) {
     EXPECT_EQ(MpgPresetOf(9), -1);
 }
 
-// Each quality level's effort reaches the encoder: the plain choices up to
-// the trellis level, trellis quantisation from it; no level takes the
-// rate-distortion macroblock decision, which bought nothing visible for its
-// cost. Effort never falls as the level rises.
+// Each quality level's effort reaches the encoder: the plain choices with
+// unrefined bidirectional vectors up to the trellis level, trellis
+// quantisation and the refinement from it (and at the encoder's defaults,
+// -1); no level takes the rate-distortion macroblock decision, which bought
+// nothing visible for its cost. Effort never falls as the level rises.
 TEST(MpgSettings, QualityLevelsChooseTheMeasuredEffort) {
     struct SLevel {
         int quality;
         bool trellis;
+        int bidirRefine;
     };
     CTestVideoSrc frames(720, 576, 3);
-    for (const SLevel& level : {SLevel{-1, false}, SLevel{0, false}, SLevel{kFastQuality, false},
-                                SLevel{kTrellisQuality - 1, false}, SLevel{kTrellisQuality, true},
-                                SLevel{31, true}}) {
+    for (const SLevel& level :
+         {SLevel{-1, false, 1}, SLevel{0, false, 0}, SLevel{kFastQuality, false, 0},
+          SLevel{kTrellisQuality - 1, false, 0}, SLevel{kTrellisQuality, true, 1},
+          SLevel{31, true, 1}}) {
         CVidEnc encoder(&frames, kPresetDvd, 1, 0, level.quality, 0, 0);
         ASSERT_TRUE(encoder.Init()) << encoder.GetError();
         const AVCodecContext* c = encoder.Codec();
         EXPECT_EQ(c->trellis, level.trellis ? 1 : 0) << level.quality;
         EXPECT_EQ(c->mb_decision, 0) << level.quality;
+        std::int64_t refine = -1;
+        ASSERT_GE(av_opt_get_int(const_cast<AVCodecContext*>(c), "bidir_refine", AV_OPT_SEARCH_CHILDREN, &refine), 0);
+        EXPECT_EQ(refine, level.bidirRefine) << level.quality;
         EXPECT_EQ(c->thread_count, EncodeThreads(0)) << level.quality;
     }
     EXPECT_LT(kFastQuality, kTrellisQuality);
@@ -181,6 +188,7 @@ TEST(MpgSettings, QualityLevelsChooseTheMeasuredEffort) {
         const SMpgEffort e = MpgEffortFor(q);
         EXPECT_GE(e.mbDecision, before.mbDecision) << q;
         EXPECT_GE(e.trellis, before.trellis) << q;
+        EXPECT_GE(e.bidirRefine, before.bidirRefine) << q;
         before = e;
     }
     // A thread count asked for reaches the encoder.
