@@ -278,17 +278,14 @@ void UprightRow(const SSource& s, int iv, int fy, const int* iu, const int* wx, 
 }
 
 // Pixels iu[0] and iu[1] of a blended row (which starts at source column
-// first), one in each 128-bit half as four 32-bit channels.
+// first), one in each 128-bit half as four 32-bit channels; `weights` holds
+// wx[0] in the lower half and wx[1] in the upper, four times each.
 [[gnu::target("avx2")]] inline __m256i TwoPixelsAvx2(const std::int16_t* blend, int first,
-                                                     const int* iu, const int* wx) {
-    const __m128i c0 =
-        _mm_loadu_si128(reinterpret_cast<const __m128i*>(blend + 4 * (iu[0] - first)));
-    const __m128i c1 =
-        _mm_loadu_si128(reinterpret_cast<const __m128i*>(blend + 4 * (iu[1] - first)));
-    const __m256i cols = _mm256_inserti128_si256(_mm256_castsi128_si256(c0), c1, 1);
+                                                     const int* iu, __m256i weights) {
+    const __m256i cols = _mm256_loadu2_m128i(
+        reinterpret_cast<const __m128i*>(blend + 4 * (iu[1] - first)),
+        reinterpret_cast<const __m128i*>(blend + 4 * (iu[0] - first)));
     const __m256i pairs = _mm256_unpacklo_epi16(cols, _mm256_srli_si256(cols, 8));
-    const __m256i weights = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_set1_epi32(wx[0])),
-                                                    _mm_set1_epi32(wx[1]), 1);
     const __m256i rounding = _mm256_set1_epi32(32768 * 256 + 32768);
     return _mm256_srli_epi32(_mm256_add_epi32(_mm256_madd_epi16(pairs, weights), rounding), 16);
 }
@@ -324,13 +321,22 @@ void UprightRow(const SSource& s, int iv, int fy, const int* iu, const int* wx, 
     // Packing works within halves: pixels 0, 2, 4, 6 end in the lower one
     // and 1, 3, 5, 7 in the upper, which the last step puts in order.
     const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+    // The eight pixels' weights come in one load; each pair of them is
+    // spread over the two halves by a permutation.
+    const __m256i spread01 = _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1);
+    const __m256i two = _mm256_set1_epi32(2);
     int k = 0;
     for (; k + 8 <= n; k += 8, d += 32) {
-        const __m256i even =
-            _mm256_packs_epi32(TwoPixelsAvx2(blend, first, iu + k, wx + k),
-                               TwoPixelsAvx2(blend, first, iu + k + 2, wx + k + 2));
-        const __m256i odd = _mm256_packs_epi32(TwoPixelsAvx2(blend, first, iu + k + 4, wx + k + 4),
-                                               TwoPixelsAvx2(blend, first, iu + k + 6, wx + k + 6));
+        const __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(wx + k));
+        const __m256i spread23 = _mm256_add_epi32(spread01, two);
+        const __m256i spread45 = _mm256_add_epi32(spread23, two);
+        const __m256i spread67 = _mm256_add_epi32(spread45, two);
+        const __m256i even = _mm256_packs_epi32(
+            TwoPixelsAvx2(blend, first, iu + k, _mm256_permutevar8x32_epi32(w, spread01)),
+            TwoPixelsAvx2(blend, first, iu + k + 2, _mm256_permutevar8x32_epi32(w, spread23)));
+        const __m256i odd = _mm256_packs_epi32(
+            TwoPixelsAvx2(blend, first, iu + k + 4, _mm256_permutevar8x32_epi32(w, spread45)),
+            TwoPixelsAvx2(blend, first, iu + k + 6, _mm256_permutevar8x32_epi32(w, spread67)));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(d),
                             _mm256_permutevar8x32_epi32(_mm256_packus_epi16(even, odd), order));
     }
