@@ -27,7 +27,6 @@ CRenderJob::~CRenderJob() {
 void CRenderJob::Release() {
     m_encoder.reset();
     m_engine.reset();
-    CloseAudio();
     m_audio.reset();
     m_video.reset();
     m_album.reset();
@@ -58,15 +57,9 @@ bool CRenderJob::Begin(std::unique_ptr<IEncodeEngine> engine, const std::string&
     m_encoder = std::make_unique<CEncoder>(*m_engine);
     m_outputPath = path;
     m_frameCount = m_video->GetFrameCount();
-    IAudioSrc* audio = nullptr;
-    if (m_audio && m_audio->Open()) {
-        audio = m_audio.get();
-        m_audioOpen = true;
-    }
-    if (!m_encoder->Begin(m_video.get(), audio, m_outputPath, &m_notices)) {
-        CloseAudio();
+    // The worker opens the sound: decoding long music would hold the window.
+    if (!m_encoder->Begin(m_video.get(), m_audio.get(), m_outputPath, &m_notices, true))
         return false;
-    }
     m_poll.start();
     return true;
 }
@@ -89,12 +82,6 @@ void CRenderJob::Poll() {
         OnNotice(notice);
 }
 
-void CRenderJob::CloseAudio() {
-    if (m_audio && m_audioOpen)
-        m_audio->Close();
-    m_audioOpen = false;
-}
-
 void CRenderJob::OnNotice(const SJobNotice& notice) {
     switch (notice.kind) {
     case SJobNotice::kProgress:
@@ -107,7 +94,6 @@ void CRenderJob::OnNotice(const SJobNotice& notice) {
     }
     // One of the three final notices: the worker is idle again.
     m_poll.stop();
-    CloseAudio();
     const EEnd end = notice.kind == SJobNotice::kDone        ? EEnd::kDone
                      : notice.kind == SJobNotice::kCancelled ? EEnd::kCancelled
                                                              : EEnd::kFailed;

@@ -72,7 +72,6 @@ signals:
 
 private:
     void OnNotice(const SJobNotice& notice);
-    void CloseAudio();
     // The encode, the engine, the sources and the album, in that order: each
     // borrows what follows it.
     void Release();
@@ -80,7 +79,6 @@ private:
     std::unique_ptr<CAlbum> m_album;
     std::unique_ptr<IVideoSrc> m_video;
     std::unique_ptr<IAudioSrc> m_audio;
-    bool m_audioOpen = false;
     std::unique_ptr<IEncodeEngine> m_engine;
     std::unique_ptr<CEncoder> m_encoder;
     std::string m_outputPath;

@@ -2,17 +2,20 @@
 
 #include "encode/EncodeEngine.h"
 
+#include "audio/AudioSrc.h"
+
 #include "base/PartFile.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 bool CEncoder::Begin(IVideoSrc* video, IAudioSrc* audio, const std::string& path,
-                     CNoticeQueue* owner) {
+                     CNoticeQueue* owner, bool opensAudio) {
     if (IsRunning())
         return false;
     m_video = video;
     m_audio = audio;
+    m_opensAudio = opensAudio;
     m_path = path;
     return Start(owner);
 }
@@ -53,7 +56,13 @@ int CEncoder::Run() {
         }
         target = part.TempPath();
     }
-    int r = m_engine.Encode(m_video, m_audio, target, this);
+    IAudioSrc* audio = m_audio;
+    if (m_opensAudio && audio && !audio->Open())
+        audio = nullptr;
+    int r = m_engine.Encode(m_video, audio, target, this);
+    // Closed before the owner hears that the encode is over.
+    if (m_opensAudio && audio)
+        audio->Close();
     m_result = r == IEncodeEngine::kDone || r == IEncodeEngine::kCancelled ? r
                                                                           : int(IEncodeEngine::kFailed);
     std::string error;

@@ -1,3 +1,4 @@
+#include "audio/AudioSrc.h"
 #include "encode/EncodeEngine.h"
 #include "encode/Encoder.h"
 #include "encode/NoticeQueue.h"
@@ -17,8 +18,9 @@ namespace {
 // writing its file as it goes.
 class CFakeEngine final : public IEncodeEngine {
 public:
-    int Encode(IVideoSrc*, IAudioSrc*, const std::string& path, IProgress* progress) override {
+    int Encode(IVideoSrc*, IAudioSrc* audio, const std::string& path, IProgress* progress) override {
         m_path = path;
+        m_audio = audio;
         std::ofstream(path) << "NEW";
         for (int p = 0; p <= 100; p += 10) {
             if (p == m_pauseAt)
@@ -42,7 +44,38 @@ public:
     int m_pauseAt = -1;
     std::string m_error;
     std::string m_path;
+    IAudioSrc* m_audio = nullptr;
     std::atomic<bool> m_paused{false}, m_release{false};
+};
+
+// A sound that tells on which thread it was opened and whether it is open.
+class CWatchedSound final : public IAudioSrc {
+public:
+    explicit CWatchedSound(bool opens) : m_opens(opens) {}
+    bool Open() override {
+        m_openedOn = std::this_thread::get_id();
+        m_open = m_opens;
+        return m_opens;
+    }
+    void Close() override {
+        m_open = false;
+        ++m_closes;
+    }
+    int GetSampleRate() const override { return 48000; }
+    int GetChannels() const override { return 2; }
+    int GetBitsPerSample() const override { return 16; }
+    std::int64_t GetLength() override { return 48000; }
+    std::int64_t Seek(std::int64_t, int) override { return 0; }
+    std::int64_t Tell() override { return 0; }
+    const std::uint8_t* Read(int& count) override {
+        count = 0;
+        return nullptr;
+    }
+
+    bool m_opens;
+    bool m_open = false;
+    int m_closes = 0;
+    std::thread::id m_openedOn;
 };
 
 std::vector<SJobNotice> Drain(CNoticeQueue& queue) {
@@ -160,4 +193,37 @@ TEST(Encoder, TheOutputOnlyEverHoldsAWholeFile) {
             EXPECT_EQ(job.ErrorText(), "Cannot write \"" + out + "\": No space left on device");
         }
     }
+}
+
+// Asked to, the worker opens the sound before the encode, leaves out one
+// that cannot be opened, and closes it before the owner hears the outcome;
+// otherwise the sound reaches the engine as the owner gave it.
+TEST(Encoder, OpensTheSoundOnItsOwnThreadWhenAsked) {
+    CTempDir dir;
+    CFakeEngine engine;
+    CNoticeQueue queue;
+    CEncoder job(engine);
+    CWatchedSound sound(true);
+    ASSERT_TRUE(job.Begin(nullptr, &sound, dir / "a.mpg", &queue, true));
+    EXPECT_EQ(Drain(queue).back().kind, SJobNotice::kDone);
+    EXPECT_EQ(engine.m_audio, &sound);
+    EXPECT_NE(sound.m_openedOn, std::thread::id());
+    EXPECT_NE(sound.m_openedOn, std::this_thread::get_id());
+    EXPECT_FALSE(sound.m_open);
+    EXPECT_EQ(sound.m_closes, 1);
+
+    job.Join();
+    CWatchedSound broken(false);
+    ASSERT_TRUE(job.Begin(nullptr, &broken, dir / "b.mpg", &queue, true));
+    EXPECT_EQ(Drain(queue).back().kind, SJobNotice::kDone);
+    EXPECT_EQ(engine.m_audio, nullptr) << "rendered without the sound";
+    EXPECT_EQ(broken.m_closes, 0);
+
+    job.Join();
+    CWatchedSound owned(true);
+    ASSERT_TRUE(job.Begin(nullptr, &owned, dir / "c.mpg", &queue));
+    EXPECT_EQ(Drain(queue).back().kind, SJobNotice::kDone);
+    EXPECT_EQ(engine.m_audio, &owned);
+    EXPECT_EQ(owned.m_openedOn, std::thread::id()) << "the owner opens it";
+    EXPECT_EQ(owned.m_closes, 0);
 }
