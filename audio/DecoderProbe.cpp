@@ -3,7 +3,34 @@
 #include "audio/AnyAudioDec.h"
 #include "media/MediaFacts.h"
 
+#include <sys/stat.h>
+
+namespace {
+
+// The files remembered at most; past that the memory starts again.
+constexpr std::size_t kKnownSounds = 64;
+
+} // namespace
+
 bool CDecoderProbe::ProbeSound(const std::string& path, SSoundFacts& facts, std::string& error) {
+    struct stat info {};
+    const bool known = stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    SKnownSound file;
+    if (known) {
+        file.device = std::uint64_t(info.st_dev);
+        file.inode = std::uint64_t(info.st_ino);
+        file.size = std::uint64_t(info.st_size);
+        file.changed = std::uint64_t(info.st_mtim.tv_sec) * 1000000000u +
+                       std::uint64_t(info.st_mtim.tv_nsec);
+        std::lock_guard lock(m_lock);
+        auto it = m_sounds.find(path);
+        if (it != m_sounds.end() && it->second.device == file.device &&
+            it->second.inode == file.inode && it->second.size == file.size &&
+            it->second.changed == file.changed) {
+            facts = it->second.facts;
+            return true;
+        }
+    }
     CAnyAudioDec decoder;
     // The facts come from decoding the whole file, so the length is exact;
     // the samples are not kept.
@@ -17,6 +44,13 @@ bool CDecoderProbe::ProbeSound(const std::string& path, SSoundFacts& facts, std:
     facts.channels = decoder.GetChannels();
     facts.bitsPerSample = decoder.GetBitsPerSample();
     facts.length = decoder.GetLength();
+    if (known) {
+        file.facts = facts;
+        std::lock_guard lock(m_lock);
+        if (m_sounds.size() >= kKnownSounds)
+            m_sounds.clear();
+        m_sounds[path] = file;
+    }
     return true;
 }
 

@@ -2,9 +2,17 @@
 
 #include "project/MediaProbe.h"
 
+#include <map>
+#include <mutex>
+
 // Answers the model's media questions from the real decoders. Front ends
 // install it at start-up (Install), after which a sound entry knows whether
 // its file plays and a clip knows its duration.
+//
+// A sound's facts take decoding the whole file, so they are remembered for
+// the file as it is (device, inode, size and change time): the wizard applies
+// its template again when it renders, and music probed once is not decoded
+// once more on the window's thread for that.
 class CDecoderProbe final : public IMediaProbe {
 public:
     bool ProbeSound(const std::string& path, SSoundFacts& facts, std::string& error) override;
@@ -14,4 +22,12 @@ public:
 
     // Installs the process-wide instance.
     static void Install();
+
+private:
+    struct SKnownSound {
+        std::uint64_t device = 0, inode = 0, size = 0, changed = 0;
+        SSoundFacts facts;
+    };
+    std::mutex m_lock;
+    std::map<std::string, SKnownSound> m_sounds;
 };
