@@ -123,6 +123,9 @@ for q in "${levels[@]}"; do
     else
         printf '%-34s %6s wall  (defaults: median of %s s)\n' "  end-to-end / FFmpeg defaults" "$(ratio "${e2e%% *}" "$def_wall")" "${def_runs[*]}"
         printf '%-34s %s\n' "  runs (wall s, kelvclip/FFmpeg)" "$(printf '%s\n' "${pairs[@]}" | awk -F'|' '{ split($1, a, " "); split($2, b, " "); printf "%s/%s ", a[1], b[1] }')"
+        # Each round's own ratio: drift of the machine's speed between
+        # rounds cancels within a round.
+        printf '%-34s %6s wall\n' "  median of the rounds' ratios" "$(printf '%s\n' "${pairs[@]}" | awk -F'|' '{ split($1, a, " "); split($2, b, " "); printf "%.4f\n", a[1] / b[1] }' | sort -n | sed -n "$(((${#pairs[@]} + 1) / 2))p" | xargs printf '%.2f')"
     fi
 done
 
