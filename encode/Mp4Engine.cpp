@@ -102,9 +102,7 @@ int CMp4Engine::Encode(IVideoSrc* video, IAudioSrc* audio, const std::string& pa
     // 3840 x 2160 against 490 MB for slices), while slices of such large
     // pictures keep both cores as busy at the same quality for the size.
     v.frameThreads = std::int64_t(width) * height <= 1920 * 1080;
-    // libx264 chooses its whole-picture threads by the cores; slices come in
-    // the count asked for, so they are counted here as for the other encoders.
-    v.threads = m_threads > 0 || !v.frameThreads ? EncodeThreads(m_threads) : 0;
+    v.threads = m_threads > 0 ? EncodeThreads(m_threads) : 0; // 0: from the machine
     job.audioCodec = m_row->audioCodec;
     job.audioRate = m_row->audioRate;
     job.audioChannels = 2;

@@ -1,6 +1,7 @@
 #include "encode/VidEnc.h"
 
 #include "base/ThreadName.h"
+#include "encode/EncodeThreads.h"
 #include "encode/MpgPreset.h"
 #include "encode/Muxer.h"
 #include "encode/VideoSrc.h"
@@ -122,7 +123,9 @@ bool CVidEnc::Init() {
                     AVERROR(EINVAL));
     if (s.codecTag)
         c->codec_tag = s.codecTag;
-    c->thread_count = s.threads > 0 ? s.threads : s.frameThreads ? 0 : 1; // 0: the encoder's choice
+    // None asked for: whole-picture threads as the encoder chooses them (0),
+    // slices one per core plus one, as for every encoder.
+    c->thread_count = s.threads > 0 ? s.threads : s.frameThreads ? 0 : EncodeThreads(0);
     c->thread_type = s.frameThreads ? FF_THREAD_FRAME : FF_THREAD_SLICE;
     if (s.globalHeader)
         c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;

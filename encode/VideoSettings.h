@@ -27,7 +27,7 @@ struct SVideoSettings {
     int bidirRefine = 1;          // MPEG: refinement of both vectors of bidirectional blocks (0 none)
     int pixelFormat = -1;         // an AVPixelFormat; -1 picks the encoder's nearest to BGRA
     unsigned codecTag = 0;        // container four-character code; 0 for the muxer's own
-    int threads = 1;              // slice threads
+    int threads = 1;              // encoder threads; 0 from the machine
     // Beyond the disc formats (H.264 in MP4 or Matroska):
     int colourMatrix = 0;         // 601 or 709: the RGB to YUV matrix used and tagged; 0 untagged
     bool globalHeader = false;    // stream headers kept apart, as MP4 and Matroska want them
