@@ -15,18 +15,14 @@ constexpr std::size_t kKnownSounds = 64;
 bool CDecoderProbe::ProbeSound(const std::string& path, SSoundFacts& facts, std::string& error) {
     struct stat info {};
     const bool known = stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-    SKnownSound file;
+    const SFileState file{std::uint64_t(info.st_dev), std::uint64_t(info.st_ino),
+                          std::uint64_t(info.st_size),
+                          std::uint64_t(info.st_mtim.tv_sec) * 1000000000u +
+                              std::uint64_t(info.st_mtim.tv_nsec)};
     if (known) {
-        file.device = std::uint64_t(info.st_dev);
-        file.inode = std::uint64_t(info.st_ino);
-        file.size = std::uint64_t(info.st_size);
-        file.changed = std::uint64_t(info.st_mtim.tv_sec) * 1000000000u +
-                       std::uint64_t(info.st_mtim.tv_nsec);
         std::lock_guard lock(m_lock);
         auto it = m_sounds.find(path);
-        if (it != m_sounds.end() && it->second.device == file.device &&
-            it->second.inode == file.inode && it->second.size == file.size &&
-            it->second.changed == file.changed) {
+        if (it != m_sounds.end() && it->second.file == file) {
             facts = it->second.facts;
             return true;
         }
@@ -45,11 +41,10 @@ bool CDecoderProbe::ProbeSound(const std::string& path, SSoundFacts& facts, std:
     facts.bitsPerSample = decoder.GetBitsPerSample();
     facts.length = decoder.GetLength();
     if (known) {
-        file.facts = facts;
         std::lock_guard lock(m_lock);
         if (m_sounds.size() >= kKnownSounds)
             m_sounds.clear();
-        m_sounds[path] = file;
+        m_sounds[path] = SKnownSound{file, facts};
     }
     return true;
 }

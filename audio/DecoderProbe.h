@@ -24,8 +24,13 @@ public:
     static void Install();
 
 private:
-    struct SKnownSound {
+    // A file as it is on disk: replaced, written over or touched, it differs.
+    struct SFileState {
         std::uint64_t device = 0, inode = 0, size = 0, changed = 0;
+        bool operator==(const SFileState&) const = default;
+    };
+    struct SKnownSound {
+        SFileState file;
         SSoundFacts facts;
     };
     std::mutex m_lock;
