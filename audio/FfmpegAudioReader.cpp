@@ -4,6 +4,13 @@
 #include "media/FfOwners.h"
 #include "media/MediaKind.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+#include <tuple>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -28,6 +35,61 @@ std::string ContainerName(const AVFormatContext* format) {
         return name;
     bool vowel = std::string("AEIOUaeiou").find(name[0]) != std::string::npos;
     return (vowel ? "an " : "a ") + name;
+}
+
+// A file as it is on disk: replaced, written over or touched, it differs.
+struct SFileState {
+    std::uint64_t device = 0, inode = 0, size = 0, changed = 0;
+    bool operator==(const SFileState&) const = default;
+};
+
+bool StateOf(const std::string& path, SFileState& state) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    state = {std::uint64_t(info.st_dev), std::uint64_t(info.st_ino), std::uint64_t(info.st_size),
+             std::uint64_t(info.st_mtim.tv_sec) * 1000000000u + std::uint64_t(info.st_mtim.tv_nsec)};
+    return true;
+}
+
+// What decoding a whole file gave in the format asked for.
+struct SKnownSound {
+    SFileState file;
+    int rate = 0, channels = 0, bits = 0;
+    std::int64_t length = 0;
+};
+
+// The files remembered at most; past that the memory starts again.
+constexpr std::size_t kKnownSounds = 64;
+
+// Whole decodes by path and the rate and width asked for.
+class CKnownSounds {
+public:
+    using SKey = std::tuple<std::string, int, int>;
+
+    bool Recall(const SKey& key, const SFileState& file, SKnownSound& known) {
+        std::lock_guard lock(m_lock);
+        auto it = m_sounds.find(key);
+        if (it == m_sounds.end() || !(it->second.file == file))
+            return false;
+        known = it->second;
+        return true;
+    }
+    void Remember(const SKey& key, const SKnownSound& known) {
+        std::lock_guard lock(m_lock);
+        if (m_sounds.size() >= kKnownSounds)
+            m_sounds.clear();
+        m_sounds[key] = known;
+    }
+
+private:
+    std::mutex m_lock;
+    std::map<SKey, SKnownSound> m_sounds;
+};
+
+CKnownSounds& KnownSounds() {
+    static CKnownSounds known;
+    return known;
 }
 
 } // namespace
@@ -95,8 +157,12 @@ void CFfmpegAudioReader::Append(SConverter& converter, const AVFrame* in, bool& 
         return;
     }
     // Past what is kept every frame is converted into the same room, and
-    // only counted.
+    // only counted; at the input's own rate the count is the input's.
     const bool keep = m_bytes < m_keepBytes;
+    if (!keep && in && converter.inRate == m_rate) {
+        m_bytes += std::size_t(in->nb_samples) * blockAlign;
+        return;
+    }
     if (keep)
         m_data.resize(m_bytes + room);
     else if (m_counted.size() < room)
@@ -144,6 +210,18 @@ bool CFfmpegAudioReader::Open(const std::string& path, std::string& error, int r
     if (!InputFile::Check(path, why)) {
         error = path + ": " + why;
         return false;
+    }
+    SFileState file;
+    const bool stable = StateOf(path, file);
+    const CKnownSounds::SKey key{path, rate, bits};
+    SKnownSound known;
+    const bool remembered = stable && KnownSounds().Recall(key, file, known);
+    if (remembered && keepSeconds <= 0) {
+        m_rate = known.rate;
+        m_channels = known.channels;
+        m_bits = known.bits;
+        m_length = known.length;
+        return true;
     }
     AVFormatContext* rawFormat = nullptr;
     // The container is told from the content (FFmpeg's own probing, the
@@ -233,15 +311,25 @@ bool CFfmpegAudioReader::Open(const std::string& path, std::string& error, int r
             av_frame_unref(frame.get());
         }
     };
+    // With the length remembered, decoding stops once the start is kept.
+    auto startKept = [&] {
+        return remembered && m_channels > 0 && m_bytes >= m_keepBytes && m_rate == known.rate &&
+               m_channels == known.channels && m_bits == known.bits;
+    };
+    bool stopped = false;
     while (!tooLarge && !unconvertible && av_read_frame(format.get(), packet.get()) >= 0) {
         if (packet->stream_index == stream && avcodec_send_packet(decoder.get(), packet.get()) >= 0)
             drain();
         av_packet_unref(packet.get());
+        if ((stopped = startKept()))
+            break;
     }
-    avcodec_send_packet(decoder.get(), nullptr);
-    drain();
-    if (converter.swr)
-        Append(converter, nullptr, tooLarge); // what the converter still holds
+    if (!stopped) {
+        avcodec_send_packet(decoder.get(), nullptr);
+        drain();
+        if (converter.swr)
+            Append(converter, nullptr, tooLarge); // what the converter still holds
+    }
     if (unconvertible) {
         error = path + ": the sound cannot be converted";
         Close();
@@ -254,10 +342,14 @@ bool CFfmpegAudioReader::Open(const std::string& path, std::string& error, int r
         return false;
     }
     m_length = m_channels > 0 ? std::int64_t(m_bytes / std::size_t(GetBlockAlign())) : 0;
+    if (stopped)
+        m_length = std::max(m_length, known.length);
     if (m_length == 0) {
         error = path + ": no sound could be decoded";
         Close();
         return false;
     }
+    if (stable && !stopped)
+        KnownSounds().Remember(key, SKnownSound{file, m_rate, m_channels, m_bits, m_length});
     return true;
 }

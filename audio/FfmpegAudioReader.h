@@ -16,13 +16,18 @@ struct AVFrame;
 // Files with more than two channels are mixed down to stereo. Unless a format
 // is asked for, the samples keep the file's rate and come as 8-bit unsigned
 // when the file holds 8-bit samples, else as 16-bit signed.
+//
+// A file's length takes decoding all of it, so the format and length a whole
+// decode found are remembered for the file as it is on disk (device, inode,
+// size, change time) and the format asked for: measuring it again then reads
+// nothing, and opening it to keep only its start decodes no further.
 class CFfmpegAudioReader {
 public:
     // rate and bits of 0 keep the file's own; channels are never raised above
     // the file's own. keepSeconds: the samples of the sound's start that are
     // kept (at least so many; all by default, none for 0, which measures the
-    // file without holding it). The rest is decoded only to be counted, so
-    // the length is the whole file's either way.
+    // file without holding it). The rest is decoded only to be counted, unless
+    // the length is remembered, so the length is the whole file's either way.
     bool Open(const std::string& path, std::string& error, int rate = 0, int bits = 0,
               double keepSeconds = kAll);
     void Close();

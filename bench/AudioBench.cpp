@@ -1,12 +1,19 @@
-// Sound track and resampler speed, as multiples of real time (one thread).
+// Sound track and resampler speed, as multiples of real time (one thread),
+// and what measuring and opening a music file costs.
 //   build/bin/bench_audio
+//   SOUND=music.mp3 build/bin/bench_audio --benchmark_filter=Music
+// (SOUND: the music file to measure and open; a 300 s WAV made here by default.)
 #include "audio/AlbumAudioSrc.h"
+#include "audio/AnyAudioDec.h"
 #include "audio/DecoderProbe.h"
 #include "audio/Resampler.h"
 #include "project/Album.h"
 #include "project/Slide.h"
 
 #include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <cstdio>
@@ -123,6 +130,41 @@ void Resample(benchmark::State& state) {
                                                      benchmark::Counter::kIsRate);
 }
 BENCHMARK(Resample)->Arg(22050)->Arg(48000)->Unit(benchmark::kMillisecond);
+
+const std::string& MusicFile() {
+    static const std::string path = [] {
+        const char* given = std::getenv("SOUND");
+        return given && *given ? std::string(given) : WriteWav("long.wav", 44100, 2, 300);
+    }();
+    return path;
+}
+
+// Measuring a music file as the template's sound track: its format and exact
+// length. Touched before each round, so it is decoded, not recalled.
+void MeasureMusic(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        utimensat(AT_FDCWD, MusicFile().c_str(), nullptr, 0);
+        state.ResumeTiming();
+        CAnyAudioDec decoder;
+        if (!decoder.MeasureFile(MusicFile()))
+            state.SkipWithError(decoder.GetTargetError().c_str());
+    }
+}
+BENCHMARK(MeasureMusic)->Unit(benchmark::kMillisecond);
+
+// Opening it for an album that plays its first minute, once it was measured.
+void OpenMusicStart(benchmark::State& state) {
+    CAnyAudioDec measured;
+    measured.MeasureFile(MusicFile());
+    for (auto _ : state) {
+        CAnyAudioDec decoder;
+        decoder.KeepOnly(60);
+        if (!decoder.OpenFile(MusicFile()))
+            state.SkipWithError(decoder.GetTargetError().c_str());
+    }
+}
+BENCHMARK(OpenMusicStart)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -153,8 +153,10 @@ TEST(AudioDecoders, MeasuringTellsWhatOpeningGivesWithoutTheSound) {
                 opened.SetFormat(rate, 2, 16);
                 measured.SetFormat(rate, 2, 16);
             }
-            ASSERT_TRUE(opened.OpenFile(path)) << path;
+            // Measured first: a whole decode would be remembered and make
+            // measuring only recall it.
             ASSERT_TRUE(measured.MeasureFile(path)) << path << ": " << measured.GetTargetError();
+            ASSERT_TRUE(opened.OpenFile(path)) << path;
             EXPECT_EQ(measured.GetSampleRate(), opened.GetSampleRate()) << path;
             EXPECT_EQ(measured.GetChannels(), opened.GetChannels()) << path;
             EXPECT_EQ(measured.GetBitsPerSample(), opened.GetBitsPerSample()) << path;
@@ -180,32 +182,51 @@ TEST(AudioDecoders, MeasuringTellsWhatOpeningGivesWithoutTheSound) {
 }
 
 // A decoder told to keep the start of a sound has its samples there and
-// none past it, while its length stays the whole file's.
+// none past it, while its length stays the whole file's: decoding the rest
+// only to count it, or stopping early when a whole decode of the file as it
+// is was remembered.
 TEST(AudioDecoders, KeepingOnlyTheStartOfASound) {
     CTempDir dir;
-    const std::string ramp = dir / "ramp.wav";
-    ASSERT_TRUE(SoundWriter::Write(ramp, "pcm_s16le", 8000, 1, Ramp(8000, 2)));
-    const std::string movie = dir / "music.m4a";
-    ASSERT_TRUE(SoundWriter::Write(movie, "aac", 48000, 2, SoundWriter::Sine(440, 2, 48000, 2)));
-    for (const std::string& path : {ramp, movie}) {
-        CAnyAudioDec whole, start;
+    std::vector<std::string> paths{dir / "ramp.wav", dir / "music.m4a"};
+    ASSERT_TRUE(SoundWriter::Write(paths[0], "pcm_s16le", 8000, 1, Ramp(8000, 2)));
+    ASSERT_TRUE(SoundWriter::Write(paths[1], "aac", 48000, 2, SoundWriter::Sine(440, 2, 48000, 2)));
+    if (SoundWriter::HasEncoder("libmp3lame")) {
+        paths.push_back(dir / "music.mp3");
+        ASSERT_TRUE(SoundWriter::Write(paths.back(), "libmp3lame", 44100, 2,
+                                       SoundWriter::Sine(440, 2, 44100, 2)));
+    }
+    for (const std::string& path : paths) {
+        // Before any whole decode of the file, and after one.
+        CAnyAudioDec first, whole, again;
+        first.KeepOnly(0.5);
+        ASSERT_TRUE(first.OpenFile(path)) << path;
         ASSERT_TRUE(whole.OpenFile(path)) << path;
-        start.KeepOnly(0.5);
-        ASSERT_TRUE(start.OpenFile(path)) << path;
-        EXPECT_EQ(start.GetLength(), whole.GetLength()) << path;
-        const std::int64_t rate = start.GetSampleRate();
-        EXPECT_EQ(SampleAt(start, rate / 4), SampleAt(whole, rate / 4)) << path;
-        EXPECT_EQ(SampleAt(start, rate / 2 - 1), SampleAt(whole, rate / 2 - 1)) << path;
-        // A read that reaches past what is kept stops there.
-        start.Seek(rate / 2 - 10, IAudioSrc::kFromStart);
-        int count = int(rate);
-        EXPECT_NE(start.Read(count), nullptr) << path;
-        EXPECT_GE(count, 10) << path;
-        EXPECT_LT(count, int(rate)) << path;
-        start.Seek(rate * 3 / 2, IAudioSrc::kFromStart);
-        count = 10;
-        EXPECT_EQ(start.Read(count), nullptr) << path;
-        EXPECT_EQ(count, 0) << path;
+        again.KeepOnly(0.5);
+        ASSERT_TRUE(again.OpenFile(path)) << path;
+        for (CAnyAudioDec* start : {&first, &again}) {
+            EXPECT_EQ(start->GetLength(), whole.GetLength()) << path;
+            const std::int64_t rate = start->GetSampleRate();
+            EXPECT_EQ(SampleAt(*start, rate / 4), SampleAt(whole, rate / 4)) << path;
+            EXPECT_EQ(SampleAt(*start, rate / 2 - 1), SampleAt(whole, rate / 2 - 1)) << path;
+            // A read that reaches past what is kept stops there.
+            start->Seek(rate / 2 - 10, IAudioSrc::kFromStart);
+            int count = int(rate);
+            EXPECT_NE(start->Read(count), nullptr) << path;
+            EXPECT_GE(count, 10) << path;
+            EXPECT_LT(count, int(rate)) << path;
+            start->Seek(rate * 3 / 2, IAudioSrc::kFromStart);
+            count = 10;
+            EXPECT_EQ(start->Read(count), nullptr) << path;
+            EXPECT_EQ(count, 0) << path;
+        }
+        // Written over at another length, the file is counted again.
+        if (path == paths[0]) {
+            ASSERT_TRUE(SoundWriter::Write(path, "pcm_s16le", 8000, 1, Ramp(8000, 3)));
+            CAnyAudioDec longer;
+            longer.KeepOnly(0.5);
+            ASSERT_TRUE(longer.OpenFile(path));
+            EXPECT_EQ(longer.GetLength(), 3 * 8000);
+        }
     }
 }
 
