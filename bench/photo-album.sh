@@ -23,7 +23,7 @@ once=("${pictures[@]}")
 for ((i = 1; i < ${ALBUM_REPEAT:-1}; ++i)); do pictures+=("${once[@]}"); done
 
 # pack_album TEMPLATE SECONDS SOUND: the photographs SECONDS each, 1 s
-# cross-fades, pan and zoom 1.0 -> 1.15 within the first second, the sound
+# cross-fades, pan and zoom 1.0 -> 1.15 over each picture's time on screen, the sound
 # file SOUND (a 300 s tone made here when it does not exist; its extension
 # says which kind) played from the first picture to the album's end.
 pack_album() {
