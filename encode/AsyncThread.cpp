@@ -10,8 +10,9 @@ CAsyncThread::~CAsyncThread() { Join(); }
 bool CAsyncThread::OnProgress(int percent) {
     if (m_stop)
         return false;
-    if (m_owner)
+    if (m_owner && percent != m_lastPercent)
         m_owner->Post({SJobNotice::kProgress, percent, {}});
+    m_lastPercent = percent;
     return true;
 }
 
@@ -28,6 +29,7 @@ bool CAsyncThread::Start(CNoticeQueue* owner) {
     }
     m_owner = owner;
     m_result = 0;
+    m_lastPercent = -1;
     m_finished = false;
     m_stop = false;
     try {

@@ -12,7 +12,9 @@ class CNoticeQueue;
 // A job that runs on a worker thread of its own and tells its owner how it
 // goes through a notice queue: progress in order, then exactly one of Done,
 // Cancelled or Failed. The owner stops it through Cancel, which the job sees
-// at its next progress report.
+// at its next progress report. A report of the percentage already posted
+// only checks for Cancel: engines report every frame, and waking the owner
+// once a frame would be a hundred times more often than the number moves.
 class CAsyncThread : public IProgress {
 public:
     CAsyncThread() = default;
@@ -50,6 +52,7 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_stop{true};
     std::atomic<bool> m_finished{false};
+    int m_lastPercent = -1; // the progress last posted, on the worker thread
     mutable std::mutex m_textMutex;
     std::string m_error;
 };

@@ -14,8 +14,8 @@
 
 namespace {
 
-// An engine that reports progress in steps of ten and ends as it is told,
-// writing its file as it goes.
+// An engine that reports progress in steps of ten, each twice as frames of
+// the same percentage do, and ends as it is told, writing its file as it goes.
 class CFakeEngine final : public IEncodeEngine {
 public:
     int Encode(IVideoSrc*, IAudioSrc* audio, const std::string& path, IProgress* progress) override {
@@ -25,8 +25,9 @@ public:
         for (int p = 0; p <= 100; p += 10) {
             if (p == m_pauseAt)
                 Pause();
-            if (progress && !progress->OnProgress(p))
-                return kCancelled;
+            for (int frame = 0; frame < 2; ++frame)
+                if (progress && !progress->OnProgress(p))
+                    return kCancelled;
         }
         if (m_pauseAt > 100)
             Pause();
@@ -91,6 +92,7 @@ std::vector<SJobNotice> Drain(CNoticeQueue& queue) {
 
 } // namespace
 
+// Each percentage is posted once, however often the engine reports it.
 TEST(Encoder, ReportsProgressInOrderThenOneOutcome) {
     CTempDir dir;
     const std::string out = dir / "out.mpg";
