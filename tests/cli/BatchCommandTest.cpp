@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -116,12 +117,25 @@ bool Gone(pid_t pid) {
 
 // Starts a batch and waits until its render has written something.
 pid_t StartAndWaitForRender(const CTempDir& dir, pid_t& render) {
+    const std::string jobs = dir / "jobs.jsonl", report = dir / "report.jsonl";
+    // A batch killed outright cannot remove its scratch folder: it is made in
+    // the test's own folder, not left in /tmp.
+    const std::string scratch = dir / "tmp";
+    fs::create_directories(scratch);
+    std::vector<std::string> variables{"TMPDIR=" + scratch};
+    for (char** variable = environ; *variable; ++variable)
+        if (std::strncmp(*variable, "TMPDIR=", 7) != 0)
+            variables.emplace_back(*variable);
+    std::vector<char*> env;
+    for (std::string& variable : variables)
+        env.push_back(variable.data());
+    env.push_back(nullptr);
+    const char* argv[] = {KV_CLI, "batch", jobs.c_str(), "--jobs", "1", "--report", report.c_str(), nullptr};
     pid_t pid = fork();
     if (pid == 0) {
-        const std::string jobs = dir / "jobs.jsonl", report = dir / "report.jsonl";
         int null = open("/dev/null", O_WRONLY);
         dup2(null, 2);
-        execl(KV_CLI, KV_CLI, "batch", jobs.c_str(), "--jobs", "1", "--report", report.c_str(), nullptr);
+        execve(KV_CLI, const_cast<char* const*>(argv), env.data());
         _exit(127);
     }
     render = 0;
