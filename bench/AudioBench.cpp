@@ -18,6 +18,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -36,12 +37,26 @@ void Put(std::ofstream& out, std::uint32_t v, int bytes) {
         out.put(char(v >> (8 * i)));
 }
 
-std::string WriteWav(const std::string& name, int rate, int channels, double seconds) {
-    static const std::string folder = [] {
+// The folder of the sounds written here, removed when the program ends.
+struct SScratch {
+    std::string folder;
+    SScratch() {
         std::string pattern = "/tmp/kvbench.XXXXXX";
-        return std::string(mkdtemp(pattern.data()));
-    }();
-    std::string path = folder + "/" + name;
+        if (!mkdtemp(pattern.data())) {
+            std::perror("bench_audio: /tmp");
+            std::exit(1);
+        }
+        folder = pattern;
+    }
+    ~SScratch() {
+        if (!folder.empty())
+            std::filesystem::remove_all(folder);
+    }
+};
+
+std::string WriteWav(const std::string& name, int rate, int channels, double seconds) {
+    static const SScratch scratch;
+    std::string path = scratch.folder + "/" + name;
     std::vector<std::int16_t> samples = Sine(440, seconds, rate, channels);
     std::ofstream out(path, std::ios::binary);
     std::uint32_t bytes = std::uint32_t(samples.size() * 2);
