@@ -324,13 +324,12 @@ void UprightRow(const SSource& s, int iv, int fy, const int* iu, const int* wx, 
     // The eight pixels' weights come in one load; each pair of them is
     // spread over the two halves by a permutation.
     const __m256i spread01 = _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1);
-    const __m256i two = _mm256_set1_epi32(2);
+    const __m256i spread23 = _mm256_setr_epi32(2, 2, 2, 2, 3, 3, 3, 3);
+    const __m256i spread45 = _mm256_setr_epi32(4, 4, 4, 4, 5, 5, 5, 5);
+    const __m256i spread67 = _mm256_setr_epi32(6, 6, 6, 6, 7, 7, 7, 7);
     int k = 0;
     for (; k + 8 <= n; k += 8, d += 32) {
         const __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(wx + k));
-        const __m256i spread23 = _mm256_add_epi32(spread01, two);
-        const __m256i spread45 = _mm256_add_epi32(spread23, two);
-        const __m256i spread67 = _mm256_add_epi32(spread45, two);
         const __m256i even = _mm256_packs_epi32(
             TwoPixelsAvx2(blend, first, iu + k, _mm256_permutevar8x32_epi32(w, spread01)),
             TwoPixelsAvx2(blend, first, iu + k + 2, _mm256_permutevar8x32_epi32(w, spread23)));
